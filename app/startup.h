@@ -1,0 +1,30 @@
+// The process entry's work: switches, the single-instance guard, the
+// firewall exception, the channel and the reboot check, then the main
+// window. Every path ends in exit code 0: the installer never reports
+// failure through its exit code, because nobody reads it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/channel_info.h"
+
+namespace tw {
+
+constexpr const wchar_t* kRebootPendingKey = L"SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot";
+constexpr const wchar_t* kRebootNotice =
+    L"您安装Tarnwick Zorn后尚未重新启动系统，重启后\n即可享受Tarnwick Zorn的全面保护！";
+constexpr const wchar_t* kRebootNoticeButton = L"我知道了";
+
+int RunEntry(HINSTANCE instance, const std::wstring& commandLine);
+
+// Reads the channel, then runs the main window unless a reboot is pending.
+void RunInstaller(const std::wstring& commandLine);
+
+// The channel with every default applied, and the silent flag set when asked.
+ChannelInfo ReadChannel(const std::wstring& commandLine, const std::wstring& modulePath);
+
+bool IsRebootPending();
+
+}  // namespace tw

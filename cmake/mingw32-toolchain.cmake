@@ -1,0 +1,22 @@
+# Cross-builds for 32-bit Windows with the posix-thread mingw-w64 compilers
+# (the win32-thread ones lack std::thread and std::mutex). TW_DEPS_PREFIX is
+# the cache of cross-built libraries; it must win over the Linux copies.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(CMAKE_AR i686-w64-mingw32-ar CACHE FILEPATH "")
+set(CMAKE_RANLIB i686-w64-mingw32-ranlib CACHE FILEPATH "")
+
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+if(DEFINED ENV{TW_DEPS_PREFIX})
+  set(TW_DEPS_PREFIX "$ENV{TW_DEPS_PREFIX}" CACHE PATH "")
+endif()
+if(TW_DEPS_PREFIX)
+  list(PREPEND CMAKE_FIND_ROOT_PATH "${TW_DEPS_PREFIX}")
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

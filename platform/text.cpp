@@ -1,0 +1,63 @@
+#include "platform/text.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace tw {
+
+wchar_t AsciiToLower(wchar_t c) noexcept {
+  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (AsciiToLower(a[i]) != AsciiToLower(b[i])) return false;
+  }
+  return true;
+}
+
+static bool IsBlank(wchar_t c) noexcept {
+  return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f';
+}
+
+long ParseLeadingLong(std::wstring_view text) noexcept {
+  size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) {
+    negative = text[i] == L'-';
+    ++i;
+  }
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+    value = value * 10 + (text[i] - L'0');
+    if (value > int64_t{INT_MAX} + 1) value = int64_t{INT_MAX} + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) value = INT_MAX;
+  if (value < INT_MIN) value = INT_MIN;
+  return static_cast<long>(value);
+}
+
+int ParseLeadingInt(std::wstring_view text) noexcept {
+  return static_cast<int>(ParseLeadingLong(text));
+}
+
+std::wstring_view TrimBlanks(std::wstring_view text) noexcept {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+size_t NoCaseHash::operator()(const std::wstring& text) const noexcept {
+  // FNV-1a over the folded code units; the same on 16- and 32-bit wchar_t.
+  uint32_t hash = 2166136261u;
+  for (wchar_t c : text) {
+    hash ^= static_cast<uint32_t>(AsciiToLower(c));
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+}  // namespace tw

@@ -1,0 +1,63 @@
+// COM lifetime helpers: an apartment for the length of one step, and an
+// owning interface pointer so every interface is released on every path.
+#pragma once
+
+#include <objbase.h>
+
+#include <utility>
+
+namespace tw::win {
+
+class ComApartment {
+ public:
+  ComApartment() noexcept : m_result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(m_result)) ::CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  HRESULT Result() const noexcept { return m_result; }
+
+ private:
+  HRESULT m_result;
+};
+
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() noexcept = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ComPtr(ComPtr&& other) noexcept : m_ptr(std::exchange(other.m_ptr, nullptr)) {}
+  ~ComPtr() { Reset(); }
+
+  T* Get() const noexcept { return m_ptr; }
+  T* operator->() const noexcept { return m_ptr; }
+  explicit operator bool() const noexcept { return m_ptr != nullptr; }
+  T** Put() noexcept {
+    Reset();
+    return &m_ptr;
+  }
+  void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
+  void Reset() noexcept {
+    if (m_ptr != nullptr) std::exchange(m_ptr, nullptr)->Release();
+  }
+
+ private:
+  T* m_ptr = nullptr;
+};
+
+// A BSTR freed on every path.
+class UniqueBstr {
+ public:
+  explicit UniqueBstr(const wchar_t* text) noexcept : m_bstr(::SysAllocString(text)) {}
+  ~UniqueBstr() { ::SysFreeString(m_bstr); }
+  UniqueBstr(const UniqueBstr&) = delete;
+  UniqueBstr& operator=(const UniqueBstr&) = delete;
+  BSTR Get() const noexcept { return m_bstr; }
+
+ private:
+  BSTR m_bstr;
+};
+
+}  // namespace tw::win

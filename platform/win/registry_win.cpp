@@ -1,0 +1,54 @@
+#include "platform/win/registry_win.h"
+
+#include <vector>
+
+namespace tw::win {
+
+REGSAM WithView(REGSAM access, RegistryView view) noexcept {
+  switch (view) {
+    case RegistryView::kView32: return access | KEY_WOW64_32KEY;
+    case RegistryView::kView64: return access | KEY_WOW64_64KEY;
+    default: return access;
+  }
+}
+
+UniqueRegKey OpenRegKey(HKEY root, const std::wstring& subkey, REGSAM access, RegistryView view) noexcept {
+  UniqueRegKey key;
+  if (::RegOpenKeyExW(root, subkey.c_str(), 0, WithView(access, view), key.Put()) != ERROR_SUCCESS) {
+    key.Release();  // a failed open may leave garbage in the out-parameter
+  }
+  return key;
+}
+
+bool RegKeyExists(HKEY root, const std::wstring& subkey, RegistryView view) noexcept {
+  return OpenRegKey(root, subkey, KEY_READ, view).IsValid();
+}
+
+std::optional<std::wstring> ReadRegString(HKEY key, const wchar_t* valueName) {
+  DWORD type = 0;
+  DWORD bytes = 0;
+  if (::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+  // One spare character so a value stored without its terminator still ends.
+  std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 2, L'\0');
+  DWORD capacity = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+  if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &capacity) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  buffer[capacity / sizeof(wchar_t)] = L'\0';
+  return std::wstring(buffer.data());
+}
+
+std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept {
+  DWORD type = 0;
+  DWORD value = 0;
+  DWORD bytes = sizeof value;
+  if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS ||
+      type != REG_DWORD || bytes != sizeof value) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace tw::win

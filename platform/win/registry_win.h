@@ -1,0 +1,27 @@
+// Reading and writing registry values with the view chosen explicitly: the
+// installer is a 32-bit process and must say which view it means.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/win/unique_handle.h"
+
+namespace tw::win {
+
+enum class RegistryView { kDefault, kView32, kView64 };
+
+REGSAM WithView(REGSAM access, RegistryView view) noexcept;
+
+// Opens an existing key; an invalid handle when it cannot be opened.
+UniqueRegKey OpenRegKey(HKEY root, const std::wstring& subkey, REGSAM access, RegistryView view) noexcept;
+bool RegKeyExists(HKEY root, const std::wstring& subkey, RegistryView view) noexcept;
+
+// A REG_SZ or REG_EXPAND_SZ value (unexpanded), tolerating values stored
+// without their terminator; nothing when absent or of another type.
+std::optional<std::wstring> ReadRegString(HKEY key, const wchar_t* valueName);
+std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept;
+
+}  // namespace tw::win

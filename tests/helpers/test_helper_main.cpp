@@ -1,0 +1,19 @@
+// A second process for the Windows tests: acts on named objects from the
+// outside, as a support tool or another copy of the installer would.
+//   tw_test_helper reset-event NAME | set-event NAME
+// Exit code 0 on success, 2 when the object could not be opened or changed.
+#include <windows.h>
+
+#include <cwchar>
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3) return 1;
+  const bool reset = std::wcscmp(argv[1], L"reset-event") == 0;
+  const bool set = std::wcscmp(argv[1], L"set-event") == 0;
+  if (!reset && !set) return 1;
+  HANDLE event = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
+  if (event == nullptr) return 2;
+  const BOOL ok = reset ? ::ResetEvent(event) : ::SetEvent(event);
+  ::CloseHandle(event);
+  return ok ? 0 : 2;
+}

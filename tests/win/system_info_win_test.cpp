@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/win/registry_win.h"
+#include "telemetry/file_version_info.h"
+#include "telemetry/system_info.h"
+#include "tests/win/test_support_win.h"
+
+namespace tw {
+namespace {
+
+TEST(SystemInfo, OsCodeFollowsTheIdOfThisWindows) {
+  const int id = GetOsId();
+  EXPECT_GE(id, 1);
+  EXPECT_LE(id, 13);
+  EXPECT_EQ(GetOsId(), id) << "computed once";
+  OSVERSIONINFOEXW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)));
+  EXPECT_EQ(GetOsCode(), OsCodeFromId(id, IsNative64() != 0, info.wServicePackMajor));
+}
+
+TEST(SystemInfo, ThirtyTwoBitPrefixIsNotSixtyFourBit) {
+  // The tests run in a 32-bit Wine prefix: no WOW64, no 64-bit registry view.
+  EXPECT_EQ(IsNative64(), 0);
+  EXPECT_FALSE(SystemVersion::Instance().Is64());
+  EXPECT_EQ(SystemVersion::Instance().Architecture(), ProcessorArchitecture::kX86);
+  EXPECT_GE(SystemVersion::Instance().ProcessorCount(), 1u);
+  EXPECT_NE(SystemVersion::Instance().VersionClass(), 0);
+}
+
+TEST(SystemInfo, SystemVersionIsOneInstanceAcrossThreads) {
+  SystemVersion* seen[4] = {};
+  std::thread threads[4];
+  for (int i = 0; i < 4; ++i) threads[i] = std::thread([&seen, i] { seen[i] = &SystemVersion::Instance(); });
+  for (auto& thread : threads) thread.join();
+  for (SystemVersion* instance : seen) EXPECT_EQ(instance, &SystemVersion::Instance());
+}
+
+TEST(SystemInfo, ParseRegistryPathGivesTheRootHandle) {
+  std::wstring subkey;
+  EXPECT_EQ(ParseRegistryPath(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\x", subkey), HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(subkey, L"SOFTWARE\\x");
+  EXPECT_EQ(ParseRegistryPath(L"hkey_current_user", subkey), HKEY_CURRENT_USER);
+  EXPECT_EQ(subkey, L"");
+  EXPECT_EQ(ParseRegistryPath(L"HKCU\\x", subkey), nullptr);
+}
+
+// Writes the suite's install directory into the Wine registry and removes it again.
+class ProductDirTest : public testing::Test {
+ protected:
+  void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus"); }
+
+  void SetProgramPath(const void* data, DWORD bytes, DWORD type) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus", 0, nullptr, 0,
+                                KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(key, L"ProgramPath", 0, type, static_cast<const BYTE*>(data), bytes);
+    ::RegCloseKey(key);
+  }
+  void SetProgramPath(const std::wstring& text) {
+    SetProgramPath(text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), REG_SZ);
+  }
+};
+
+TEST_F(ProductDirTest, AddsTheTrailingSeparator) {
+  EXPECT_EQ(GetProductDir(), L"");
+  SetProgramPath(L"C:\\Program Files\\Tarnwick\\Zorn");
+  EXPECT_EQ(GetProductDir(), L"C:\\Program Files\\Tarnwick\\Zorn\\");
+  SetProgramPath(L"C:\\Zorn/");
+  EXPECT_EQ(GetProductDir(), L"C:\\Zorn/");
+  SetProgramPath(L"");
+  EXPECT_EQ(GetProductDir(), L"");
+}
+
+TEST_F(ProductDirTest, BrokenValuesGiveNoDirectory) {
+  const DWORD number = 5;
+  SetProgramPath(&number, sizeof number, REG_DWORD);
+  EXPECT_EQ(GetProductDir(), L"");
+  const wchar_t unterminated[] = {L'C', L':', L'\\', L'Z'};  // stored without its terminator
+  SetProgramPath(unterminated, sizeof unterminated, REG_SZ);
+  EXPECT_EQ(GetProductDir(), L"C:\\Z\\");
+  EXPECT_EQ(GetDriverProductDir(), L"");
+}
+
+TEST(FileVersionInfo, ReadsTheOnlyTranslationForAChineseUser) {
+  ASSERT_EQ(PRIMARYLANGID(::GetUserDefaultLangID()), LANG_CHINESE) << "the tests run in the users' locale";
+  CFileVersionInfo info;
+  ASSERT_TRUE(info.Create(test::ProgramDir() + L"version_sample.dll"));
+  EXPECT_EQ(info.Language(), 0x0409);
+  EXPECT_EQ(info.CodePage(), 0x04B0);
+  EXPECT_EQ(info.FileVersion(), L"3.1.4.1592");
+  EXPECT_EQ(info.String(CFileVersionInfo::kCompanyName), L"Sample Company");
+  EXPECT_EQ(info.String(CFileVersionInfo::kSpecialBuild), L"special");
+  EXPECT_EQ(info.String(CFileVersionInfo::kComments), L"") << "a missing string stays empty";
+  ASSERT_TRUE(info.HasFixed());
+  EXPECT_EQ(info.Fixed().dwFileVersionMS, 0x00030001u);
+  EXPECT_EQ(info.Fixed().dwFileVersionLS, 0x00040638u);
+}
+
+TEST(FileVersionInfo, FilesWithoutAResourceLeaveItEmpty) {
+  CFileVersionInfo info;
+  ASSERT_TRUE(info.Create(test::ProgramDir() + L"version_sample.dll"));
+  EXPECT_FALSE(info.Create(test::ProgramDir() + L"tw_test_helper.exe"));
+  EXPECT_EQ(info.FileVersion(), L"");
+  EXPECT_FALSE(info.HasFixed());
+  EXPECT_FALSE(info.Create(test::ProgramDir() + L"no such file.dll"));
+}
+
+TEST(FileVersionInfo, ReadsTheInstallersOwnResource) {
+  CFileVersionInfo info;
+  ASSERT_TRUE(info.Create(test::ProgramDir() + L"twinstall.exe"));
+  EXPECT_EQ(info.Language(), 0x0804);
+  EXPECT_EQ(info.String(CFileVersionInfo::kProductName), L"Tarnwick Zorn");
+}
+
+}  // namespace
+}  // namespace tw

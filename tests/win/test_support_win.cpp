@@ -1,0 +1,89 @@
+#include "tests/win/test_support_win.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/win/module_path_win.h"
+
+namespace tw::test {
+
+std::wstring ProgramDir() {
+  const std::wstring path = win::GetModulePath();
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+ScratchDir::ScratchDir() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  static LONG counter = 0;
+  m_path = std::wstring(temp) + L"twtest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(::InterlockedIncrement(&counter)) + L"\\";
+  ::CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+ScratchDir::~ScratchDir() {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW((m_path + L"*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = m_path + name;
+      ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(full.c_str());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryW(m_path.c_str());
+}
+
+std::optional<Child> StartProcess(const std::wstring& commandLine) {
+  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return std::nullopt;
+  }
+  ::CloseHandle(info.hThread);
+  Child child;
+  child.process.Reset(info.hProcess);
+  child.processId = info.dwProcessId;
+  return child;
+}
+
+std::optional<DWORD> WaitForExit(const Child& child, DWORD timeoutMs) {
+  if (::WaitForSingleObject(child.process.Get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(child.process.Get(), &code)) return std::nullopt;
+  return code;
+}
+
+std::optional<DWORD> RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
+  std::optional<Child> child = StartProcess(commandLine);
+  if (!child) return std::nullopt;
+  std::optional<DWORD> code = WaitForExit(*child, timeoutMs);
+  if (!code) ::TerminateProcess(child->process.Get(), 99);
+  return code;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+  std::string bytes;
+  FILE* file = ::_wfopen(path.c_str(), L"rb");
+  if (file == nullptr) return bytes;
+  char chunk[4096];
+  size_t read = 0;
+  while ((read = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, read);
+  std::fclose(file);
+  return bytes;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+  FILE* file = ::_wfopen(path.c_str(), L"wb");
+  if (file == nullptr) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace tw::test

@@ -1,0 +1,45 @@
+// Helpers shared by the Windows test programs: a scratch folder, child
+// processes waited on with a bounded wait, files read back whole.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/win/unique_handle.h"
+
+namespace tw::test {
+
+// Folder of the running test program (with a trailing backslash); the
+// installer and the helpers are built beside it.
+std::wstring ProgramDir();
+
+// A fresh folder under %TEMP%, removed with its files when the object dies.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::wstring& Path() const { return m_path; }  // trailing backslash
+ private:
+  std::wstring m_path;
+};
+
+struct Child {
+  win::UniqueHandleObject process;
+  DWORD processId = 0;
+};
+
+// Starts `commandLine` (the program's path quoted inside it as needed).
+std::optional<Child> StartProcess(const std::wstring& commandLine);
+// Waits up to `timeoutMs` for the exit; the exit code, or nothing on time-out.
+std::optional<DWORD> WaitForExit(const Child& child, DWORD timeoutMs);
+// Runs to completion (bounded) and returns the exit code.
+std::optional<DWORD> RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+
+std::string ReadWholeFile(const std::wstring& path);
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
+
+}  // namespace tw::test

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+
+deploy_file=${TW_DEPLOY:-deploy/local.ini}
+[[ -f $deploy_file ]] || { echo "deployment file not found: $deploy_file" >&2; exit 2; }
+deploy_file=$(cd "$(dirname "$deploy_file")" && pwd)/$(basename "$deploy_file")
+deploy_name=$(basename "$deploy_file" .ini)
+jobs=$(nproc)
+
+setup() {
+  tools/setup/install-packages.sh
+  TW_DEPS_PREFIX=$(tools/setup/build-mingw-deps.sh)
+  export TW_DEPS_PREFIX
+}
+
+configure() {  # tree, extra cmake arguments...
+  local tree=$1; shift
+  if [[ ! -f $tree/build.ninja ]]; then
+    cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_DEPLOY="$deploy_file" "$@" >/dev/null
+  fi
+}
+
+build_native() {
+  configure build/native
+  cmake --build build/native -j "$jobs"
+}
+
+build_win32() {
+  local tree=build/win32-$deploy_name
+  configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32-toolchain.cmake" \
+    -DTW_DEPS_PREFIX="$TW_DEPS_PREFIX" -DCMAKE_BUILD_TYPE=MinSizeRel
+  cmake --build "$tree" -j "$jobs"
+  mkdir -p "out/$deploy_name"
+  cp "$tree/bin/twinstall.exe" "out/$deploy_name/twinstall.exe"
+}
+
+build_fuzz() {
+  configure build/fuzz -DTW_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+  cmake --build build/fuzz -j "$jobs"
+}
+
+cmd=${1:-}
+shift || true
+case "$cmd" in
+  setup)
+    setup
+    tools/wine/prefix.sh "build/wine"
+    ;;
+  build)
+    setup
+    build_win32
+    build_native
+    echo "installer: out/$deploy_name/twinstall.exe"
+    ;;
+  test)
+    setup
+    mkdir -p build
+    # The Wine prefix is made while the compilers run.
+    tools/wine/prefix.sh build/wine >build/wine-prefix.log 2>&1 &
+    prefix_pid=$!
+    build_win32
+    build_native
+    build_fuzz
+    wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
+    exec python3 tools/test/run_all.py --deployment "$deploy_name" "$@"
+    ;;
+  demo)
+    setup
+    mkdir -p build
+    tools/wine/prefix.sh build/wine >build/wine-prefix.log 2>&1 &
+    prefix_pid=$!
+    build_win32
+    wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
+    exec python3 tools/demo.py --deployment "$deploy_name" "$@"
+    ;;
+  bench)
+    setup
+    build_native
+    exec python3 tools/bench/run_bench.py "$@"
+    ;;
+  fuzz)
+    setup
+    build_fuzz
+    exec python3 tools/test/run_fuzz.py --seconds "${1:-60}"
+    ;;
+  *)
+    sed -n '2,9p' "$repo/run" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Creates the project's Wine prefix once: a 32-bit prefix with the font
+# substitutions that make the installer's Chinese faces render with an
+# installed CJK font. Reused while its stamp matches this script.
+set -euo pipefail
+root=$(mkdir -p "$1" && cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/env.sh"
+tw_wine_env "$root"
+
+stamp="$WINEPREFIX/.tw-ready-$(cat "$0" "$here/env.sh" | sha256sum | cut -c1-12)"
+[[ -f $stamp ]] && exit 0
+
+rm -rf "$WINEPREFIX"
+unset DISPLAY
+wineboot --init
+wineserver -w
+
+# A UTF-16 .reg file carries the Chinese face names whatever the Linux
+# locale is (zh_CN may not be generated on the build machine).
+reg="$root/fonts.reg"
+{
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+  for face in "Microsoft YaHei" "微软雅黑" "宋体" "SimSun" "新宋体" "NSimSun"; do
+    printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
+  done
+} | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
+wine regedit /S "$(winepath -w "$reg")"
+wineserver -w
+touch "$stamp"

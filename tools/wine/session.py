@@ -1,0 +1,78 @@
+"""One headless Wine session for a test run or the demo.
+
+Starts one Xvfb (the display number chosen by Xvfb itself), a persistent
+wineserver warmed by one throw-away process, and stops both at the end,
+even after a failure, an interrupt or a SIGTERM.
+"""
+import os
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+
+def wine_environment(root: Path) -> dict:
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": str(root / "prefix"),
+        "WINEARCH": "win32",
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+        "LANG": "zh_CN.UTF-8",
+        "LC_ALL": "zh_CN.UTF-8",
+    })
+    return env
+
+
+class WineSession:
+    def __init__(self, root: Path):
+        self.root = Path(root).resolve()
+        self.env = wine_environment(self.root)
+        self._xvfb = None
+
+    def __enter__(self):
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+        self._start_xvfb()
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        # The first Wine process starts services that hold its output open;
+        # let that happen here, not inside a test's pipe.
+        subprocess.run(["wine", "cmd", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        return self
+
+    def __exit__(self, *exc):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+        if self._xvfb is not None:
+            self._xvfb.terminate()
+            try:
+                self._xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self._xvfb.kill()
+        return False
+
+    def _start_xvfb(self):
+        read_fd, write_fd = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        deadline = time.monotonic() + 30
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            raise RuntimeError("Xvfb did not report a display")
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+
+    def run(self, program: Path, args=(), cwd=None, timeout=600, capture=True):
+        """Runs a Windows program; returns the CompletedProcess (or raises TimeoutExpired)."""
+        return subprocess.run(["wine", str(program), *args], env=self.env, cwd=cwd, timeout=timeout,
+                              stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE if capture else None,
+                              stderr=subprocess.STDOUT if capture else None)
