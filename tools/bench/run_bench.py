@@ -1,0 +1,37 @@
+"""Runs the benchmarks and reports each one as a ratio to its baseline.
+
+A baseline is measured in the same run on the same input (BM_Baseline_*),
+so the ratios compare across machines where raw times would not. Each
+measured benchmark names its baseline in BASELINES.
+"""
+import json
+import subprocess
+import sys
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+BASELINES = {
+    "BM_JsonParse": "BM_Baseline_CopyJsonText",
+    "BM_JsonWriteCompact": "BM_Baseline_CopyJsonText",
+    "BM_ParseSwitches": "BM_Baseline_CopyCommandLine",
+}
+
+
+def main(argv):
+    program = REPO / "build" / "native" / "bin" / "core_bench"
+    result = subprocess.run([str(program), "--benchmark_format=json", "--benchmark_repetitions=3",
+                             "--benchmark_report_aggregates_only=true", *argv],
+                            stdout=subprocess.PIPE, check=True, timeout=1200)
+    times = {}
+    for entry in json.loads(result.stdout)["benchmarks"]:
+        if entry.get("aggregate_name") == "median":
+            times[entry["run_name"]] = entry["cpu_time"]
+    print(f"{'benchmark':<24} {'ratio to baseline':>18}  baseline")
+    for name, baseline in BASELINES.items():
+        if name in times and baseline in times:
+            print(f"{name:<24} {times[name] / times[baseline]:>18.1f}  {baseline}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
