@@ -34,36 +34,39 @@ bool IsPresentAndEnabled(INetFwAuthorizedApplications* applications, BSTR path) 
   return SUCCEEDED(existing->get_Enabled(&enabled)) && enabled != VARIANT_FALSE;
 }
 
+// Runs `step` on the authorized applications inside a COM apartment of its own.
+template <typename Step>
+HRESULT WithAuthorizedApplications(const std::wstring& imagePath, Step step) {
+  win::ComApartment apartment;
+  if (FAILED(apartment.Result())) return apartment.Result();
+  win::ComPtr<INetFwAuthorizedApplications> applications;
+  const HRESULT hr = OpenAuthorizedApplications(applications);
+  if (FAILED(hr)) return hr;
+  const win::UniqueBstr path(imagePath.c_str());
+  return step(applications.Get(), path.Get());
+}
+
 }  // namespace
 
 HRESULT AddFirewallException(const std::wstring& imagePath) {
-  win::ComApartment apartment;
-  if (FAILED(apartment.Result())) return apartment.Result();
-  win::ComPtr<INetFwAuthorizedApplications> applications;
-  HRESULT hr = OpenAuthorizedApplications(applications);
-  if (FAILED(hr)) return hr;
-  const win::UniqueBstr path(imagePath.c_str());
-  if (IsPresentAndEnabled(applications.Get(), path.Get())) return S_FALSE;
-
-  win::ComPtr<INetFwAuthorizedApplication> application;
-  hr = ::CoCreateInstance(kClsidNetFwAuthorizedApplication, nullptr, CLSCTX_INPROC_SERVER,
-                          __uuidof(INetFwAuthorizedApplication), application.PutVoid());
-  if (FAILED(hr)) return hr;
-  if (FAILED(hr = application->put_ProcessImageFileName(path.Get()))) return hr;
-  const win::UniqueBstr name(kExceptionName);
-  if (FAILED(hr = application->put_Name(name.Get()))) return hr;
-  return applications->Add(application.Get());
+  return WithAuthorizedApplications(imagePath, [](INetFwAuthorizedApplications* applications, BSTR path) {
+    if (IsPresentAndEnabled(applications, path)) return S_FALSE;
+    win::ComPtr<INetFwAuthorizedApplication> application;
+    HRESULT hr = ::CoCreateInstance(kClsidNetFwAuthorizedApplication, nullptr, CLSCTX_INPROC_SERVER,
+                                    __uuidof(INetFwAuthorizedApplication), application.PutVoid());
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = application->put_ProcessImageFileName(path))) return hr;
+    const win::UniqueBstr name(kExceptionName);
+    if (FAILED(hr = application->put_Name(name.Get()))) return hr;
+    return applications->Add(application.Get());
+  });
 }
 
 HRESULT RemoveFirewallException(const std::wstring& imagePath) {
-  win::ComApartment apartment;
-  if (FAILED(apartment.Result())) return apartment.Result();
-  win::ComPtr<INetFwAuthorizedApplications> applications;
-  HRESULT hr = OpenAuthorizedApplications(applications);
-  if (FAILED(hr)) return hr;
-  const win::UniqueBstr path(imagePath.c_str());
-  if (!IsPresentAndEnabled(applications.Get(), path.Get())) return S_FALSE;
-  return applications->Remove(path.Get());
+  return WithAuthorizedApplications(imagePath, [](INetFwAuthorizedApplications* applications, BSTR path) {
+    if (!IsPresentAndEnabled(applications, path)) return S_FALSE;
+    return applications->Remove(path);
+  });
 }
 
 }  // namespace tw

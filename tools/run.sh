@@ -36,6 +36,16 @@ build_win32() {
   cp "$tree/bin/twinstall.exe" "out/$deploy_name/twinstall.exe"
 }
 
+# The Wine prefix is made in the background while the compilers run.
+start_prefix() {
+  mkdir -p build
+  tools/wine/prefix.sh build/wine >build/wine-prefix.log 2>&1 &
+  prefix_pid=$!
+}
+wait_prefix() {
+  wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
+}
+
 build_fuzz() {
   configure build/fuzz -DTW_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
   cmake --build build/fuzz -j "$jobs"
@@ -56,23 +66,18 @@ case "$cmd" in
     ;;
   test)
     setup
-    mkdir -p build
-    # The Wine prefix is made while the compilers run.
-    tools/wine/prefix.sh build/wine >build/wine-prefix.log 2>&1 &
-    prefix_pid=$!
+    start_prefix
     build_win32
     build_native
     build_fuzz
-    wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
+    wait_prefix
     exec python3 tools/test/run_all.py --deployment "$deploy_name" "$@"
     ;;
   demo)
     setup
-    mkdir -p build
-    tools/wine/prefix.sh build/wine >build/wine-prefix.log 2>&1 &
-    prefix_pid=$!
+    start_prefix
     build_win32
-    wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
+    wait_prefix
     exec python3 tools/demo.py --deployment "$deploy_name" "$@"
     ;;
   bench)
