@@ -41,9 +41,12 @@ start_prefix() {
   mkdir -p build
   tools/wine/prefix.sh build/wine >build/wine-prefix.log 2>&1 &
   prefix_pid=$!
+  # A failed build or an interrupt must not leave wineboot or its server behind.
+  trap 'kill "$prefix_pid" 2>/dev/null; WINEPREFIX="$repo/build/wine/prefix" wineserver -k 2>/dev/null || true' EXIT
 }
 wait_prefix() {
   wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
+  trap - EXIT
 }
 
 build_fuzz() {
