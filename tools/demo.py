@@ -12,11 +12,10 @@ import sys
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[1]
-sys.path.insert(0, str(REPO / "tools"))
 sys.path.insert(0, str(REPO))
 
 from peers.services import PeerSet  # noqa: E402
-from wine.session import WineSession  # noqa: E402
+from tools.wine.session import WineSession  # noqa: E402
 
 
 def main():

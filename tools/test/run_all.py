@@ -15,10 +15,10 @@ import unittest
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(REPO / "tools"))
 sys.path.insert(0, str(REPO))
 
-from wine.session import WineSession  # noqa: E402
+from tools.wine.session import WineSession  # noqa: E402
+from tools.test import context  # noqa: E402
 
 
 class Tally:
@@ -128,6 +128,8 @@ def main():
         for program in ("core_tests", "win_tests", "e2e_tests"):
             run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
                       f"{program}.json", runner=runner)
+        context.enter(wine, options.deployment)
+        run_python_tests(tally, "e2e with peers (Wine)", REPO / "tests" / "e2e")
 
     print("fuzzing", flush=True)
     run_fuzz(tally, options.fuzz_seconds)
