@@ -15,7 +15,7 @@ Value* ValueObject::Set(const std::wstring& name, std::unique_ptr<Value> value) 
   Value* raw = value.get();
   auto& slot = m_members[name];
   slot = std::move(value);
-  raw->Attach(this, static_cast<int>(std::distance(m_members.begin(), m_members.find(name))));
+  raw->Attach(this, static_cast<int>(m_members.size()) - 1);  // positions matter in arrays only
   return raw;
 }
 
