@@ -20,3 +20,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# libcurl's package config asks for zlib: the static archive, not the import
+# library of a DLL the installer would then need beside it.
+set(ZLIB_LIBRARY /usr/i686-w64-mingw32/lib/libz.a CACHE FILEPATH "")
+set(ZLIB_INCLUDE_DIR /usr/i686-w64-mingw32/include CACHE PATH "")

@@ -40,6 +40,20 @@ std::optional<std::wstring> ReadRegString(HKEY key, const wchar_t* valueName) {
   return std::wstring(buffer.data());
 }
 
+std::optional<std::wstring> ReadRegStringStrict(HKEY key, const wchar_t* valueName, DWORD maxChars) {
+  std::vector<wchar_t> buffer(maxChars + 1, L'\0');
+  DWORD type = 0;
+  DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+  if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ) || bytes < sizeof(wchar_t) || bytes % sizeof(wchar_t) != 0) {
+    return std::nullopt;
+  }
+  const size_t units = bytes / sizeof(wchar_t);
+  if (buffer[units - 1] != L'\0') return std::nullopt;
+  return std::wstring(buffer.data());
+}
+
 std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept {
   DWORD type = 0;
   DWORD value = 0;

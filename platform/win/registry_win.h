@@ -22,6 +22,9 @@ bool RegKeyExists(HKEY root, const std::wstring& subkey, RegistryView view) noex
 // A REG_SZ or REG_EXPAND_SZ value (unexpanded), tolerating values stored
 // without their terminator; nothing when absent or of another type.
 std::optional<std::wstring> ReadRegString(HKEY key, const wchar_t* valueName);
+// A string of at most `maxChars` characters that is stored with its
+// terminator; anything longer, unterminated or of another type is absent.
+std::optional<std::wstring> ReadRegStringStrict(HKEY key, const wchar_t* valueName, DWORD maxChars);
 std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept;
 
 }  // namespace tw::win

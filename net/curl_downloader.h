@@ -1,0 +1,89 @@
+// The resumable downloader: the fallback for a package whose first download
+// timed out. It fetches the file in slices of at most 10 seconds, each a
+// ranged request starting at the bytes already on disk, so a slow or
+// breaking connection still gets the file through.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "net/curl_support.h"
+#include "net/download_interfaces.h"
+#include "platform/win/unique_handle.h"
+
+namespace tw {
+
+enum DownloaderResult : int {
+  kDownloadComplete = 0,
+  kDownloadNoHandle = 255,
+  kDownloadInvalid = 256,
+  kDownloadHeadFailed = 257,
+  kDownloadCreateFailed = 258,
+  kDownloadAttemptsExhausted = 259,
+  kDownloadNoContentLength = 260,
+};
+
+// The transfer record of one resumable download.
+class CurlExecuter {
+ public:
+  CurlExecuter(std::wstring url, std::wstring path, IDownloadCallback* callback);
+  ~CurlExecuter();
+  CurlExecuter(const CurlExecuter&) = delete;
+  CurlExecuter& operator=(const CurlExecuter&) = delete;
+
+  bool CreateHandle();
+  bool IsValid() const { return !m_url.empty() && !m_path.empty() && m_curl != nullptr; }
+
+  const std::wstring& Url() const { return m_url; }
+  const std::wstring& Path() const { return m_path; }
+  CURL* Handle() const { return m_curl.get(); }
+  int32_t TotalLength() const { return m_totalLength; }
+  void SetTotalLength(int32_t length) { m_totalLength = length; }
+  int32_t CurrentSize() const { return m_currentSize; }
+
+  bool CreateTarget();       // parents, then the file, always new
+  void RestartTarget();      // back to an empty file at offset 0
+  void CloseTarget();        // cut at the write position, close
+  // One slice: resumes at CurrentSize(); libcurl code (or 2 when invalid).
+  int ExecuteDownload(long limitSeconds, long& responseCode);
+
+ private:
+  static size_t WriteToFile(char* data, size_t size, size_t count, void* self);
+  static int OnProgress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t);
+
+  std::wstring m_url;
+  std::wstring m_path;
+  int32_t m_totalLength = 0;
+  int32_t m_currentSize = 0;
+  win::UniqueFile m_file;
+  UniqueCurl m_curl;
+  IDownloadCallback* m_callback;
+};
+
+// Reads the Content-Length of the executer's URL with a HEAD request.
+// 0, 256 (invalid), 257 (HEAD failed; libcurl code in transferError) or 260.
+int GetDownloadFileLength(CurlExecuter& executer, int* transferError);
+
+class TwCurlDownloader {
+ public:
+  struct Policy {
+    int maxAttempts = 605;   // about 100 minutes of 10-second slices
+    DWORD pauseMs = 500;     // after a slice that failed other than by time-out
+    long sliceSeconds = 10;
+  };
+
+  TwCurlDownloader() = default;
+  explicit TwCurlDownloader(const Policy& policy) : m_policy(policy) {}
+
+  // 0 or one of 255..260. `transferError` (may be null) receives the last
+  // libcurl code, or the last response code when that was 0.
+  int Download(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback);
+
+ private:
+  int DownloadControl(CurlExecuter& executer, int* transferError);
+  Policy m_policy;
+};
+
+}  // namespace tw

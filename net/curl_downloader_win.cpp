@@ -1,0 +1,168 @@
+#include "net/curl_downloader.h"
+
+#include "app/log.h"
+#include "net/http_transfer.h"
+#include "net/transfer_rules.h"
+#include "platform/text.h"
+#include "platform/win/ansi_text_win.h"
+
+namespace tw {
+namespace {
+
+bool CreateParentDirectories(const std::wstring& path) {
+  for (const std::wstring& directory : ParentDirectories(path)) {
+    if (!::CreateDirectoryW(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return true;
+}
+
+void Log(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  TwLog::Instance().WriteV(format, args);
+  va_end(args);
+}
+
+}  // namespace
+
+CurlExecuter::CurlExecuter(std::wstring url, std::wstring path, IDownloadCallback* callback)
+    : m_url(std::move(url)), m_path(std::move(path)), m_callback(callback) {}
+
+CurlExecuter::~CurlExecuter() = default;
+
+bool CurlExecuter::CreateHandle() {
+  m_curl.reset(curl_easy_init());
+  return m_curl != nullptr;
+}
+
+bool CurlExecuter::CreateTarget() {
+  ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(m_path.c_str());
+  if (!CreateParentDirectories(m_path)) return false;
+  m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_ALL, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  m_currentSize = 0;
+  return m_file.IsValid();
+}
+
+void CurlExecuter::RestartTarget() {
+  if (!m_file) return;
+  ::SetFilePointer(m_file.Get(), 0, nullptr, FILE_BEGIN);
+  ::SetEndOfFile(m_file.Get());
+  m_currentSize = 0;
+}
+
+void CurlExecuter::CloseTarget() {
+  if (!m_file) return;
+  ::SetEndOfFile(m_file.Get());
+  m_file.Reset();
+}
+
+size_t CurlExecuter::WriteToFile(char* data, size_t size, size_t count, void* self) {
+  auto* executer = static_cast<CurlExecuter*>(self);
+  const size_t bytes = size * count;
+  DWORD written = 0;
+  // A failed write ends the slice: counting bytes that never reached the
+  // disk would resume past a hole and report a damaged file as complete.
+  if (!::WriteFile(executer->m_file.Get(), data, static_cast<DWORD>(bytes), &written, nullptr) || written != bytes) {
+    return 0;
+  }
+  executer->m_currentSize += static_cast<int32_t>(bytes);
+  return bytes;
+}
+
+int CurlExecuter::OnProgress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
+  auto* executer = static_cast<CurlExecuter*>(self);
+  if (executer->m_callback == nullptr) return 0;
+  const double fraction = ProgressFraction(static_cast<double>(now), static_cast<double>(total));
+  return executer->m_callback->OnDownloadProgress(static_cast<uint32_t>(executer->m_totalLength), fraction, 0) != 0;
+}
+
+int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
+  if (!IsValid()) return CURLE_FAILED_INIT;
+  const std::string url = win::WideToAnsi(m_url);
+  CURLcode code = OptionSetter(m_curl.get())
+                      .Set(CURLOPT_URL, url.c_str())
+                      .Set(CURLOPT_HEADER, 0L)
+                      .Set(CURLOPT_TIMEOUT, limitSeconds)
+                      .Set(CURLOPT_NOSIGNAL, 1L)
+                      .Set(CURLOPT_WRITEFUNCTION, &CurlExecuter::WriteToFile)
+                      .Set(CURLOPT_WRITEDATA, this)
+                      .Set(CURLOPT_NOPROGRESS, 0L)
+                      .Set(CURLOPT_XFERINFOFUNCTION, &CurlExecuter::OnProgress)
+                      .Set(CURLOPT_XFERINFODATA, this)
+                      .Set(CURLOPT_RESUME_FROM, static_cast<long>(m_currentSize))
+                      .Code();
+  if (code == CURLE_OK) code = curl_easy_perform(m_curl.get());
+  if (code != CURLE_OK) return code;
+  code = curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &responseCode);
+  if (code != CURLE_OK) return code;
+  Log("ExecuteDownload ResponseCode = %d", static_cast<int>(responseCode));
+  return CURLE_OK;
+}
+
+int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
+  if (!executer.IsValid()) return kDownloadInvalid;
+  std::string headers;
+  const int code = HttpQueryHeaders(executer, headers);
+  if (code != CURLE_OK || headers.empty()) {
+    if (transferError != nullptr) *transferError = code;
+    return kDownloadHeadFailed;
+  }
+  const std::wstring value = FindHeaderValue(win::AnsiToWide(headers), L"content-length");
+  if (value.empty()) return kDownloadNoContentLength;
+  executer.SetTotalLength(ParseLeadingInt(value));
+  return kDownloadComplete;
+}
+
+int TwCurlDownloader::Download(const std::wstring& url, const std::wstring& path, int* transferError,
+                               IDownloadCallback* callback) {
+  CurlExecuter executer(url, path, callback);
+  if (!executer.CreateHandle()) return kDownloadNoHandle;
+  return DownloadControl(executer, transferError);
+}
+
+int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError) {
+  Log("DownloadControl -- Start");
+  if (!executer.IsValid()) {
+    Log("DownloadControl curlExecuter Invalid");
+    return kDownloadInvalid;
+  }
+  const int lengthResult = GetDownloadFileLength(executer, transferError);
+  if (lengthResult != kDownloadComplete) {
+    Log("DownloadControl GetDownloadFileLength Failure");
+    return lengthResult;
+  }
+  if (!executer.CreateTarget()) {
+    Log("DownloadControl CreateFile Failure");
+    return kDownloadCreateFailed;
+  }
+
+  int result = kDownloadAttemptsExhausted;
+  long responseCode = 0;
+  int curlCode = CURLE_OK;
+  int count = 1;
+  for (; count <= m_policy.maxAttempts; ++count) {
+    responseCode = 0;
+    curlCode = executer.ExecuteDownload(m_policy.sliceSeconds, responseCode);
+    Log("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %d, ResCode = %d", curlCode, count,
+        executer.CurrentSize(), static_cast<int>(responseCode));
+    if (curlCode == CURLE_OK && (responseCode == 206 || responseCode == 200)) {
+      result = kDownloadComplete;
+      break;
+    }
+    if (curlCode == CURLE_RANGE_ERROR) {
+      // The server ignores ranges: the next slice fetches the whole file
+      // again from its start rather than appending it after what we have.
+      Log("DownloadControl -- no range support, restarting at 0");
+      executer.RestartTarget();
+    }
+    if (curlCode != CURLE_OPERATION_TIMEDOUT) ::Sleep(m_policy.pauseMs);
+  }
+  executer.CloseTarget();
+  if (transferError != nullptr) *transferError = curlCode != CURLE_OK ? curlCode : static_cast<int>(responseCode);
+  Log("DownloadControl -- End HRESULT = %d, Count = %d", result, count);
+  return result;
+}
+
+}  // namespace tw

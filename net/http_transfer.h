@@ -1,0 +1,39 @@
+// Every request the installer makes: a fixed recipe of libcurl options,
+// headers and time-outs per purpose. All block the calling thread.
+// Results: the libcurl code, or the HTTP status when the transfer worked but
+// the status was not 200 (0 means 200), unless said otherwise.
+#pragma once
+
+#include <string>
+
+#include "net/download_interfaces.h"
+
+namespace tw {
+
+class CurlExecuter;
+
+// Configuration documents. `query` (may be null) is appended after "?". The
+// body is stored whenever the transfer worked, whatever the status; an empty
+// body leaves `body` untouched.
+int HttpGetToString(const char* url, const char* query, std::string& body, long timeLimitSeconds);
+
+// Form POST of metra packets (10-second limits, proxy, URL rewriting). The
+// answer is stored only with status 200.
+int HttpPostForm(const char* url, const void* body, long length, std::string& answer);
+
+// Binary POST; returns the HTTP status (0 when none was read). The answer
+// is appended to `answer`. No proxy; URL rewriting.
+int HttpPostBinary(const std::wstring& url, const void* body, long length, long connectLimitSeconds,
+                   long totalLimitSeconds, std::string& answer);
+
+// Every file download: bytes into `sink`, which is opened before and closed
+// (cut at its write position) after the transfer, also on failure.
+int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds);
+
+// The recommendation file, written over `path` from offset 0.
+int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds);
+
+// HEAD on the executer's handle; the header text of the answer.
+int HttpQueryHeaders(CurlExecuter& executer, std::string& headers);
+
+}  // namespace tw

@@ -1,0 +1,229 @@
+#include "net/http_transfer.h"
+
+#include <windows.h>
+
+#include "net/curl_downloader.h"
+#include "net/curl_support.h"
+#include "net/proxy_settings.h"
+#include "net/url_rewrite.h"
+#include "platform/win/ansi_text_win.h"
+#include "platform/win/unique_handle.h"
+
+namespace tw {
+namespace {
+
+// A recommendation fetch may pass no limit; it is bounded all the same so a
+// silent server cannot hold the window's start forever.
+constexpr long kUnboundedFetchLimitSeconds = 300;
+constexpr long kFileConnectLimitSeconds = 60;
+
+// libcurl code, or the status when the transfer worked but was not 200.
+int ResultOf(CURLcode performed, CURL* handle, long* statusOut = nullptr) {
+  if (performed != CURLE_OK) return performed;
+  long status = 0;
+  const CURLcode read = curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  if (statusOut != nullptr) *statusOut = status;
+  if (read != CURLE_OK) return read;
+  return status == 200 ? 0 : static_cast<int>(status);
+}
+
+std::string RewriteAnsi(const char* url) {
+  return win::WideToAnsi(RewriteUrl(win::AnsiToWide(url != nullptr ? url : "")));
+}
+
+struct SinkTransfer {
+  ITwVipWebFile* sink;
+
+  static size_t Write(char* data, size_t size, size_t count, void* self) {
+    auto* transfer = static_cast<SinkTransfer*>(self);
+    const size_t bytes = size * count;
+    if (transfer->sink == nullptr) return bytes;
+    return FAILED(transfer->sink->Write(data, static_cast<uint32_t>(bytes))) ? 0 : bytes;
+  }
+  static int Progress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
+    auto* transfer = static_cast<SinkTransfer*>(self);
+    if (transfer->sink == nullptr) return 0;
+    const double fraction = total > 0 ? static_cast<double>(now) / static_cast<double>(total) : 0.0;
+    return transfer->sink->Progress(fraction) != 0 ? 1 : 0;
+  }
+};
+
+size_t WriteToHandle(char* data, size_t size, size_t count, void* file) {
+  const size_t bytes = size * count;
+  DWORD written = 0;
+  if (!::WriteFile(static_cast<HANDLE>(file), data, static_cast<DWORD>(bytes), &written, nullptr) ||
+      written != bytes) {
+    return 0;
+  }
+  return bytes;
+}
+
+int IgnoreProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return 0; }
+
+}  // namespace
+
+int HttpGetToString(const char* url, const char* query, std::string& body, long timeLimitSeconds) {
+  UniqueCurl curl(curl_easy_init());
+  if (!curl) return CURLE_FAILED_INIT;
+  std::string fullUrl = url != nullptr ? url : "";
+  if (query != nullptr) fullUrl += std::string("?") + query;
+  const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kOctetFull);
+  MemorySink sink;
+  const CURLcode setup = OptionSetter(curl.get())
+                             .Set(CURLOPT_URL, fullUrl.c_str())
+                             .Set(CURLOPT_HTTPGET, 1L)
+                             .Set(CURLOPT_HTTPHEADER, headers.get())
+                             .Set(CURLOPT_TIMEOUT, timeLimitSeconds)
+                             .Set(CURLOPT_CONNECTTIMEOUT, timeLimitSeconds)
+                             .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
+                             .Set(CURLOPT_WRITEDATA, &sink)
+                             .Set(CURLOPT_FOLLOWLOCATION, 1L)
+                             .Then(ApplyProxySettings)
+                             .Code();
+  if (setup != CURLE_OK) return setup;
+  const CURLcode performed = curl_easy_perform(curl.get());
+  if (performed == CURLE_OK && sink.Size() > 0) body = sink.Join();
+  return ResultOf(performed, curl.get());
+}
+
+int HttpPostForm(const char* url, const void* body, long length, std::string& answer) {
+  UniqueCurl curl(curl_easy_init());
+  if (!curl) return CURLE_FAILED_INIT;
+  const std::string target = RewriteAnsi(url);
+  const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kForm);
+  MemorySink sink;
+  const CURLcode setup = OptionSetter(curl.get())
+                             .Set(CURLOPT_URL, target.c_str())
+                             .Set(CURLOPT_POST, 1L)
+                             .Set(CURLOPT_POSTFIELDS, body)
+                             .Set(CURLOPT_POSTFIELDSIZE, length)
+                             .Set(CURLOPT_HTTPHEADER, headers.get())
+                             .Set(CURLOPT_TIMEOUT, 10L)
+                             .Set(CURLOPT_CONNECTTIMEOUT, 10L)
+                             .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
+                             .Set(CURLOPT_WRITEDATA, &sink)
+                             .Then(ApplyProxySettings)
+                             .Code();
+  if (setup != CURLE_OK) return setup;
+  const CURLcode performed = curl_easy_perform(curl.get());
+  long status = 0;
+  const int result = ResultOf(performed, curl.get(), &status);
+  if (performed == CURLE_OK && (result == 0 || status == 0) && sink.Size() > 0) answer = sink.Join();
+  return result;
+}
+
+int HttpPostBinary(const std::wstring& url, const void* body, long length, long connectLimitSeconds,
+                   long totalLimitSeconds, std::string& answer) {
+  UniqueCurl curl(curl_easy_init());
+  if (!curl) return 0;
+  const std::string target = win::WideToAnsi(RewriteUrl(url));
+  const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kOctetShort);
+  MemorySink sink;
+  const CURLcode setup = OptionSetter(curl.get())
+                             .Set(CURLOPT_URL, target.c_str())
+                             .Set(CURLOPT_POST, 1L)
+                             .Set(CURLOPT_POSTFIELDS, body)
+                             .Set(CURLOPT_POSTFIELDSIZE, length)
+                             .Set(CURLOPT_HTTPHEADER, headers.get())
+                             .Set(CURLOPT_TIMEOUT, totalLimitSeconds)
+                             .Set(CURLOPT_CONNECTTIMEOUT, connectLimitSeconds)
+                             .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
+                             .Set(CURLOPT_WRITEDATA, &sink)
+                             .Code();
+  if (setup != CURLE_OK) return 0;
+  const CURLcode performed = curl_easy_perform(curl.get());
+  answer += sink.Join();
+  long status = 0;
+  if (performed != CURLE_OK || curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return 0;
+  return static_cast<int>(status);
+}
+
+int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds) {
+  UniqueCurl curl(curl_easy_init());
+  if (!curl) return CURLE_FAILED_INIT;
+  const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kOctetFull);
+  SinkTransfer transfer{sink};
+  const CURLcode setup = OptionSetter(curl.get())
+                             .Set(CURLOPT_URL, url)
+                             .Set(CURLOPT_HTTPGET, 1L)
+                             .Set(CURLOPT_HTTPHEADER, headers.get())
+                             .Set(CURLOPT_TIMEOUT, timeLimitSeconds)
+                             .Set(CURLOPT_CONNECTTIMEOUT, 10L)
+                             .Set(CURLOPT_WRITEFUNCTION, &SinkTransfer::Write)
+                             .Set(CURLOPT_WRITEDATA, &transfer)
+                             .Set(CURLOPT_NOPROGRESS, 0L)
+                             .Set(CURLOPT_XFERINFOFUNCTION, &SinkTransfer::Progress)
+                             .Set(CURLOPT_XFERINFODATA, &transfer)
+                             .Set(CURLOPT_FOLLOWLOCATION, 1L)
+                             .Then(ApplyProxySettings)
+                             .Code();
+  int result = setup;
+  if (setup == CURLE_OK) {
+    if (sink != nullptr) sink->Open();  // a failed open shows as a write error
+    result = ResultOf(curl_easy_perform(curl.get()), curl.get());
+  }
+  if (sink != nullptr) sink->Close();
+  return result;
+}
+
+int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+  if (!file) return CURLE_WRITE_ERROR;
+  UniqueCurl curl(curl_easy_init());
+  if (!curl) return CURLE_FAILED_INIT;
+  const std::wstring rewritten = RewriteUrl(url);
+  std::string target;
+  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, rewritten.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes > 1) {
+    target.resize(static_cast<size_t>(bytes - 1));
+    ::WideCharToMultiByte(CP_UTF8, 0, rewritten.c_str(), -1, target.data(), bytes, nullptr, nullptr);
+  }
+  const long limit = timeLimitSeconds > 0 ? timeLimitSeconds : kUnboundedFetchLimitSeconds;
+  const CURLcode setup = OptionSetter(curl.get())
+                             .Set(CURLOPT_POST, 0L)
+                             .Set(CURLOPT_URL, target.c_str())
+                             .Set(CURLOPT_FORBID_REUSE, 1L)
+                             .Set(CURLOPT_TIMEOUT, limit)
+                             .Set(CURLOPT_CONNECTTIMEOUT, kFileConnectLimitSeconds)
+                             .Set(CURLOPT_WRITEFUNCTION, &WriteToHandle)
+                             .Set(CURLOPT_WRITEDATA, static_cast<void*>(file.Get()))
+                             .Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1))
+                             .Set(CURLOPT_NOPROGRESS, 0L)
+                             .Set(CURLOPT_XFERINFOFUNCTION, &IgnoreProgress)
+                             .Code();
+  if (setup != CURLE_OK) return setup;
+  const int result = ResultOf(curl_easy_perform(curl.get()), curl.get());
+  // An older, longer file must not keep its tail behind the new content.
+  ::SetEndOfFile(file.Get());
+  return result;
+}
+
+int HttpQueryHeaders(CurlExecuter& executer, std::string& headers) {
+  CURL* curl = executer.Handle();
+  if (curl == nullptr) return CURLE_FAILED_INIT;
+  const std::string url = win::WideToAnsi(executer.Url());
+  const UniqueCurlSlist list = MakeHeaders(HeaderSet::kOctetFull);
+  MemorySink sink;
+  CURLcode code = OptionSetter(curl)
+                      .Set(CURLOPT_URL, url.c_str())
+                      .Set(CURLOPT_HTTPHEADER, list.get())
+                      .Set(CURLOPT_HEADER, 1L)
+                      .Set(CURLOPT_NOBODY, 1L)
+                      .Set(CURLOPT_TIMEOUT, 120L)
+                      .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
+                      .Set(CURLOPT_WRITEDATA, &sink)
+                      .Code();
+  if (code == CURLE_OK) code = curl_easy_perform(curl);
+  long headerSize = 0;
+  if (code == CURLE_OK) code = curl_easy_getinfo(curl, CURLINFO_HEADER_SIZE, &headerSize);
+  // The handle is reused for the slices: it must not keep a pointer to the
+  // header list freed below, nor the HEAD-only settings.
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+  curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
+  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+  if (code == CURLE_OK) headers = sink.Join();
+  return code;
+}
+
+}  // namespace tw

@@ -1,0 +1,51 @@
+#include "net/transfer_rules.h"
+
+#include "platform/text.h"
+
+namespace tw {
+
+std::wstring FindHeaderValue(std::wstring_view headers, std::wstring_view name) {
+  size_t pos = 0;
+  while (pos < headers.size()) {
+    while (pos < headers.size() && (headers[pos] == L'\r' || headers[pos] == L'\n')) ++pos;
+    size_t end = pos;
+    while (end < headers.size() && headers[end] != L'\r' && headers[end] != L'\n') ++end;
+    const std::wstring_view line = headers.substr(pos, end - pos);
+    pos = end;
+    const size_t colon = line.find(L':');
+    if (colon == std::wstring_view::npos) continue;
+    const std::wstring_view lineName = line.substr(0, colon);
+    std::wstring_view value = line.substr(colon + 1);
+    if (lineName.empty() || value.empty() || !EqualsNoCase(lineName, name)) continue;
+    while (!value.empty() && (value.front() == L' ' || value.front() == L'\t')) value.remove_prefix(1);
+    return std::wstring(value);
+  }
+  return {};
+}
+
+double ProgressFraction(double now, double total) { return total > 0.000001 ? now / total : 0.0; }
+
+std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now, uint32_t totalLength,
+                                              double fraction) {
+  std::vector<ProgressPost> posts;
+  const uint32_t elapsed = now - state.lastTick;  // unsigned: survives the tick wrap
+  if (elapsed > 80 && fraction > state.lastFraction) {
+    const uint32_t speed = static_cast<uint32_t>((fraction - state.lastFraction) * totalLength / elapsed);
+    posts.push_back(ProgressPost{static_cast<uint32_t>(fraction * 100), speed});
+    state.lastSpeed = speed;
+    state.lastFraction = fraction;
+    state.lastTick = now;
+  }
+  if (1.0 - fraction < 0.0001) posts.push_back(ProgressPost{100, state.lastSpeed});
+  return posts;
+}
+
+std::vector<std::wstring> ParentDirectories(const std::wstring& path) {
+  std::vector<std::wstring> directories;
+  for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
+    directories.push_back(path.substr(0, at + 1));
+  }
+  return directories;
+}
+
+}  // namespace tw

@@ -1,0 +1,41 @@
+// The arithmetic and text rules of downloads, apart from libcurl and the OS
+// so they can be checked exactly: header lookup, progress fractions, the
+// progress-message throttle and the parent directories a target needs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// The value of the first header line named `name` (any letter case), with
+// leading blanks removed; empty when absent. Lines split at runs of CR/LF,
+// each at its first ':'; a line with an empty name or value never matches.
+std::wstring FindHeaderValue(std::wstring_view headers, std::wstring_view name);
+
+// libcurl's byte counts as a fraction: 0 while the total is unknown.
+double ProgressFraction(double now, double total);
+
+// One decision of the progress sink: what to post for a progress call.
+struct ProgressState {
+  uint32_t lastSpeed = 0;  // bytes per millisecond
+  uint32_t lastTick = 0;   // GetTickCount of the last post
+  double lastFraction = 0.0;
+};
+struct ProgressPost {
+  uint32_t percent;
+  uint32_t speed;
+};
+// Posts at most once per 80 ms and only when the fraction grew, then the
+// final 100 % as the fraction reaches 1. Updates `state` for what it posts.
+std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now, uint32_t totalLength,
+                                              double fraction);
+
+// Every prefix of `path` ending at a backslash, from the first backslash at
+// or after the fourth character: the directories to create, outermost first.
+std::vector<std::wstring> ParentDirectories(const std::wstring& path);
+
+}  // namespace tw

@@ -1,0 +1,75 @@
+#include "net/url_rewrite.h"
+
+#include "net/domain_transfer.h"
+#include "platform/win/unique_handle.h"
+#include "telemetry/system_info.h"
+
+namespace tw {
+namespace {
+
+class TwZornProductConfig final : public IProductConfig {
+ public:
+  TwZornProductConfig() : m_productDir(GetProductDir()), m_dataDir(m_productDir + L"data") {}
+  const wchar_t* STDMETHODCALLTYPE ProductDir() override { return m_productDir.c_str(); }
+  const wchar_t* STDMETHODCALLTYPE DataDir() override { return m_dataDir.c_str(); }
+  bool Installed() const { return !m_productDir.empty(); }
+
+ private:
+  std::wstring m_productDir;
+  std::wstring m_dataDir;
+};
+
+class TwZornFuncCallBack final : public IDomainTransfer::IFuncCallBack {
+ public:
+  void STDMETHODCALLTYPE SetUrl(const wchar_t* url) override { m_url = url != nullptr ? url : L""; }
+  const std::wstring& Url() const { return m_url; }
+
+ private:
+  std::wstring m_url;
+};
+
+// The loaded module and its interface; made once per process.
+class DomainTransferModule {
+ public:
+  DomainTransferModule() {
+    if (!m_config.Installed()) return;
+    win::UniqueLibrary module(::LoadLibraryW((m_config.ProductDir() + std::wstring(L"twdtutil.dll")).c_str()));
+    if (!module) return;
+    auto factory = reinterpret_cast<DomainTransferFactory>(
+        reinterpret_cast<void*>(::GetProcAddress(module.Get(), "DllGetClassObject")));
+    void* instance = nullptr;
+    if (factory == nullptr || FAILED(factory(&kDomainTransferId, &instance)) || instance == nullptr) return;
+    auto* transfer = static_cast<IDomainTransfer*>(instance);
+    if (transfer->Initialize(&m_config) == 0) {
+      transfer->Release();
+      return;
+    }
+    m_module = std::move(module);
+    m_transfer = transfer;
+  }
+  ~DomainTransferModule() {
+    if (m_transfer != nullptr) m_transfer->Release();
+  }
+  DomainTransferModule(const DomainTransferModule&) = delete;
+  DomainTransferModule& operator=(const DomainTransferModule&) = delete;
+
+  std::wstring Rewrite(const std::wstring& url) {
+    if (m_transfer == nullptr) return url;
+    TwZornFuncCallBack callback;
+    return m_transfer->TransferUrl(url.c_str(), &callback) != 0 ? callback.Url() : url;
+  }
+
+ private:
+  TwZornProductConfig m_config;
+  win::UniqueLibrary m_module;
+  IDomainTransfer* m_transfer = nullptr;
+};
+
+}  // namespace
+
+std::wstring RewriteUrl(const std::wstring& url) {
+  static DomainTransferModule module;  // thread-safe, one attempt per process
+  return module.Rewrite(url);
+}
+
+}  // namespace tw
