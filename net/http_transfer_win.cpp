@@ -16,6 +16,8 @@ namespace {
 // silent server cannot hold the window's start forever.
 constexpr long kUnboundedFetchLimitSeconds = 300;
 constexpr long kFileConnectLimitSeconds = 60;
+// A redirect loop ends in an error instead of running until the time limit.
+constexpr long kMaxRedirects = 30;
 
 // libcurl code, or the status when the transfer worked but was not 200.
 int ResultOf(CURLcode performed, CURL* handle, long* statusOut = nullptr) {
@@ -78,6 +80,7 @@ int HttpGetToString(const char* url, const char* query, std::string& body, long 
                              .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
                              .Set(CURLOPT_WRITEDATA, &sink)
                              .Set(CURLOPT_FOLLOWLOCATION, 1L)
+                             .Set(CURLOPT_MAXREDIRS, kMaxRedirects)
                              .Then(ApplyProxySettings)
                              .Code();
   if (setup != CURLE_OK) return setup;
@@ -155,6 +158,7 @@ int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds) {
                              .Set(CURLOPT_XFERINFOFUNCTION, &SinkTransfer::Progress)
                              .Set(CURLOPT_XFERINFODATA, &transfer)
                              .Set(CURLOPT_FOLLOWLOCATION, 1L)
+                             .Set(CURLOPT_MAXREDIRS, kMaxRedirects)
                              .Then(ApplyProxySettings)
                              .Code();
   int result = setup;

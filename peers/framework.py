@@ -7,6 +7,7 @@ its lifetime even if the test that started it dies.
 """
 import http.server
 import re
+import sys
 import threading
 import time
 from dataclasses import dataclass, field
@@ -21,6 +22,7 @@ class Request:
     query: Dict[str, List[str]]
     headers: Dict[str, str]
     body: bytes
+    target: str = ""  # the request line's target as sent: path and query
     time: float = field(default_factory=time.time)
 
 
@@ -31,6 +33,13 @@ class Response:
     headers: Dict[str, str] = field(default_factory=dict)
     # A silent server: accept, then say nothing for this long (bounded).
     stall_seconds: float = 0.0
+    # Streams the body instead of `body` (slow, large or cut-off answers).
+    body_writer: Optional[Callable[[object], None]] = None
+    # Declared length; None means len(body), or no header with a body_writer.
+    content_length: Optional[int] = None
+    # Bytes written instead of any HTTP answer, then the connection closes.
+    raw: Optional[bytes] = None
+    close: bool = False
 
 
 Route = Callable[[Request], Response]
@@ -53,6 +62,14 @@ def serve_bytes(request: Request, data: bytes, content_type="application/octet-s
     return Response(206, data[start:end + 1], headers)
 
 
+class _QuietServer(http.server.ThreadingHTTPServer):
+    """Clients that hang up mid-answer are part of the tests, not errors."""
+
+    def handle_error(self, request, client_address):
+        if not isinstance(sys.exc_info()[1], (ConnectionError, TimeoutError)):
+            super().handle_error(request, client_address)
+
+
 class Peer:
     """One service on loopback. Routes map (method, path regex) to a handler."""
 
@@ -63,7 +80,7 @@ class Peer:
         self._lock = threading.Lock()
         self._seen = threading.Condition(self._lock)
         self._lifetime = lifetime
-        self._server = http.server.ThreadingHTTPServer(("127.0.0.1", port), self._handler_class())
+        self._server = _QuietServer(("127.0.0.1", port), self._handler_class())
         self._server.daemon_threads = True
         self._thread: Optional[threading.Thread] = None
         self._timer: Optional[threading.Timer] = None
@@ -134,17 +151,37 @@ class Peer:
                 body = self.rfile.read(length) if length else b""
                 parts = urlsplit(self.path)
                 request = Request(self.command, parts.path, parse_qs(parts.query),
-                                  {k.lower(): v for k, v in self.headers.items()}, body)
+                                  {k.lower(): v for k, v in self.headers.items()}, body, self.path)
                 response = peer._dispatch(request)
                 if response.stall_seconds:
                     time.sleep(min(response.stall_seconds, 120.0))
+                    self.close_connection = True
+                    return
+                if response.raw is not None:
+                    self.wfile.write(response.raw)
+                    self.close_connection = True
+                    return
                 self.send_response(response.status)
                 for key, value in response.headers.items():
                     self.send_header(key, value)
-                self.send_header("Content-Length", str(len(response.body)))
+                length = response.content_length
+                if length is None and response.body_writer is None:
+                    length = len(response.body)
+                if length is not None:
+                    self.send_header("Content-Length", str(length))
+                if response.close or length is None:
+                    self.send_header("Connection", "close")
+                    self.close_connection = True
                 self.end_headers()
-                if self.command != "HEAD":
-                    self.wfile.write(response.body)
+                if self.command == "HEAD":
+                    return
+                try:
+                    if response.body_writer is not None:
+                        response.body_writer(self.wfile)
+                    else:
+                        self.wfile.write(response.body)
+                except (BrokenPipeError, ConnectionResetError):
+                    self.close_connection = True
 
             do_GET = do_POST = do_HEAD = do_PUT = _handle
 

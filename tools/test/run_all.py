@@ -19,6 +19,7 @@ sys.path.insert(0, str(REPO))
 
 from tools.wine.session import WineSession  # noqa: E402
 from tools.test import context  # noqa: E402
+from peers.net_peer import NetPeers  # noqa: E402
 
 
 class Tally:
@@ -121,11 +122,11 @@ def main():
     run_python_tests(tally, "peers", REPO / "peers")
 
     print("under Wine", flush=True)
-    with WineSession(REPO / "build" / "wine") as wine:
+    with WineSession(REPO / "build" / "wine") as wine, NetPeers():
         def runner(program, args, cwd, timeout):
             return wine.run(Path(program), args, cwd=cwd, timeout=timeout)
 
-        for program in ("core_tests", "win_tests", "e2e_tests"):
+        for program in ("core_tests", "win_tests", "e2e_tests", "net_tests", "url_rewrite_tests"):
             run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
                       f"{program}.json", runner=runner)
         context.enter(wine, options.deployment)

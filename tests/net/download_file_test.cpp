@@ -1,0 +1,172 @@
+// The file download every package goes through, and its progress messages
+// on a real window's message queue.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+#include "net/download_callback.h"
+#include "net/download_file.h"
+#include "net/tw_md5.h"
+#include "tests/net/net_test_support.h"
+#include "tests/win/test_support_win.h"
+
+namespace tw {
+namespace {
+
+constexpr UINT kDownloadDone = WM_APP + 1;
+
+std::wstring Url(const std::string& path) { return test::Widen(std::string(test::kFilePeer) + path); }
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TEST(DownloadFile, WritesTheFileUnderItsFinalName) {
+  test::ScratchDir dir;
+  const std::wstring path = dir.Path() + L"new\\package.exe";
+  int error = -1;
+  EXPECT_EQ(DownloadFile(Url("/file/200000/" + test::UniqueToken()), path, &error, nullptr, 0), kDownloadFileOk);
+  EXPECT_EQ(error, -1) << "the transfer error is only written on failure";
+  const std::string md5 = test::PatternMd5(200000);
+  EXPECT_TRUE(VerifyFileMd5(path, test::Widen(md5)));
+  std::wstring lower = test::Widen(md5);
+  for (auto& c : lower) c = static_cast<wchar_t>(towlower(c));
+  EXPECT_TRUE(VerifyFileMd5(path, lower));
+  EXPECT_EQ(DownloadFile(Url("/nolength/3000/x"), path, &error, nullptr, 0), kDownloadFileOk);
+  EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 3000)) << "no Content-Length still delivers the file";
+}
+
+TEST(DownloadFile, FailuresLeaveNoFile) {
+  test::ScratchDir dir;
+  const std::wstring path = dir.Path() + L"package.exe";
+  struct Case {
+    std::string url;
+    long limit;
+    int error;
+  } cases[] = {
+      {"/status/404/x", 30, 404},
+      {"/trickle/100000/5000/x", 1, CURLE_OPERATION_TIMEDOUT},
+      {"/short/100/5000/x", 30, CURLE_PARTIAL_FILE},
+      {"/loop/x", 30, CURLE_TOO_MANY_REDIRECTS},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url);
+    ASSERT_TRUE(test::WriteWholeFile(path, "stale"));
+    int error = 0;
+    EXPECT_EQ(DownloadFile(Url(c.url), path, &error, nullptr, c.limit), kDownloadFileFailed);
+    EXPECT_EQ(error, c.error);
+    EXPECT_FALSE(Exists(path)) << "the stale file is gone and no partial file is left";
+  }
+}
+
+TEST(DownloadFile, BadArgumentsAndUnwritableTargets) {
+  test::ScratchDir dir;
+  int error = 0;
+  EXPECT_EQ(DownloadFile(L"", dir.Path() + L"a.exe", &error, nullptr, 0), kDownloadFileBadArguments);
+  EXPECT_EQ(DownloadFile(Url("/file/10/x"), L"", &error, nullptr, 0), kDownloadFileBadArguments);
+  EXPECT_FALSE(Exists(dir.Path() + L"a.exe"));
+
+  const std::wstring blocker = dir.Path() + L"file";
+  ASSERT_TRUE(test::WriteWholeFile(blocker, "x"));
+  EXPECT_EQ(DownloadFile(Url("/file/10/x"), blocker + L"\\under\\p.exe", &error, nullptr, 0), kDownloadFileFailed);
+  EXPECT_EQ(error, CURLE_WRITE_ERROR) << "a file that cannot be created fails every write";
+}
+
+// A real window on this thread's queue receives the progress messages
+// while a worker thread downloads.
+class ProgressWindow {
+ public:
+  struct Post {
+    WPARAM percent;
+    LPARAM speed;
+    DWORD tick;
+  };
+
+  ProgressWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TwProgressTestWindow";
+    ::RegisterClassW(&windowClass);
+    m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+  }
+  ~ProgressWindow() { ::DestroyWindow(m_window); }
+  HWND Handle() const { return m_window; }
+
+  // Pumps messages until the worker posts kDownloadDone; returns its result.
+  int PumpUntilDone(std::vector<Post>& posts) {
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (message.hwnd == m_window && message.message == kDownloadProgressMessage) {
+        posts.push_back(Post{message.wParam, message.lParam, message.time});
+      } else if (message.hwnd == m_window && message.message == kDownloadDone) {
+        return static_cast<int>(message.wParam);
+      }
+      ::DispatchMessageW(&message);
+    }
+    return -1;
+  }
+
+ private:
+  HWND m_window = nullptr;
+};
+
+TEST(DownloadProgress, ThrottledMessagesEndingAt100) {
+  ProgressWindow window;
+  ASSERT_NE(window.Handle(), nullptr);
+  test::ScratchDir dir;
+  TwDowloadCallback callback(window.Handle(), kDownloadProgressMessage, nullptr);
+  const DWORD started = ::GetTickCount();
+  std::thread worker([&] {
+    const int result = DownloadFile(Url("/trickle/200000/200000/" + test::UniqueToken()), dir.Path() + L"p.exe",
+                                    nullptr, &callback, 60);
+    ::PostMessageW(window.Handle(), kDownloadDone, static_cast<WPARAM>(result), 0);
+  });
+  std::vector<ProgressWindow::Post> posts;
+  EXPECT_EQ(window.PumpUntilDone(posts), kDownloadFileOk);
+  worker.join();
+  const DWORD elapsed = ::GetTickCount() - started;
+
+  ASSERT_GE(posts.size(), 3u);
+  EXPECT_EQ(posts.back().percent, 100u);
+  EXPECT_LE(posts.size(), elapsed / 80 + 3) << "at most one per 80 ms, plus the final 100";
+  for (size_t i = 1; i < posts.size(); ++i) EXPECT_GE(posts[i].percent, posts[i - 1].percent);
+  LPARAM fastest = 0;
+  for (const auto& post : posts) {
+    EXPECT_LE(post.percent, 100u);
+    EXPECT_LE(post.speed, 2000) << "bytes per millisecond from a 200 KB/s trickle";
+    fastest = std::max(fastest, post.speed);
+  }
+  EXPECT_GT(fastest, 0) << "the length is known, so the speed is";
+}
+
+TEST(DownloadProgress, TheCancelFlagStopsTheTransfer) {
+  ProgressWindow window;
+  test::ScratchDir dir;
+  volatile LONG cancel = 0;
+  TwDowloadCallback callback(window.Handle(), kDownloadProgressMessage, &cancel);
+  int error = 0;
+  std::thread worker([&] {
+    const int result = DownloadFile(Url("/trickle/100000/20000/" + test::UniqueToken()), dir.Path() + L"p.exe",
+                                    &error, &callback, 60);
+    ::PostMessageW(window.Handle(), kDownloadDone, static_cast<WPARAM>(result), 0);
+  });
+  MSG message{};
+  int result = -1;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == kDownloadProgressMessage) ::InterlockedExchange(&cancel, 1);  // the user pressed cancel
+    if (message.message == kDownloadDone) {
+      result = static_cast<int>(message.wParam);
+      break;
+    }
+  }
+  worker.join();
+  EXPECT_EQ(result, kDownloadFileFailed);
+  EXPECT_EQ(error, CURLE_ABORTED_BY_CALLBACK);
+  EXPECT_FALSE(Exists(dir.Path() + L"p.exe"));
+}
+
+}  // namespace
+}  // namespace tw

@@ -1,0 +1,94 @@
+// The request recipes against a real HTTP peer on loopback: what they send,
+// what they return, how they end when the server misbehaves.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+
+#include "net/http_transfer.h"
+#include "tests/net/net_test_support.h"
+#include "tests/win/test_support_win.h"
+
+namespace tw {
+namespace {
+
+using test::kFilePeer;
+
+std::string Url(const std::string& path) { return std::string(kFilePeer) + path; }
+
+TEST(HttpGetToString, QueryHeadersAndBody) {
+  const std::string token = test::UniqueToken();
+  std::string body;
+  EXPECT_EQ(HttpGetToString(Url("/file/300/" + token + "/cfg").c_str(), "time=5&x=1", body, 30), 0);
+  EXPECT_EQ(body, test::Pattern(0, 300));
+  EXPECT_EQ(HttpGetToString(Url("/file/10/" + token + "/plain").c_str(), nullptr, body, 30), 0);
+  EXPECT_EQ(body, test::Pattern(0, 10));
+
+  const auto seen = test::PeerRequests("/file/300/" + token + "/");
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].method, "GET");
+  EXPECT_EQ(seen[0].target, "/file/300/" + token + "/cfg?time=5&x=1");
+  EXPECT_EQ(seen[0].contentType, "application/octet-stream");
+  EXPECT_EQ(seen[0].userAgent, "Mozilla/4.0");
+  EXPECT_EQ(seen[0].accept, "*/*");
+  EXPECT_EQ(test::PeerRequests("/file/10/" + token + "/")[0].target, "/file/10/" + token + "/plain");
+}
+
+TEST(HttpGetToString, StatusesAndEmptyBodies) {
+  std::string body = "untouched";
+  EXPECT_EQ(HttpGetToString(Url("/status/404/x").c_str(), nullptr, body, 30), 404);
+  EXPECT_EQ(body, "error page 404") << "the error page is still stored";
+  body = "untouched";
+  EXPECT_EQ(HttpGetToString(Url("/empty/x").c_str(), nullptr, body, 30), 0);
+  EXPECT_EQ(body, "untouched") << "an empty body leaves the string alone";
+  EXPECT_EQ(HttpGetToString(Url("/redirect/20/" + test::UniqueToken() + "/r").c_str(), nullptr, body, 30), 0);
+  EXPECT_EQ(body, test::Pattern(0, 20)) << "redirects are followed";
+}
+
+TEST(HttpGetToString, HostileAndSilentServers) {
+  std::string body = "untouched";
+  EXPECT_EQ(HttpGetToString(std::string(test::kClosedPort).c_str(), nullptr, body, 30), CURLE_COULDNT_CONNECT);
+  EXPECT_EQ(HttpGetToString(Url("/silent/30/x").c_str(), nullptr, body, 2), CURLE_OPERATION_TIMEDOUT);
+  EXPECT_EQ(HttpGetToString(Url("/loop/x").c_str(), nullptr, body, 60), CURLE_TOO_MANY_REDIRECTS);
+  const int garbage = HttpGetToString(Url("/garbage/x").c_str(), nullptr, body, 30);
+  EXPECT_NE(garbage, 0);
+  EXPECT_LT(garbage, 100) << "a libcurl code, not a status";
+  EXPECT_EQ(HttpGetToString(Url("/short/100/5000/x").c_str(), nullptr, body, 30), CURLE_PARTIAL_FILE);
+  EXPECT_EQ(HttpGetToString("", nullptr, body, 5), CURLE_URL_MALFORMAT);
+  EXPECT_EQ(body, "untouched");
+}
+
+TEST(HttpPostForm, SendsTheFormAndKeepsOnlyA200Answer) {
+  const std::string token = test::UniqueToken();
+  std::string answer;
+  const char packet[] = {'m', 'e', '\0', 't', 'r', 'a'};
+  EXPECT_EQ(HttpPostForm(Url("/echo/" + token).c_str(), packet, sizeof packet, answer), 0);
+  EXPECT_EQ(answer, std::string("echo:") + std::string(packet, sizeof packet));
+  const auto seen = test::PeerRequests("/echo/" + token);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].method, "POST");
+  EXPECT_EQ(seen[0].contentType, "application/x-www-form-urlencoded");
+
+  answer = "untouched";
+  EXPECT_EQ(HttpPostForm(Url("/status/500/x").c_str(), "a", 1, answer), 500);
+  EXPECT_EQ(answer, "untouched");
+}
+
+TEST(HttpPostBinary, ReturnsTheStatusAndAppendsTheAnswer) {
+  std::string answer = "before:";
+  EXPECT_EQ(HttpPostBinary(test::Widen(Url("/echo/bin")), "\x01\x02", 2, 5, 10, answer), 200);
+  EXPECT_EQ(answer, std::string("before:echo:\x01\x02"));
+  EXPECT_EQ(HttpPostBinary(test::Widen(Url("/status/503/bin")), "x", 1, 5, 10, answer), 503);
+  EXPECT_EQ(HttpPostBinary(test::Widen(std::string(test::kClosedPort)), "x", 1, 5, 10, answer), 0) << "no status was read";
+}
+
+TEST(HttpGetToFile, OverwritesFromTheStartAndCutsTheOldTail) {
+  test::ScratchDir dir;
+  const std::wstring path = dir.Path() + L"rcmd.dat";
+  ASSERT_TRUE(test::WriteWholeFile(path, std::string(5000, 'o')));
+  EXPECT_EQ(HttpGetToFile(test::Widen(Url("/file/1000/rcmd")), path, 0), 0);
+  EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 1000));
+  EXPECT_EQ(HttpGetToFile(test::Widen(Url("/status/404/rcmd")), path, 30), 404);
+}
+
+}  // namespace
+}  // namespace tw

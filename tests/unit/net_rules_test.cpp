@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "net/proxy_rules.h"
+#include "net/transfer_rules.h"
+#include "net/tw_md5.h"
+
+namespace tw {
+namespace {
+
+TEST(FindHeaderValue, FirstMatchingLineInAnyCase) {
+  const wchar_t* head = L"HTTP/1.1 200 OK\r\nServer: x\r\n\r\nCONTENT-LENGTH:    1234\r\ncontent-length: 9\r\n";
+  EXPECT_EQ(FindHeaderValue(head, L"content-length"), L"1234");
+  EXPECT_EQ(FindHeaderValue(L"Content-Length:\r\nContent-Length: 5\n", L"content-length"), L"5")
+      << "a line with an empty value never matches";
+  EXPECT_EQ(FindHeaderValue(L": 5\r\nX-A:1:2", L"x-a"), L"1:2") << "split at the first colon";
+  EXPECT_EQ(FindHeaderValue(L"HTTP/1.1 200 OK\r\nServer: x\r\n", L"content-length"), L"");
+  EXPECT_EQ(FindHeaderValue(L"", L"content-length"), L"");
+}
+
+TEST(ProgressRules, FractionAndThrottle) {
+  EXPECT_EQ(ProgressFraction(50, 200), 0.25);
+  EXPECT_EQ(ProgressFraction(50, 0), 0.0);
+
+  ProgressState state;
+  auto posts = DecideProgressPosts(state, 1000, 100000, 0.5);
+  ASSERT_EQ(posts.size(), 1u);
+  EXPECT_EQ(posts[0].percent, 50u);
+  EXPECT_EQ(posts[0].speed, 50u) << "0.5 of 100000 bytes in 1000 ms";
+  EXPECT_TRUE(DecideProgressPosts(state, 1050, 100000, 0.6).empty()) << "50 ms after the last post";
+  EXPECT_TRUE(DecideProgressPosts(state, 2000, 100000, 0.5).empty()) << "the fraction did not grow";
+  posts = DecideProgressPosts(state, 2000, 0, 0.7);
+  ASSERT_EQ(posts.size(), 1u);
+  EXPECT_EQ(posts[0].speed, 0u) << "unknown total length";
+
+  posts = DecideProgressPosts(state, 2050, 100000, 1.0);
+  ASSERT_EQ(posts.size(), 1u) << "too soon for a percentage, never too soon for the end";
+  EXPECT_EQ(posts[0].percent, 100u);
+  EXPECT_EQ(posts[0].speed, 0u);
+  posts = DecideProgressPosts(state, 3000, 100000, 1.0);
+  ASSERT_EQ(posts.size(), 2u) << "the percentage, then the final 100 in the same call";
+  EXPECT_EQ(posts[0].speed, 30u);
+  EXPECT_EQ(posts[1].speed, 30u);
+  posts = DecideProgressPosts(state, 4000, 100000, 1.0);
+  ASSERT_EQ(posts.size(), 1u) << "no growth, but the final 100 is posted again";
+
+  ProgressState wrapped{0, 0xFFFFFFF0u, 0.0};
+  EXPECT_EQ(DecideProgressPosts(wrapped, 0x00000060u, 1000, 0.1).size(), 1u) << "the tick counter wraps";
+}
+
+TEST(ParentDirectories, FromTheFourthCharacterOn) {
+  EXPECT_EQ(ParentDirectories(L"C:\\a\\b\\file.exe"), (std::vector<std::wstring>{L"C:\\a\\", L"C:\\a\\b\\"}));
+  EXPECT_EQ(ParentDirectories(L"C:\\file.exe"), std::vector<std::wstring>{});
+  EXPECT_EQ(ParentDirectories(L"\\\\srv\\share\\f"), (std::vector<std::wstring>{L"\\\\srv\\", L"\\\\srv\\share\\"}));
+}
+
+TEST(InternetExplorerProxy, EveryForm) {
+  struct Case {
+    const wchar_t* text;
+    uint32_t mode;
+    const wchar_t* host;
+    uint32_t port;
+  } cases[] = {
+      {L"http=proxy.corp:3128;https=secure:443", kProxyHttp, L"proxy.corp", 3128},
+      {L"http=web:8080;socks=Sock.Corp:1080", kProxySocks5, L"sock.corp", 1080},  // socks wins, lower-cased
+      {L"proxyhost", kProxyHttp, L"proxyhost", 80},
+      {L"proxyhost:0", kProxyHttp, L"proxyhost", 80},
+      {L"10.0.0.1:8080x;ftp=a:21", kProxyHttp, L"10.0.0.1", 8080},
+      {L"", kProxyNone, L"", 80},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+    const ProxyEndpoint endpoint = ParseInternetExplorerProxy(c.text);
+    EXPECT_EQ(endpoint.mode, c.mode);
+    EXPECT_EQ(endpoint.host, c.host);
+    EXPECT_EQ(endpoint.port, c.port);
+  }
+}
+
+std::string HexOf(const std::string& bytes) {
+  uint8_t digest[kMd5Size];
+  Md5Buffer(bytes.data(), bytes.size(), digest);
+  return Md5Hex(digest, false);
+}
+
+TEST(Md5, BuffersAndFiles) {
+  EXPECT_EQ(HexOf(""), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(HexOf("abc"), "900150983cd24fb0d6963f7d28e17f72");
+
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::wstring empty = (dir / "tw-md5-empty.bin").wstring();
+  const std::wstring data = (dir / "tw-md5-data.bin").wstring();
+  std::filesystem::remove(dir / "tw-md5-missing.bin");
+  FILE* file = std::fopen((dir / "tw-md5-empty.bin").string().c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  file = std::fopen((dir / "tw-md5-data.bin").string().c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  const std::string content(200000, 'z');
+  std::fwrite(content.data(), 1, content.size(), file);
+  std::fclose(file);
+
+  TwMD5 md5;
+  ASSERT_NE(md5.GetFileDigest(empty), nullptr);
+  EXPECT_TRUE(VerifyFileMd5(empty, L"D41D8CD98F00B204E9800998ECF8427E"));
+  EXPECT_TRUE(VerifyFileMd5(empty, L"d41d8cd98f00b204e9800998ecf8427e"));
+  const std::string expected = HexOf(content);
+  EXPECT_TRUE(VerifyFileMd5(data, std::wstring(expected.begin(), expected.end())));
+  EXPECT_FALSE(VerifyFileMd5(data, L"d41d8cd98f00b204e9800998ecf8427e"));
+  EXPECT_FALSE(VerifyFileMd5((dir / "tw-md5-missing.bin").wstring(), L"d41d8cd98f00b204e9800998ecf8427e"));
+  EXPECT_EQ(md5.GetFileDigest((dir / "tw-md5-missing.bin").wstring()), nullptr);
+  EXPECT_FALSE(VerifyFileMd5(L"", L"d41d8cd98f00b204e9800998ecf8427e"));
+  EXPECT_FALSE(VerifyFileMd5(data, L""));
+
+  // One object hashes several files in turn.
+  const uint8_t* first = md5.GetFileDigest(data);
+  ASSERT_NE(first, nullptr);
+  uint8_t copy[kMd5Size];
+  std::copy(first, first + kMd5Size, copy);
+  EXPECT_EQ(Md5Hex(copy, false), expected);
+  std::filesystem::remove(dir / "tw-md5-empty.bin");
+  std::filesystem::remove(dir / "tw-md5-data.bin");
+}
+
+}  // namespace
+}  // namespace tw
