@@ -9,6 +9,9 @@
 namespace tw {
 namespace {
 
+// Fewer, larger receives and writes: under Wine each one is costly.
+constexpr long kSliceBufferBytes = 512 * 1024;
+
 bool CreateParentDirectories(const std::wstring& path) {
   for (const std::wstring& directory : ParentDirectories(path)) {
     if (!::CreateDirectoryW(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return false;
@@ -86,6 +89,7 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
                       .Set(CURLOPT_HEADER, 0L)
                       .Set(CURLOPT_TIMEOUT, limitSeconds)
                       .Set(CURLOPT_NOSIGNAL, 1L)
+                      .Set(CURLOPT_BUFFERSIZE, kSliceBufferBytes)
                       .Set(CURLOPT_WRITEFUNCTION, &CurlExecuter::WriteToFile)
                       .Set(CURLOPT_WRITEDATA, this)
                       .Set(CURLOPT_NOPROGRESS, 0L)

@@ -85,8 +85,11 @@ case "$cmd" in
     ;;
   bench)
     setup
+    start_prefix
+    build_win32
     build_native
-    exec python3 tools/bench/run_bench.py "$@"
+    wait_prefix
+    exec python3 tools/bench/run_bench.py --deployment "$deploy_name" "$@"
     ;;
   fuzz)
     setup

@@ -1,5 +1,8 @@
 """Runs the benchmarks and reports each one as a ratio to its baseline.
 
+The portable core first (Google Benchmark, natively), then the network
+benchmarks under Wine (tools/bench/net_bench.py).
+
 A baseline is measured in the same run on the same input (BM_Baseline_*),
 so the ratios compare across machines where raw times would not. Each
 measured benchmark names its baseline in BASELINES.
@@ -10,6 +13,10 @@ import sys
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO))
+
+from tools.bench import net_bench  # noqa: E402
+
 BASELINES = {
     "BM_JsonParse": "BM_Baseline_CopyJsonText",
     "BM_JsonWriteCompact": "BM_Baseline_CopyJsonText",
@@ -18,6 +25,15 @@ BASELINES = {
 
 
 def main(argv):
+    deployment = "local"
+    if argv[:1] == ["--deployment"]:
+        deployment, argv = argv[1], argv[2:]
+    core(argv)
+    net_bench.run(REPO, deployment)
+    return 0
+
+
+def core(argv):
     program = REPO / "build" / "native" / "bin" / "core_bench"
     result = subprocess.run([str(program), "--benchmark_format=json", "--benchmark_repetitions=3",
                              "--benchmark_report_aggregates_only=true", *argv],
@@ -30,7 +46,6 @@ def main(argv):
     for name, baseline in BASELINES.items():
         if name in times and baseline in times:
             print(f"{name:<24} {times[name] / times[baseline]:>18.1f}  {baseline}")
-    return 0
 
 
 if __name__ == "__main__":

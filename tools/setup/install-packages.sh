@@ -16,6 +16,8 @@ packages=(
   # Wine, 32-bit, headless, with fonts that render Chinese
   wine wine32:i386 wine64 libgnutls30:i386 fonts-wine fonts-wqy-microhei
   xvfb xauth x11-utils x11-apps imagemagick xdotool
+  # benchmark baselines: a real web server and the curl and md5sum commands
+  nginx-light curl coreutils
   python3
 )
 

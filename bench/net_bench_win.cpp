@@ -1,0 +1,36 @@
+// Times the installer's own download and verification code under Wine, for
+// tools/bench/run_bench.py to set beside curl and md5sum in the same run.
+//   net_bench download URL PATH | resumable URL PATH | verify PATH MD5
+// Prints "ms=<elapsed> result=<code>"; the time excludes process start.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "net/curl_downloader.h"
+#include "net/download_file.h"
+#include "net/tw_md5.h"
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) return 2;
+  const std::wstring mode = argv[1];
+  LARGE_INTEGER frequency, start, end;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&start);
+  int result = -1;
+  int error = 0;
+  if (mode == L"download") {
+    result = tw::DownloadFile(argv[2], argv[3], &error, nullptr, 600);
+  } else if (mode == L"resumable") {
+    result = tw::TwCurlDownloader().Download(argv[2], argv[3], &error, nullptr);
+  } else if (mode == L"verify") {
+    result = tw::VerifyFileMd5(argv[2], argv[3]) ? 0 : 1;
+  } else {
+    return 2;
+  }
+  ::QueryPerformanceCounter(&end);
+  const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  std::printf("ms=%.1f result=%d error=%d\n", ms, result, error);
+  return result == 0 ? 0 : 1;
+}

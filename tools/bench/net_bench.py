@@ -1,0 +1,130 @@
+"""Network benchmarks under Wine, each against a baseline in the same run.
+
+- DownloadFile of a 256 MiB file from nginx on loopback vs the curl command.
+- VerifyFileMd5 of that file vs md5sum.
+- The resumable downloader over a connection dropped every 32 MiB vs the
+  same file undisturbed, both from the Python file peer.
+Figures are throughput ratios (ours / baseline): 1.0 is as fast.
+"""
+import os
+import re
+import shutil
+import socket
+import subprocess
+import time
+from pathlib import Path
+
+from peers.net_peer import FILE_PORT, NetPeers
+from tools.wine.session import WineSession
+
+SIZE = 256 << 20
+DROP_EVERY = 32 << 20
+NGINX_PORT = 18095
+RUNS = 3
+
+
+def wait_for_port(port, timeout=30):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return
+        except OSError:
+            time.sleep(0.05)
+    raise RuntimeError(f"nothing listens on {port}")
+
+
+class Nginx:
+    def __init__(self, root: Path, www: Path):
+        self.root = root
+        (root / "logs").mkdir(parents=True, exist_ok=True)
+        self.conf = root / "nginx.conf"
+        self.conf.write_text(f"""daemon off;
+worker_processes 1;
+pid {root}/nginx.pid;
+error_log {root}/logs/error.log;
+events {{ worker_connections 64; }}
+http {{
+  access_log off;
+  sendfile on;
+  client_body_temp_path {root}/tmp;
+  proxy_temp_path {root}/tmp;
+  fastcgi_temp_path {root}/tmp;
+  uwsgi_temp_path {root}/tmp;
+  scgi_temp_path {root}/tmp;
+  server {{ listen 127.0.0.1:{NGINX_PORT}; root {www}; }}
+}}
+""")
+        self.process = None
+
+    def __enter__(self):
+        self.process = subprocess.Popen(["nginx", "-c", str(self.conf), "-p", str(self.root)],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for_port(NGINX_PORT)
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait(timeout=30)
+        return False
+
+
+def best_seconds(run):
+    return min(run() for _ in range(RUNS))
+
+
+def timed(command):
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def run_ours(wine, program, *args):
+    result = wine.run(program, args, timeout=1800)
+    text = result.stdout.decode("utf-8", "replace")
+    match = re.search(r"ms=([\d.]+) result=(-?\d+)", text)
+    if not match or match.group(2) != "0":
+        raise RuntimeError(f"{program.name} {args[0]} failed: {text.strip()}")
+    return float(match.group(1)) / 1000.0
+
+
+def windows_path(wine, path: Path) -> str:
+    return subprocess.run(["winepath", "-w", str(path)], env=wine.env, stdout=subprocess.PIPE,
+                          check=True).stdout.decode().strip()
+
+
+def run(repo: Path, deployment="local"):
+    work = repo / "build" / "bench"
+    www = work / "www"
+    www.mkdir(parents=True, exist_ok=True)
+    big = www / "big.bin"
+    if not big.exists() or big.stat().st_size != SIZE:
+        with open(big, "wb") as out:
+            for _ in range(SIZE // (1 << 20)):
+                out.write(os.urandom(1 << 20))
+    md5 = subprocess.run(["md5sum", str(big)], stdout=subprocess.PIPE, check=True).stdout.split()[0].decode()
+    program = repo / "build" / f"win32-{deployment}" / "bin" / "net_bench.exe"
+    rows = []
+    with WineSession(repo / "build" / "wine") as wine, Nginx(work / "nginx", www):
+        url = f"http://127.0.0.1:{NGINX_PORT}/big.bin"
+        ours_file = work / "ours.bin"
+        curl_s = best_seconds(lambda: timed(["curl", "-s", "-o", str(work / "curl.bin"), url]))
+        ours_s = best_seconds(lambda: run_ours(wine, program, "download", url, windows_path(wine, ours_file)))
+        rows.append(("DownloadFile 256 MiB vs curl", curl_s / ours_s, ours_s, curl_s))
+
+        md5sum_s = best_seconds(lambda: timed(["md5sum", str(ours_file)]))
+        verify_s = best_seconds(lambda: run_ours(wine, program, "verify", windows_path(wine, ours_file), md5))
+        rows.append(("VerifyFileMd5 vs md5sum", md5sum_s / verify_s, verify_s, md5sum_s))
+
+    with WineSession(repo / "build" / "wine") as wine, NetPeers():
+        target = windows_path(wine, work / "resumed.bin")
+        base = f"http://127.0.0.1:{FILE_PORT}"
+        plain_s = run_ours(wine, program, "resumable", f"{base}/file/{SIZE}/bench", target)
+        dropped_s = run_ours(wine, program, "resumable", f"{base}/drop/{SIZE}/{DROP_EVERY}/bench", target)
+        rows.append(("resumable, drop every 32 MiB vs none", plain_s / dropped_s, dropped_s, plain_s))
+
+    for name in ("curl.bin", "ours.bin", "resumed.bin"):
+        (work / name).unlink(missing_ok=True)
+    print(f"{'network benchmark':<40} {'ratio':>6} {'ours s':>8} {'baseline s':>11}")
+    for name, ratio, ours, baseline in rows:
+        print(f"{name:<40} {ratio:>6.2f} {ours:>8.2f} {baseline:>11.2f}")
