@@ -5,19 +5,13 @@
 #include "net/transfer_rules.h"
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
+#include "platform/win/file_system_win.h"
 
 namespace tw {
 namespace {
 
 // Fewer, larger receives and writes: under Wine each one is costly.
 constexpr long kSliceBufferBytes = 512 * 1024;
-
-bool CreateParentDirectories(const std::wstring& path) {
-  for (const std::wstring& directory : ParentDirectories(path)) {
-    if (!::CreateDirectoryW(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return false;
-  }
-  return true;
-}
 
 void Log(const char* format, ...) {
   va_list args;
@@ -39,9 +33,8 @@ bool CurlExecuter::CreateHandle() {
 }
 
 bool CurlExecuter::CreateTarget() {
-  ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileW(m_path.c_str());
-  if (!CreateParentDirectories(m_path)) return false;
+  win::DeleteFileIfPresent(m_path);
+  if (!win::CreateParentDirectories(m_path)) return false;
   m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_ALL, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   m_currentSize = 0;

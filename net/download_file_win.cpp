@@ -2,31 +2,19 @@
 
 #include "net/curl_downloader.h"
 #include "net/http_transfer.h"
-#include "net/transfer_rules.h"
 #include "platform/win/ansi_text_win.h"
+#include "platform/win/file_system_win.h"
 
 namespace tw {
 namespace {
 
 constexpr long kDefaultLimitSeconds = 300;
 
-void DeleteIfPresent(const std::wstring& path) {
-  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileW(path.c_str());
-}
-
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 }  // namespace
 
 HRESULT CDownloadFile::Open() {
   m_file.Reset();
-  for (const std::wstring& directory : ParentDirectories(m_path)) {
-    if (!::CreateDirectoryW(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return E_FAIL;
-  }
+  if (!win::CreateParentDirectories(m_path)) return E_FAIL;
   m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_ALL, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   return m_file ? S_OK : HRESULT_FROM_WIN32(::GetLastError());
@@ -72,15 +60,15 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
   const std::string narrowUrl = win::WideToAnsi(url);
   CDownloadFile file(path, callback);
   file.QueryLength(narrowUrl.c_str());  // unknown length only costs the speed figures
-  DeleteIfPresent(path);
+  win::DeleteFileIfPresent(path);
   const long limit = timeLimitSeconds == 0 ? kDefaultLimitSeconds : timeLimitSeconds;
   const int result = HttpGetToSink(narrowUrl.c_str(), &file, limit);
   if (result != 0) {
-    DeleteIfPresent(path);
+    win::DeleteFileIfPresent(path);
     if (transferError != nullptr) *transferError = result;
     return kDownloadFileFailed;
   }
-  return FileExists(path) ? kDownloadFileOk : kDownloadFileMissing;
+  return win::FileExists(path) ? kDownloadFileOk : kDownloadFileMissing;
 }
 
 }  // namespace tw

@@ -1,6 +1,6 @@
 // The arithmetic and text rules of downloads, apart from libcurl and the OS
 // so they can be checked exactly: header lookup, progress fractions, the
-// progress-message throttle and the parent directories a target needs.
+// progress-message throttle.
 #pragma once
 
 #include <cstdint>
@@ -33,9 +33,5 @@ struct ProgressPost {
 // final 100 % as the fraction reaches 1. Updates `state` for what it posts.
 std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now, uint32_t totalLength,
                                               double fraction);
-
-// Every prefix of `path` ending at a backslash, from the first backslash at
-// or after the fourth character: the directories to create, outermost first.
-std::vector<std::wstring> ParentDirectories(const std::wstring& path);
 
 }  // namespace tw

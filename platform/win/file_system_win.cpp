@@ -1,0 +1,26 @@
+#include "platform/win/file_system_win.h"
+
+#include <windows.h>
+
+#include "platform/path_rules.h"
+
+namespace tw::win {
+
+bool CreateParentDirectories(const std::wstring& path) {
+  for (const std::wstring& directory : ParentDirectories(path)) {
+    if (!::CreateDirectoryW(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return true;
+}
+
+void DeleteFileIfPresent(const std::wstring& path) {
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(path.c_str());
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace tw::win

@@ -1,0 +1,17 @@
+// File-system steps shared by everything that writes a download to disk.
+#pragma once
+
+#include <string>
+
+namespace tw::win {
+
+// Creates every missing directory of `path` (each prefix ending at a
+// backslash, from the fourth character on). False when one cannot be made.
+bool CreateParentDirectories(const std::wstring& path);
+
+// Deletes a file even when it is read-only; nothing when it is absent.
+void DeleteFileIfPresent(const std::wstring& path);
+
+bool FileExists(const std::wstring& path);
+
+}  // namespace tw::win
