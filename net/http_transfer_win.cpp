@@ -63,6 +63,22 @@ size_t WriteToHandle(char* data, size_t size, size_t count, void* file) {
   return bytes;
 }
 
+// The options both POST recipes share, in their order.
+OptionSetter PostOptions(CURL* curl, const std::string& url, const void* body, long length, curl_slist* headers,
+                         long totalLimitSeconds, long connectLimitSeconds, MemorySink& sink) {
+  OptionSetter setter(curl);
+  setter.Set(CURLOPT_URL, url.c_str())
+      .Set(CURLOPT_POST, 1L)
+      .Set(CURLOPT_POSTFIELDS, body)
+      .Set(CURLOPT_POSTFIELDSIZE, length)
+      .Set(CURLOPT_HTTPHEADER, headers)
+      .Set(CURLOPT_TIMEOUT, totalLimitSeconds)
+      .Set(CURLOPT_CONNECTTIMEOUT, connectLimitSeconds)
+      .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
+      .Set(CURLOPT_WRITEDATA, &sink);
+  return setter;
+}
+
 int IgnoreProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return 0; }
 
 }  // namespace
@@ -98,16 +114,7 @@ int HttpPostForm(const char* url, const void* body, long length, std::string& an
   const std::string target = RewriteAnsi(url);
   const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kForm);
   MemorySink sink;
-  const CURLcode setup = OptionSetter(curl.get())
-                             .Set(CURLOPT_URL, target.c_str())
-                             .Set(CURLOPT_POST, 1L)
-                             .Set(CURLOPT_POSTFIELDS, body)
-                             .Set(CURLOPT_POSTFIELDSIZE, length)
-                             .Set(CURLOPT_HTTPHEADER, headers.get())
-                             .Set(CURLOPT_TIMEOUT, 10L)
-                             .Set(CURLOPT_CONNECTTIMEOUT, 10L)
-                             .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
-                             .Set(CURLOPT_WRITEDATA, &sink)
+  const CURLcode setup = PostOptions(curl.get(), target, body, length, headers.get(), 10L, 10L, sink)
                              .Then(ApplyProxySettings)
                              .Code();
   if (setup != CURLE_OK) return setup;
@@ -125,17 +132,8 @@ int HttpPostBinary(const std::wstring& url, const void* body, long length, long 
   const std::string target = win::WideToAnsi(RewriteUrl(url));
   const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kOctetShort);
   MemorySink sink;
-  const CURLcode setup = OptionSetter(curl.get())
-                             .Set(CURLOPT_URL, target.c_str())
-                             .Set(CURLOPT_POST, 1L)
-                             .Set(CURLOPT_POSTFIELDS, body)
-                             .Set(CURLOPT_POSTFIELDSIZE, length)
-                             .Set(CURLOPT_HTTPHEADER, headers.get())
-                             .Set(CURLOPT_TIMEOUT, totalLimitSeconds)
-                             .Set(CURLOPT_CONNECTTIMEOUT, connectLimitSeconds)
-                             .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
-                             .Set(CURLOPT_WRITEDATA, &sink)
-                             .Code();
+  const CURLcode setup =
+      PostOptions(curl.get(), target, body, length, headers.get(), totalLimitSeconds, connectLimitSeconds, sink).Code();
   if (setup != CURLE_OK) return 0;
   const CURLcode performed = curl_easy_perform(curl.get());
   answer += sink.Join();
