@@ -42,4 +42,11 @@ class TwLog {
   std::unique_ptr<State> m_state;
 };
 
+// Writes one line to the process's log (TwLog::Instance()).
+int LogWrite(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
 }  // namespace tw

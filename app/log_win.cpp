@@ -100,6 +100,14 @@ bool TwLog::Start(const std::wstring& path) {
   return true;
 }
 
+int LogWrite(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int result = TwLog::Instance().WriteV(format, args);
+  va_end(args);
+  return result;
+}
+
 int TwLog::Write(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -1,6 +1,6 @@
 // Times the installer's own download and verification code under Wine, for
 // tools/bench/run_bench.py to set beside curl and md5sum in the same run.
-//   net_bench download URL PATH | resumable URL PATH | verify PATH MD5
+//   net_bench download URL PATH | transfer URL - | resumable URL PATH | verify PATH MD5
 // Prints "ms=<elapsed> result=<code>"; the time excludes process start.
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 
 #include "net/curl_downloader.h"
 #include "net/download_file.h"
+#include "net/http_transfer.h"
 #include "net/tw_md5.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -22,6 +23,9 @@ int wmain(int argc, wchar_t** argv) {
   int error = 0;
   if (mode == L"download") {
     result = tw::DownloadFile(argv[2], argv[3], &error, nullptr, 600);
+  } else if (mode == L"transfer") {  // the network part alone: no file is written
+    const std::string url(argv[2], argv[2] + std::wcslen(argv[2]));
+    result = tw::HttpGetToSink(url.c_str(), nullptr, 600);
   } else if (mode == L"resumable") {
     result = tw::TwCurlDownloader().Download(argv[2], argv[3], &error, nullptr);
   } else if (mode == L"verify") {

@@ -13,13 +13,6 @@ namespace {
 // Fewer, larger receives and writes: under Wine each one is costly.
 constexpr long kSliceBufferBytes = 512 * 1024;
 
-void Log(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  TwLog::Instance().WriteV(format, args);
-  va_end(args);
-}
-
 }  // namespace
 
 CurlExecuter::CurlExecuter(std::wstring url, std::wstring path, IDownloadCallback* callback)
@@ -94,7 +87,7 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
   if (code != CURLE_OK) return code;
   code = curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &responseCode);
   if (code != CURLE_OK) return code;
-  Log("ExecuteDownload ResponseCode = %d", static_cast<int>(responseCode));
+  LogWrite("ExecuteDownload ResponseCode = %d", static_cast<int>(responseCode));
   return CURLE_OK;
 }
 
@@ -120,18 +113,18 @@ int TwCurlDownloader::Download(const std::wstring& url, const std::wstring& path
 }
 
 int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError) {
-  Log("DownloadControl -- Start");
+  LogWrite("DownloadControl -- Start");
   if (!executer.IsValid()) {
-    Log("DownloadControl curlExecuter Invalid");
+    LogWrite("DownloadControl curlExecuter Invalid");
     return kDownloadInvalid;
   }
   const int lengthResult = GetDownloadFileLength(executer, transferError);
   if (lengthResult != kDownloadComplete) {
-    Log("DownloadControl GetDownloadFileLength Failure");
+    LogWrite("DownloadControl GetDownloadFileLength Failure");
     return lengthResult;
   }
   if (!executer.CreateTarget()) {
-    Log("DownloadControl CreateFile Failure");
+    LogWrite("DownloadControl CreateFile Failure");
     return kDownloadCreateFailed;
   }
 
@@ -142,7 +135,7 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
   for (; count <= m_policy.maxAttempts; ++count) {
     responseCode = 0;
     curlCode = executer.ExecuteDownload(m_policy.sliceSeconds, responseCode);
-    Log("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %d, ResCode = %d", curlCode, count,
+    LogWrite("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %d, ResCode = %d", curlCode, count,
         executer.CurrentSize(), static_cast<int>(responseCode));
     if (curlCode == CURLE_OK && (responseCode == 206 || responseCode == 200)) {
       result = kDownloadComplete;
@@ -151,14 +144,14 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
     if (curlCode == CURLE_RANGE_ERROR) {
       // The server ignores ranges: the next slice fetches the whole file
       // again from its start rather than appending it after what we have.
-      Log("DownloadControl -- no range support, restarting at 0");
+      LogWrite("DownloadControl -- no range support, restarting at 0");
       executer.RestartTarget();
     }
     if (curlCode != CURLE_OPERATION_TIMEDOUT) ::Sleep(m_policy.pauseMs);
   }
   executer.CloseTarget();
   if (transferError != nullptr) *transferError = curlCode != CURLE_OK ? curlCode : static_cast<int>(responseCode);
-  Log("DownloadControl -- End HRESULT = %d, Count = %d", result, count);
+  LogWrite("DownloadControl -- End HRESULT = %d, Count = %d", result, count);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include "net/curl_downloader.h"
 #include "net/curl_support.h"
 #include "net/proxy_settings.h"
+#include "net/transfer_rules.h"
 #include "net/url_rewrite.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/unique_handle.h"
@@ -48,7 +49,7 @@ struct SinkTransfer {
   static int Progress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
     auto* transfer = static_cast<SinkTransfer*>(self);
     if (transfer->sink == nullptr) return 0;
-    const double fraction = total > 0 ? static_cast<double>(now) / static_cast<double>(total) : 0.0;
+    const double fraction = ProgressFraction(static_cast<double>(now), static_cast<double>(total));
     return transfer->sink->Progress(fraction) != 0 ? 1 : 0;
   }
 };

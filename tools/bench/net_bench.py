@@ -1,6 +1,7 @@
 """Network benchmarks under Wine, each against a baseline in the same run.
 
-- DownloadFile of a 256 MiB file from nginx on loopback vs the curl command.
+- DownloadFile of a 256 MiB file from nginx on loopback vs the curl command,
+  and the transfer alone (no file) vs curl writing to /dev/null.
 - VerifyFileMd5 of that file vs md5sum.
 - The resumable downloader over a connection dropped every 32 MiB vs the
   same file undisturbed, both from the Python file peer.
@@ -111,6 +112,10 @@ def run(repo: Path, deployment="local"):
         curl_s = best_seconds(lambda: timed(["curl", "-s", "-o", str(work / "curl.bin"), url]))
         ours_s = best_seconds(lambda: run_ours(wine, program, "download", url, windows_path(wine, ours_file)))
         rows.append(("DownloadFile 256 MiB vs curl", curl_s / ours_s, ours_s, curl_s))
+        # Where the time goes: the transfer alone, without writing a file.
+        curl_null_s = best_seconds(lambda: timed(["curl", "-s", "-o", "/dev/null", url]))
+        transfer_s = best_seconds(lambda: run_ours(wine, program, "transfer", url, "-"))
+        rows.append(("  transfer only vs curl to /dev/null", curl_null_s / transfer_s, transfer_s, curl_null_s))
 
         md5sum_s = best_seconds(lambda: timed(["md5sum", str(ours_file)]))
         verify_s = best_seconds(lambda: run_ours(wine, program, "verify", windows_path(wine, ours_file), md5))
