@@ -30,8 +30,9 @@ import time
 from typing import List
 
 from peers.framework import Peer, Request, Response
+from peers.telemetry_peer import TelemetryPeer
 
-FILE_PORT, HTTP_PROXY_PORT, SOCKS_PROXY_PORT = 18090, 18091, 18092
+FILE_PORT, HTTP_PROXY_PORT, SOCKS_PROXY_PORT, TELEMETRY_TEST_PORT = 18090, 18091, 18092, 18096
 
 
 _BASE = bytes((j * 31) & 0xFF for j in range(2048))
@@ -276,20 +277,24 @@ class SocksProxy:
 
 
 class NetPeers:
-    """The file server and both proxies, started and stopped together."""
+    """The file server, both proxies and a telemetry service for the Windows
+    tests, started and stopped together."""
 
     def __init__(self, lifetime=1800.0):
+        self.telemetry = TelemetryPeer(TELEMETRY_TEST_PORT, lifetime)
         self.http_proxy = HttpProxy(lifetime=lifetime)
         self.socks_proxy = SocksProxy()
         self.files = FileServer(lifetime=lifetime, proxies={"http": self.http_proxy, "socks": self.socks_proxy})
 
     def __enter__(self):
+        self.telemetry.start()
         self.files.start()
         self.http_proxy.start()
         self.socks_proxy.start()
         return self
 
     def __exit__(self, *exc):
+        self.telemetry.stop()
         self.files.stop()
         self.http_proxy.stop()
         self.socks_proxy.stop()

@@ -9,6 +9,7 @@ from typing import Dict
 
 from peers.deployment import port_of, read_deployment
 from peers.framework import Peer
+from peers.telemetry_peer import TelemetryPeer
 
 REPO = Path(__file__).resolve().parents[1]
 
@@ -18,7 +19,7 @@ class PeerSet:
         config = read_deployment(deployment)
         self.peers: Dict[str, Peer] = {
             "config": Peer("config", port_of(config["config"]["base_url"]), lifetime),
-            "telemetry": Peer("telemetry", port_of(config["telemetry"]["url"]), lifetime),
+            "telemetry": TelemetryPeer(port_of(config["telemetry"]["url"]), lifetime),
         }
 
     def __getitem__(self, name: str) -> Peer:

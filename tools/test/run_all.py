@@ -126,7 +126,8 @@ def main():
         def runner(program, args, cwd, timeout):
             return wine.run(Path(program), args, cwd=cwd, timeout=timeout)
 
-        for program in ("core_tests", "win_tests", "e2e_tests", "net_tests", "url_rewrite_tests"):
+        for program in ("core_tests", "win_tests", "e2e_tests", "net_tests", "url_rewrite_tests",
+                        "telemetry_tests"):
             run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
                       f"{program}.json", runner=runner)
         context.enter(wine, options.deployment)

@@ -1,0 +1,105 @@
+// Records posted to the telemetry peer, which decodes them with its own
+// reading of the layouts and answers as each test asks.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+
+#include <string>
+
+#include "telemetry/metra_report.h"
+#include "telemetry/ux_json.h"
+
+namespace TwDirectMetra {
+namespace {
+
+constexpr const char* kPeer = "http://127.0.0.1:18096";
+const std::wstring kTelemetryUrl = L"http://127.0.0.1:18096/c/";
+
+size_t Append(char* data, size_t size, size_t count, void* body) {
+  static_cast<std::string*>(body)->append(data, size * count);
+  return size * count;
+}
+
+// A control request to the peer, straight through libcurl.
+std::string Control(const std::string& path) {
+  std::string body;
+  CURL* curl = curl_easy_init();
+  curl_easy_setopt(curl, CURLOPT_URL, (std::string(kPeer) + path).c_str());
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+  return body;
+}
+
+std::wstring Widen(const std::string& utf8ascii) { return std::wstring(utf8ascii.begin(), utf8ascii.end()); }
+
+class MetraSendTest : public testing::Test {
+ protected:
+  void SetUp() override { Control("/_peer/reset"); }
+  void TearDown() override { Control("/_peer/reset"); }
+
+  // A final record (table 6139) behind a public block, as every report sends.
+  static int SendFinal(int mode = TwInstallReport::kModeForm) {
+    TwInstallReport report;
+    auto* publicBlock = new TwPublicBlock();
+    publicBlock->FillPublic("0", "0", "1029", "7", "0", "0123456789ABCDEF0123456789ABCDEF", "0", kAppKey);
+    report.AddBlock(publicBlock);
+    auto* block = new TwInstallSerialize();
+    block->SetTableId(6139);
+    for (uint32_t value : {1u, 2u, 1u, 1u}) block->AddUInt8(value);
+    block->Finish();
+    report.AddBlock(block);
+    return report.Send(kTelemetryUrl, mode);
+  }
+
+  // The peer's decoded records, as compact JSON text.
+  static std::wstring Records() {
+    cf::UxJson::Document document;
+    if (!document.Parse(Widen(Control("/_peer/records")))) return L"";
+    return document.ToString(false, 0);
+  }
+};
+
+TEST_F(MetraSendTest, TheServiceDecodesWhatWasSentAndAcknowledges) {
+  EXPECT_EQ(SendFinal(), 0);
+  const std::wstring text = Records();
+  EXPECT_EQ(text.find(L"\"error\""), std::wstring::npos);
+  EXPECT_EQ(text.find(L"\"time\"", text.find(L"\"time\"") + 1), std::wstring::npos) << "exactly one record";
+  for (const wchar_t* expected :
+       {L"\"content_type\":\"application\\/x-www-form-urlencoded\"", L"\"user_agent\":\"Mozilla\\/4.0\"",
+        L"\"accept\":\"*\\/*\"", L"\"machine_key\":\"0123456789ABCDEF0123456789ABCDEF\"", L"\"company_id\":1029",
+        L"\"tryno_id\":7", L"\"format_tag\":7", L"\"app_key\":\"q7td2mx0kb5wz3hv9pe6ru4ya1cj\"",
+        L"\"final_button\":2", L"\"table\":6139", L"\"ok\":true"}) {
+    EXPECT_NE(text.find(expected), std::wstring::npos) << "missing " << std::string(expected, expected + wcslen(expected));
+  }
+}
+
+TEST_F(MetraSendTest, EveryDamagedAcknowledgementIsAFailure) {
+  for (const char* mode : {"result0", "result2", "no-common", "no-bracket", "no-equals", "wrong-crc", "wrong-length",
+                           "byte2-1", "seven-bytes", "truncated", "garbage", "status500"}) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(Control(std::string("/_peer/ack?mode=") + mode), "ok");
+    EXPECT_EQ(SendFinal(), -1);
+  }
+  ASSERT_EQ(Control("/_peer/ack?mode=capitals"), "ok");
+  EXPECT_EQ(SendFinal(), 0) << "capitals and spaces around '=' are fine";
+}
+
+TEST_F(MetraSendTest, ModesAndUnreachableServices) {
+  EXPECT_EQ(SendFinal(0), 0) << "mode 0 carries the same packet";
+  EXPECT_EQ(SendFinal(2), -1) << "no such mode";
+  TwInstallReport nowhere;
+  EXPECT_EQ(nowhere.Send(L"http://127.0.0.1:1/c/", TwInstallReport::kModeForm), -1);
+}
+
+TEST_F(MetraSendTest, ASilentServiceCostsAtMostTheTimeLimit) {
+  ASSERT_EQ(Control("/_peer/ack?mode=silent"), "ok");
+  const DWORD started = ::GetTickCount();
+  EXPECT_EQ(SendFinal(), -1);
+  EXPECT_LT(::GetTickCount() - started, 14000u) << "10 s limit, the peer would stall for 15";
+}
+
+}  // namespace
+}  // namespace TwDirectMetra
