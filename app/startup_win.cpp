@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
+#include "app/dump_mgr.h"
 #include "app/firewall_win.h"
 #include "app/silent_flag.h"
 #include "app/single_instance_win.h"
@@ -48,6 +49,7 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
+  TwDumpMgr::Instance().Install();  // crashes from here on send one record
 
   const std::wstring selfPath = win::GetModulePath();
   AddFirewallException(selfPath);  // failures ignored: see firewall_win.h

@@ -1,6 +1,9 @@
 #include "net/tw_md5.h"
 
-#include <openssl/evp.h>
+// The one-shot MD5 functions, not EVP: EVP would link libcrypto's whole
+// provider machinery (megabytes) into a small downloadable installer.
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/md5.h>
 
 #include <cstdio>
 #include <memory>
@@ -18,8 +21,7 @@ constexpr size_t kReadChunk = 64 * 1024;
 }  // namespace
 
 void Md5Buffer(const void* data, size_t length, uint8_t (&digest)[kMd5Size]) {
-  unsigned int size = kMd5Size;
-  EVP_Digest(data, length, digest, &size, EVP_md5(), nullptr);
+  MD5(static_cast<const unsigned char*>(data), length, digest);
 }
 
 std::string Md5Hex(const uint8_t (&digest)[kMd5Size], bool upperCase) {
@@ -34,21 +36,18 @@ std::string Md5Hex(const uint8_t (&digest)[kMd5Size], bool upperCase) {
 
 TwMD5::TwMD5() = default;
 
-TwMD5::~TwMD5() { EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(m_context)); }
+TwMD5::~TwMD5() { delete static_cast<MD5_CTX*>(m_context); }
 
 const uint8_t* TwMD5::GetFileDigest(const std::wstring& path) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(OpenFileWide(path, "rb"), &std::fclose);
   if (!file) return nullptr;
-  if (m_context == nullptr) m_context = EVP_MD_CTX_new();
-  auto* context = static_cast<EVP_MD_CTX*>(m_context);
-  if (context == nullptr || EVP_DigestInit_ex(context, EVP_md5(), nullptr) != 1) return nullptr;
+  if (m_context == nullptr) m_context = new MD5_CTX();
+  auto* context = static_cast<MD5_CTX*>(m_context);
+  MD5_Init(context);  // reset after each digest: one object hashes files in turn
   std::vector<unsigned char> buffer(kReadChunk);
   size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
-    EVP_DigestUpdate(context, buffer.data(), read);
-  }
-  unsigned int size = kMd5Size;
-  if (EVP_DigestFinal_ex(context, m_digest, &size) != 1) return nullptr;
+  while ((read = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) MD5_Update(context, buffer.data(), read);
+  MD5_Final(m_digest, context);
   return m_digest;
 }
 

@@ -28,7 +28,7 @@ class TwMD5 {
   const uint8_t* GetFileDigest(const std::wstring& path);
 
  private:
-  void* m_context = nullptr;  // libcrypto's EVP_MD_CTX, made on first use
+  void* m_context = nullptr;  // libcrypto's MD5_CTX, made on first use
   uint8_t m_digest[kMd5Size] = {};
 };
 

@@ -1,0 +1,27 @@
+// Who started the installer: the executables of its parent, grandparent and
+// great-grandparent processes, with their MD5 digests. Reported once, so the
+// vendor can tell genuine downloads from repackaged ones.
+#pragma once
+
+#include <string>
+
+namespace TwInstallTool {
+
+class TwAntiCheatMgr {
+ public:
+  TwAntiCheatMgr();
+  // Walks up from `processId` (0: this process); stops at a missing
+  // ancestor, ids 0, 4 and 8 are never opened.
+  void Collect(unsigned long processId = 0);
+
+  std::wstring directories[3];  // up to and including the last backslash
+  std::wstring md5s[3];         // upper-case hexadecimal
+
+ private:
+  void* m_queryInformationProcess = nullptr;
+};
+
+// "\Device\HarddiskVolume2\x\y.exe" -> "C:\x\y.exe" by the drives' DOS device names.
+std::wstring DevicePathToDrivePath(const std::wstring& devicePath);
+
+}  // namespace TwInstallTool

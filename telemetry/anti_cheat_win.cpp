@@ -1,0 +1,86 @@
+#include "telemetry/anti_cheat.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include "net/tw_md5.h"
+#include "platform/text.h"
+#include "platform/win/file_system_win.h"
+#include "platform/win/unique_handle.h"
+
+namespace TwInstallTool {
+namespace {
+
+struct BasicInformation {  // PROCESS_BASIC_INFORMATION
+  LONG exitStatus;
+  void* pebBaseAddress;
+  ULONG_PTR affinityMask;
+  LONG basePriority;
+  ULONG_PTR uniqueProcessId;
+  ULONG_PTR inheritedFromUniqueProcessId;
+};
+using QueryInformationProcessFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+
+bool NeverOpened(DWORD id) { return id == 0 || id == 4 || id == 8; }
+
+DWORD ParentOf(QueryInformationProcessFn query, DWORD id) {
+  if (query == nullptr || NeverOpened(id)) return 0;
+  const tw::win::UniqueHandleObject process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
+  if (!process) return 0;
+  BasicInformation information{};
+  if (query(process.Get(), 0, &information, sizeof information, nullptr) != 0) return 0;
+  return static_cast<DWORD>(information.inheritedFromUniqueProcessId);
+}
+
+std::wstring ExecutablePath(DWORD id) {
+  const tw::win::UniqueHandleObject process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+  if (!process) return {};
+  wchar_t path[MAX_PATH * 2] = {};
+  if (::GetModuleFileNameExW(process.Get(), nullptr, path, MAX_PATH * 2) > 0) return path;
+  if (::GetProcessImageFileNameW(process.Get(), path, MAX_PATH * 2) > 0) return DevicePathToDrivePath(path);
+  return {};
+}
+
+}  // namespace
+
+std::wstring DevicePathToDrivePath(const std::wstring& devicePath) {
+  for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
+    const wchar_t drive[3] = {letter, L':', 0};
+    wchar_t device[MAX_PATH] = {};
+    if (::QueryDosDeviceW(drive, device, MAX_PATH) == 0) continue;
+    const std::wstring prefix = device;
+    if (!prefix.empty() && devicePath.size() >= prefix.size() &&
+        tw::EqualsNoCase(devicePath.substr(0, prefix.size()), prefix)) {
+      return drive + devicePath.substr(prefix.size());
+    }
+  }
+  return devicePath;
+}
+
+TwAntiCheatMgr::TwAntiCheatMgr() {
+  if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
+    m_queryInformationProcess = reinterpret_cast<void*>(::GetProcAddress(ntdll, "ZwQueryInformationProcess"));
+  }
+}
+
+void TwAntiCheatMgr::Collect(unsigned long processId) {
+  const auto query = reinterpret_cast<QueryInformationProcessFn>(m_queryInformationProcess);
+  DWORD id = processId != 0 ? processId : ::GetCurrentProcessId();
+  for (int level = 0; level < 3; ++level) {
+    const DWORD parent = ParentOf(query, id);
+    if (NeverOpened(parent)) return;
+    const std::wstring path = ExecutablePath(parent);
+    if (path.empty() || !tw::win::FileExists(path)) return;
+    tw::TwMD5 md5;
+    const uint8_t* digest = md5.GetFileDigest(path);
+    if (digest == nullptr) return;
+    uint8_t copy[tw::kMd5Size];
+    std::copy(digest, digest + tw::kMd5Size, copy);
+    const std::string hex = tw::Md5Hex(copy, true);
+    directories[level] = path.substr(0, path.find_last_of(L'\\') + 1);
+    md5s[level] = std::wstring(hex.begin(), hex.end());
+    id = parent;
+  }
+}
+
+}  // namespace TwInstallTool

@@ -1,0 +1,93 @@
+// The installer's five reports. Each send builds one packet (public block
+// plus the report's block), posts it to the telemetry service and returns 0
+// when acknowledged, -1 otherwise; no caller acts on the result.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "telemetry/report_blocks.h"
+
+namespace TwInstallTool {
+
+// Where records go: the deployment's telemetry URL unless a test or a
+// tool has pointed the process elsewhere.
+std::wstring TelemetryUrl();
+void SetTelemetryUrl(const std::wstring& url);
+
+// Builds and sends one record. `companyId`/`trynoId` are the public block's
+// decimal texts ("0" for reports that carry none there).
+int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,
+               const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock);
+
+class IInstallToolReport {
+ public:
+  virtual int ReportDetail(int step, int kind, int valueA, int valueB, const wchar_t* text) = 0;
+  virtual int ReportStep(int step, int result, int extra) = 0;
+  virtual ~IInstallToolReport() = default;
+  virtual int ReportFinal(int shown, int button, int completion) = 0;
+};
+
+// The install flow's record: steps (7706), details (4680), final (6139).
+class TwInstallToolReport final : public IInstallToolReport {
+ public:
+  int ReportDetail(int step, int kind, int valueA, int valueB, const wchar_t* text) override;
+  int ReportStep(int step, int result, int extra) override;
+  int ReportFinal(int shown, int button, int completion) override;
+
+  // The shared values the controller computes once.
+  void SetIdentity(int companyId, int trynoId, const std::wstring& machineId, const std::wstring& deviceId);
+  void SetOsCode(int osCode) { m_values.osCode = osCode; }
+  void SetPackageVersion(int version) { m_values.packageVersion = version; }
+  void SetDetailOrigin(int origin) { m_values.detailOrigin = origin; }  // 3 for condition leaves
+  void SetLaunchValues(const std::wstring& tid1, const std::wstring& tid2, const std::wstring& tod1,
+                       const std::wstring& tod2, uint8_t reportId);
+  const InstallToolValues& Values() const { return m_values; }
+
+ private:
+  int Send(void (*fill)(TwDirectMetra::TwInstallSerialize&, const InstallToolValues&));
+  InstallToolValues m_values;
+};
+
+// The self-update check's outcome (4033); reads the machine identifier itself.
+class TwUpdateInfoReport {
+ public:
+  int Send(uint32_t stage, uint32_t code, uint32_t subcode);
+};
+
+// The parent process chain (3769), gathered by TwAntiCheatMgr.
+class TwProcessInfoReport {
+ public:
+  int Send(uint32_t companyId, uint32_t trynoId, const std::wstring& machineId);
+  const ProcessInfoValues& Values() const { return m_values; }
+
+ private:
+  ProcessInfoValues m_values;
+};
+
+// What the user did with the main window (7787).
+class TwUIInfoReport {
+ public:
+  void SetIdentity(int companyId, int trynoId, const std::wstring& machineId);
+  UIInfoValues& Values() { return m_values; }
+  int Send();
+
+ private:
+  std::string m_companyId = "0", m_trynoId = "0";
+  std::wstring m_machineId;
+  UIInfoValues m_values;
+};
+
+// The crash record (3806); filled by the crash manager.
+class TwDumpInfoReport {
+ public:
+  DumpValues& Values() { return m_values; }
+  void SetMachineId(const std::wstring& machineId) { m_machineId = machineId; }
+  int Send();
+
+ private:
+  DumpValues m_values;
+  std::wstring m_machineId;
+};
+
+}  // namespace TwInstallTool
