@@ -122,7 +122,7 @@ ACK_MODES = {
     "truncated": lambda: Response(200, acknowledgement(b"[common]\nresult=1\n")[:12]),
     "garbage": lambda: Response(200, bytes(range(256)) * 4),
     "status500": lambda: Response(500, acknowledgement(b"[common]\nresult=1\n")),
-    "silent": lambda: Response(stall_seconds=15),
+    "silent": lambda: Response(stall_seconds=60),
 }
 
 

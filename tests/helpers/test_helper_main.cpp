@@ -1,12 +1,24 @@
 // A second process for the Windows tests: acts on named objects from the
 // outside, as a support tool or another copy of the installer would.
 //   tw_test_helper reset-event NAME | set-event NAME
+//   tw_test_helper parent-chain     prints "directory|md5" per ancestor
 // Exit code 0 on success, 2 when the object could not be opened or changed.
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 
+#include "telemetry/anti_cheat.h"
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wcscmp(argv[1], L"parent-chain") == 0) {
+    TwInstallTool::TwAntiCheatMgr chain;
+    chain.Collect();
+    for (int level = 0; level < 3; ++level) {
+      std::printf("%ls|%ls\n", chain.directories[level].c_str(), chain.md5s[level].c_str());
+    }
+    return 0;
+  }
   if (argc != 3) return 1;
   const bool reset = std::wcscmp(argv[1], L"reset-event") == 0;
   const bool set = std::wcscmp(argv[1], L"set-event") == 0;

@@ -2,38 +2,19 @@
 // reading of the layouts and answers as each test asks.
 #include <gtest/gtest.h>
 
-#include <curl/curl.h>
+#include <windows.h>
 
 #include <string>
 
 #include "telemetry/metra_report.h"
-#include "telemetry/ux_json.h"
+#include "tests/telemetry/telemetry_peer_client.h"
 
 namespace TwDirectMetra {
 namespace {
 
-constexpr const char* kPeer = "http://127.0.0.1:18096";
-const std::wstring kTelemetryUrl = L"http://127.0.0.1:18096/c/";
+using tw::test::PeerRecords;
 
-size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
-}
-
-// A control request to the peer, straight through libcurl.
-std::string Control(const std::string& path) {
-  std::string body;
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, (std::string(kPeer) + path).c_str());
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  return body;
-}
-
-std::wstring Widen(const std::string& utf8ascii) { return std::wstring(utf8ascii.begin(), utf8ascii.end()); }
+std::string Control(const std::string& path) { return tw::test::TelemetryControl(path); }
 
 class MetraSendTest : public testing::Test {
  protected:
@@ -51,20 +32,14 @@ class MetraSendTest : public testing::Test {
     for (uint32_t value : {1u, 2u, 1u, 1u}) block->AddUInt8(value);
     block->Finish();
     report.AddBlock(block);
-    return report.Send(kTelemetryUrl, mode);
+    return report.Send(tw::test::kTelemetryPeerUrl, mode);
   }
 
-  // The peer's decoded records, as compact JSON text.
-  static std::wstring Records() {
-    cf::UxJson::Document document;
-    if (!document.Parse(Widen(Control("/_peer/records")))) return L"";
-    return document.ToString(false, 0);
-  }
 };
 
 TEST_F(MetraSendTest, TheServiceDecodesWhatWasSentAndAcknowledges) {
   EXPECT_EQ(SendFinal(), 0);
-  const std::wstring text = Records();
+  const std::wstring text = PeerRecords();
   EXPECT_EQ(text.find(L"\"error\""), std::wstring::npos);
   EXPECT_EQ(text.find(L"\"time\"", text.find(L"\"time\"") + 1), std::wstring::npos) << "exactly one record";
   for (const wchar_t* expected :
@@ -98,7 +73,7 @@ TEST_F(MetraSendTest, ASilentServiceCostsAtMostTheTimeLimit) {
   ASSERT_EQ(Control("/_peer/ack?mode=silent"), "ok");
   const DWORD started = ::GetTickCount();
   EXPECT_EQ(SendFinal(), -1);
-  EXPECT_LT(::GetTickCount() - started, 14000u) << "10 s limit, the peer would stall for 15";
+  EXPECT_LT(::GetTickCount() - started, 40000u) << "a 10 s limit; the peer would stall for 60";
 }
 
 }  // namespace

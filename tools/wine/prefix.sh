@@ -17,7 +17,8 @@ wineboot --init
 wineserver -w
 
 # A UTF-16 .reg file carries the Chinese face names whatever the Linux
-# locale is (zh_CN may not be generated on the build machine).
+# locale is (zh_CN may not be generated on the build machine), and the
+# crash-dialog setting.
 reg="$root/fonts.reg"
 {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
@@ -25,6 +26,8 @@ reg="$root/fonts.reg"
   for face in "Microsoft YaHei" "微软雅黑" "宋体" "SimSun" "新宋体" "NSimSun"; do
     printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
   done
+  # A crashing test program must end, not wait on Wine's crash dialog.
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
 wine regedit /S "$(winepath -w "$reg")"
 wineserver -w
