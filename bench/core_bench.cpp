@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "telemetry/metra_serialize.h"
+#include "telemetry/report_blocks.h"
 #include "telemetry/ux_json.h"
 
 namespace {
@@ -57,6 +59,34 @@ void BM_ParseSwitches(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(tw::ParseSwitches(kCommandLine));
 }
 BENCHMARK(BM_ParseSwitches);
+
+// One step record as the controller sends it: public block, step block,
+// packet with its CRC. Baseline: copying a buffer of the packet's size.
+std::vector<uint8_t> StepPacket() {
+  TwDirectMetra::TwPublicBlock publicBlock;
+  publicBlock.FillPublic("0", "0", "1029", "7", "0", "0123456789ABCDEF0123456789ABCDEF", "0", TwDirectMetra::kAppKey);
+  TwInstallTool::InstallToolValues values;
+  values.step = 31;
+  values.productState = L"{\"dvlx\":0,\"zorn\":1}";
+  values.deviceId = L"FEDCBA9876543210FEDCBA9876543210";
+  TwDirectMetra::TwInstallSerialize step;
+  TwInstallTool::FillStepBlock(step, values);
+  return TwDirectMetra::BuildPacket({&publicBlock, &step});
+}
+
+void BM_Baseline_CopyPacketBytes(benchmark::State& state) {
+  const std::vector<uint8_t> packet = StepPacket();
+  for (auto _ : state) {
+    std::vector<uint8_t> copy = packet;
+    benchmark::DoNotOptimize(copy.data());
+  }
+}
+BENCHMARK(BM_Baseline_CopyPacketBytes);
+
+void BM_EncodeStepRecord(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(StepPacket());
+}
+BENCHMARK(BM_EncodeStepRecord);
 
 }  // namespace
 

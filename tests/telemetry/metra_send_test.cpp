@@ -69,6 +69,21 @@ TEST_F(MetraSendTest, ModesAndUnreachableServices) {
   EXPECT_EQ(nowhere.Send(L"http://127.0.0.1:1/c/", TwInstallReport::kModeForm), -1);
 }
 
+TEST_F(MetraSendTest, APacketTheLengthFieldCannotDescribeIsNotSent) {
+  TwInstallReport report;
+  for (int i = 0; i < 2; ++i) {
+    auto* block = new TwInstallSerialize();
+    block->SetTableId(6139);
+    const std::string big(40000, 'x');
+    block->AddBlob(big.data(), big.size());
+    block->Finish();
+    report.AddBlock(block);
+  }
+  EXPECT_GT(report.Packet().size(), 0xFFFFu);
+  EXPECT_EQ(report.Send(tw::test::kTelemetryPeerUrl, TwInstallReport::kModeForm), -1);
+  EXPECT_EQ(PeerRecords(), L"[]") << "nothing reached the service";
+}
+
 TEST_F(MetraSendTest, ASilentServiceCostsAtMostTheTimeLimit) {
   ASSERT_EQ(Control("/_peer/ack?mode=silent"), "ok");
   const DWORD started = ::GetTickCount();

@@ -15,7 +15,7 @@ import subprocess
 import time
 from pathlib import Path
 
-from peers.net_peer import FILE_PORT, NetPeers
+from peers.net_peer import FILE_PORT, TELEMETRY_TEST_PORT, NetPeers
 from tools.wine.session import WineSession
 
 SIZE = 256 << 20
@@ -128,8 +128,15 @@ def run(repo: Path, deployment="local"):
         dropped_s = run_ours(wine, program, "resumable", f"{base}/drop/{SIZE}/{DROP_EVERY}/bench", target)
         rows.append(("resumable, drop every 32 MiB vs none", plain_s / dropped_s, dropped_s, plain_s))
 
+        # Telemetry: a step record's whole round trip against the local peer,
+        # beside the package download it accompanies on the install road.
+        records = 50
+        telemetry_s = run_ours(wine, program, "telemetry", f"http://127.0.0.1:{TELEMETRY_TEST_PORT}/c/", str(records))
+        per_record = telemetry_s / records
+        rows.append(("  one step record vs the download", per_record / ours_s, per_record, ours_s))
+
     for name in ("curl.bin", "ours.bin", "resumed.bin"):
         (work / name).unlink(missing_ok=True)
-    print(f"{'network benchmark':<40} {'ratio':>6} {'ours s':>8} {'baseline s':>11}")
+    print(f"{'network benchmark':<40} {'ratio':>7} {'ours s':>8} {'baseline s':>11}")
     for name, ratio, ours, baseline in rows:
-        print(f"{name:<40} {ratio:>6.2f} {ours:>8.2f} {baseline:>11.2f}")
+        print(f"{name:<40} {ratio:>7.3f} {ours:>8.3f} {baseline:>11.3f}")

@@ -21,6 +21,7 @@ BASELINES = {
     "BM_JsonParse": "BM_Baseline_CopyJsonText",
     "BM_JsonWriteCompact": "BM_Baseline_CopyJsonText",
     "BM_ParseSwitches": "BM_Baseline_CopyCommandLine",
+    "BM_EncodeStepRecord": "BM_Baseline_CopyPacketBytes",
 }
 
 
@@ -41,11 +42,12 @@ def core(argv):
     times = {}
     for entry in json.loads(result.stdout)["benchmarks"]:
         if entry.get("aggregate_name") == "median":
-            times[entry["run_name"]] = entry["cpu_time"]
-    print(f"{'benchmark':<24} {'ratio to baseline':>18}  baseline")
+            times[entry["run_name"]] = (entry["cpu_time"], entry["time_unit"])
+    print(f"{'benchmark':<24} {'ratio to baseline':>18}  {'per op':>10}  baseline")
     for name, baseline in BASELINES.items():
         if name in times and baseline in times:
-            print(f"{name:<24} {times[name] / times[baseline]:>18.1f}  {baseline}")
+            ratio = times[name][0] / times[baseline][0]
+            print(f"{name:<24} {ratio:>18.1f}  {times[name][0]:>7.0f} {times[name][1]}  {baseline}")
 
 
 if __name__ == "__main__":
