@@ -2,10 +2,9 @@
 
 #include <windows.h>
 
-#include <curl/curl.h>
-
 #include "net/tw_md5.h"
 #include "telemetry/ux_json.h"
+#include "tests/win/peer_http_win.h"
 
 namespace tw::test {
 namespace {
@@ -16,24 +15,10 @@ std::string Narrow(const wchar_t* text) {
   return out;
 }
 
-size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
-}
-
-// Fetches a control document of the peer directly, whatever proxy the test
-// under way has put in the registry, and parses it.
+// Fetches a control document of the peer and parses it.
 bool FetchJson(const std::string& url, cf::UxJson::Document& document) {
   std::string body;
-  CURL* curl = curl_easy_init();
-  if (curl == nullptr) return false;
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  const CURLcode code = curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  return code == CURLE_OK && document.Parse(Widen(body));
+  return DirectGet(url, body) && document.Parse(Widen(body));
 }
 
 std::string Field(cf::UxJson::Value* item, const wchar_t* name) {

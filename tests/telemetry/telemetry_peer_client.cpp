@@ -1,28 +1,13 @@
 #include "tests/telemetry/telemetry_peer_client.h"
 
-#include <curl/curl.h>
-
 #include "telemetry/ux_json.h"
+#include "tests/win/peer_http_win.h"
 
 namespace tw::test {
-namespace {
-
-size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
-}
-
-}  // namespace
 
 std::string TelemetryControl(const std::string& path) {
   std::string body;
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, ("http://127.0.0.1:18096" + path).c_str());
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
+  DirectGet("http://127.0.0.1:18096" + path, body);
   return body;
 }
 
