@@ -89,7 +89,7 @@ def run_python_tests(tally, label, start_dir: Path):
 
 def run_fuzz(tally, seconds):
     fuzz_bin = REPO / "build" / "fuzz" / "fuzz"
-    for target in ("command_line_fuzz", "json_fuzz"):
+    for target in ("command_line_fuzz", "json_fuzz", "condition_fuzz"):
         corpus = REPO / "fuzz" / "corpus" / target.replace("_fuzz", "")
         work = REPO / "build" / "fuzz" / f"{target}-corpus"
         work.mkdir(parents=True, exist_ok=True)
