@@ -18,6 +18,8 @@ packages=(
   xvfb xauth x11-utils x11-apps imagemagick xdotool
   # benchmark baselines: a real web server and the curl and md5sum commands
   nginx-light curl coreutils
+  # the configuration tool of the peers signs blocks with the test key
+  openssl
   python3
 )
 

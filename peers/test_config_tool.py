@@ -1,0 +1,26 @@
+import unittest
+from pathlib import Path
+
+from peers.config_tool import FIXTURE_XML, fixtures, load_private_key, sign_block
+
+FIXTURES = Path(__file__).resolve().parents[1] / "tests" / "fixtures" / "config"
+
+
+class ConfigToolTest(unittest.TestCase):
+    def test_blocks_open_with_the_deployment_public_key(self):
+        modulus, exponent, private = load_private_key()
+        local = (Path(__file__).resolve().parents[1] / "deploy" / "local.ini").read_text()
+        self.assertIn(f"{modulus:X}", local.upper())
+        block = sign_block(b"data", (modulus, exponent, private))
+        opened = pow(int.from_bytes(block, "big"), exponent, modulus).to_bytes(128, "big")
+        self.assertEqual(opened[:2], b"\x00\x01")
+        self.assertTrue(opened.endswith(b"\x00data"))
+
+    def test_committed_fixtures_are_what_the_tool_makes(self):
+        for name, body in fixtures(load_private_key()).items():
+            self.assertEqual((FIXTURES / name).read_text(), body, name)
+        self.assertGreater(len(FIXTURE_XML), 117, "the good document spans several blocks")
+
+
+if __name__ == "__main__":
+    unittest.main()
