@@ -30,6 +30,7 @@ import time
 from typing import List
 
 from peers.framework import Peer, Request, Response
+from peers.config_service import ConfigService
 from peers.telemetry_peer import TelemetryPeer
 
 FILE_PORT, HTTP_PROXY_PORT, SOCKS_PROXY_PORT, TELEMETRY_TEST_PORT = 18090, 18091, 18092, 18096
@@ -277,17 +278,20 @@ class SocksProxy:
 
 
 class NetPeers:
-    """The file server, both proxies and a telemetry service for the Windows
-    tests, started and stopped together."""
+    """The file server, both proxies, a telemetry service and the
+    configuration service for the Windows tests, started and stopped together."""
 
-    def __init__(self, lifetime=1800.0):
+    def __init__(self, lifetime=1800.0, config_port=18080):
         self.telemetry = TelemetryPeer(TELEMETRY_TEST_PORT, lifetime)
+        # On the local deployment's port: the installer's code asks there.
+        self.config = ConfigService(config_port, lifetime)
         self.http_proxy = HttpProxy(lifetime=lifetime)
         self.socks_proxy = SocksProxy()
         self.files = FileServer(lifetime=lifetime, proxies={"http": self.http_proxy, "socks": self.socks_proxy})
 
     def __enter__(self):
         self.telemetry.start()
+        self.config.start()
         self.files.start()
         self.http_proxy.start()
         self.socks_proxy.start()
@@ -295,6 +299,7 @@ class NetPeers:
 
     def __exit__(self, *exc):
         self.telemetry.stop()
+        self.config.stop()
         self.files.stop()
         self.http_proxy.stop()
         self.socks_proxy.stop()

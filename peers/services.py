@@ -7,8 +7,9 @@ visible in the record rather than silently served.
 from pathlib import Path
 from typing import Dict
 
-from peers.deployment import port_of, read_deployment
 from peers.framework import Peer
+from peers.deployment import port_of, read_deployment
+from peers.config_service import ConfigService
 from peers.telemetry_peer import TelemetryPeer
 
 REPO = Path(__file__).resolve().parents[1]
@@ -18,7 +19,7 @@ class PeerSet:
     def __init__(self, deployment: Path = REPO / "deploy" / "local.ini", lifetime: float = 900.0):
         config = read_deployment(deployment)
         self.peers: Dict[str, Peer] = {
-            "config": Peer("config", port_of(config["config"]["base_url"]), lifetime),
+            "config": ConfigService(port_of(config["config"]["base_url"]), lifetime),
             "telemetry": TelemetryPeer(port_of(config["telemetry"]["url"]), lifetime),
         }
 

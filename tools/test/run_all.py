@@ -122,14 +122,16 @@ def main():
     run_python_tests(tally, "peers", REPO / "peers")
 
     print("under Wine", flush=True)
-    with WineSession(REPO / "build" / "wine") as wine, NetPeers():
+    with WineSession(REPO / "build" / "wine") as wine:
         def runner(program, args, cwd, timeout):
             return wine.run(Path(program), args, cwd=cwd, timeout=timeout)
 
-        for program in ("core_tests", "win_tests", "e2e_tests", "net_tests", "url_rewrite_tests",
-                        "telemetry_tests"):
-            run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
-                      f"{program}.json", runner=runner)
+        with NetPeers():
+            for program in ("core_tests", "win_tests", "e2e_tests", "net_tests", "url_rewrite_tests",
+                            "telemetry_tests", "config_tests"):
+                run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
+                          f"{program}.json", runner=runner)
+        # The Python end-to-end tests start the deployment's peers themselves.
         context.enter(wine, options.deployment)
         run_python_tests(tally, "e2e with peers (Wine)", REPO / "tests" / "e2e")
 

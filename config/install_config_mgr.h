@@ -1,0 +1,24 @@
+// Fetches and opens the channel's install configuration from the
+// configuration service: the first thing the install controller needs.
+#pragma once
+
+#include "config/install_config.h"
+
+namespace tw {
+
+enum ConfigLoadResult : int {
+  kConfigLoaded = 0,
+  kConfigNotFetched = 50,    // no answer, not 200, or an empty body
+  kConfigInvalid = 100,      // the text is not a usable configuration
+  kConfigEmptyText = 101,    // the body unwrapped to nothing
+};
+
+class TwInstallConfigMgr : public InstallConfiguration {
+ public:
+  using InstallConfiguration::InstallConfiguration;
+
+  // "<base>lminstall3/<cid>.json?time=<now>" with a 10-second limit.
+  int Load(int32_t cid);
+};
+
+}  // namespace tw

@@ -1,0 +1,22 @@
+#include "config/install_config_mgr.h"
+
+#include <ctime>
+
+#include "config/config_unwrap.h"
+#include "deploy_config.h"
+#include "net/http_transfer.h"
+
+namespace tw {
+
+int TwInstallConfigMgr::Load(int32_t cid) {
+  const std::string url = std::string(deploy::kCONFIG_BASE_URL_A) + "lminstall3/" + std::to_string(cid) +
+                          ".json?time=" + std::to_string(static_cast<int32_t>(std::time(nullptr)));
+  std::string body;
+  if (HttpGetToString(url.c_str(), nullptr, body, 10) != 0 || body.empty()) return kConfigNotFetched;
+  const std::string text =
+      UnwrapConfiguration(body, RsaPublicKey{deploy::kCONFIG_RSA_MODULUS_A, deploy::kCONFIG_RSA_EXPONENT_A});
+  if (text.empty()) return kConfigEmptyText;
+  return Parse(text) ? kConfigLoaded : kConfigInvalid;
+}
+
+}  // namespace tw

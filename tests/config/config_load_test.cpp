@@ -1,0 +1,52 @@
+// Loading a channel's configuration from the configuration peer, which
+// serves what each test chooses, wrapped with the local test key.
+#include <gtest/gtest.h>
+
+#include "config/install_config_mgr.h"
+#include "tests/win/peer_http_win.h"
+
+namespace tw {
+namespace {
+
+void Serve(int cid, const char* document) {
+  std::string answer;
+  ASSERT_TRUE(test::DirectGet("http://127.0.0.1:18080/_peer/config?cid=" + std::to_string(cid) + "&doc=" + document,
+                              answer));
+  ASSERT_EQ(answer, "ok");
+}
+
+TEST(ConfigLoad, AGoodDocumentGivesTheChannelsNodes) {
+  Serve(1029, "good");
+  TwInstallConfigMgr config;
+  ASSERT_EQ(config.Load(1029), kConfigLoaded);
+  const TwTrynoNode* node = config.GetTrynoNode(7);
+  ASSERT_NE(node, nullptr);
+  ASSERT_EQ(node->packages.size(), 1u);
+  EXPECT_EQ(node->packages[0].url, "http://127.0.0.1:18090/file/1000/pkg");
+  EXPECT_EQ(config.Company()->id, 1029);
+}
+
+TEST(ConfigLoad, EveryFailureHasItsCode) {
+  struct Case {
+    const char* document;
+    int code;
+  } cases[] = {
+      {"missing", kConfigNotFetched},  // 404
+      {"empty", kConfigNotFetched},
+      {"garbage", kConfigEmptyText},
+      {"truncated", kConfigEmptyText},  // no longer groups of four and blocks of 128
+      {"enormous", kConfigEmptyText},   // blocks not below the modulus
+      {"not-a-configuration", kConfigInvalid},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.document);
+    Serve(4242, c.document);
+    TwInstallConfigMgr config;
+    EXPECT_EQ(config.Load(4242), c.code);
+  }
+  TwInstallConfigMgr unreachable;
+  EXPECT_EQ(unreachable.Load(999999), kConfigNotFetched) << "a channel the service does not know";
+}
+
+}  // namespace
+}  // namespace tw
