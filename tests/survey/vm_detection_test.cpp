@@ -1,0 +1,69 @@
+// The virtual-machine tests in the Wine prefix: each runs to an answer
+// (the I/O probe's fault is caught), and planted evidence is found.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "survey/vm_detection.h"
+#include "tests/win/test_support_win.h"
+
+namespace anti_cheat {
+namespace {
+
+constexpr wchar_t kPciKey[] = L"SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_80EE&DEV_CAFE&SUBSYS_00000000&REV_00";
+constexpr wchar_t kVpcService[] = L"SYSTEM\\CurrentControlSet\\Services\\vpc-s3";
+
+TEST(VmDetection, EveryTestAnswersUnderWine) {
+  // What this machine says is recorded, not asserted: the host itself may be
+  // a virtual machine that Wine passes through (CPUID, processor name, MAC).
+  RecordProperty("hypervisor", HypervisorTest());
+  RecordProperty("virtualbox", VirtualBoxTest());
+  RecordProperty("virtualpc", VirtualPcTest());
+  RecordProperty("kvm", KvmTest());
+  RecordProperty("pci", PciVendorTest());
+  RecordProperty("sandbox", SandboxTest());
+  RecordProperty("deepfreeze", DeepFreezeTest());
+  RecordProperty("yzidiot", YzIdiotTest());
+  const int answer = IsVirtualMachine();
+  EXPECT_TRUE(answer == 0 || answer == 1);
+  EXPECT_FALSE(SandboxTest());
+  EXPECT_FALSE(DeepFreezeTest());
+  EXPECT_FALSE(YzIdiotTest());
+}
+
+TEST(VmDetection, AVirtualBoxPciDeviceIsEnough) {
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPciKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ::RegCloseKey(key);
+  EXPECT_TRUE(CDetectVMFromPCI().Detect());
+  EXPECT_EQ(IsVirtualMachine(), 1);
+  ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPciKey);
+  EXPECT_FALSE(PciVendorTest());
+}
+
+TEST(VmDetection, AVirtualPcServiceKey) {
+  const bool before = VirtualPcTest();
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVpcService, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ::RegCloseKey(key);
+  EXPECT_TRUE(VirtualPcTest());
+  ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kVpcService);
+  EXPECT_EQ(VirtualPcTest(), before);
+}
+
+TEST(VmDetection, TheSandboxLibraryInThisProcess) {
+  tw::test::ScratchDir dir;
+  const std::wstring library = dir.Path() + L"SbieDll.dll";
+  ASSERT_TRUE(::CopyFileW((tw::test::ProgramDir() + L"version_sample.dll").c_str(), library.c_str(), FALSE));
+  HMODULE module = ::LoadLibraryW(library.c_str());
+  ASSERT_NE(module, nullptr);
+  EXPECT_TRUE(SandboxTest());
+  EXPECT_EQ(IsVirtualMachine(), 1);
+  ::FreeLibrary(module);
+  EXPECT_FALSE(SandboxTest());
+}
+
+}  // namespace
+}  // namespace anti_cheat
