@@ -32,7 +32,9 @@ DWORD ParentOf(QueryInformationProcessFn query, DWORD id) {
   return static_cast<DWORD>(information.inheritedFromUniqueProcessId);
 }
 
-std::wstring ExecutablePath(DWORD id) {
+}  // namespace
+
+std::wstring ProcessExecutablePath(unsigned long id) {
   const tw::win::UniqueHandleObject process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
   if (!process) return {};
   wchar_t path[MAX_PATH * 2] = {};
@@ -40,8 +42,6 @@ std::wstring ExecutablePath(DWORD id) {
   if (::GetProcessImageFileNameW(process.Get(), path, MAX_PATH * 2) > 0) return DevicePathToDrivePath(path);
   return {};
 }
-
-}  // namespace
 
 std::wstring DevicePathToDrivePath(const std::wstring& devicePath) {
   for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
@@ -69,7 +69,7 @@ void TwAntiCheatMgr::Collect(unsigned long processId) {
   for (int level = 0; level < 3; ++level) {
     const DWORD parent = ParentOf(query, id);
     if (NeverOpened(parent)) return;
-    const std::wstring path = ExecutablePath(parent);
+    const std::wstring path = ProcessExecutablePath(parent);
     if (path.empty() || !tw::win::FileExists(path)) return;
     tw::TwMD5 md5;
     const uint8_t* digest = md5.GetFileDigest(path);

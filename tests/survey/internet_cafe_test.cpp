@@ -1,0 +1,133 @@
+// The internet-cafe survey against masked union files and real evidence in
+// the Wine prefix: registry values, shortcuts, processes and files.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "survey/internet_cafe.h"
+#include "survey/path_macros.h"
+#include "tests/win/test_support_win.h"
+
+namespace anti_cheat {
+namespace {
+
+std::string Masked(const std::string& xml) {
+  std::string bytes = ".tmp";
+  for (char c : xml) bytes += static_cast<char>(c ^ 0x3E);
+  return bytes;
+}
+
+std::string Utf8(const std::wstring& text) {
+  std::string out(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  out.pop_back();
+  return out;
+}
+
+class CafeTest : public testing::Test {
+ protected:
+  // The verdict of a union file holding `softs` inside root/cybercafe.
+  std::optional<int> Verdict(const std::string& softs, const std::string& root = "root") {
+    const std::wstring path = m_dir.Path() + L"unioncfg.dat";
+    EXPECT_TRUE(tw::test::WriteWholeFile(path, Masked("<" + root + "><cybercafe>" + softs + "</cybercafe></" + root + ">")));
+    return ComputeInternetCafeVerdict(path);
+  }
+  std::string ExistingFile(const wchar_t* name) {
+    const std::wstring path = m_dir.Path() + name;
+    EXPECT_TRUE(tw::test::WriteWholeFile(path, "x"));
+    return Utf8(path);
+  }
+  tw::test::ScratchDir m_dir;
+};
+
+TEST_F(CafeTest, DocumentRules) {
+  const std::string hit = "<env filepath=\"" + ExistingFile(L"found.txt") + "\"/>";
+  EXPECT_EQ(Verdict("<soft id=\"1\" name=\"a\">" + hit + "</soft>"), 1);
+  EXPECT_EQ(Verdict("<soft id=\"1\" name=\"a\"><env filepath=\"C:\\nowhere.txt\"/></soft>"), 0);
+  EXPECT_EQ(Verdict("<soft id=\"0\">" + hit + "</soft><soft name=\"no id\">" + hit + "</soft>"), 0)
+      << "rules with id 0 or none are ignored";
+  EXPECT_EQ(Verdict("<soft id=\"2\"><rgistry x=\"1\"/><ENV filepath=\"" + ExistingFile(L"f2.txt") + "\"/></soft>"), 1)
+      << "a misspelt check is skipped, the others count; check names ignore case";
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + hit + "</soft>", "ROOT"), 1) << "the root's name ignores case";
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + hit + "</soft>", "rules"), 0);
+
+  const std::wstring path = m_dir.Path() + L"unioncfg.dat";
+  ASSERT_TRUE(tw::test::WriteWholeFile(path, "XXXX" + Masked("<root/>").substr(4)));
+  EXPECT_EQ(ComputeInternetCafeVerdict(path), 0) << "wrong magic: verdict 0";
+  ASSERT_TRUE(tw::test::WriteWholeFile(path, ""));
+  EXPECT_EQ(ComputeInternetCafeVerdict(path), 0) << "empty file";
+  ASSERT_TRUE(tw::test::WriteWholeFile(path, Masked("<root><cybercafe><soft id=\"1\">")));
+  EXPECT_EQ(ComputeInternetCafeVerdict(path), 0) << "truncated XML";
+  EXPECT_FALSE(ComputeInternetCafeVerdict(m_dir.Path() + L"missing.dat").has_value());
+}
+
+TEST_F(CafeTest, RegistryCheckFindsTheLibraryBesideTheExecutable) {
+  ExistingFile(L"cafe.dll");
+  const std::wstring command = L"\"" + m_dir.Path() + L"cafe.exe\" -tray";
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest", L"InstallPath", REG_SZ, command.c_str(),
+                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  const std::string reg = R"(<reg instRootKey="3" dirReg="Software\TwCafeTest" instSubKeyName="InstallPath" filename=")";
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "cafe.dll\"/></soft>"), 1);
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "other.dll\"/></soft>"), 0);
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "\"/></soft>"), 0) << "an empty file name never matches";
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest");
+}
+
+TEST_F(CafeTest, ProcessAndDefaultPathChecks) {
+  EXPECT_EQ(Verdict(R"(<soft id="1"><process name="SURVEY_TESTS.EXE"/></soft>)"), 1) << "this very process";
+  EXPECT_EQ(Verdict(R"(<soft id="1"><process name="no-such-cafe.exe"/></soft>)"), 0);
+
+  std::wstring folder = L"%PROGRAMFILES%\\TwCafeTest";
+  ASSERT_TRUE(tw::ExpandPathMacros(folder));
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(tw::test::WriteWholeFile(folder + L"\\client.exe", "x"));
+  EXPECT_EQ(Verdict(R"(<soft id="1"><defaultpath path="%PROGRAMFILES%/TwCafeTest//client.exe"/></soft>)"), 1);
+  EXPECT_EQ(Verdict(R"(<soft id="1"><defaultpath path="%PROGRAMFILES%/TwCafeTest/other.exe"/></soft>)"), 0);
+  ::DeleteFileW((folder + L"\\client.exe").c_str());
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(CafeTest, DesktopShortcutCheck) {
+  const std::string target = ExistingFile(L"barclient.exe");
+  wchar_t desktop[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, desktop)));
+  ::CreateDirectoryW(desktop, nullptr);
+  const std::wstring link = std::wstring(desktop) + L"\\TwCafe.lnk";
+  ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    IShellLinkW* shell = nullptr;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                             reinterpret_cast<void**>(&shell))));
+    shell->SetPath((m_dir.Path() + L"barclient.exe").c_str());
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    ASSERT_TRUE(SUCCEEDED(file->Save(link.c_str(), TRUE)));
+    file->Release();
+    shell->Release();
+  }
+  ::CoUninitialize();
+  EXPECT_EQ(Verdict(R"(<soft id="1"><lnk name="TwCafe.lnk" type="desktop" filename="barclient"/></soft>)"), 1);
+  EXPECT_EQ(Verdict(R"(<soft id="1"><lnk name="TwCafe.lnk" type="desktop" filename="other"/></soft>)"), 0);
+  EXPECT_EQ(Verdict(R"(<soft id="1"><lnk name="TwCafe.lnk" type="quicklaunch"/></soft>)"), 0);
+  ::DeleteFileW(link.c_str());
+}
+
+TEST_F(CafeTest, TheVerdictIsComputedOncePerProcess) {
+  EXPECT_FALSE(IsInternetCafe(L"")) << "no path: nothing computed";
+  EXPECT_FALSE(IsInternetCafe(m_dir.Path() + L"missing.dat"));
+  const std::wstring path = m_dir.Path() + L"unioncfg.dat";
+  ASSERT_TRUE(tw::test::WriteWholeFile(
+      path, Masked("<root><cybercafe><soft id=\"1\"><env filepath=\"" + ExistingFile(L"hit.txt") + "\"/></soft></cybercafe></root>")));
+  EXPECT_TRUE(IsInternetCafe(path));
+  EXPECT_EQ(InternetCafeVerdict(), 1);
+  ::DeleteFileW(path.c_str());
+  EXPECT_TRUE(IsInternetCafe(path)) << "the cached verdict survives the file";
+  EXPECT_EQ(InternetCafeVerdict(), 1);
+}
+
+}  // namespace
+}  // namespace anti_cheat
