@@ -5,6 +5,9 @@ without reading the installer's code.
   python3 -m peers.config_tool wrap CONFIG.xml [--key KEY.pem] > BODY
       Base64 of 128-byte blocks, each PKCS #1 v1.5 block type 1 (00 01 FF.. 00
       data, at most 117 data bytes) raised to the private exponent.
+  python3 -m peers.config_tool mask DOCUMENT.xml > unioncfg.dat
+      The ".tmp" container of the union and recommendation files: the magic,
+      then every byte XOR 0x3E.
   python3 -m peers.config_tool fixtures DIR
       Writes the unwrapping test documents (good and damaged) into DIR.
 """
@@ -71,17 +74,28 @@ def fixtures(key) -> dict:
     }
 
 
+CONFIG_MASK = 0x3E
+
+
+def mask_container(document: bytes) -> bytes:
+    return b".tmp" + bytes(b ^ CONFIG_MASK for b in document)
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     sub = parser.add_subparsers(dest="command", required=True)
     wrap = sub.add_parser("wrap")
     wrap.add_argument("config", type=Path)
     wrap.add_argument("--key", type=Path, default=DEFAULT_KEY)
+    mask = sub.add_parser("mask")
+    mask.add_argument("document", type=Path)
     fixture = sub.add_parser("fixtures")
     fixture.add_argument("directory", type=Path)
     options = parser.parse_args(argv)
     if options.command == "wrap":
         sys.stdout.write(wrap_configuration(options.config.read_bytes(), load_private_key(options.key)))
+    elif options.command == "mask":
+        sys.stdout.buffer.write(mask_container(options.document.read_bytes()))
     else:
         options.directory.mkdir(parents=True, exist_ok=True)
         for name, body in fixtures(load_private_key()).items():

@@ -1,7 +1,7 @@
 import unittest
 from pathlib import Path
 
-from peers.config_tool import FIXTURE_XML, fixtures, load_private_key, sign_block
+from peers.config_tool import FIXTURE_XML, fixtures, load_private_key, mask_container, sign_block
 
 FIXTURES = Path(__file__).resolve().parents[1] / "tests" / "fixtures" / "config"
 
@@ -20,6 +20,9 @@ class ConfigToolTest(unittest.TestCase):
         for name, body in fixtures(load_private_key()).items():
             self.assertEqual((FIXTURES / name).read_text(), body, name)
         self.assertGreater(len(FIXTURE_XML), 117, "the good document spans several blocks")
+
+    def test_container_mask(self):
+        self.assertEqual(mask_container(b"<a/>"), b".tmp" + bytes([0x3C ^ 0x3E, 0x61 ^ 0x3E, 0x2F ^ 0x3E, 0x3E ^ 0x3E]))
 
 
 if __name__ == "__main__":
