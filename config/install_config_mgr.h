@@ -2,6 +2,7 @@
 // configuration service: the first thing the install controller needs.
 #pragma once
 
+#include "config/condition_leaves.h"
 #include "config/install_config.h"
 
 namespace tw {
@@ -15,7 +16,9 @@ enum ConfigLoadResult : int {
 
 class TwInstallConfigMgr : public InstallConfiguration {
  public:
-  using InstallConfiguration::InstallConfiguration;
+  // Check items get the real leaf tests unless a test injects others.
+  TwInstallConfigMgr() : InstallConfiguration(&MakeConditionLeaf) {}
+  explicit TwInstallConfigMgr(LeafFactory makeLeaf) : InstallConfiguration(std::move(makeLeaf)) {}
 
   // "<base>lminstall3/<cid>.json?time=<now>" with a 10-second limit.
   int Load(int32_t cid);

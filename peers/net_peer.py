@@ -30,6 +30,7 @@ import time
 from typing import List
 
 from peers.framework import Peer, Request, Response
+from peers.city_service import CityService
 from peers.config_service import ConfigService
 from peers.telemetry_peer import TelemetryPeer
 
@@ -285,6 +286,9 @@ class NetPeers:
         self.telemetry = TelemetryPeer(TELEMETRY_TEST_PORT, lifetime)
         # On the local deployment's port: the installer's code asks there.
         self.config = ConfigService(config_port, lifetime)
+        # The deployment's city endpoints: two ports, one shared state.
+        self.cities = [CityService(18082, lifetime)]
+        self.cities.append(CityService(18083, lifetime, shared=self.cities[0].state))
         self.http_proxy = HttpProxy(lifetime=lifetime)
         self.socks_proxy = SocksProxy()
         self.files = FileServer(lifetime=lifetime, proxies={"http": self.http_proxy, "socks": self.socks_proxy})
@@ -292,6 +296,8 @@ class NetPeers:
     def __enter__(self):
         self.telemetry.start()
         self.config.start()
+        for city in self.cities:
+            city.start()
         self.files.start()
         self.http_proxy.start()
         self.socks_proxy.start()
@@ -300,6 +306,8 @@ class NetPeers:
     def __exit__(self, *exc):
         self.telemetry.stop()
         self.config.stop()
+        for city in self.cities:
+            city.stop()
         self.files.stop()
         self.http_proxy.stop()
         self.socks_proxy.stop()

@@ -20,6 +20,20 @@ void SetTelemetryUrl(const std::wstring& url);
 int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,
                const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock);
 
+// The values every report reuses, computed once by the install controller
+// (company and trial ids, idex, did); condition leaves read them.
+struct SharedReportValues {
+  int companyId = 0;
+  int trynoId = 0;
+  std::wstring machineId;
+  std::wstring deviceId;
+};
+void SetSharedReportValues(const SharedReportValues& values);
+SharedReportValues GetSharedReportValues();
+
+// A condition leaf's detail record (origin 3, step 30) from a fresh report.
+int SendLeafDetail(int kind, int valueA, int valueB, const wchar_t* text);
+
 class IInstallToolReport {
  public:
   virtual int ReportDetail(int step, int kind, int valueA, int valueB, const wchar_t* text) = 0;

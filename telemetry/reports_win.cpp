@@ -9,12 +9,14 @@
 #include "telemetry/machine_identity.h"
 #include "telemetry/metra_report.h"
 #include "telemetry/product_state.h"
+#include "telemetry/system_info.h"
 
 namespace TwInstallTool {
 namespace {
 
 std::mutex g_urlLock;
 std::wstring* g_url = nullptr;  // null: the deployment's URL
+SharedReportValues* g_shared = nullptr;
 
 std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
@@ -29,6 +31,26 @@ void SetTelemetryUrl(const std::wstring& url) {
   std::lock_guard<std::mutex> guard(g_urlLock);
   if (g_url == nullptr) g_url = new std::wstring();  // kept for the process: the crash filter may read it late
   *g_url = url;
+}
+
+void SetSharedReportValues(const SharedReportValues& values) {
+  std::lock_guard<std::mutex> guard(g_urlLock);
+  if (g_shared == nullptr) g_shared = new SharedReportValues();
+  *g_shared = values;
+}
+
+SharedReportValues GetSharedReportValues() {
+  std::lock_guard<std::mutex> guard(g_urlLock);
+  return g_shared != nullptr ? *g_shared : SharedReportValues();
+}
+
+int SendLeafDetail(int kind, int valueA, int valueB, const wchar_t* text) {
+  const SharedReportValues shared = GetSharedReportValues();
+  TwInstallToolReport report;
+  report.SetIdentity(shared.companyId, shared.trynoId, shared.machineId, shared.deviceId);
+  report.SetOsCode(tw::GetOsCode());
+  report.SetDetailOrigin(3);
+  return report.ReportDetail(30, kind, valueA, valueB, text);
 }
 
 int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,

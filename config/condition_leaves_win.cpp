@@ -1,0 +1,457 @@
+#include "config/condition_leaves.h"
+
+#include <windows.h>
+#include <ras.h>
+#include <raserror.h>
+#include <tinyxml2.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+#include "config/city_lookup.h"
+#include "platform/text.h"
+#include "platform/win/ansi_text_win.h"
+#include "platform/win/file_system_win.h"
+#include "platform/win/registry_win.h"
+#include "platform/win/unique_handle.h"
+#include "survey/internet_cafe.h"
+#include "survey/vm_detection.h"
+#include "telemetry/reports.h"
+#include "telemetry/system_info.h"
+#include "telemetry/tw_time.h"
+#include "telemetry/ux_json.h"
+
+namespace tw {
+namespace {
+
+using tinyxml2::XMLElement;
+using TwInstallTool::SendLeafDetail;
+
+// Reads the required attributes; false when one is missing.
+struct Attributes {
+  const XMLElement& element;
+  bool ok = true;
+  std::wstring Text(const char* name) {
+    const char* value = element.Attribute(name);
+    if (value == nullptr) ok = false;
+    return value != nullptr ? win::AnsiToWide(value) : std::wstring();
+  }
+  long Number(const char* name) {
+    const char* value = element.Attribute(name);
+    if (value == nullptr) ok = false;
+    return value != nullptr ? std::strtol(value, nullptr, 10) : 0;
+  }
+};
+
+HKEY RootNamed(const std::wstring& name) {
+  if (EqualsNoCase(name, L"hkcr")) return HKEY_CLASSES_ROOT;
+  if (EqualsNoCase(name, L"hkcu")) return HKEY_CURRENT_USER;
+  if (EqualsNoCase(name, L"hklm")) return HKEY_LOCAL_MACHINE;
+  if (EqualsNoCase(name, L"hkus")) return HKEY_USERS;
+  return nullptr;
+}
+
+// The registry views a leaf reads, in order, for its wow64 setting.
+std::vector<win::RegistryView> ViewsFor(long wow64) {
+  if (!SystemVersion::Instance().Is64()) return {win::RegistryView::kDefault};
+  if (wow64 != 0) return {win::RegistryView::kView32};
+  return {win::RegistryView::kView64, win::RegistryView::kView32};
+}
+
+struct RawValue {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+};
+std::optional<RawValue> ReadRaw(HKEY root, const std::wstring& subkey, const std::wstring& name,
+                                win::RegistryView view, DWORD maxBytes) {
+  const win::UniqueRegKey key = win::OpenRegKey(root, subkey, KEY_READ, view);
+  if (!key) return std::nullopt;
+  RawValue value;
+  value.data.resize(maxBytes + 2, 0);
+  DWORD bytes = maxBytes;
+  if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, value.data.data(), &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;  // including a value larger than the buffer
+  }
+  value.data.resize(bytes + 2, 0);
+  return value;
+}
+
+std::wstring AsText(const RawValue& value) {
+  return std::wstring(reinterpret_cast<const wchar_t*>(value.data.data()));
+}
+
+bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class RegLeaf final : public ICheckLeaf {
+ public:
+  explicit RegLeaf(Attributes& a)
+      : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")), m_wow64(a.Number("wow64")),
+        m_type(static_cast<DWORD>(a.Number("keytype"))) {}
+  bool Check() override {
+    const HKEY root = RootNamed(m_root);
+    if (root == nullptr || m_subkey.empty() || m_name.empty()) return false;
+    for (const auto view : ViewsFor(m_wow64)) {
+      const auto value = ReadRaw(root, m_subkey, m_name, view, 260);
+      if (!value || value->type != m_type) continue;
+      if (m_type == REG_SZ || m_type == REG_EXPAND_SZ) {
+        if (!AsText(*value).empty()) return true;
+      } else if (m_type == REG_DWORD) {
+        DWORD number = 0;
+        std::memcpy(&number, value->data.data(), sizeof number);
+        if (number != 0) return true;
+      } else {
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  std::wstring m_root, m_subkey, m_name;
+  long m_wow64;
+  DWORD m_type;
+};
+
+class RegFileLeaf final : public ICheckLeaf {
+ public:
+  explicit RegFileLeaf(Attributes& a)
+      : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")), m_file(a.Text("name")),
+        m_wow64(a.Number("wow64")) {}
+  bool Check() override {
+    const HKEY root = RootNamed(m_root);
+    if (root == nullptr || m_subkey.empty() || m_name.empty() || m_file.empty()) return false;
+    for (const auto view : ViewsFor(m_wow64)) {
+      const auto value = ReadRaw(root, m_subkey, m_name, view, 520);
+      if (!value) continue;
+      std::wstring folder = AsText(*value);
+      if (!folder.empty() && folder.front() == L'"') folder.erase(0, 1);
+      if (!folder.empty() && folder.back() == L'"') folder.pop_back();
+      if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+      if (PathExists(folder + m_file)) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::wstring m_root, m_subkey, m_name, m_file;
+  long m_wow64;
+};
+
+class RegIntervalTimeLeaf final : public ICheckLeaf {
+ public:
+  explicit RegIntervalTimeLeaf(Attributes& a)
+      : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")),
+        m_type(static_cast<DWORD>(a.Number("keytype"))), m_hours(a.Number("intervaltime")), m_wow64(a.Number("wow64")) {}
+  bool Check() override {
+    const HKEY root = RootNamed(m_root);
+    if (m_hours <= 0 || root == nullptr || m_subkey.empty() || m_name.empty()) return false;
+    for (const auto view : ViewsFor(m_wow64)) {
+      const auto value = ReadRaw(root, m_subkey, m_name, view, 260);
+      if (!value || value->type != m_type) continue;  // the 32-bit view only when the 64-bit read failed
+      int64_t stamp = 0;
+      if (m_type == REG_SZ || m_type == REG_EXPAND_SZ) {
+        const std::wstring text = AsText(*value);
+        if (text.empty()) continue;
+        cf::time::TwTime parsed;
+        parsed.Parse(text);
+        stamp = parsed.Value() != 0 ? parsed.Value() : ParseLeadingLong(text);
+      } else if (m_type == REG_DWORD) {
+        DWORD number = 0;
+        std::memcpy(&number, value->data.data(), sizeof number);
+        if (number == 0) continue;
+        stamp = number;
+      } else {
+        return true;  // another type gives no stamp: the leaf lets it pass
+      }
+      return stamp + int64_t{m_hours} * 3600 >= static_cast<int64_t>(std::time(nullptr));
+    }
+    return false;
+  }
+
+ private:
+  std::wstring m_root, m_subkey, m_name;
+  DWORD m_type;
+  long m_hours, m_wow64;
+};
+
+class ServiceLeaf final : public ICheckLeaf {
+ public:
+  explicit ServiceLeaf(Attributes& a) : m_name(a.Text("name")) {}
+  bool Check() override {
+    return win::RegKeyExists(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\services\\" + m_name,
+                             win::RegistryView::kDefault);
+  }
+
+ private:
+  std::wstring m_name;
+};
+
+class KernelObjectLeaf final : public ICheckLeaf {
+ public:
+  explicit KernelObjectLeaf(Attributes& a) : m_type(a.Text("type")), m_name(a.Text("name")) {}
+  bool Check() override {
+    DWORD session = 0;
+    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) return false;
+    for (size_t at = m_name.find(L"$SessionID"); at != std::wstring::npos; at = m_name.find(L"$SessionID", at)) {
+      m_name.replace(at, 10, std::to_wstring(session));
+    }
+    std::wstring type;
+    for (wchar_t c : m_type) type.push_back(AsciiToLower(c));
+    win::UniqueHandleObject object;
+    if (type == L"mutex") {
+      object.Reset(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, m_name.c_str()));
+      return object.IsValid() || ::GetLastError() != ERROR_FILE_NOT_FOUND;  // present but forbidden counts
+    }
+    if (type == L"event") return win::UniqueHandleObject(::OpenEventW(EVENT_ALL_ACCESS, FALSE, m_name.c_str())).IsValid();
+    if (type == L"semaphore") {
+      return win::UniqueHandleObject(::OpenSemaphoreW(SEMAPHORE_ALL_ACCESS, FALSE, m_name.c_str())).IsValid();
+    }
+    if (type == L"namedpipe") {
+      const std::wstring pipe = m_name.find(L"\\\\.\\pipe\\") != std::wstring::npos ? m_name : L"\\\\.\\pipe\\" + m_name;
+      return win::UniqueFile(::CreateFileW(pipe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                           nullptr))
+          .IsValid();
+    }
+    return false;
+  }
+
+ private:
+  std::wstring m_type, m_name;
+};
+
+class DriverLeaf final : public ICheckLeaf {
+ public:
+  explicit DriverLeaf(Attributes& a) : m_name(a.Text("name")) {}
+  bool Check() override {
+    const win::UniqueFile device(::CreateFileW((L"\\\\.\\Global\\" + m_name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
+    return device.IsValid() || ::GetLastError() == ERROR_ACCESS_DENIED;
+  }
+
+ private:
+  std::wstring m_name;
+};
+
+bool FullPathFileExists(std::wstring path, const std::wstring& name) {
+  if (!PathExists(path)) return false;
+  if (name.empty()) return true;
+  if (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return PathExists(path + L"\\" + name);
+}
+
+class FullPathFileLeaf final : public ICheckLeaf {
+ public:
+  explicit FullPathFileLeaf(Attributes& a) : m_path(a.Text("path")), m_name(a.Text("name")) {}
+  bool Check() override { return FullPathFileExists(m_path, m_name); }
+
+ private:
+  std::wstring m_path, m_name;
+};
+
+class VarExFileLeaf final : public ICheckLeaf {
+ public:
+  explicit VarExFileLeaf(Attributes& a) : m_path(a.Text("path")), m_name(a.Text("name")) {}
+  bool Check() override {
+    wchar_t expanded[MAX_PATH] = {};
+    const DWORD length = ::ExpandEnvironmentStringsW(m_path.c_str(), expanded, MAX_PATH);
+    if (length == 0 || length > 259) return false;
+    return FullPathFileExists(expanded, m_name);
+  }
+
+ private:
+  std::wstring m_path, m_name;
+};
+
+class OsVersionLeaf final : public ICheckLeaf {
+ public:
+  explicit OsVersionLeaf(Attributes& a) : m_version(a.Text("versionvalue")) {}
+  bool Check() override { return ParseLeadingInt(m_version) == GetOsCode(); }
+
+ private:
+  std::wstring m_version;
+};
+
+class UninstCountsLeaf final : public ICheckLeaf {
+ public:
+  explicit UninstCountsLeaf(Attributes& a)
+      : m_interval(a.Number("Interval")), m_count(a.Number("count")), m_param(a.Number("param")),
+        m_switch(a.Number("switch")) {}
+  bool Check() override {
+    const UninstallHistory history = ReadUninstallHistory();
+    const bool met = m_count != 0 && history.daysSince >= static_cast<int64_t>(
+                                                             (history.count % static_cast<uint32_t>(m_count)) *
+                                                             static_cast<uint32_t>(m_param)) +
+                                                             m_interval;
+    SendLeafDetail(1, m_count != 0 && !met ? 357 : 0, static_cast<int>(history.count), nullptr);
+    return met && m_switch != 0;
+  }
+
+ private:
+  long m_interval, m_count, m_param, m_switch;
+};
+
+class UninstCountAndTimeLeaf final : public ICheckLeaf {
+ public:
+  explicit UninstCountAndTimeLeaf(Attributes& a) : m_count(a.Number("count")), m_interval(a.Number("Interval")) {}
+  bool Check() override {
+    const UninstallHistory history = ReadUninstallHistory();
+    const bool result = history.daysSince <= m_interval && static_cast<int64_t>(history.count) >= m_count;
+    SendLeafDetail(1, result ? 359 : 0, static_cast<int>(history.count), nullptr);
+    return result;
+  }
+
+ private:
+  long m_count, m_interval;
+};
+
+class ConnectVpnLeaf final : public ICheckLeaf {
+ public:
+  explicit ConnectVpnLeaf(Attributes& a) : m_switch(a.Number("switch")) {}
+  bool Check() override {
+    bool works = false, found = false;
+    DWORD bytes = 0, count = 0;
+    HMODULE rasapi = ::LoadLibraryW(L"rasapi32.dll");  // absent on some systems: then no VPN
+    using EnumFn = DWORD(WINAPI*)(RASCONNW*, DWORD*, DWORD*);
+    const auto enumerate =
+        rasapi ? reinterpret_cast<EnumFn>(reinterpret_cast<void*>(::GetProcAddress(rasapi, "RasEnumConnectionsW")))
+               : nullptr;
+    if (enumerate != nullptr) {
+      const DWORD first = enumerate(nullptr, &bytes, &count);
+      works = first == ERROR_SUCCESS || first == ERROR_BUFFER_TOO_SMALL;
+      if (works && count > 0) {
+        std::vector<RASCONNW> connections(count);
+        connections[0].dwSize = sizeof(RASCONNW);
+        bytes = static_cast<DWORD>(connections.size() * sizeof(RASCONNW));
+        if (enumerate(connections.data(), &bytes, &count) == ERROR_SUCCESS) {
+          for (DWORD i = 0; i < count; ++i) {
+            if (EqualsNoCase(connections[i].szDeviceType, L"vpn")) found = true;
+          }
+        }
+      }
+    }
+    if (rasapi != nullptr) ::FreeLibrary(rasapi);
+    SendLeafDetail(2, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
+    return works && found && m_switch != 0;
+  }
+
+ private:
+  long m_switch;
+};
+
+class WorkInVmLeaf final : public ICheckLeaf {
+ public:
+  explicit WorkInVmLeaf(Attributes& a) : m_switch(a.Number("switch")) {}
+  bool Check() override {
+    const int answer = anti_cheat::IsVirtualMachine();
+    SendLeafDetail(3, answer, static_cast<int>(m_switch), nullptr);
+    return answer != 0 && m_switch != 0;
+  }
+
+ private:
+  long m_switch;
+};
+
+class BarUserLeaf final : public ICheckLeaf {
+ public:
+  explicit BarUserLeaf(Attributes&) {}
+  bool Check() override {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return false;
+    const std::wstring path = std::wstring(temp) + L"unioncfg.dat";
+    if (!win::FileExists(path)) return false;
+    return anti_cheat::IsInternetCafe(path) && anti_cheat::InternetCafeVerdict() != 0;
+  }
+};
+
+// The first successful lookup's answer, kept for the process.
+std::wstring g_cityAnswer;
+
+class CityBlackListLeaf final : public ICheckLeaf {
+ public:
+  explicit CityBlackListLeaf(Attributes& a) : m_percent(a.Number("percent")), m_city(a.Text("cityid")) {}
+  bool Check() override {
+    if (g_cityAnswer.empty()) {
+      const std::optional<std::wstring> answer = CityLookup();
+      if (!answer || answer->empty()) return true;  // no lookup: the installation goes on
+      g_cityAnswer = *answer;
+    }
+    cf::UxJson::Document document;
+    document.Parse(g_cityAnswer);
+    const wchar_t* city = document.Root() != nullptr ? document.Member(L"cityid").GetString() : nullptr;
+    const std::wstring machineCity = city != nullptr ? city : L"";
+    if (m_city.empty() || !EqualsNoCase(m_city, machineCity)) return true;
+    bool result;
+    if (m_percent <= 0) {
+      result = false;
+    } else if (m_percent >= 100) {
+      result = true;
+    } else {
+      std::srand(static_cast<unsigned>(std::time(nullptr)));
+      result = (std::rand() & 0x7FFF) % 101 < m_percent;
+    }
+    SendLeafDetail(4, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
+    return result;
+  }
+
+ private:
+  long m_percent;
+  std::wstring m_city;
+};
+
+template <typename Leaf>
+std::unique_ptr<ICheckLeaf> Build(const XMLElement& element) {
+  Attributes attributes{element};
+  auto leaf = std::make_unique<Leaf>(attributes);
+  if (!attributes.ok) return nullptr;
+  int id = 0;
+  if (element.QueryIntAttribute("id", &id) != tinyxml2::XML_SUCCESS) return nullptr;
+  leaf->SetId(id);
+  return leaf;
+}
+
+std::optional<uint32_t> HistoryValue(const wchar_t* name) {
+  constexpr wchar_t kIdexKey[] =
+      L"CLSID\\{9B7A98EC-7EF9-468c-ACC8-37C793DBD7E0}\\Implemented Categories\\{A5F7140E-4311-4ef9-AABC-F55941B5EBE5}";
+  for (const auto& [root, subkey] : {std::pair<HKEY, const wchar_t*>{HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus"},
+                                     std::pair<HKEY, const wchar_t*>{HKEY_CLASSES_ROOT, kIdexKey}}) {
+    const win::UniqueRegKey key = win::OpenRegKey(root, subkey, KEY_READ, win::RegistryView::kDefault);
+    if (!key) continue;
+    if (const auto value = win::ReadRegDword(key.Get(), name)) return *value;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+UninstallHistory ReadUninstallHistory() {
+  UninstallHistory history;
+  history.count = HistoryValue(L"uninstall_count").value_or(0);
+  const int64_t time = HistoryValue(L"uninstall_time").value_or(0);
+  history.daysSince = (static_cast<int64_t>(std::time(nullptr)) - time) / 86400;
+  return history;
+}
+
+std::unique_ptr<ICheckLeaf> MakeConditionLeaf(LeafMode mode, const XMLElement& element) {
+  switch (mode) {
+    case LeafMode::kReg: return Build<RegLeaf>(element);
+    case LeafMode::kService: return Build<ServiceLeaf>(element);
+    case LeafMode::kKernelObject: return Build<KernelObjectLeaf>(element);
+    case LeafMode::kDriver: return Build<DriverLeaf>(element);
+    case LeafMode::kRegFile: return Build<RegFileLeaf>(element);
+    case LeafMode::kVarExFile: return Build<VarExFileLeaf>(element);
+    case LeafMode::kFullPathFile: return Build<FullPathFileLeaf>(element);
+    case LeafMode::kOsVersion: return Build<OsVersionLeaf>(element);
+    case LeafMode::kUninstCounts: return Build<UninstCountsLeaf>(element);
+    case LeafMode::kCityBlackList: return Build<CityBlackListLeaf>(element);
+    case LeafMode::kVpn: return Build<ConnectVpnLeaf>(element);
+    case LeafMode::kVmware: return Build<WorkInVmLeaf>(element);
+    case LeafMode::kUninstCountAndTime: return Build<UninstCountAndTimeLeaf>(element);
+    case LeafMode::kBarUser: return Build<BarUserLeaf>(element);
+    case LeafMode::kRegIntervalTime: return Build<RegIntervalTimeLeaf>(element);
+  }
+  return nullptr;
+}
+
+}  // namespace tw

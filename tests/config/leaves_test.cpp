@@ -1,0 +1,150 @@
+// The leaf tests against the real Wine registry, files, kernel objects and
+// the city and telemetry peers.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tinyxml2.h>
+
+#include "config/condition_leaves.h"
+#include "telemetry/reports.h"
+#include "telemetry/system_info.h"
+#include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/peer_http_win.h"
+#include "tests/win/test_support_win.h"
+
+namespace tw {
+namespace {
+
+constexpr wchar_t kTestKey[] = L"Software\\TwLeafTest";
+
+class LeafTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
+    test::ResetTelemetryPeer();
+  }
+  void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey); }
+
+  // The leaf an element describes; false when the factory refuses it.
+  std::optional<bool> Check(const std::string& leafXml) {
+    tinyxml2::XMLDocument document;
+    if (document.Parse(leafXml.c_str()) != tinyxml2::XML_SUCCESS) return std::nullopt;
+    const tinyxml2::XMLElement* element = document.RootElement();
+    const auto mode = LeafModeFromName(element->Attribute("mode"));
+    if (!mode) return std::nullopt;
+    std::unique_ptr<ICheckLeaf> leaf = MakeConditionLeaf(*mode, *element);
+    if (leaf == nullptr) return std::nullopt;
+    return leaf->Check();
+  }
+  static void SetValue(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kTestKey, name, type, data, bytes), ERROR_SUCCESS);
+  }
+  static void SetText(const wchar_t* name, const std::wstring& text) {
+    SetValue(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+  test::ScratchDir m_dir;
+};
+
+TEST_F(LeafTest, RegistryValuesByType) {
+  const DWORD zero = 0, five = 5;
+  SetValue(L"Zero", REG_DWORD, &zero, 4);
+  SetValue(L"Five", REG_DWORD, &five, 4);
+  SetText(L"Text", L"x");
+  const auto reg = [&](const char* name, int type) {
+    return Check(std::string(R"(<leaf id="1" mode="reg" mainkey="HKLM" subkey="Software\TwLeafTest" keyname=")") + name +
+                 R"(" wow64="0" keytype=")" + std::to_string(type) + "\"/>");
+  };
+  EXPECT_EQ(reg("Zero", 4), false) << "a DWORD of 0";
+  EXPECT_EQ(reg("Five", 4), true);
+  EXPECT_EQ(reg("Text", 4), false) << "type mismatch";
+  EXPECT_EQ(reg("Text", 1), true);
+  EXPECT_EQ(reg("Missing", 1), false);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="reg" mainkey="HKEY_LOCAL_MACHINE" subkey="Software\TwLeafTest" keyname="Five" wow64="0" keytype="4"/>)"),
+            false) << "only the short root names";
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="reg" mainkey="hklm" subkey="x" keyname="y" keytype="4"/>)"), std::nullopt)
+      << "a missing attribute rejects the leaf";
+}
+
+TEST_F(LeafTest, FilesAndFolders) {
+  ASSERT_TRUE(test::WriteWholeFile(m_dir.Path() + L"tool.exe", "x"));
+  std::wstring folder = m_dir.Path();
+  folder.pop_back();  // no trailing backslash
+  SetText(L"Folder", L"\"" + folder + L"\"");
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="regfile" mainkey="hklm" subkey="Software\TwLeafTest" keyname="Folder" name="tool.exe" wow64="0"/>)"),
+            true);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="regfile" mainkey="hklm" subkey="Software\TwLeafTest" keyname="Folder" name="other.exe" wow64="0"/>)"),
+            false);
+  const std::string dir = Narrow(m_dir.Path());
+  EXPECT_EQ(Check("<leaf id=\"1\" mode=\"fullpathfile\" path=\"" + dir + "\" name=\"tool.exe\"/>"), true);
+  EXPECT_EQ(Check("<leaf id=\"1\" mode=\"fullpathfile\" path=\"" + dir + "\" name=\"\"/>"), true);
+  EXPECT_EQ(Check("<leaf id=\"1\" mode=\"fullpathfile\" path=\"" + dir + "nowhere\" name=\"\"/>"), false);
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring relative = m_dir.Path().substr(std::wstring(temp).size());
+  EXPECT_EQ(Check("<leaf id=\"1\" mode=\"varexfile\" path=\"%TEMP%\\" + Narrow(relative) + "\" name=\"tool.exe\"/>"),
+            true);
+}
+
+TEST_F(LeafTest, KernelObjects) {
+  DWORD session = 0;
+  ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &session));
+  const std::wstring mutexName = L"TwLeafMutex" + std::to_wstring(session);
+  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, mutexName.c_str());
+  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, L"TwLeafEvent");
+  HANDLE semaphore = ::CreateSemaphoreW(nullptr, 0, 1, L"TwLeafSemaphore");
+  HANDLE pipe = ::CreateNamedPipeW(L"\\\\.\\pipe\\TwLeafPipe", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+  ASSERT_TRUE(mutex && event && semaphore && pipe != INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="Mutex" name="TwLeafMutex$SessionID"/>)"), true);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="mutex" name="TwLeafNoMutex"/>)"), false);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="event" name="TwLeafEvent"/>)"), true);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="semaphore" name="TwLeafSemaphore"/>)"), true);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="namedpipe" name="TwLeafPipe"/>)"), true);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="file" name="TwLeafEvent"/>)"), false);
+  for (HANDLE handle : {mutex, event, semaphore, pipe}) ::CloseHandle(handle);
+}
+
+TEST_F(LeafTest, ServiceAndOsVersion) {
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\services\\TwLeafService", L"Start",
+                              REG_SZ, L"x", 4),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="service" name="TwLeafService"/>)"), true);
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\services\\TwLeafService");
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="service" name="TwLeafService"/>)"), false);
+  EXPECT_EQ(Check("<leaf id=\"1\" mode=\"osversion\" versionvalue=\"" + std::to_string(GetOsCode()) + "\"/>"), true);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="osversion" versionvalue="abc"/>)"), GetOsCode() == 0);
+}
+
+TEST_F(LeafTest, LeavesThatReportWhatTheyFound) {
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="uninstcounts" Interval="1" count="0" param="1" switch="1"/>)"), false);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="vpn" switch="0"/>)"), false);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="vmvare" switch="0"/>)"), false);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="baruser"/>)"), false) << "no unioncfg.dat in the temporary folder";
+  const std::wstring records = test::PeerRecords();
+  EXPECT_EQ(test::CountOf(records, L"\"table\":4680"), 3u) << test::Narrow(records);
+  EXPECT_EQ(test::CountOf(records, L"\"origin\":3"), 3u);
+  EXPECT_NE(records.find(L"\"detail_kind\":1"), std::wstring::npos);
+  EXPECT_NE(records.find(L"\"detail_kind\":2"), std::wstring::npos);
+  EXPECT_NE(records.find(L"\"detail_kind\":3"), std::wstring::npos);
+}
+
+TEST_F(LeafTest, CityBlackList) {
+  std::string ok;
+  ASSERT_TRUE(test::DirectGet("http://127.0.0.1:18082/_peer/city?mode=refuse", ok));
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="cityblacklist" percent="0" cityid="1101"/>)"), true)
+      << "a failed lookup lets the installation go on";
+  ASSERT_TRUE(test::DirectGet("http://127.0.0.1:18082/_peer/city?mode=ok&cityid=1101", ok));
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="cityblacklist" percent="0" cityid="1101"/>)"), false);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="cityblacklist" percent="100" cityid="1101"/>)"), true);
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="cityblacklist" percent="0" cityid="2202"/>)"), true) << "another city";
+  ASSERT_TRUE(test::DirectGet("http://127.0.0.1:18082/_peer/city?mode=ok&cityid=2202", ok));
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="cityblacklist" percent="0" cityid="1101"/>)"), false)
+      << "the first answer is kept for the process";
+  const std::wstring records = test::PeerRecords();
+  EXPECT_NE(records.find(L"\"detail_kind\":4"), std::wstring::npos);
+  EXPECT_NE(records.find(L"\"value_a\":1101"), std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace tw
