@@ -3,16 +3,30 @@
 
   GET /lminstall3/<cid>.json?time=<t>   the document set for <cid>, or 404
   GET /_peer/config?cid=N&doc=NAME      serve document NAME for channel N
+  GET /lminstall3/unioncfg.dat?time=<t> the union file (".tmp" container)
+  GET /installrcmd/TwInstallRcmdCfg.dat the recommendation file (".tmp" container)
+  GET /_peer/container?name=unioncfg|rcmd&state=good|empty|truncated|garbage
+Every request is recorded (Peer.requests).
 """
 import base64
 
-from peers.config_tool import load_private_key, wrap_configuration
+from peers.config_tool import load_private_key, mask_container, wrap_configuration
 from peers.framework import Peer, Response
 
 PACKAGE = (b'<dlfile url="http://127.0.0.1:18090/file/1000/pkg" md5="0" moduletype="exe" '
            b'path="%TEMP%\\\\p.exe" downloadtype="http"/>')
 GOOD = (b'<root><check><item id="1" name="any" value=""/></check><install><company id="1029" version="3">'
         b'<tryno id="7" version="2">' + PACKAGE + b'</tryno></company></install><condition/></root>')
+
+
+UNION = (b'<root><cybercafe><soft id="1" name="a cafe client">'
+         b'<process name="no-such-cafe-client.exe"/></soft></cybercafe></root>')
+RCMD = b"<root/>"
+
+
+def containers(document: bytes) -> dict:
+    masked = mask_container(document)
+    return {"good": masked, "empty": b"", "truncated": masked[:len(masked) // 2], "garbage": b"\x00garbage\xff"}
 
 
 def documents(key) -> dict:
@@ -35,6 +49,22 @@ class ConfigService(Peer):
         self._served = {}
         self.route("GET", r"/lminstall3/(\d+)\.json", self._configuration)
         self.route("GET", r"/_peer/config", self._choose)
+        self._containers = {"unioncfg": containers(UNION), "rcmd": containers(RCMD)}
+        self._container_state = {"unioncfg": "good", "rcmd": "good"}
+        self.route("GET", r"/lminstall3/unioncfg\.dat", lambda r: self._container("unioncfg"))
+        self.route("GET", r"/installrcmd/TwInstallRcmdCfg\.dat", lambda r: self._container("rcmd"))
+        self.route("GET", r"/_peer/container", self._choose_container)
+
+    def _container(self, name):
+        return Response(200, self._containers[name][self._container_state[name]])
+
+    def _choose_container(self, request):
+        name = request.query.get("name", [""])[0]
+        state = request.query.get("state", ["good"])[0]
+        if name not in self._containers or state not in self._containers[name]:
+            return Response(400, b"unknown container")
+        self._container_state[name] = state
+        return Response(200, b"ok")
 
     def _choose(self, request):
         name = request.query.get("doc", [""])[0]

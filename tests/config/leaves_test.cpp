@@ -6,6 +6,7 @@
 #include <tinyxml2.h>
 
 #include "config/condition_leaves.h"
+#include "config/report_values.h"
 #include "telemetry/reports.h"
 #include "telemetry/system_info.h"
 #include "tests/telemetry/telemetry_peer_client.h"
@@ -144,6 +145,41 @@ TEST_F(LeafTest, CityBlackList) {
   const std::wstring records = test::PeerRecords();
   EXPECT_NE(records.find(L"\"detail_kind\":4"), std::wstring::npos);
   EXPECT_NE(records.find(L"\"value_a\":1101"), std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST(ReportValues, RegistryAndIniLeaves) {
+  const DWORD seven = 7;
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest", L"Number", REG_DWORD, &seven, 4), ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest", L"Text", REG_SZ, L"abc", 8), ERROR_SUCCESS);
+  test::ScratchDir driverDir;
+  ASSERT_TRUE(test::WriteWholeFile(driverDir.Path() + L"data.ini", "[main]\r\nchannel=55\r\n"));
+  const std::wstring dir = driverDir.Path();
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"software\\Drivolux\\Drivolux", L"AppPath", REG_SZ, dir.c_str(),
+                              static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+
+  std::multimap<int32_t, ReportLeaf> reports;
+  reports.emplace(5, ReportLeaf{"Number", "TID1", "reg", "HKLM", "Software\\TwReportTest", "dword"});
+  reports.emplace(5, ReportLeaf{"Text", "tid2", "REG", "hklm", "Software\\TwReportTest", "string"});
+  reports.emplace(5, ReportLeaf{"Text", "tod1", "reg", "HKEY_LOCAL_MACHINE", "Software\\TwReportTest", "string"});
+  reports.emplace(5, ReportLeaf{"channel", "tod2", "file", "main", "data.ini", ""});
+  reports.emplace(5, ReportLeaf{"Text", "other", "reg", "hklm", "Software\\TwReportTest", "string"});
+  reports.emplace(6, ReportLeaf{"Text", "tod1", "reg", "hklm", "Software\\TwReportTest", "string"});
+  ReportValues values;
+  values.tod1 = L"kept";
+  FillReportValues(reports, 5, values);
+  EXPECT_EQ(values.tid1, L"7");
+  EXPECT_EQ(values.tid2, L"abc");
+  EXPECT_EQ(values.tod1, L"kept") << "the long root name is skipped";
+  EXPECT_EQ(values.tod2, L"55");
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest");
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"software\\Drivolux");
 }
 
 }  // namespace

@@ -89,7 +89,8 @@ def run_python_tests(tally, label, start_dir: Path):
 
 def run_fuzz(tally, seconds):
     fuzz_bin = REPO / "build" / "fuzz" / "fuzz"
-    for target in ("command_line_fuzz", "json_fuzz", "condition_fuzz", "unwrap_fuzz", "union_fuzz"):
+    for target in ("command_line_fuzz", "json_fuzz", "condition_fuzz", "unwrap_fuzz", "union_fuzz",
+                   "config_parse_fuzz"):
         corpus = REPO / "fuzz" / "corpus" / target.replace("_fuzz", "")
         work = REPO / "build" / "fuzz" / f"{target}-corpus"
         work.mkdir(parents=True, exist_ok=True)
@@ -110,7 +111,7 @@ def run_fuzz(tally, seconds):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--deployment", default="local")
-    parser.add_argument("--fuzz-seconds", type=int, default=int(os.environ.get("TW_FUZZ_SECONDS", "12")))
+    parser.add_argument("--fuzz-seconds", type=int, default=int(os.environ.get("TW_FUZZ_SECONDS", "10")))
     options = parser.parse_args()
 
     tally = Tally()
