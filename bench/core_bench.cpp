@@ -5,7 +5,15 @@
 
 #include <string>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
 #include "app/command_line.h"
+#include "config/condition_language.h"
+#include "config/config_unwrap.h"
+#include "config/install_config.h"
+#include "deploy_config.h"
 #include "telemetry/metra_serialize.h"
 #include "telemetry/report_blocks.h"
 #include "telemetry/ux_json.h"
@@ -87,6 +95,73 @@ void BM_EncodeStepRecord(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(StepPacket());
 }
 BENCHMARK(BM_EncodeStepRecord);
+
+// Conditions: 100 check items of three leaves each, a deep condition over them.
+class FixedLeaf : public tw::ICheckLeaf {
+ public:
+  FixedLeaf(int32_t id, bool answer) : m_answer(answer) { SetId(id); }
+  bool Check() override { return m_answer; }
+
+ private:
+  bool m_answer;
+};
+
+std::string DeepCondition() {
+  std::string condition;
+  for (int id = 1; id <= 100; ++id) {
+    condition += (id > 1 ? (id % 3 == 0 ? "|(" : "&(") : "(") + std::string(id % 2 ? "~" : "") + std::to_string(id) + ")";
+  }
+  return condition;
+}
+
+void BM_Baseline_CopyCondition(benchmark::State& state) {
+  const std::string condition = DeepCondition();
+  for (auto _ : state) {
+    std::string copy = condition;
+    benchmark::DoNotOptimize(copy.data());
+  }
+}
+BENCHMARK(BM_Baseline_CopyCondition);
+
+void BM_CheckInstallCondition(benchmark::State& state) {
+  tw::TwCheckParser checks;
+  for (int id = 1; id <= 100; ++id) {
+    auto item = std::make_unique<tw::TwCheckItem>(id, L"", L"(1&~2)|((3&1)|~(2&3))");
+    for (int leaf = 1; leaf <= 3; ++leaf) item->AddLeaf(std::make_unique<FixedLeaf>(leaf, (id + leaf) % 2 == 0));
+    checks.Add(std::move(item));
+  }
+  const std::string condition = DeepCondition();
+  for (auto _ : state) benchmark::DoNotOptimize(tw::EvaluateCondition(condition.c_str(), true, checks));
+}
+BENCHMARK(BM_CheckInstallCondition);
+
+// A 64 KiB configuration prepared by the bench runner with the service's tool.
+std::string ConfigBody() {
+  const char* path = std::getenv("TW_BENCH_CONFIG");
+  std::ifstream file(path != nullptr ? path : "", std::ios::binary);
+  std::ostringstream body;
+  body << file.rdbuf();
+  return body.str();
+}
+
+void BM_Baseline_CopyConfigBody(benchmark::State& state) {
+  const std::string body = ConfigBody();
+  for (auto _ : state) {
+    std::string copy = body;
+    benchmark::DoNotOptimize(copy.data());
+  }
+}
+BENCHMARK(BM_Baseline_CopyConfigBody);
+
+void BM_UnwrapAndParseConfig64K(benchmark::State& state) {
+  const std::string body = ConfigBody();
+  const tw::RsaPublicKey key{tw::deploy::kCONFIG_RSA_MODULUS_A, tw::deploy::kCONFIG_RSA_EXPONENT_A};
+  for (auto _ : state) {
+    tw::InstallConfiguration config;
+    benchmark::DoNotOptimize(config.Parse(tw::UnwrapConfiguration(body, key)));
+  }
+}
+BENCHMARK(BM_UnwrapAndParseConfig64K);
 
 }  // namespace
 

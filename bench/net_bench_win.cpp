@@ -1,7 +1,7 @@
 // Times the installer's own download and verification code under Wine, for
 // tools/bench/run_bench.py to set beside curl and md5sum in the same run.
 //   net_bench download URL PATH | transfer URL - | resumable URL PATH | verify PATH MD5
-//   net_bench telemetry URL COUNT
+//   net_bench telemetry URL COUNT | config BODY_FILE COUNT
 // Prints "ms=<elapsed> result=<code>"; the time excludes process start.
 #include <windows.h>
 
@@ -12,6 +12,9 @@
 #include "net/curl_downloader.h"
 #include "net/download_file.h"
 #include "net/http_transfer.h"
+#include "config/config_unwrap.h"
+#include "config/install_config.h"
+#include "deploy_config.h"
 #include "net/tw_md5.h"
 #include "telemetry/reports.h"
 
@@ -37,6 +40,21 @@ int wmain(int argc, wchar_t** argv) {
     const int count = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
     result = 0;
     for (int i = 0; i < count; ++i) result |= report.ReportStep(31, 0, i);
+  } else if (mode == L"config") {  // unwrap and parse the body in argv[2], argv[3] times
+    std::string body;
+    if (FILE* file = ::_wfopen(argv[2], L"rb")) {
+      char chunk[65536];
+      size_t read = 0;
+      while ((read = std::fread(chunk, 1, sizeof chunk, file)) > 0) body.append(chunk, read);
+      std::fclose(file);
+    }
+    const tw::RsaPublicKey key{tw::deploy::kCONFIG_RSA_MODULUS_A, tw::deploy::kCONFIG_RSA_EXPONENT_A};
+    const int count = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+    result = 0;
+    for (int i = 0; i < count; ++i) {
+      tw::InstallConfiguration config;
+      if (!config.Parse(tw::UnwrapConfiguration(body, key))) result = 1;
+    }
   } else if (mode == L"verify") {
     result = tw::VerifyFileMd5(argv[2], argv[3]) ? 0 : 1;
   } else {

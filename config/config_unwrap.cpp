@@ -24,15 +24,18 @@ struct BnDeleter {
 struct BnCtxDeleter {
   void operator()(BN_CTX* ctx) const { BN_CTX_free(ctx); }
 };
+struct MontDeleter {
+  void operator()(BN_MONT_CTX* mont) const { BN_MONT_CTX_free(mont); }
+};
 using UniqueBn = std::unique_ptr<BIGNUM, BnDeleter>;
 
 // The data of one block, or false when the block does not open.
 bool OpenBlock(const unsigned char* block, const BIGNUM* modulus, const BIGNUM* exponent, BN_CTX* ctx,
-               std::string& data) {
+               BN_MONT_CTX* montgomery, std::string& data) {
   UniqueBn value(BN_bin2bn(block, kBlockBytes, nullptr));
   UniqueBn opened(BN_new());
   if (!value || !opened || BN_cmp(value.get(), modulus) >= 0) return false;
-  if (BN_mod_exp(opened.get(), value.get(), exponent, modulus, ctx) != 1) return false;
+  if (BN_mod_exp_mont(opened.get(), value.get(), exponent, modulus, ctx, montgomery) != 1) return false;
   unsigned char plain[kBlockBytes];
   if (BN_bn2binpad(opened.get(), plain, kBlockBytes) != static_cast<int>(kBlockBytes)) return false;
   if (plain[0] != 0x00 || plain[1] != 0x01) return false;
@@ -83,10 +86,15 @@ std::string UnwrapConfiguration(std::string_view body, const RsaPublicKey& key) 
   }
   const UniqueBn modulus(rawModulus), exponent(rawExponent);
   const std::unique_ptr<BN_CTX, BnCtxDeleter> ctx(BN_CTX_new());
-  if (!ctx) return text;
+  // One Montgomery context for every block of the document.
+  const std::unique_ptr<BN_MONT_CTX, MontDeleter> montgomery(BN_MONT_CTX_new());
+  if (!ctx || !montgomery || BN_is_odd(modulus.get()) == 0 ||
+      BN_MONT_CTX_set(montgomery.get(), modulus.get(), ctx.get()) != 1) {
+    return text;
+  }
   for (size_t at = 0; at < blocks.size(); at += kBlockBytes) {
     if (!OpenBlock(reinterpret_cast<const unsigned char*>(blocks.data() + at), modulus.get(), exponent.get(),
-                   ctx.get(), text)) {
+                   ctx.get(), montgomery.get(), text)) {
       break;  // what the earlier blocks gave stays
     }
   }

@@ -135,6 +135,11 @@ def run(repo: Path, deployment="local"):
         per_record = telemetry_s / records
         rows.append(("  one step record vs the download", per_record / ours_s, per_record, ours_s))
 
+        # The install configuration: unwrap (Base64, RSA blocks) and parse 64 KiB.
+        loads = 20
+        config_s = run_ours(wine, program, "config", windows_path(wine, work / "config64k.b64"), str(loads)) / loads
+        rows.append(("  unwrap+parse 64 KiB config vs download", config_s / ours_s, config_s, ours_s))
+
     for name in ("curl.bin", "ours.bin", "resumed.bin"):
         (work / name).unlink(missing_ok=True)
     print(f"{'network benchmark':<40} {'ratio':>7} {'ours s':>8} {'baseline s':>11}")

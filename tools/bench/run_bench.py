@@ -8,6 +8,7 @@ so the ratios compare across machines where raw times would not. Each
 measured benchmark names its baseline in BASELINES.
 """
 import json
+import os
 import subprocess
 import sys
 from pathlib import Path
@@ -22,6 +23,8 @@ BASELINES = {
     "BM_JsonWriteCompact": "BM_Baseline_CopyJsonText",
     "BM_ParseSwitches": "BM_Baseline_CopyCommandLine",
     "BM_EncodeStepRecord": "BM_Baseline_CopyPacketBytes",
+    "BM_CheckInstallCondition": "BM_Baseline_CopyCondition",
+    "BM_UnwrapAndParseConfig64K": "BM_Baseline_CopyConfigBody",
 }
 
 
@@ -34,8 +37,24 @@ def main(argv):
     return 0
 
 
+def config_64k() -> Path:
+    """A 64 KiB configuration document wrapped as the service serves it."""
+    from peers.config_tool import load_private_key, wrap_configuration
+    packages = "".join(f'<dlfile url="http://127.0.0.1:18090/file/{i}/p" md5="{i:032X}" moduletype="exe" '
+                       f'path="%TEMP%\\p{i}.exe" downloadtype="http" condition="1&amp;2"/>' for i in range(400))
+    items = "".join(f'<item id="{i}" expression="{i}&amp;(1|~2)"/>' for i in range(1, 100))
+    xml = (f'<root><check/><install><company id="1029" version="3"><tryno id="7" version="2">{packages}'
+           f'</tryno></company></install><condition>{items}</condition></root>').encode()
+    xml = xml[:-len(b"</root>")] + b" " * max(0, 65536 - len(xml)) + b"</root>"
+    path = REPO / "build" / "bench" / "config64k.b64"
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_text(wrap_configuration(xml, load_private_key()))
+    return path
+
+
 def core(argv):
     program = REPO / "build" / "native" / "bin" / "core_bench"
+    os.environ["TW_BENCH_CONFIG"] = str(config_64k())
     result = subprocess.run([str(program), "--benchmark_format=json", "--benchmark_repetitions=3",
                              "--benchmark_report_aggregates_only=true", *argv],
                             stdout=subprocess.PIPE, check=True, timeout=1200)
