@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <tinyxml2.h>
 
+#include <ctime>
+
 #include "config/condition_leaves.h"
 #include "config/report_values.h"
 #include "telemetry/reports.h"
@@ -180,6 +182,81 @@ TEST(ReportValues, RegistryAndIniLeaves) {
   EXPECT_EQ(values.tod2, L"55");
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest");
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"software\\Drivolux");
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+TEST(KernelObjectLeaf, AMutexThatDeniesAccessCountsAsPresent) {
+  const std::wstring name = L"TwLockedMutex" + std::to_wstring(::GetCurrentProcessId());
+  HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"-ready").c_str());
+  HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"-done").c_str());
+  auto helper = test::StartProcess(L"\"" + test::ProgramDir() + L"tw_test_helper.exe\" hold-locked-mutex " + name);
+  ASSERT_TRUE(helper);
+  ASSERT_EQ(::WaitForSingleObject(ready, 60000), WAIT_OBJECT_0);
+  HANDLE opened = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+  RecordProperty("open_error", static_cast<int>(opened == nullptr ? ::GetLastError() : 0));
+  if (opened != nullptr) ::CloseHandle(opened);
+  tinyxml2::XMLDocument document;
+  document.Parse(("<leaf id=\"1\" mode=\"kernelobject\" type=\"mutex\" name=\"" + std::string(name.begin(), name.end()) +
+                  "\"/>").c_str());
+  auto leaf = MakeConditionLeaf(LeafMode::kKernelObject, *document.RootElement());
+  ASSERT_NE(leaf, nullptr);
+  EXPECT_TRUE(leaf->Check()) << "created by another process, present whether or not it may be opened";
+  ::SetEvent(done);
+  EXPECT_EQ(test::WaitForExit(*helper, 60000), 0u);
+  EXPECT_FALSE(leaf->Check()) << "gone with its process";
+  ::CloseHandle(ready);
+  ::CloseHandle(done);
+}
+
+class UninstallLeafTest : public testing::Test {
+ protected:
+  static constexpr const wchar_t* kProductKey = L"SOFTWARE\\tarnwick\\Antivirus";
+  static constexpr const wchar_t* kIdexKey =
+      L"CLSID\\{9B7A98EC-7EF9-468c-ACC8-37C793DBD7E0}\\Implemented Categories\\{A5F7140E-4311-4ef9-AABC-F55941B5EBE5}";
+  void SetUp() override {
+    TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
+    test::ResetTelemetryPeer();
+  }
+  void TearDown() override {
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kProductKey, L"uninstall_count");
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kProductKey, L"uninstall_time");
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kIdexKey);
+  }
+  static void History(HKEY root, const wchar_t* key, DWORD count, DWORD daysAgo) {
+    const DWORD time = static_cast<DWORD>(std::time(nullptr)) - daysAgo * 86400 - 60;
+    ASSERT_EQ(::RegSetKeyValueW(root, key, L"uninstall_count", REG_DWORD, &count, 4), ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetKeyValueW(root, key, L"uninstall_time", REG_DWORD, &time, 4), ERROR_SUCCESS);
+  }
+  static bool Leaf(const char* xml) {
+    tinyxml2::XMLDocument document;
+    document.Parse(xml);
+    const auto mode = LeafModeFromName(document.RootElement()->Attribute("mode"));
+    return MakeConditionLeaf(*mode, *document.RootElement())->Check();
+  }
+};
+
+TEST_F(UninstallLeafTest, HistoryFromEitherLocation) {
+  for (const auto& [root, key] : {std::pair<HKEY, const wchar_t*>{HKEY_LOCAL_MACHINE, kProductKey},
+                                  std::pair<HKEY, const wchar_t*>{HKEY_CLASSES_ROOT, kIdexKey}}) {
+    TearDown();
+    History(root, key, 3, 10);
+    EXPECT_EQ(ReadUninstallHistory().count, 3u);
+    EXPECT_EQ(ReadUninstallHistory().daysSince, 10);
+    EXPECT_TRUE(Leaf(R"(<leaf id="1" mode="uninstcountandtime" count="2" Interval="30"/>)"));
+    EXPECT_FALSE(Leaf(R"(<leaf id="1" mode="uninstcountandtime" count="4" Interval="30"/>)"));
+    // (3 mod 2) * 5 + 1 = 6 days must have passed: 10 have.
+    EXPECT_TRUE(Leaf(R"(<leaf id="1" mode="uninstcounts" Interval="1" count="2" param="5" switch="1"/>)"));
+    EXPECT_FALSE(Leaf(R"(<leaf id="1" mode="uninstcounts" Interval="9" count="2" param="5" switch="1"/>)"));
+  }
+  const std::wstring records = test::PeerRecords();
+  EXPECT_NE(records.find(L"\"value_a\":359"), std::wstring::npos);
+  EXPECT_NE(records.find(L"\"value_a\":357"), std::wstring::npos);
+  EXPECT_NE(records.find(L"\"value_b\":3"), std::wstring::npos);
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 // outside, as a support tool or another copy of the installer would.
 //   tw_test_helper reset-event NAME | set-event NAME
 //   tw_test_helper parent-chain     prints "directory|md5" per ancestor
+//   tw_test_helper hold-locked-mutex NAME
+//       holds a mutex nobody may open, sets event NAME-ready, waits for NAME-done
 // Exit code 0 on success, 2 when the object could not be opened or changed.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 #include "telemetry/anti_cheat.h"
 
@@ -17,6 +20,25 @@ int wmain(int argc, wchar_t** argv) {
     for (int level = 0; level < 3; ++level) {
       std::printf("%ls|%ls\n", chain.directories[level].c_str(), chain.md5s[level].c_str());
     }
+    return 0;
+  }
+  if (argc == 3 && std::wcscmp(argv[1], L"hold-locked-mutex") == 0) {
+    // An empty DACL grants nobody anything: the mutex exists but cannot be opened.
+    SECURITY_DESCRIPTOR descriptor{};
+    ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    ACL acl{};
+    ::InitializeAcl(&acl, sizeof acl, ACL_REVISION);
+    ::SetSecurityDescriptorDacl(&descriptor, TRUE, &acl, FALSE);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    HANDLE mutex = ::CreateMutexW(&attributes, FALSE, argv[2]);
+    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, (std::wstring(argv[2]) + L"-ready").c_str());
+    HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, (std::wstring(argv[2]) + L"-done").c_str());
+    if (mutex == nullptr || ready == nullptr || done == nullptr) return 2;
+    ::SetEvent(ready);
+    ::WaitForSingleObject(done, 60000);
+    ::CloseHandle(done);
+    ::CloseHandle(ready);
+    ::CloseHandle(mutex);
     return 0;
   }
   if (argc != 3) return 1;
