@@ -4,6 +4,7 @@
 
 #include "deploy_config.h"
 #include "net/http_transfer.h"
+#include "platform/win/ansi_text_win.h"
 #include "telemetry/machine_identity.h"
 
 namespace tw {
@@ -13,26 +14,10 @@ namespace {
 // must not hold the installation for the 5000 s the service once allowed.
 constexpr long kLookupLimitSeconds = 20;
 
-std::string Utf8(const std::wstring& text) {
-  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 1) return {};
-  std::string out(static_cast<size_t>(bytes - 1), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(units > 0 ? units : 0), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), units);
-  return out;
-}
-
 }  // namespace
 
 std::optional<std::wstring> CityLookup() {
-  const std::string request = BuildCityRequest(Utf8(GetLookupIdex(true)));
+  const std::string request = BuildCityRequest(win::WideToUtf8(GetLookupIdex(true)));
   std::wstring endpoints = deploy::kCITY_ENDPOINTS;
   size_t start = 0;
   while (start <= endpoints.size()) {
@@ -47,7 +32,7 @@ std::optional<std::wstring> CityLookup() {
     if (answer.empty()) continue;  // the first non-empty answer decides, whatever its status
     const std::optional<std::string> text = ParseCityAnswer(answer);
     if (!text) return std::nullopt;
-    return FromUtf8(*text);
+    return win::Utf8ToWide(*text);
   }
   return std::nullopt;
 }

@@ -44,14 +44,6 @@ struct Attributes {
   }
 };
 
-HKEY RootNamed(const std::wstring& name) {
-  if (EqualsNoCase(name, L"hkcr")) return HKEY_CLASSES_ROOT;
-  if (EqualsNoCase(name, L"hkcu")) return HKEY_CURRENT_USER;
-  if (EqualsNoCase(name, L"hklm")) return HKEY_LOCAL_MACHINE;
-  if (EqualsNoCase(name, L"hkus")) return HKEY_USERS;
-  return nullptr;
-}
-
 // The registry views a leaf reads, in order, for its wow64 setting.
 std::vector<win::RegistryView> ViewsFor(long wow64) {
   if (!SystemVersion::Instance().Is64()) return {win::RegistryView::kDefault};
@@ -89,7 +81,7 @@ class RegLeaf final : public ICheckLeaf {
       : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")), m_wow64(a.Number("wow64")),
         m_type(static_cast<DWORD>(a.Number("keytype"))) {}
   bool Check() override {
-    const HKEY root = RootNamed(m_root);
+    const HKEY root = win::ShortRegistryRoot(m_root);
     if (root == nullptr || m_subkey.empty() || m_name.empty()) return false;
     for (const auto view : ViewsFor(m_wow64)) {
       const auto value = ReadRaw(root, m_subkey, m_name, view, 260);
@@ -119,7 +111,7 @@ class RegFileLeaf final : public ICheckLeaf {
       : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")), m_file(a.Text("name")),
         m_wow64(a.Number("wow64")) {}
   bool Check() override {
-    const HKEY root = RootNamed(m_root);
+    const HKEY root = win::ShortRegistryRoot(m_root);
     if (root == nullptr || m_subkey.empty() || m_name.empty() || m_file.empty()) return false;
     for (const auto view : ViewsFor(m_wow64)) {
       const auto value = ReadRaw(root, m_subkey, m_name, view, 520);
@@ -144,7 +136,7 @@ class RegIntervalTimeLeaf final : public ICheckLeaf {
       : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")),
         m_type(static_cast<DWORD>(a.Number("keytype"))), m_hours(a.Number("intervaltime")), m_wow64(a.Number("wow64")) {}
   bool Check() override {
-    const HKEY root = RootNamed(m_root);
+    const HKEY root = win::ShortRegistryRoot(m_root);
     if (m_hours <= 0 || root == nullptr || m_subkey.empty() || m_name.empty()) return false;
     for (const auto view : ViewsFor(m_wow64)) {
       const auto value = ReadRaw(root, m_subkey, m_name, view, 260);

@@ -19,16 +19,8 @@ std::wstring* FieldFor(const std::wstring& channel, ReportValues& values) {
   return nullptr;
 }
 
-HKEY ShortRoot(const std::wstring& name) {
-  if (EqualsNoCase(name, L"hkcr")) return HKEY_CLASSES_ROOT;
-  if (EqualsNoCase(name, L"hkcu")) return HKEY_CURRENT_USER;
-  if (EqualsNoCase(name, L"hklm")) return HKEY_LOCAL_MACHINE;
-  if (EqualsNoCase(name, L"hkus")) return HKEY_USERS;
-  return nullptr;
-}
-
 void FromRegistry(const ReportLeaf& leaf, std::wstring& field) {
-  const HKEY root = ShortRoot(win::AnsiToWide(leaf.mainkey));
+  const HKEY root = win::ShortRegistryRoot(win::AnsiToWide(leaf.mainkey));
   if (root == nullptr) return;
   const win::UniqueRegKey key = win::OpenRegKey(root, win::AnsiToWide(leaf.path), KEY_READ, win::RegistryView::kDefault);
   if (!key) return;

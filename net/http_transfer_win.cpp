@@ -179,13 +179,7 @@ int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLi
   if (!file) return CURLE_WRITE_ERROR;
   UniqueCurl curl(curl_easy_init());
   if (!curl) return CURLE_FAILED_INIT;
-  const std::wstring rewritten = RewriteUrl(url);
-  std::string target;
-  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, rewritten.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (bytes > 1) {
-    target.resize(static_cast<size_t>(bytes - 1));
-    ::WideCharToMultiByte(CP_UTF8, 0, rewritten.c_str(), -1, target.data(), bytes, nullptr, nullptr);
-  }
+  const std::string target = win::WideToUtf8(RewriteUrl(url));
   const long limit = timeLimitSeconds > 0 ? timeLimitSeconds : kUnboundedFetchLimitSeconds;
   const CURLcode setup = OptionSetter(curl.get())
                              .Set(CURLOPT_POST, 0L)

@@ -8,6 +8,7 @@
 #include <tinyxml2.h>
 
 #include "platform/text.h"
+#include "platform/win/ansi_text_win.h"
 #include "platform/win/com_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
@@ -24,14 +25,7 @@ namespace {
 bool g_computed = false;
 int g_verdict = 0;
 
-std::wstring FromUtf8(const char* text) {
-  if (text == nullptr || *text == 0) return {};
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  if (units <= 1) return {};
-  std::wstring wide(static_cast<size_t>(units - 1), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), units);
-  return wide;
-}
+std::wstring FromUtf8(const char* text) { return text != nullptr ? tw::win::Utf8ToWide(text) : std::wstring(); }
 
 bool IsFile(const std::wstring& path) { return !path.empty() && tw::win::FileExists(path); }
 

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win/ansi_text_win.h"
 #include "platform/win/com_win.h"
 #include "platform/win/unique_handle.h"
 #include "telemetry/machine_identity.h"
@@ -205,18 +206,10 @@ std::optional<std::vector<std::wstring>> QueryWmi(const wchar_t* query, const wc
   return values;
 }
 
-std::string Narrow(const std::wstring& text) {
-  const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 1) return {};
-  std::string out(static_cast<size_t>(bytes - 1), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
-
 std::optional<std::string> ReadMainboardSerial() {
   const auto serials = QueryWmi(L"SELECT * FROM Win32_BaseBoard WHERE (SerialNumber IS NOT NULL)", L"SerialNumber");
   if (!serials || serials->empty()) return std::nullopt;
-  return MainboardSerial(Narrow(serials->front()));
+  return MainboardSerial(tw::win::WideToAnsi(serials->front()));
 }
 
 std::optional<std::string> ReadNetworkAddress() {
@@ -251,7 +244,7 @@ std::optional<std::string> ReadNetworkAddress() {
 
 std::string ReadSoundDevice() {
   const auto captions = QueryWmi(L"SELECT Caption FROM Win32_SoundDevice", L"Caption");
-  return captions && !captions->empty() ? Narrow(captions->front()) : std::string();
+  return captions && !captions->empty() ? tw::win::WideToAnsi(captions->front()) : std::string();
 }
 
 }  // namespace

@@ -4,24 +4,33 @@
 
 namespace tw::win {
 
-std::string WideToAnsi(std::wstring_view text) {
+namespace {
+
+std::string FromWide(UINT codePage, std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int bytes = ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return {};
   std::string out(static_cast<size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
+  ::WideCharToMultiByte(codePage, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
   return out;
 }
 
-std::wstring AnsiToWide(std::string_view text) {
+std::wstring ToWide(UINT codePage, std::string_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  const int units = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   if (units <= 0) return {};
   std::wstring out(static_cast<size_t>(units), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, out.data(), units);
+  ::MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), units);
   return out;
 }
+
+}  // namespace
+
+std::string WideToAnsi(std::wstring_view text) { return FromWide(CP_ACP, text); }
+std::wstring AnsiToWide(std::string_view text) { return ToWide(CP_ACP, text); }
+std::string WideToUtf8(std::wstring_view text) { return FromWide(CP_UTF8, text); }
+std::wstring Utf8ToWide(std::string_view text) { return ToWide(CP_UTF8, text); }
 
 }  // namespace tw::win

@@ -1,6 +1,6 @@
 // Conversions between the program's UTF-16 text and the thread's ANSI code
 // page (GBK on the users' machines), used for log lines, configuration
-// values and package command lines.
+// values and package command lines, and UTF-8.
 #pragma once
 
 #include <string>
@@ -10,5 +10,9 @@ namespace tw::win {
 
 std::string WideToAnsi(std::wstring_view text);
 std::wstring AnsiToWide(std::string_view text);
+
+// The same for UTF-8 (rule documents, the city lookup, recommendation URLs).
+std::string WideToUtf8(std::wstring_view text);
+std::wstring Utf8ToWide(std::string_view text);
 
 }  // namespace tw::win

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/text.h"
+
 namespace tw::win {
 
 REGSAM WithView(REGSAM access, RegistryView view) noexcept {
@@ -10,6 +12,14 @@ REGSAM WithView(REGSAM access, RegistryView view) noexcept {
     case RegistryView::kView64: return access | KEY_WOW64_64KEY;
     default: return access;
   }
+}
+
+HKEY ShortRegistryRoot(const std::wstring& name) noexcept {
+  if (EqualsNoCase(name, L"hkcr")) return HKEY_CLASSES_ROOT;
+  if (EqualsNoCase(name, L"hkcu")) return HKEY_CURRENT_USER;
+  if (EqualsNoCase(name, L"hklm")) return HKEY_LOCAL_MACHINE;
+  if (EqualsNoCase(name, L"hkus")) return HKEY_USERS;
+  return nullptr;
 }
 
 UniqueRegKey OpenRegKey(HKEY root, const std::wstring& subkey, REGSAM access, RegistryView view) noexcept {

@@ -15,6 +15,10 @@ enum class RegistryView { kDefault, kView32, kView64 };
 
 REGSAM WithView(REGSAM access, RegistryView view) noexcept;
 
+// "hkcr", "hkcu", "hklm", "hkus" (any case), as configuration documents name
+// roots; null for anything else, long names included.
+HKEY ShortRegistryRoot(const std::wstring& name) noexcept;
+
 // Opens an existing key; an invalid handle when it cannot be opened.
 UniqueRegKey OpenRegKey(HKEY root, const std::wstring& subkey, REGSAM access, RegistryView view) noexcept;
 bool RegKeyExists(HKEY root, const std::wstring& subkey, RegistryView view) noexcept;
