@@ -6,6 +6,7 @@
   GET /lminstall3/unioncfg.dat?time=<t> the union file (".tmp" container)
   GET /installrcmd/TwInstallRcmdCfg.dat the recommendation file (".tmp" container)
   GET /_peer/container?name=unioncfg|rcmd&state=good|empty|truncated|garbage
+  POST /_peer/container?name=...      the posted XML becomes that container's document
 Every request is recorded (Peer.requests).
 """
 import base64
@@ -54,9 +55,19 @@ class ConfigService(Peer):
         self.route("GET", r"/lminstall3/unioncfg\.dat", lambda r: self._container("unioncfg"))
         self.route("GET", r"/installrcmd/TwInstallRcmdCfg\.dat", lambda r: self._container("rcmd"))
         self.route("GET", r"/_peer/container", self._choose_container)
+        self.route("POST", r"/_peer/container", self._set_container)
 
     def _container(self, name):
         return Response(200, self._containers[name][self._container_state[name]])
+
+    def _set_container(self, request):
+        """The posted XML, masked, becomes the container's "good" state."""
+        name = request.query.get("name", [""])[0]
+        if name not in self._containers:
+            return Response(400, b"unknown container")
+        self._containers[name] = containers(request.body)
+        self._container_state[name] = "good"
+        return Response(200, b"ok")
 
     def _choose_container(self, request):
         name = request.query.get("name", [""])[0]
