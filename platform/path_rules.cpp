@@ -10,4 +10,13 @@ std::vector<std::wstring> ParentDirectories(const std::wstring& path) {
   return directories;
 }
 
+std::wstring NormalizeSeparators(std::wstring path) {
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  size_t doubled;
+  while ((doubled = path.find(L"\\\\")) != std::wstring::npos) path.erase(doubled, 1);
+  return path;
+}
+
 }  // namespace tw

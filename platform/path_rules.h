@@ -10,4 +10,7 @@ namespace tw {
 // or after the fourth character: the directories to create, outermost first.
 std::vector<std::wstring> ParentDirectories(const std::wstring& path);
 
+// "/" becomes "\" and doubled backslashes collapse, as macro expansion leaves paths.
+std::wstring NormalizeSeparators(std::wstring path);
+
 }  // namespace tw

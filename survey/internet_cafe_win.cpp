@@ -13,7 +13,7 @@
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
 #include "platform/win/unique_handle.h"
-#include "survey/path_macros.h"
+#include "platform/win/path_macros_win.h"
 #include "survey/union_config.h"
 #include "telemetry/anti_cheat.h"
 #include "telemetry/system_info.h"
@@ -157,14 +157,14 @@ bool SoftwareProcInfo::Check() {
 
 bool SoftwareDefaultPathInfo::Parse(const tinyxml2::XMLElement& e) {
   path = AttributeValue(e, "path");
-  return !path.empty() && tw::ExpandPathMacros(path);
+  return !path.empty() && tw::ExpandPathMacros(path, tw::MacroSet::kSurvey);
 }
 
 bool SoftwareDefaultPathInfo::Check() { return IsFile(path); }
 
 bool SoftwareEnvInfo::Parse(const tinyxml2::XMLElement& e) {
   filePath = AttributeValue(e, "filepath");
-  expanded = tw::ExpandPathMacros(filePath);
+  expanded = tw::ExpandPathMacros(filePath, tw::MacroSet::kSurvey);
   return true;
 }
 

@@ -26,13 +26,5 @@ std::wstring ParentFolder(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-std::wstring NormalizeSeparators(std::wstring path) {
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  size_t doubled;
-  while ((doubled = path.find(L"\\\\")) != std::wstring::npos) path.erase(doubled, 1);
-  return path;
-}
 
 }  // namespace anti_cheat

@@ -21,7 +21,4 @@ std::wstring ExecutableFromCommand(std::wstring_view text);
 // The text without its last path element ("C:\a\b.exe" -> "C:\a\").
 std::wstring ParentFolder(const std::wstring& path);
 
-// "/" becomes "\" and doubled backslashes collapse, as macro expansion leaves paths.
-std::wstring NormalizeSeparators(std::wstring path);
-
 }  // namespace anti_cheat

@@ -8,7 +8,7 @@
 #include <shobjidl.h>
 
 #include "survey/internet_cafe.h"
-#include "survey/path_macros.h"
+#include "platform/win/path_macros_win.h"
 #include "tests/win/test_support_win.h"
 
 namespace anti_cheat {
@@ -82,7 +82,7 @@ TEST_F(CafeTest, ProcessAndDefaultPathChecks) {
   EXPECT_EQ(Verdict(R"(<soft id="1"><process name="no-such-cafe.exe"/></soft>)"), 0);
 
   std::wstring folder = L"%PROGRAMFILES%\\TwCafeTest";
-  ASSERT_TRUE(tw::ExpandPathMacros(folder));
+  ASSERT_TRUE(tw::ExpandPathMacros(folder, tw::MacroSet::kSurvey));
   ::CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(tw::test::WriteWholeFile(folder + L"\\client.exe", "x"));
   EXPECT_EQ(Verdict(R"(<soft id="1"><defaultpath path="%PROGRAMFILES%/TwCafeTest//client.exe"/></soft>)"), 1);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/path_rules.h"
 #include "survey/union_config.h"
 
 namespace anti_cheat {
@@ -25,7 +26,7 @@ TEST(UnionConfig, PathText) {
   EXPECT_EQ(ExecutableFromCommand(L"C:\\Bar\\CLIENT.EXE"), L"C:\\Bar\\CLIENT.EXE") << "case-sensitive .exe";
   EXPECT_EQ(ParentFolder(L"C:\\Bar\\client.exe"), L"C:\\Bar\\");
   EXPECT_EQ(ParentFolder(L"client.exe"), L"");
-  EXPECT_EQ(NormalizeSeparators(L"C:\\Program Files/Cafe//x\\\\\\y.exe"), L"C:\\Program Files\\Cafe\\x\\y.exe");
+  EXPECT_EQ(tw::NormalizeSeparators(L"C:\\Program Files/Cafe//x\\\\\\y.exe"), L"C:\\Program Files\\Cafe\\x\\y.exe");
 }
 
 }  // namespace

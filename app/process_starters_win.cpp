@@ -1,0 +1,209 @@
+#include "app/process_starters.h"
+
+#include <wtsapi32.h>
+#include <tlhelp32.h>
+
+#include <vector>
+
+#include "platform/text.h"
+#include "platform/win/unique_handle.h"
+#include "telemetry/system_info.h"
+
+namespace tw {
+namespace {
+
+using win::UniqueHandleObject;
+
+void Note(std::wstring* trace, const wchar_t* step, bool ok) {
+  if (trace == nullptr) return;
+  if (!trace->empty()) *trace += L' ';
+  *trace += step;
+  *trace += ok ? L":yes" : L":no";
+}
+
+std::wstring CommandLine(const std::wstring& program, const std::wstring& parameters) {
+  return L"\"" + program + L"\" " + parameters;
+}
+
+DWORD FindProcess(const wchar_t* name) {
+  const win::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
+    if (EqualsNoCase(entry.szExeFile, name)) return entry.th32ProcessID;
+  }
+  return 0;
+}
+
+// The token of the active session's user, else of the first explorer.exe.
+UniqueHandleObject InteractiveUserToken(std::wstring* trace) {
+  UniqueHandleObject token;
+  using QueryFn = BOOL(WINAPI*)(ULONG, PHANDLE);
+  HMODULE wtsapi = ::LoadLibraryW(L"wtsapi32.dll");
+  const auto query = wtsapi ? reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSQueryUserToken")))
+                            : nullptr;
+  const DWORD session = ::WTSGetActiveConsoleSessionId();
+  const bool viaWts = query != nullptr && session != 0xFFFFFFFF && query(session, token.Put()) && token;
+  if (!viaWts) token.Release();
+  if (wtsapi != nullptr) ::FreeLibrary(wtsapi);
+  Note(trace, L"wts", viaWts);
+  if (viaWts) return token;
+  const DWORD explorer = FindProcess(L"explorer.exe");
+  const UniqueHandleObject process(explorer != 0 ? ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, explorer) : nullptr);
+  HANDLE raw = nullptr;
+  const bool viaExplorer = process && ::OpenProcessToken(process.Get(), TOKEN_ALL_ACCESS, &raw);
+  Note(trace, L"explorer", viaExplorer);
+  token.Reset(viaExplorer ? raw : nullptr);
+  return token;
+}
+
+bool IsAdministrator(HANDLE token) {
+  SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!::AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators)) {
+    return false;
+  }
+  // CheckTokenMembership needs an impersonation token.
+  HANDLE impersonation = nullptr;
+  BOOL member = FALSE;
+  if (::DuplicateToken(token, SecurityIdentification, &impersonation)) {
+    ::CheckTokenMembership(impersonation, administrators, &member);
+    ::CloseHandle(impersonation);
+  }
+  ::FreeSid(administrators);
+  return member != FALSE;
+}
+
+// A duplicate of this process's primary token, moved to the console session.
+UniqueHandleObject OwnTokenInConsoleSession() {
+  HANDLE own = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own)) return {};
+  const UniqueHandleObject ownToken(own);
+  HANDLE duplicate = nullptr;
+  if (!::DuplicateTokenEx(ownToken.Get(), MAXIMUM_ALLOWED, nullptr, SecurityIdentification, TokenPrimary, &duplicate)) {
+    return {};
+  }
+  DWORD session = ::WTSGetActiveConsoleSessionId();
+  ::SetTokenInformation(duplicate, TokenSessionId, &session, sizeof session);
+  return UniqueHandleObject(duplicate);
+}
+
+bool WaitAndClose(const PROCESS_INFORMATION& info, int waitMs, DWORD* exitCode) {
+  if (waitMs != 0) {
+    ::WaitForSingleObject(info.hProcess, waitMs < 0 ? INFINITE : static_cast<DWORD>(waitMs));
+    if (exitCode != nullptr) ::GetExitCodeProcess(info.hProcess, exitCode);
+  }
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return true;
+}
+
+bool StartWithToken(HANDLE token, const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+                    std::wstring* trace) {
+  using CreateBlockFn = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
+  using DestroyBlockFn = BOOL(WINAPI*)(LPVOID);
+  HMODULE userenv = ::LoadLibraryW(L"userenv.dll");  // on demand: only this path needs it
+  const auto create = userenv ? reinterpret_cast<CreateBlockFn>(reinterpret_cast<void*>(::GetProcAddress(userenv, "CreateEnvironmentBlock")))
+                              : nullptr;
+  const auto destroy = userenv ? reinterpret_cast<DestroyBlockFn>(reinterpret_cast<void*>(::GetProcAddress(userenv, "DestroyEnvironmentBlock")))
+                               : nullptr;
+  void* environment = nullptr;
+  if (create == nullptr || !create(&environment, token, FALSE)) environment = nullptr;
+  Note(trace, L"environment", environment != nullptr);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.lpDesktop = const_cast<wchar_t*>(L"Winsta0\\Default");
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = show ? SW_SHOW : SW_HIDE;
+  std::wstring line = CommandLine(program, parameters);
+  std::vector<wchar_t> mutableLine(line.begin(), line.end());
+  mutableLine.push_back(L'\0');
+  PROCESS_INFORMATION info{};
+  DWORD flags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
+  if (environment != nullptr) flags |= CREATE_UNICODE_ENVIRONMENT;
+  const bool started = ::CreateProcessAsUserW(token, nullptr, mutableLine.data(), nullptr, nullptr, FALSE, flags,
+                                              environment, nullptr, &startup, &info) != FALSE;
+  Note(trace, L"start", started);
+  if (started) WaitAndClose(info, waitMs, nullptr);
+  if (environment != nullptr && destroy != nullptr) destroy(environment);
+  if (userenv != nullptr) ::FreeLibrary(userenv);
+  return started;
+}
+
+}  // namespace
+
+bool StartAsElevatedUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+                         std::wstring* trace) {
+  UniqueHandleObject token = InteractiveUserToken(trace);
+  if (token && SystemVersion::Instance().Major() == 6) {  // the full administrator token on Windows 6.x
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD bytes = 0;
+    const bool ok = ::GetTokenInformation(token.Get(), TokenLinkedToken, &linked, sizeof linked, &bytes) &&
+                    linked.LinkedToken != nullptr;
+    Note(trace, L"linked", ok);
+    if (ok) token.Reset(linked.LinkedToken);
+  }
+  const bool administrator = token && IsAdministrator(token.Get());
+  Note(trace, L"admin", administrator);
+  if (!administrator) token = OwnTokenInConsoleSession();
+  if (!token) return false;
+  return StartWithToken(token.Get(), program, parameters, waitMs, show, trace);
+}
+
+bool StartAsUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+                 std::wstring* trace) {
+  const UniqueHandleObject token = InteractiveUserToken(trace);
+  return token && StartWithToken(token.Get(), program, parameters, waitMs, show, trace);
+}
+
+bool StartAsSelf(const std::wstring& program, const std::wstring& parameters, int waitMs, int show, DWORD* exitCode) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = show ? SW_SHOWDEFAULT : SW_HIDE;
+  std::wstring line = CommandLine(program, parameters);
+  std::vector<wchar_t> mutableLine(line.begin(), line.end());
+  mutableLine.push_back(L'\0');
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return false;
+  }
+  return WaitAndClose(info, waitMs, exitCode);
+}
+
+bool StartWithShellToken(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+                         DWORD* exitCode) {
+  const DWORD explorer = FindProcess(L"explorer.exe");
+  const UniqueHandleObject process(explorer != 0 ? ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, explorer) : nullptr);
+  HANDLE shellToken = nullptr;
+  if (!process || !::OpenProcessToken(process.Get(), TOKEN_DUPLICATE, &shellToken)) return false;
+  const UniqueHandleObject shell(shellToken);
+  HANDLE primary = nullptr;
+  if (!::DuplicateTokenEx(shell.Get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary)) {
+    return false;
+  }
+  const UniqueHandleObject token(primary);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = show ? SW_SHOWDEFAULT : SW_HIDE;
+  std::wstring line = CommandLine(program, parameters);
+  std::vector<wchar_t> mutableLine(line.begin(), line.end());
+  mutableLine.push_back(L'\0');
+  PROCESS_INFORMATION info{};
+  using WithTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW,
+                                    LPPROCESS_INFORMATION);
+  const auto withToken = reinterpret_cast<WithTokenFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW")));
+  const bool started =
+      withToken != nullptr
+          ? withToken(token.Get(), 0, nullptr, mutableLine.data(), 0, nullptr, nullptr, &startup, &info) != FALSE
+          : ::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &info) != FALSE;
+  return started && WaitAndClose(info, waitMs, exitCode);
+}
+
+}  // namespace tw
