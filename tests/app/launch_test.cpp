@@ -119,3 +119,64 @@ TEST(InstallLoader, ExePackageStartsTheProductInstaller) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+// The product installer peer started as a package, talking back to a real window.
+TEST(ProductInstallerInterface, StagesOutcomeEventsAndRegistry) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = &::DefWindowProcW;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TwInstallerFeedbackTest";
+  ::RegisterClassW(&windowClass);
+  HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  const std::wstring hold = L"TwInstallerHold" + std::to_wstring(::GetCurrentProcessId());
+  HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, hold.c_str());
+  wchar_t hwnd[16];
+  std::swprintf(hwnd, 16, L"%lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+  const std::wstring parameters = L"/rcmdfromtwinst /rcmdSceneId=2 /autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd=" +
+                                  std::wstring(hwnd) + L"&noshowinstalldlg=1&hold=" + hold;
+  TwInstallLoader loader;
+  ASSERT_TRUE(loader.Prepare(L"exe", test::ProgramDir() + L"tw_product_installer.exe", parameters, L"", L"", L"", 0, 0));
+  ASSERT_EQ(loader.Run(1), kLaunchOk);
+
+  std::vector<std::pair<UINT, WPARAM>> received;
+  MSG message{};
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.hwnd == window && message.message >= WM_USER + 109 && message.message <= WM_USER + 113) {
+      received.emplace_back(message.message - WM_USER, message.wParam);
+      if (message.message == WM_USER + 109 && message.wParam == 5) break;
+    }
+    ::DispatchMessageW(&message);
+  }
+  EXPECT_EQ(received, (std::vector<std::pair<UINT, WPARAM>>{{109, 1}, {109, 2}, {109, 3}, {109, 4}, {112, 0}, {109, 5}}));
+  HANDLE running = ::OpenEventW(SYNCHRONIZE, FALSE, L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST");
+  HANDLE windowless = ::OpenEventW(SYNCHRONIZE, FALSE, L"Global\\{8A58A1E3-3034-44A4-AA09-D655F233F8ED}_EXIST");
+  EXPECT_NE(running, nullptr) << "held while the installer runs";
+  EXPECT_NE(windowless, nullptr) << "held while it runs without a window of its own";
+  if (running != nullptr) ::CloseHandle(running);
+  if (windowless != nullptr) ::CloseHandle(windowless);
+  ::SetEvent(release);
+
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::string recorded = test::ReadWholeFile(std::wstring(temp) + L"tw_product_installer.txt");
+  EXPECT_NE(recorded.find("\" /rcmdfromtwinst /rcmdSceneId=2 /autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd="),
+            std::string::npos)
+      << recorded;
+  wchar_t programPath[MAX_PATH] = {};
+  DWORD bytes = sizeof programPath;
+  EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus", L"ProgramPath", RRF_RT_REG_SZ, nullptr,
+                           programPath, &bytes),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(programPath, L"C:\\Program Files\\Zorn");
+  ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus", L"ProgramPath");
+  ::CloseHandle(release);
+  ::DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace tw
