@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/dump_mgr.h"
 #include "app/firewall_win.h"
+#include "app/self_update.h"
 #include "app/silent_flag.h"
 #include "app/single_instance_win.h"
 #include "app/startup.h"
@@ -45,6 +46,8 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
   SingleInstanceGuard guard;
   if (switches.count(L"update") == 0) {
     if (guard.Acquire() == SingleInstanceGuard::Result::kAlreadyRunning) return 0;
+    // A newer copy, when the service offers one, runs instead of this one.
+    if (ShouldSwitchToUpdate() && RunUpdatedCopy(commandLine)) return 0;
   }
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};

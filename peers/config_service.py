@@ -7,6 +7,9 @@
   GET /installrcmd/TwInstallRcmdCfg.dat the recommendation file (".tmp" container)
   GET /_peer/container?name=unioncfg|rcmd&state=good|empty|truncated|garbage
   POST /_peer/container?name=...      the posted XML becomes that container's document
+  GET /defend/o1/jcqgx.ini              the self-update INI (404 until a test posts one)
+  GET /update/newer.exe                 the newer copy (posted by a test)
+  POST /_peer/update?part=ini|exe       set the INI text or the newer copy's bytes
 Every request is recorded (Peer.requests).
 """
 import base64
@@ -56,6 +59,23 @@ class ConfigService(Peer):
         self.route("GET", r"/installrcmd/TwInstallRcmdCfg\.dat", lambda r: self._container("rcmd"))
         self.route("GET", r"/_peer/container", self._choose_container)
         self.route("POST", r"/_peer/container", self._set_container)
+        self._update = {}
+        self.route("GET", r"/defend/o1/jcqgx\.ini", lambda r: self._update_part("ini"))
+        self.route("GET", r"/update/newer\.exe", lambda r: self._update_part("exe"))
+        self.route("POST", r"/_peer/update", self._set_update)
+
+    def _update_part(self, part):
+        return Response(200, self._update[part]) if part in self._update else Response(404, b"")
+
+    def _set_update(self, request):
+        part = request.query.get("part", [""])[0]
+        if part not in ("ini", "exe"):
+            return Response(400, b"unknown part")
+        if request.body:
+            self._update[part] = request.body
+        else:
+            self._update.pop(part, None)
+        return Response(200, b"ok")
 
     def _container(self, name):
         return Response(200, self._containers[name][self._container_state[name]])

@@ -23,8 +23,13 @@ class InstallerRunTest(unittest.TestCase):
         with PeerSet(context.deployment_file()) as peers:
             result = self.run_as("setup_1029_7_silent.exe")
             self.assertEqual(result.returncode, 0, result.stdout)
-            # Start-up alone talks to no service; the controller is what asks.
-            self.assertEqual(peers.summary(), "config: 0 requests, telemetry: 0 requests")
+            # Start-up asks only the self-update service (none offered: 404),
+            # and reports that with one update record.
+            self.assertEqual([r.path for r in peers["config"].requests], ["/defend/o1/jcqgx.ini"])
+            records = peers["telemetry"].wait_for_requests(1)
+            self.assertEqual(len(records), 1)
+            update = [b for b in peers["telemetry"].records[0]["blocks"] if b["table"] == 4033]
+            self.assertEqual(update[0]["fields"]["stage"], 2, "the INI was not obtained")
 
 
 if __name__ == "__main__":

@@ -41,7 +41,8 @@ int wmain(int argc, wchar_t** argv) {
     ::CloseHandle(mutex);
     return 0;
   }
-  if (argc != 3) return 1;
+  // Extra arguments are tolerated: a copy started by self-update gets " -update:0".
+  if (argc < 3) return 1;
   const bool reset = std::wcscmp(argv[1], L"reset-event") == 0;
   const bool set = std::wcscmp(argv[1], L"set-event") == 0;
   if (!reset && !set) return 1;

@@ -1,0 +1,127 @@
+// Self-update against the configuration peer's update service: the newer
+// copy (a test program) is downloaded, verified, cached and started.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <curl/curl.h>
+
+#include "app/self_update.h"
+#include "net/tw_md5.h"
+#include "telemetry/reports.h"
+#include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/test_support_win.h"
+
+namespace tw {
+namespace {
+
+constexpr wchar_t kCacheKey[] =
+    L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
+
+void Post(const char* part, const std::string& body) {
+  CURL* curl = curl_easy_init();
+  curl_easy_setopt(curl, CURLOPT_URL, (std::string("http://127.0.0.1:18080/_peer/update?part=") + part).c_str());
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t count, void*) { return size * count; });
+  curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+}
+
+int DrawZero() { return 0; }
+
+class SelfUpdateTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
+    test::ResetTelemetryPeer();
+    ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath");
+    m_newer = test::ReadWholeFile(test::ProgramDir() + L"tw_test_helper.exe");
+    uint8_t digest[kMd5Size];
+    Md5Buffer(m_newer.data(), m_newer.size(), digest);
+    m_md5 = Md5Hex(digest, false);
+    Post("exe", m_newer);
+    SetUpdateDrawForTest(&DrawZero);
+  }
+  void TearDown() override {
+    Post("ini", "");
+    ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath");
+    SetUpdateDrawForTest(nullptr);
+  }
+  void Ini(const std::string& url, const std::string& md5, const std::string& dir, int probability) {
+    Post("ini", "[UiExe]\r\nurl=" + url + "\r\nmd5=" + md5 + "\r\ndir=" + dir + "\r\nprobability=" +
+                    std::to_string(probability) + "\r\n");
+  }
+  void Offer(int probability = 10000) {
+    Ini("http://127.0.0.1:18080/update/newer.exe", m_md5, "%TEMP%\\twupdate_test", probability);
+  }
+  static std::wstring Cached() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD bytes = sizeof path;
+    return ::RegGetValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath", RRF_RT_REG_SZ, nullptr, path, &bytes) ==
+                   ERROR_SUCCESS
+               ? path
+               : L"";
+  }
+  static size_t StageRecords(int stage) {
+    return test::CountOf(test::PeerRecords(), L"\"stage\":" + std::to_wstring(stage) + L",");
+  }
+
+  std::string m_newer;
+  std::string m_md5;
+};
+
+TEST_F(SelfUpdateTest, ANewerCopyIsDownloadedCachedAndStartedWithOurCommandLine) {
+  Offer();
+  ASSERT_TRUE(ShouldSwitchToUpdate());
+  const std::wstring cached = Cached();
+  EXPECT_NE(cached.find(L"\\twupdate_test\\launch_tests.bak.exe"), std::wstring::npos) << test::Narrow(cached);
+  EXPECT_EQ(test::ReadWholeFile(cached), m_newer);
+
+  const std::wstring name = L"TwUpdated" + std::to_wstring(::GetCurrentProcessId());
+  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+  EXPECT_TRUE(RunUpdatedCopy(L"set-event " + name)) << "started with \"set-event NAME -update:0\"";
+  EXPECT_EQ(::WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "waited for: the event is already set";
+  ::CloseHandle(event);
+
+  Post("exe", "");  // the service no longer has it: the cached copy is used
+  EXPECT_TRUE(ShouldSwitchToUpdate());
+  EXPECT_EQ(StageRecords(0), 2u) << "one update record per check";
+
+  ::DeleteFileW(cached.c_str());
+  EXPECT_FALSE(RunUpdatedCopy(L"x")) << "a copy deleted after verification: carry on as ourselves";
+}
+
+TEST_F(SelfUpdateTest, EveryReasonToStayThisCopy) {
+  Offer(0);
+  EXPECT_FALSE(ShouldSwitchToUpdate()) << "probability 0 selects nobody";
+  EXPECT_EQ(StageRecords(3), 1u);
+
+  Ini("http://127.0.0.1:18080/update/newer.exe", "00000000000000000000000000000000", "%TEMP%\\twupdate_test", 10000);
+  EXPECT_FALSE(ShouldSwitchToUpdate()) << "MD5 mismatch";
+  EXPECT_EQ(StageRecords(5), 1u);
+  EXPECT_EQ(Cached(), L"");
+
+  Ini("", m_md5, "%TEMP%\\twupdate_test", 10000);
+  EXPECT_FALSE(ShouldSwitchToUpdate());
+  EXPECT_NE(test::PeerRecords().find(L"\"code\":354"), std::wstring::npos);
+
+  Ini("http://127.0.0.1:18080/update/missing.exe", m_md5, "%TEMP%\\twupdate_test", 10000);
+  EXPECT_FALSE(ShouldSwitchToUpdate()) << "download failed";
+  EXPECT_EQ(StageRecords(4), 1u);
+  EXPECT_NE(test::PeerRecords().find(L"\"code\":250"), std::wstring::npos);
+  EXPECT_NE(test::PeerRecords().find(L"\"subcode\":404"), std::wstring::npos);
+
+  Post("ini", "");
+  EXPECT_FALSE(ShouldSwitchToUpdate()) << "no INI";
+  EXPECT_EQ(StageRecords(2), 2u) << "the INI without url, then no INI";
+
+  const std::wstring switchFile = test::ProgramDir() + L"jcqgxkg.ini";
+  ASSERT_TRUE(test::WriteWholeFile(switchFile, "[updatecheck]\r\nswitch=0\r\n"));
+  Offer();
+  EXPECT_FALSE(ShouldSwitchToUpdate()) << "switched off";
+  ::DeleteFileW(switchFile.c_str());
+  EXPECT_EQ(StageRecords(1), 1u);
+}
+
+}  // namespace
+}  // namespace tw
