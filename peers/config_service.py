@@ -7,6 +7,8 @@
   GET /installrcmd/TwInstallRcmdCfg.dat the recommendation file (".tmp" container)
   GET /_peer/container?name=unioncfg|rcmd&state=good|empty|truncated|garbage
   POST /_peer/container?name=...      the posted XML becomes that container's document
+  POST /_peer/config?cid=N              the posted XML, wrapped, becomes channel N's document
+  POST /_peer/file?name=X / GET /files/X   package bytes a configuration can point at
   GET /defend/o1/jcqgx.ini              the self-update INI (404 until a test posts one)
   GET /update/newer.exe                 the newer copy (posted by a test)
   POST /_peer/update?part=ini|exe       set the INI text or the newer copy's bytes
@@ -53,6 +55,12 @@ class ConfigService(Peer):
         self._served = {}
         self.route("GET", r"/lminstall3/(\d+)\.json", self._configuration)
         self.route("GET", r"/_peer/config", self._choose)
+        self.route("POST", r"/_peer/config", self._set_document)
+        self._key = load_private_key()
+        self._files = {}
+        self.route("POST", r"/_peer/file", self._set_file)
+        self.route("GET", r"/files/[^/]+", lambda r: Response(200, self._files[r.path.split("/")[-1]])
+                   if r.path.split("/")[-1] in self._files else Response(404, b""))
         self._containers = {"unioncfg": containers(UNION), "rcmd": containers(RCMD)}
         self._container_state = {"unioncfg": "good", "rcmd": "good"}
         self.route("GET", r"/lminstall3/unioncfg\.dat", lambda r: self._container("unioncfg"))
@@ -95,6 +103,17 @@ class ConfigService(Peer):
         if name not in self._containers or state not in self._containers[name]:
             return Response(400, b"unknown container")
         self._container_state[name] = state
+        return Response(200, b"ok")
+
+    def _set_document(self, request):
+        cid = int(request.query.get("cid", ["0"])[0])
+        name = f"posted-{cid}"
+        self._documents[name] = (200, wrap_configuration(request.body, self._key).encode())
+        self._served[cid] = name
+        return Response(200, b"ok")
+
+    def _set_file(self, request):
+        self._files[request.query.get("name", [""])[0]] = request.body
         return Response(200, b"ok")
 
     def _choose(self, request):

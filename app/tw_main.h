@@ -1,0 +1,93 @@
+// The install controller: walks the install road for the main window. It
+// loads the channel's configuration, selects the trial node, checks the
+// machine, downloads and verifies each package and runs its installer,
+// sending a telemetry record at every step and writing the log. It never
+// touches the window's controls; the window calls it from its worker thread.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/install_config_mgr.h"
+#include "config/report_values.h"
+#include "net/download_interfaces.h"
+#include "platform/win/thread_holder_win.h"
+#include "telemetry/reports.h"
+
+namespace tw {
+
+// {F7256169-7030-4483-A3FB-83F4D01BF302}: the only progress sink identifier accepted.
+constexpr GUID kProgressSinkId = {0xf7256169, 0x7030, 0x4483, {0xa3, 0xfb, 0x83, 0xf4, 0xd0, 0x1b, 0xf3, 0x02}};
+
+class ITwDetector {
+ public:
+  virtual int Init(int cid, int tid) = 0;
+  virtual int Uninit() = 0;
+  virtual int CheckCondition(int conditionId) = 0;
+  virtual int RunDetector(int actionBits) = 0;
+  virtual ~ITwDetector() = default;
+};
+
+enum DetectorAction : int { kCheckAndDownload = 1, kVerify = 2, kInstall = 4 };
+
+class TwMain final : public ITwDetector {
+ public:
+  // What tests replace: the A/B draw and the silent-mode delay.
+  struct Hooks {
+    std::function<int()> draw;          // 1..100; default rand() % 100 + 1
+    std::function<void(DWORD)> sleep;  // default ::Sleep
+  };
+
+  TwMain();
+  explicit TwMain(Hooks hooks);
+  ~TwMain() override;
+
+  int Init(int cid, int tid) override;
+  int Uninit() override;
+  int CheckCondition(int conditionId) override;
+  int RunDetector(int actionBits) override;
+
+  HRESULT SetProgressSink(const GUID& id, IDownloadCallback* sink);
+  void SetWindow(HWND window) { m_window = window; }
+  void SetInstallPath(const std::wstring& path) { m_installPath = path; }
+  void SetCommandLinePrefix(const std::wstring& prefix) { m_prefix = prefix; }
+  int GetNoInstallDialogFlag() const { return m_noInstallDialog; }
+  int Draw() const { return m_draw; }
+
+ private:
+  int InitCore(int cid, int tid);
+  void SetIdentity();
+  int SelectNode();
+  bool CheckAndDownload();
+  int CheckEnvironment();
+  int DownloadPackages();
+  int DownloadSinglePacket(const PackageEntry& entry, int index, int& transferError);
+  bool Verify();
+  bool Install();
+  std::wstring CachedPath(int index) const;
+  bool ApplicableAt(const PackageEntry& entry) const;
+  void SendProcessReport();
+
+  Hooks m_hooks;
+  TwInstallTool::TwInstallToolReport m_report;
+  int m_cid = -1;
+  int m_tid = -1;
+  int m_noInstallDialog = 1;
+  TwInstallConfigMgr m_config;
+  const TwTrynoNode* m_node = nullptr;
+  std::vector<PackageEntry> m_packages;  // the node's entries, paths expanded
+  win::ThreadHolder<TwMain> m_reportThread;
+  ReportValues m_values;
+  IDownloadCallback* m_progress = nullptr;
+  std::wstring m_installPath;
+  HWND m_window = nullptr;
+  std::wstring m_prefix;
+  int m_exit[3] = {2, 0, 2};
+  int m_draw = 1;
+  int m_reid = 0;
+};
+
+}  // namespace tw

@@ -1,0 +1,371 @@
+#include "app/tw_main.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/dump_mgr.h"
+#include "app/install_loader.h"
+#include "app/install_rules.h"
+#include "app/log.h"
+#include "app/silent_flag.h"
+#include "deploy_config.h"
+#include "net/connectivity.h"
+#include "net/curl_downloader.h"
+#include "net/download_file.h"
+#include "net/tw_md5.h"
+#include "platform/win/ansi_text_win.h"
+#include "platform/win/file_system_win.h"
+#include "platform/win/path_macros_win.h"
+#include "platform/win/registry_win.h"
+#include "telemetry/machine_identity.h"
+#include "telemetry/system_info.h"
+
+namespace tw {
+namespace {
+
+constexpr wchar_t kCacheKey[] =
+    L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
+constexpr wchar_t kIdexKey[] =
+    L"CLSID\\{9B7A98EC-7EF9-468c-ACC8-37C793DBD7E0}\\Implemented Categories\\{A5F7140E-4311-4ef9-AABC-F55941B5EBE5}";
+
+// Log lines carry Chinese text: written in the ANSI code page like every line.
+void Log(const std::wstring& text) { LogWrite("%s", win::WideToAnsi(text).c_str()); }
+
+std::wstring Wide(const std::string& ansi) { return win::AnsiToWide(ansi); }
+
+std::wstring TempDir() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+  return length > 0 && length <= MAX_PATH ? std::wstring(temp) : std::wstring();
+}
+
+// Deletes a package file, or marks it for deletion at the next restart.
+void RemovePackage(const std::wstring& path) {
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!::DeleteFileW(path.c_str()) && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
+}
+
+std::optional<DWORD> UninstallTime(HKEY root, const wchar_t* key) {
+  const win::UniqueRegKey opened = win::OpenRegKey(root, key, KEY_READ, win::RegistryView::kDefault);
+  return opened ? win::ReadRegDword(opened.Get(), L"uninstall_time") : std::nullopt;
+}
+
+}  // namespace
+
+TwMain::TwMain() : TwMain(Hooks{}) {}
+
+TwMain::TwMain(Hooks hooks) : m_hooks(std::move(hooks)) {
+  if (!m_hooks.draw) m_hooks.draw = [] { return std::rand() % 100 + 1; };
+  if (!m_hooks.sleep) m_hooks.sleep = [](DWORD ms) { ::Sleep(ms); };
+}
+
+TwMain::~TwMain() {
+  m_report.ReportFinal(m_exit[0], m_exit[1], m_exit[2]);
+  m_reportThread.Stop(1000);
+}
+
+HRESULT TwMain::SetProgressSink(const GUID& id, IDownloadCallback* sink) {
+  if (!IsEqualGUID(id, kProgressSinkId)) return E_FAIL;
+  m_progress = sink;
+  return S_OK;
+}
+
+int TwMain::Init(int cid, int tid) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  m_draw = m_hooks.draw();
+  // The union file feeds one condition leaf; its download never stops Init.
+  const std::string unionUrl = std::string(deploy::kCONFIG_BASE_URL_A) + "lminstall3/unioncfg.dat?time=" +
+                               std::to_string(static_cast<int32_t>(std::time(nullptr)));
+  int ignored = 0;
+  DownloadFile(Wide(unionUrl), TempDir() + L"unioncfg.dat", &ignored, nullptr, 300);
+  TwDumpMgr::Instance().SetCompanyId(static_cast<uint32_t>(cid));
+  TwDumpMgr::Instance().SetTrialId(static_cast<uint32_t>(tid));
+  const int result = InitCore(cid, tid);
+  m_report.ReportStep(11, result, 0);
+  return result == 0 ? 1 : 0;
+}
+
+void TwMain::SetIdentity() {
+  const std::wstring idex = GetIdex();
+  const std::wstring did = GetDid();
+  m_report.SetIdentity(m_cid, m_tid, idex, did);
+  m_report.SetOsCode(GetOsCode());
+  TwInstallTool::SetSharedReportValues({m_cid, m_tid, idex, did});
+}
+
+int TwMain::InitCore(int cid, int tid) {
+  TwLog::Instance().Start(TwLog::DefaultPath());
+  LogWrite("TwMain::_Init nCompanyID = %d nTrynoID = %d", cid, tid);
+  if (cid <= 0 || tid <= 0) {
+    cid = 1;
+    tid = 1;
+  }
+  m_cid = cid;
+  m_tid = tid;
+  SetIdentity();
+  m_report.ReportStep(0, 0, 0);
+  Log(L"检测器启动");
+  Log(L"加载配置开始  m_nCompanyID = " + std::to_wstring(m_cid) + L" m_nTrynoID = " + std::to_wstring(m_tid));
+  int result = m_config.Load(m_cid);
+  Log(L"加载配置结束 nRet = " + std::to_wstring(result));
+  if (result != 0) {
+    Log(L"加载配置失败!");
+  } else {
+    Log(L"匹配渠道配置开始");
+    result = SelectNode();
+    Log(L"匹配渠道配置结束  nRet = " + std::to_wstring(result));
+    if (result != 0) {
+      Log(L"匹配配置失败!");
+    } else {
+      m_reportThread.Start(this, &TwMain::SendProcessReport);
+    }
+  }
+  if (result != 0) Uninit();
+  return result;
+}
+
+void TwMain::SendProcessReport() {
+  TwInstallTool::TwProcessInfoReport().Send(static_cast<uint32_t>(m_cid), static_cast<uint32_t>(m_tid), GetIdex());
+}
+
+int TwMain::SelectNode() {
+  m_node = m_config.GetTrynoNode(m_tid);
+  if (m_node == nullptr) return 150;
+  m_report.SetPackageVersion(m_node->version);
+  m_packages = m_node->packages;
+  for (PackageEntry& entry : m_packages) {
+    if (!entry.IsUsable()) return 253;
+    if (!IsInAbRange(entry.abtestrange, m_draw)) continue;
+    std::wstring path = Wide(entry.path);
+    if (!ExpandPathMacros(path)) return 252;
+    entry.path = win::WideToAnsi(path);
+  }
+  return 0;
+}
+
+int TwMain::RunDetector(int actionBits) {
+  LogWrite("_RunDetector start nAction = %d", actionBits);
+  if ((actionBits & kCheckAndDownload) && !CheckAndDownload()) return 0;
+  if ((actionBits & kVerify) && !Verify()) return 0;
+  if (actionBits & kInstall) {
+    m_exit[1] = 1;
+    m_exit[2] = 1;
+    if (!Install()) return 0;
+  }
+  LogWrite("_RunDetector end nAction = %d", actionBits);
+  return 1;
+}
+
+bool TwMain::CheckAndDownload() {
+  m_report.ReportStep(20, 0, 0);
+  Log(L" 检测安装环境开始");
+  const int environment = CheckEnvironment();
+  m_report.ReportStep(21, environment, 0);
+  Log(L" 检测安装环境结束 nRet = " + std::to_wstring(environment));
+  if (environment != 0) {
+    Log(L"安装条件不符!");
+    return false;
+  }
+  Log(L" 下载安装包开始");
+  m_report.ReportStep(30, 0, 0);
+  const int downloaded = DownloadPackages();
+  Log(L" 下载安装包结束 nRet = " + std::to_wstring(downloaded));
+  if (downloaded != 0) {
+    Log(L"下载安装包失败!");
+    return false;
+  }
+  return true;
+}
+
+int TwMain::CheckEnvironment() {
+  if (m_node == nullptr) return 206;
+  const int condition = m_config.CheckInstallCondition(m_node->condition.c_str());
+  if (condition != 0) return condition;
+  if (m_node->interval == 0) return 0;
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  if (const auto time = UninstallTime(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus")) {
+    return (now - *time) / 86400 < m_node->interval ? 352 : 0;
+  }
+  if (const auto time = UninstallTime(HKEY_CLASSES_ROOT, kIdexKey)) {
+    return (now - *time) / 86400 < m_node->interval ? 358 : 0;
+  }
+  return 0;
+}
+
+bool TwMain::ApplicableAt(const PackageEntry& entry) const { return IsInAbRange(entry.abtestrange, m_draw); }
+
+std::wstring TwMain::CachedPath(int index) const {
+  const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kCacheKey, KEY_READ, win::RegistryView::kDefault);
+  return key ? win::ReadRegString(key.Get(), PackageCacheValueName(m_cid, m_tid, index).c_str()).value_or(L"") : L"";
+}
+
+int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& transferError) {
+  const std::wstring url = Wide(entry.url);
+  const std::wstring file = Wide(entry.path);
+  if (url.empty() || file.empty()) return 54;
+  int result = DownloadFile(url, file, &transferError, m_progress, entry.downloadtime);
+  if (result != 0 && transferError == 28 && entry.sd > 0 && IsInternetReachable()) {
+    m_report.ReportDetail(40, 1, 28, index, L"");
+    transferError = 0;
+    result = TwCurlDownloader().Download(url, file, &transferError, m_progress);
+  }
+  return result;
+}
+
+int TwMain::DownloadPackages() {
+  if (m_node == nullptr) {
+    m_report.ReportStep(31, 254, 0);
+    return 254;
+  }
+  bool any = false;
+  int lastFailure = 0;
+  for (size_t i = 0; i < m_packages.size(); ++i) {
+    const int index = static_cast<int>(i) + 1;
+    const PackageEntry& entry = m_packages[i];
+    if (!entry.IsUsable() || !ApplicableAt(entry)) {
+      lastFailure = entry.IsUsable() ? 261 : 253;
+      m_report.ReportStep(31, lastFailure, index);
+      continue;
+    }
+    if (IsSilent() && entry.delaytime > 0) m_hooks.sleep(static_cast<DWORD>(entry.delaytime) * 60000);
+    LogWrite("CheckInstallCondition_begin: condition = %s", entry.condition.c_str());
+    const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
+    LogWrite("CheckInstallCondition_end: condition = %s, return = %d", entry.condition.c_str(), condition);
+    if (condition != 0) {
+      lastFailure = condition;
+      m_report.ReportStep(31, condition, index);
+      continue;
+    }
+    const std::wstring cached = CachedPath(index);
+    if (!cached.empty() && VerifyFileMd5(cached, Wide(entry.md5))) {
+      any = true;
+      m_report.ReportStep(31, 0, index);
+      continue;
+    }
+    LogWrite("_DownloadSinglePacket_begin: url = %s,md5 = %s,file = %s", entry.url.c_str(), entry.md5.c_str(),
+             entry.path.c_str());
+    int transferError = 0;
+    const int result = DownloadSinglePacket(entry, index, transferError);
+    if (result == 0) {
+      LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,file = %s,errorcode = %d", entry.url.c_str(),
+               entry.md5.c_str(), entry.path.c_str(), 0);
+      const std::wstring path = Wide(entry.path);
+      const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kCacheKey, KEY_SET_VALUE, win::RegistryView::kDefault);
+      if (key) {
+        ::RegSetValueExW(key.Get(), PackageCacheValueName(m_cid, m_tid, index).c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+      }
+      any = true;
+      m_report.ReportStep(31, 0, index);
+    } else {
+      LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,errorcode = %d", entry.url.c_str(), entry.md5.c_str(),
+               result);
+      RemovePackage(Wide(entry.path));
+      m_report.ReportDetail(40, 2, transferError, index, L"");
+      m_report.ReportStep(31, result, index);
+      lastFailure = result;
+    }
+  }
+  return any ? 0 : lastFailure;
+}
+
+bool TwMain::Verify() {
+  m_report.ReportStep(40, 0, 0);
+  Log(L" 校验安装包md5开始");
+  if (m_node == nullptr) {
+    m_report.ReportStep(41, 254, 0);
+    return false;
+  }
+  bool any = false;
+  for (size_t i = 0; i < m_packages.size(); ++i) {
+    const int index = static_cast<int>(i) + 1;
+    const PackageEntry& entry = m_packages[i];
+    if (!entry.IsUsable() || !ApplicableAt(entry)) {
+      m_report.ReportStep(41, entry.IsUsable() ? 263 : 253, index);
+      continue;
+    }
+    const std::wstring cached = CachedPath(index);
+    const std::wstring file = cached.empty() ? Wide(entry.path) : cached;
+    const bool ok = VerifyFileMd5(file, Wide(entry.md5));
+    m_report.ReportStep(41, ok ? 0 : 251, index);
+    any = any || ok;
+  }
+  Log(L" 校验安装包md5结束 nRet = " + std::to_wstring(any ? 0 : 251));
+  if (!any) Log(L"校验安装包失败");
+  return any;
+}
+
+bool TwMain::Install() {
+  Log(L" 加载安装包开始");
+  m_report.ReportStep(50, 0, 0);
+  if (m_node == nullptr) {
+    m_report.ReportStep(51, 306, 0);
+    return false;
+  }
+  bool any = false;
+  for (size_t i = 0; i < m_packages.size(); ++i) {
+    const int index = static_cast<int>(i) + 1;
+    PackageEntry& entry = m_packages[i];
+    if (!entry.IsUsable() || !ApplicableAt(entry)) {
+      m_report.ReportStep(51, entry.IsUsable() ? 262 : 253, index);
+      continue;
+    }
+    const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
+    if (condition != 0) {
+      m_report.ReportStep(51, condition, index);
+      continue;
+    }
+    const PackageCommandLine line = BuildPackageCommandLine(win::WideToAnsi(m_prefix), win::WideToAnsi(m_installPath),
+                                                            reinterpret_cast<uintptr_t>(m_window),
+                                                            entry.noshowinstalldlg, entry.param);
+    m_noInstallDialog = line.noInstallDialog;
+    entry.param = line.text;
+    const std::wstring cached = CachedPath(index);
+    if (!cached.empty()) entry.path = win::WideToAnsi(cached);
+    const std::wstring file = Wide(entry.path);
+    if (!VerifyFileMd5(file, Wide(entry.md5))) {
+      m_report.ReportStep(51, 305, index);
+      continue;
+    }
+    TwInstallLoader loader;
+    loader.SetReportSink(kInstallReportSinkId, &m_report);
+    int code;
+    if (!loader.Prepare(Wide(entry.moduletype), file, Wide(entry.param), Wide(entry.funcname),
+                        Wide(entry.initfuncname), Wide(entry.uninitfuncname), entry.show, 0)) {
+      code = 303;
+      RemovePackage(file);
+    } else {
+      code = loader.Run(index);
+      if (entry.ndp == 0) RemovePackage(file);
+    }
+    m_report.ReportStep(51, code, index);
+    any = any || code == 0;
+  }
+  FillReportValues(m_config.ReportMap(), m_node->reid, m_values);
+  m_reid = m_node->reid;
+  m_report.SetLaunchValues(m_values.tid1, m_values.tid2, m_values.tod1, m_values.tod2, static_cast<uint8_t>(m_reid));
+  Log(L" 加载安装包结束 nRet = " + std::to_wstring(any ? 0 : 1));
+  if (!any) Log(L"执行安装失败!");
+  return any;
+}
+
+int TwMain::Uninit() {
+  m_reportThread.Stop(1000);
+  m_cid = -1;
+  m_tid = -1;
+  m_node = nullptr;
+  TwLog::Instance().Stop();
+  return 1;
+}
+
+int TwMain::CheckCondition(int conditionId) {
+  m_report.ReportStep(60, 0, 0);
+  const TwItemNode* item = m_config.GetConditionItem(conditionId);
+  const int result = item == nullptr ? 207 : m_config.CheckInstallCondition(item->Expression().c_str());
+  m_report.ReportStep(61, result, 0);
+  return result == 0 ? 1 : 0;
+}
+
+}  // namespace tw

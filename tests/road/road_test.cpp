@@ -1,0 +1,236 @@
+// The install road driven headlessly, the way the main window's worker will
+// drive it: Init, RunDetector(3), RunDetector(4), Uninit against the
+// configuration, file and telemetry peers and the product installer peer,
+// with a real hidden window as the installer's feedback target.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <curl/curl.h>
+
+#include <ctime>
+
+#include "app/tw_main.h"
+#include "net/tw_md5.h"
+#include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/test_support_win.h"
+
+namespace tw {
+namespace {
+
+constexpr wchar_t kCacheKey[] =
+    L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
+
+void Post(const std::string& path, const std::string& body) {
+  CURL* curl = curl_easy_init();
+  curl_easy_setopt(curl, CURLOPT_URL, ("http://127.0.0.1:18080" + path).c_str());
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t count, void*) { return size * count; });
+  curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+}
+
+std::string Md5Of(const std::string& bytes) {
+  uint8_t digest[kMd5Size];
+  Md5Buffer(bytes.data(), bytes.size(), digest);
+  return Md5Hex(digest, true);
+}
+
+struct Package {
+  std::string file, md5, moduletype, extra;
+};
+
+class RoadTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
+    test::ResetTelemetryPeer();
+    const std::string installer = test::ReadWholeFile(test::ProgramDir() + L"tw_product_installer.exe");
+    const std::string dll = test::ReadWholeFile(test::ProgramDir() + L"launch_sample.dll");
+    Post("/_peer/file?name=installer.exe", installer);
+    Post("/_peer/file?name=package.dll", dll);
+    m_exe = {"installer.exe", Md5Of(installer), "exe", ""};
+    m_dll = {"package.dll", Md5Of(dll), "dll", "funcname=\"InstallEntry\""};
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TwRoadTestWindow";
+    ::RegisterClassW(&windowClass);
+    m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+  }
+  void TearDown() override {
+    ::DestroyWindow(m_window);
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus");
+    for (int i = 1; i <= 3; ++i) {
+      ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, (L"PacketPath_1029_7_" + std::to_wstring(i)).c_str());
+    }
+  }
+
+  static std::string Entry(const Package& p, const std::string& attributes = "") {
+    return "<dlfile url=\"http://127.0.0.1:18080/files/" + p.file + "\" md5=\"" + p.md5 + "\" moduletype=\"" +
+           p.moduletype + "\" path=\"%TEMP%\\twroad\\pkg_????" + (p.moduletype == "exe" ? ".exe" : ".dll") +
+           "\" downloadtype=\"http\" " + p.extra + " " + attributes + "/>";
+  }
+  static void Configure(const std::string& tryno, const std::string& check = "", int cid = 1029) {
+    Post("/_peer/config?cid=" + std::to_string(cid),
+         "<root><check>" + check + "</check><install><company id=\"" + std::to_string(cid) +
+             "\" version=\"3\">" + tryno + "</company></install><condition/></root>");
+  }
+  static std::string Tryno(const std::string& entries, const std::string& attributes = "", int id = 7) {
+    return "<tryno id=\"" + std::to_string(id) + "\" version=\"2\" " + attributes + ">" + entries + "</tryno>";
+  }
+
+  // Messages from the product installer until its stage 5 (bounded).
+  std::vector<std::pair<UINT, WPARAM>> Feedback() {
+    std::vector<std::pair<UINT, WPARAM>> received;
+    const UINT_PTR timer = ::SetTimer(m_window, 1, 60000, nullptr);
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (message.message == WM_TIMER) break;
+      if (message.hwnd == m_window && message.message >= WM_USER + 109 && message.message <= WM_USER + 113) {
+        received.emplace_back(message.message - WM_USER, message.wParam);
+        if (message.message == WM_USER + 109 && message.wParam == 5) break;
+      }
+      ::DispatchMessageW(&message);
+    }
+    ::KillTimer(m_window, timer);
+    return received;
+  }
+
+  // Records of table 7706 with this step and result.
+  static size_t StepRecords(int step, int result) {
+    const std::wstring records = test::PeerRecords();
+    size_t count = 0;
+    for (size_t at = records.find(L"\"table\":7706"); at != std::wstring::npos;
+         at = records.find(L"\"table\":7706", at + 1)) {
+      const size_t start = records.rfind(L"\"fields\":{", at);
+      if (start == std::wstring::npos) continue;
+      const std::wstring block = records.substr(start, at - start);
+      if (block.find(L"\"step\":" + std::to_wstring(step) + L",") != std::wstring::npos &&
+          block.find(L"\"step_result\":" + std::to_wstring(result) + L",") != std::wstring::npos) {
+        ++count;
+      }
+    }
+    return count;
+  }
+
+  TwMain::Hooks Draw(int draw) {
+    TwMain::Hooks hooks;
+    hooks.draw = [draw] { return draw; };
+    return hooks;
+  }
+
+  Package m_exe, m_dll;
+  HWND m_window = nullptr;
+};
+
+TEST_F(RoadTest, AnExeAndADllPackageInstallAndTheInstallerReports) {
+  Configure(Tryno(Entry(m_exe) + Entry(m_dll)));
+  TwMain road(Draw(45));
+  road.SetWindow(m_window);
+  road.SetInstallPath(L"C:\\Program Files\\Zorn");
+  road.SetCommandLinePrefix(L"/rcmdfromtwinst /rcmdCanRcmd=0");
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  ASSERT_EQ(road.RunDetector(3), 1);
+  ASSERT_EQ(road.RunDetector(4), 1);
+  EXPECT_EQ(Feedback(), (std::vector<std::pair<UINT, WPARAM>>{{109, 1}, {109, 2}, {109, 3}, {109, 4}, {112, 0}, {109, 5}}));
+  EXPECT_EQ(road.GetNoInstallDialogFlag(), 1);
+  road.Uninit();
+
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::string recorded = test::ReadWholeFile(std::wstring(temp) + L"tw_product_installer.txt");
+  wchar_t hwnd[16];
+  std::swprintf(hwnd, 16, L"%lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(m_window)));
+  EXPECT_NE(recorded.find("\" /rcmdfromtwinst /rcmdCanRcmd=0 /autoinstall ##silence=0&installpath=\"C:\\Program "
+                          "Files\\Zorn\"&hwnd=" + test::Narrow(hwnd) + "&noshowinstalldlg=1"),
+            std::string::npos)
+      << recorded;
+  for (const auto& [step, result] : std::vector<std::pair<int, int>>{{0, 0}, {11, 0}, {20, 0}, {21, 0}, {30, 0},
+                                                                     {40, 0}, {50, 0}}) {
+    EXPECT_EQ(StepRecords(step, result), 1u) << "step " << step;
+  }
+  EXPECT_EQ(StepRecords(31, 0), 2u);
+  EXPECT_EQ(StepRecords(41, 0), 2u);
+  EXPECT_EQ(StepRecords(51, 0), 2u);
+  EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"detail_step\":60"), 2u) << "the dll package's two details";
+}
+
+TEST_F(RoadTest, NodeSelectionAndChannelDefaults) {
+  Configure(Tryno(Entry(m_dll)));
+  {
+    TwMain road(Draw(45));
+    EXPECT_EQ(road.Init(1029, 9), 0) << "no node for trial 9";
+    EXPECT_EQ(StepRecords(11, 150), 1u);
+  }
+  Configure(Tryno(Entry(m_dll), "", 1), "", 1);
+  TwMain road(Draw(45));
+  EXPECT_EQ(road.Init(0, 0), 1) << "cid and tid 0 become 1 and 1";
+  EXPECT_NE(test::PeerRecords().find(L"\"company_id\":1,"), std::wstring::npos);
+  road.Uninit();
+}
+
+TEST_F(RoadTest, ADrawOutsideTheRangeSkipsThePackageInEveryStep) {
+  Configure(Tryno(Entry(m_dll, "abtestrange=\"30,60\"")));
+  TwMain road(Draw(61));
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  EXPECT_EQ(road.RunDetector(1), 0);
+  EXPECT_EQ(road.RunDetector(2), 0);
+  EXPECT_EQ(road.RunDetector(4), 0);
+  EXPECT_EQ(StepRecords(31, 261), 1u);
+  EXPECT_EQ(StepRecords(41, 263), 1u);
+  EXPECT_EQ(StepRecords(51, 262), 1u);
+}
+
+TEST_F(RoadTest, AFailedFirstPackageAndAGoodSecond) {
+  Package broken = m_dll;
+  broken.md5 = "00000000000000000000000000000000";
+  Configure(Tryno(Entry(broken) + Entry(m_dll)));
+  TwMain road(Draw(45));
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  EXPECT_EQ(road.RunDetector(3), 1) << "the second package verifies";
+  EXPECT_EQ(road.RunDetector(4), 1);
+  EXPECT_EQ(StepRecords(41, 251), 1u);
+  EXPECT_EQ(StepRecords(51, 305), 1u);
+  EXPECT_EQ(StepRecords(51, 0), 1u);
+}
+
+TEST_F(RoadTest, ACachedPackageIsNotDownloadedAgain) {
+  Configure(Tryno(Entry(m_dll, "ndp=\"1\"")));
+  {
+    TwMain road(Draw(45));
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    ASSERT_EQ(road.RunDetector(3), 1);
+  }
+  Package gone = m_dll;
+  gone.file = "no-longer-served.dll";
+  Configure(Tryno(Entry(gone, "ndp=\"1\"")));
+  TwMain road(Draw(45));
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  EXPECT_EQ(road.RunDetector(3), 1) << "taken from the registry cache";
+  EXPECT_EQ(road.RunDetector(4), 1) << "installed from the cached path";
+}
+
+TEST_F(RoadTest, EnvironmentChecks) {
+  const std::string check = R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
+  Configure(Tryno(Entry(m_dll), "condition=\"1\""), check);
+  {
+    TwMain road(Draw(45));
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    EXPECT_EQ(road.RunDetector(3), 0);
+    EXPECT_EQ(StepRecords(21, 200), 1u) << "the node's condition is false";
+  }
+  const DWORD twoDaysAgo = static_cast<DWORD>(std::time(nullptr)) - 2 * 86400;
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus", L"uninstall_time", REG_DWORD,
+                              &twoDaysAgo, 4),
+            ERROR_SUCCESS);
+  Configure(Tryno(Entry(m_dll), "Interval=\"30\""));
+  TwMain road(Draw(45));
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  EXPECT_EQ(road.RunDetector(3), 0);
+  EXPECT_EQ(StepRecords(21, 352), 1u) << "uninstalled two days ago, thirty required";
+}
+
+}  // namespace
+}  // namespace tw
