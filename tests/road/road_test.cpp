@@ -234,3 +234,53 @@ TEST_F(RoadTest, EnvironmentChecks) {
 
 }  // namespace
 }  // namespace tw
+
+namespace tw {
+namespace {
+
+std::string PatternMd5(size_t size) {
+  std::string bytes;
+  for (size_t i = 0; i < size; ++i) bytes += static_cast<char>(((i * 31) + (i >> 11)) & 0xFF);
+  return Md5Of(bytes);
+}
+
+std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes) {
+  return "<dlfile url=\"http://127.0.0.1:18090" + path + "\" md5=\"" + md5 +
+         "\" moduletype=\"dll\" funcname=\"InstallEntry\" path=\"%TEMP%\\twroad\\slow_????.dll\" downloadtype=\"http\" " +
+         attributes + "/>";
+}
+
+TEST_F(RoadTest, ATimedOutDownloadIsRetriedOnlyWithSd) {
+  Configure(Tryno(FilePeerEntry("/trickle/20000/5000/road", PatternMd5(20000), "downloadtime=\"1\" sd=\"0\"")));
+  {
+    TwMain road(Draw(45));
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    EXPECT_EQ(road.RunDetector(1), 0) << "sd 0: the time-out stands";
+    EXPECT_EQ(StepRecords(31, 250), 1u);
+    EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"detail_kind\":1,\"detail_step\":40"), 0u);
+  }
+  test::ResetTelemetryPeer();
+  Configure(Tryno(FilePeerEntry("/trickle/20000/5000/road2", PatternMd5(20000), "downloadtime=\"1\" sd=\"1\"")));
+  TwMain road(Draw(45));
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  EXPECT_EQ(road.RunDetector(3), 1) << "sd 1 and a reachable probe: the resumable downloader finishes it";
+  EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"detail_kind\":1,\"detail_step\":40"), 1u)
+      << test::Narrow(test::PeerRecords());
+  EXPECT_NE(test::PeerRecords().find(L"\"value_a\":28"), std::wstring::npos);
+}
+
+TEST_F(RoadTest, HostileServersAndBrokenPackages) {
+  Package missingEntry = m_dll;
+  missingEntry.extra = "funcname=\"NoSuchEntry\"";
+  Configure(Tryno(FilePeerEntry("/loop/road", "00000000000000000000000000000000", "") + Entry(missingEntry)));
+  TwMain road(Draw(45));
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  EXPECT_EQ(road.RunDetector(3), 1) << "the redirect loop fails, the other package goes on";
+  EXPECT_EQ(StepRecords(31, 250), 1u);
+  EXPECT_NE(test::PeerRecords().find(L"\"value_a\":47"), std::wstring::npos) << "too many redirects, reported";
+  EXPECT_EQ(road.RunDetector(4), 0) << "the only package left has no such entry function";
+  EXPECT_EQ(StepRecords(51, 312), 1u);
+}
+
+}  // namespace
+}  // namespace tw
