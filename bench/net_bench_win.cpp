@@ -1,7 +1,7 @@
 // Times the installer's own download and verification code under Wine, for
 // tools/bench/run_bench.py to set beside curl and md5sum in the same run.
 //   net_bench download URL PATH | transfer URL - | resumable URL PATH | verify PATH MD5
-//   net_bench telemetry URL COUNT | config BODY_FILE COUNT
+//   net_bench telemetry URL COUNT | config BODY_FILE COUNT | road TELEMETRY_URL CID
 // Prints "ms=<elapsed> result=<code>"; the time excludes process start.
 #include <windows.h>
 
@@ -16,6 +16,7 @@
 #include "config/install_config.h"
 #include "deploy_config.h"
 #include "net/tw_md5.h"
+#include "app/tw_main.h"
 #include "telemetry/reports.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -55,6 +56,24 @@ int wmain(int argc, wchar_t** argv) {
       tw::InstallConfiguration config;
       if (!config.Parse(tw::UnwrapConfiguration(body, key))) result = 1;
     }
+  } else if (mode == L"road") {  // argv[2] telemetry URL, argv[3] cid: Init, RunDetector(3), RunDetector(4)
+    TwInstallTool::SetTelemetryUrl(argv[2]);
+    const int cid = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+    LARGE_INTEGER marks[4];
+    tw::TwMain road;
+    ::QueryPerformanceCounter(&marks[0]);
+    const int init = road.Init(cid, 7);
+    ::QueryPerformanceCounter(&marks[1]);
+    const int download = road.RunDetector(3);
+    ::QueryPerformanceCounter(&marks[2]);
+    road.RunDetector(4);  // the benchmark package is not a real library: launch fails at once
+    ::QueryPerformanceCounter(&marks[3]);
+    road.Uninit();
+    const auto ms = [&](int a, int b) {
+      return 1000.0 * static_cast<double>(marks[b].QuadPart - marks[a].QuadPart) / static_cast<double>(frequency.QuadPart);
+    };
+    std::printf("init_ms=%.1f download_verify_ms=%.1f install_ms=%.1f\n", ms(0, 1), ms(1, 2), ms(2, 3));
+    result = init == 1 && download == 1 ? 0 : 1;
   } else if (mode == L"verify") {
     result = tw::VerifyFileMd5(argv[2], argv[3]) ? 0 : 1;
   } else {

@@ -7,15 +7,17 @@
   same file undisturbed, both from the Python file peer.
 Figures are throughput ratios (ours / baseline): 1.0 is as fast.
 """
+import hashlib
 import os
 import re
+import urllib.request
 import shutil
 import socket
 import subprocess
 import time
 from pathlib import Path
 
-from peers.net_peer import FILE_PORT, TELEMETRY_TEST_PORT, NetPeers
+from peers.net_peer import FILE_PORT, TELEMETRY_TEST_PORT, NetPeers, pattern
 from tools.wine.session import WineSession
 
 SIZE = 256 << 20
@@ -139,6 +141,30 @@ def run(repo: Path, deployment="local"):
         loads = 20
         config_s = run_ours(wine, program, "config", windows_path(wine, work / "config64k.b64"), str(loads)) / loads
         rows.append(("  unwrap+parse 64 KiB config vs download", config_s / ours_s, config_s, ours_s))
+
+        # The whole local road: configuration, one 64 MiB package, verification, launch.
+        road_mib = 64
+        digest = hashlib.md5()
+        for start in range(0, road_mib << 20, 1 << 20):
+            digest.update(pattern(start, start + (1 << 20)))
+        document = (f'<root><check/><install><company id="4242" version="1"><tryno id="7" version="1">'
+                    f'<dlfile url="http://127.0.0.1:{FILE_PORT}/file/{road_mib << 20}/road" md5="{digest.hexdigest()}" '
+                    f'moduletype="dll" funcname="Entry" path="%TEMP%\\twbench\\road_????.dll" downloadtype="http"/>'
+                    f'</tryno></company></install><condition/></root>').encode()
+        request = urllib.request.Request(f"http://127.0.0.1:18080/_peer/config?cid=4242", data=document, method="POST")
+        urllib.request.urlopen(request, timeout=30).read()
+        result = wine.run(program, ["road", f"http://127.0.0.1:{TELEMETRY_TEST_PORT}/c/", "4242"], timeout=1800)
+        text = result.stdout.decode("utf-8", "replace")
+        times = dict(re.findall(r"(\w+)_ms=([\d.]+)", text))
+        road_s = sum(float(v) for k, v in times.items() if k in ("init", "download_verify", "install")) / 1000
+        records = 14  # step records of this road; each about one round trip measured above
+        rows.append(("road: init s / whole road", float(times.get("init", 0)) / 1000 / road_s if road_s else 0,
+                     float(times.get("init", 0)) / 1000, road_s))
+        rows.append(("road: download+verify s / whole road",
+                     float(times.get("download_verify", 0)) / 1000 / road_s if road_s else 0,
+                     float(times.get("download_verify", 0)) / 1000, road_s))
+        rows.append(("road: telemetry share (records x round trip)", records * per_record / road_s if road_s else 0,
+                     records * per_record, road_s))
 
     for name in ("curl.bin", "ours.bin", "resumed.bin"):
         (work / name).unlink(missing_ok=True)
