@@ -155,6 +155,19 @@ TEST_F(RoadTest, AnExeAndADllPackageInstallAndTheInstallerReports) {
   EXPECT_EQ(StepRecords(41, 0), 2u);
   EXPECT_EQ(StepRecords(51, 0), 2u);
   EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"detail_step\":60"), 2u) << "the dll package's two details";
+
+  // The log, in the users' code page, in the road's order.
+  const std::string log = test::ReadWholeFile(std::wstring(temp) + L"twinst.log");
+  size_t at = 0;
+  for (const std::string& line :
+       {std::string("TwMain::_Init nCompanyID = 1029 nTrynoID = 7\r\n"), std::string("\xBC\xEC\xB2\xE2\xC6\xF7\xC6\xF4\xB6\xAF\r\n"),
+        std::string("_RunDetector start nAction = 3\r\n"), std::string("_DownloadSinglePacket_begin: url = "),
+        std::string("_RunDetector end nAction = 3\r\n"), std::string("_RunDetector start nAction = 4\r\n"),
+        std::string("_RunDetector end nAction = 4\r\n")}) {
+    const size_t found = log.find(line, at);
+    EXPECT_NE(found, std::string::npos) << "missing or out of order: " << line;
+    if (found != std::string::npos) at = found;
+  }
 }
 
 TEST_F(RoadTest, NodeSelectionAndChannelDefaults) {
@@ -230,6 +243,16 @@ TEST_F(RoadTest, EnvironmentChecks) {
   ASSERT_EQ(road.Init(1029, 7), 1);
   EXPECT_EQ(road.RunDetector(3), 0);
   EXPECT_EQ(StepRecords(21, 352), 1u) << "uninstalled two days ago, thirty required";
+
+  ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus", L"uninstall_time");
+  const wchar_t* idexKey =
+      L"CLSID\\{9B7A98EC-7EF9-468c-ACC8-37C793DBD7E0}\\Implemented Categories\\{A5F7140E-4311-4ef9-AABC-F55941B5EBE5}";
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, idexKey, L"uninstall_time", REG_DWORD, &twoDaysAgo, 4), ERROR_SUCCESS);
+  TwMain second(Draw(45));
+  ASSERT_EQ(second.Init(1029, 7), 1);
+  EXPECT_EQ(second.RunDetector(3), 0);
+  EXPECT_EQ(StepRecords(21, 358), 1u) << "the same from the second location";
+  ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, idexKey, L"uninstall_time");
 }
 
 }  // namespace
