@@ -21,9 +21,19 @@ void Note(std::wstring* trace, const wchar_t* step, bool ok) {
   *trace += ok ? L":yes" : L":no";
 }
 
-std::wstring CommandLine(const std::wstring& program, const std::wstring& parameters) {
-  return L"\"" + program + L"\" " + parameters;
-}
+// The start-up record and the writable "\"<program>\" <parameters>" line.
+struct Launch {
+  Launch(const std::wstring& program, const std::wstring& parameters, WORD showState) {
+    const std::wstring text = L"\"" + program + L"\" " + parameters;
+    line.assign(text.begin(), text.end());
+    line.push_back(L'\0');
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = showState;
+  }
+  STARTUPINFOW startup{};
+  std::vector<wchar_t> line;
+};
 
 DWORD FindProcess(const wchar_t* name) {
   const win::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -113,19 +123,13 @@ bool StartWithToken(HANDLE token, const std::wstring& program, const std::wstrin
   if (create == nullptr || !create(&environment, token, FALSE)) environment = nullptr;
   Note(trace, L"environment", environment != nullptr);
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.lpDesktop = const_cast<wchar_t*>(L"Winsta0\\Default");
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = show ? SW_SHOW : SW_HIDE;
-  std::wstring line = CommandLine(program, parameters);
-  std::vector<wchar_t> mutableLine(line.begin(), line.end());
-  mutableLine.push_back(L'\0');
+  Launch launch(program, parameters, show ? SW_SHOW : SW_HIDE);
+  launch.startup.lpDesktop = const_cast<wchar_t*>(L"Winsta0\\Default");
   PROCESS_INFORMATION info{};
   DWORD flags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
   if (environment != nullptr) flags |= CREATE_UNICODE_ENVIRONMENT;
-  const bool started = ::CreateProcessAsUserW(token, nullptr, mutableLine.data(), nullptr, nullptr, FALSE, flags,
-                                              environment, nullptr, &startup, &info) != FALSE;
+  const bool started = ::CreateProcessAsUserW(token, nullptr, launch.line.data(), nullptr, nullptr, FALSE, flags,
+                                              environment, nullptr, &launch.startup, &info) != FALSE;
   Note(trace, L"start", started);
   if (started) WaitAndClose(info, waitMs, nullptr);
   if (environment != nullptr && destroy != nullptr) destroy(environment);
@@ -160,15 +164,10 @@ bool StartAsUser(const std::wstring& program, const std::wstring& parameters, in
 }
 
 bool StartAsSelf(const std::wstring& program, const std::wstring& parameters, int waitMs, int show, DWORD* exitCode) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = show ? SW_SHOWDEFAULT : SW_HIDE;
-  std::wstring line = CommandLine(program, parameters);
-  std::vector<wchar_t> mutableLine(line.begin(), line.end());
-  mutableLine.push_back(L'\0');
+  Launch launch(program, parameters, show ? SW_SHOWDEFAULT : SW_HIDE);
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (!::CreateProcessW(nullptr, launch.line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &launch.startup,
+                        &info)) {
     return false;
   }
   return WaitAndClose(info, waitMs, exitCode);
@@ -186,13 +185,7 @@ bool StartWithShellToken(const std::wstring& program, const std::wstring& parame
     return false;
   }
   const UniqueHandleObject token(primary);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = show ? SW_SHOWDEFAULT : SW_HIDE;
-  std::wstring line = CommandLine(program, parameters);
-  std::vector<wchar_t> mutableLine(line.begin(), line.end());
-  mutableLine.push_back(L'\0');
+  Launch launch(program, parameters, show ? SW_SHOWDEFAULT : SW_HIDE);
   PROCESS_INFORMATION info{};
   using WithTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW,
                                     LPPROCESS_INFORMATION);
@@ -200,8 +193,8 @@ bool StartWithShellToken(const std::wstring& program, const std::wstring& parame
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW")));
   const bool started =
       withToken != nullptr
-          ? withToken(token.Get(), 0, nullptr, mutableLine.data(), 0, nullptr, nullptr, &startup, &info) != FALSE
-          : ::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+          ? withToken(token.Get(), 0, nullptr, launch.line.data(), 0, nullptr, nullptr, &launch.startup, &info) != FALSE
+          : ::CreateProcessW(nullptr, launch.line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &launch.startup,
                              &info) != FALSE;
   return started && WaitAndClose(info, waitMs, exitCode);
 }
