@@ -15,13 +15,11 @@
 #include "platform/win/module_path_win.h"
 #include "platform/win/path_macros_win.h"
 #include "platform/win/registry_win.h"
+#include "telemetry/identity_keys.h"
 #include "telemetry/reports.h"
 
 namespace tw {
 namespace {
-
-constexpr wchar_t kCacheKey[] =
-    L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
 
 int DefaultDraw() { return std::rand() % 10000; }
 
@@ -97,7 +95,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   if (update.draw() >= update.probability) return false;
 
   outcome.stage = 0;
-  const win::UniqueRegKey cache = win::OpenRegKey(HKEY_CLASSES_ROOT, kCacheKey, KEY_READ, win::RegistryView::kDefault);
+  const win::UniqueRegKey cache = win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_READ, win::RegistryView::kDefault);
   const std::wstring cached = cache ? win::ReadRegString(cache.Get(), L"UiExePath").value_or(L"") : L"";
   if (!cached.empty() && VerifyFileMd5(cached, update.md5)) return true;
 
@@ -113,7 +111,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   }
   outcome.stage = 5;
   if (!VerifyFileMd5(target, update.md5)) return false;
-  ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath", REG_SZ, target.c_str(),
+  ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kDidKey, L"UiExePath", REG_SZ, target.c_str(),
                     static_cast<DWORD>((target.size() + 1) * sizeof(wchar_t)));
   outcome.stage = 0;
   return true;

@@ -17,16 +17,13 @@
 #include "platform/win/file_system_win.h"
 #include "platform/win/path_macros_win.h"
 #include "platform/win/registry_win.h"
+#include "telemetry/identity_keys.h"
 #include "telemetry/machine_identity.h"
 #include "telemetry/system_info.h"
 
 namespace tw {
 namespace {
 
-constexpr wchar_t kCacheKey[] =
-    L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
-constexpr wchar_t kIdexKey[] =
-    L"CLSID\\{9B7A98EC-7EF9-468c-ACC8-37C793DBD7E0}\\Implemented Categories\\{A5F7140E-4311-4ef9-AABC-F55941B5EBE5}";
 
 // Log lines carry Chinese text: written in the ANSI code page like every line.
 void Log(const std::wstring& text) { LogWrite("%s", win::WideToAnsi(text).c_str()); }
@@ -197,7 +194,7 @@ int TwMain::CheckEnvironment() {
 bool TwMain::ApplicableAt(const PackageEntry& entry) const { return IsInAbRange(entry.abtestrange, m_draw); }
 
 std::wstring TwMain::CachedPath(int index) const {
-  const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kCacheKey, KEY_READ, win::RegistryView::kDefault);
+  const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_READ, win::RegistryView::kDefault);
   return key ? win::ReadRegString(key.Get(), PackageCacheValueName(m_cid, m_tid, index).c_str()).value_or(L"") : L"";
 }
 
@@ -252,7 +249,7 @@ int TwMain::DownloadPackages() {
       LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,file = %s,errorcode = %d", entry.url.c_str(),
                entry.md5.c_str(), entry.path.c_str(), 0);
       const std::wstring path = Wide(entry.path);
-      const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kCacheKey, KEY_SET_VALUE, win::RegistryView::kDefault);
+      const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_SET_VALUE, win::RegistryView::kDefault);
       if (key) {
         ::RegSetValueExW(key.Get(), PackageCacheValueName(m_cid, m_tid, index).c_str(), 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));

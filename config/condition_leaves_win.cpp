@@ -17,6 +17,7 @@
 #include "platform/win/unique_handle.h"
 #include "survey/internet_cafe.h"
 #include "survey/vm_detection.h"
+#include "telemetry/identity_keys.h"
 #include "telemetry/reports.h"
 #include "telemetry/system_info.h"
 #include "telemetry/tw_time.h"
@@ -404,8 +405,6 @@ std::unique_ptr<ICheckLeaf> Build(const XMLElement& element) {
 }
 
 std::optional<uint32_t> HistoryValue(const wchar_t* name) {
-  constexpr wchar_t kIdexKey[] =
-      L"CLSID\\{9B7A98EC-7EF9-468c-ACC8-37C793DBD7E0}\\Implemented Categories\\{A5F7140E-4311-4ef9-AABC-F55941B5EBE5}";
   for (const auto& [root, subkey] : {std::pair<HKEY, const wchar_t*>{HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus"},
                                      std::pair<HKEY, const wchar_t*>{HKEY_CLASSES_ROOT, kIdexKey}}) {
     const win::UniqueRegKey key = win::OpenRegKey(root, subkey, KEY_READ, win::RegistryView::kDefault);

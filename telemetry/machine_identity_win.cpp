@@ -8,15 +8,12 @@
 
 #include "net/tw_md5.h"
 #include "platform/win/registry_win.h"
+#include "telemetry/identity_keys.h"
 #include "telemetry/system_info.h"
 
 namespace tw {
 namespace {
 
-constexpr wchar_t kIdexKey[] =
-    L"CLSID\\{9B7A98EC-7EF9-468c-ACC8-37C793DBD7E0}\\Implemented Categories\\{A5F7140E-4311-4ef9-AABC-F55941B5EBE5}";
-constexpr wchar_t kDidKey[] =
-    L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
 constexpr wchar_t kLookupKey[] =
     L"HKEY_CLASSES_ROOT\\CLSID\\{8AB9CCC4-75EC-438b-B6C0-D8D78882A12D}\\Implemented Categories\\"
     L"{6BC04964-67B7-4d50-BB9B-3653A5C305B3}";
