@@ -15,7 +15,7 @@ PositionSpec ParsePosition(std::string_view text, int (*scale)(int)) {
   while (count < 4) {
     PosCoordinate& item = spec.items[count];
     if (i < text.size() && text[i] == '|') item.center = true, ++i;
-    if (i < text.size() && text[i] == '-') item.far = true, ++i;
+    if (i < text.size() && text[i] == '-') item.from_far = true, ++i;
     if (i < text.size() && text[i] == 'w') add_width[count] = true, ++i;
     if (i < text.size() && text[i] == 'h') add_height[count] = true, ++i;
     int64_t number = 0;
@@ -45,8 +45,8 @@ PositionSpec ParsePosition(std::string_view text, int (*scale)(int)) {
 int ResolveCoordinate(const PosCoordinate& item, int near_edge, int far_edge) noexcept {
   int64_t value;
   if (item.center) {
-    value = int64_t{near_edge} + (int64_t{far_edge} - near_edge) / 2 + (item.far ? -int64_t{item.number} : item.number);
-  } else if (item.far) {
+    value = int64_t{near_edge} + (int64_t{far_edge} - near_edge) / 2 + (item.from_far ? -int64_t{item.number} : item.number);
+  } else if (item.from_far) {
     value = int64_t{far_edge} - item.number;
   } else {
     value = int64_t{near_edge} + item.number;

@@ -8,7 +8,7 @@ namespace tw::ux {
 
 struct PosCoordinate {
   bool center = false;  // counts from the middle of the parent
-  bool far = false;     // counts back from the right or bottom edge
+  bool from_far = false;  // `far`: counts back from the right or bottom edge
   int number = 0;
 };
 

@@ -50,7 +50,7 @@ void CUxProgress::Paint(IUxCanvas& canvas) {
   else canvas.RoundBlock(m_rect, kPenGrey, kNoColour);
 
   const double ratio = NormaliseProgress(m_range);
-  const std::wstring percent = m_showpercent ? ProgressPercentText(ratio) : std::wstring();
+  const std::wstring percent = m_showpercent ? ProgressPercentText(m_range) : std::wstring();
   UxTextRun text = PlanControlText(*this, percent, dt::kSingleLine | dt::kVCenter | dt::kCenter, canvas);
   text.rect = m_rect;
   text.path = UxTextRun::Path::kGdi;

@@ -13,8 +13,10 @@ double NormaliseProgress(ProgressRange& range) noexcept {
          static_cast<double>(static_cast<int64_t>(range.max) - range.min);
 }
 
-std::wstring ProgressPercentText(double ratio) {
-  return std::to_wstring(static_cast<int>(ratio * 100)) + L"%";
+std::wstring ProgressPercentText(const ProgressRange& range) {
+  const int64_t span = int64_t{range.max} - range.min;
+  const int64_t percent = span > 0 ? (int64_t{range.value} - range.min) * 100 / span : 0;
+  return std::to_wstring(percent) + L"%";
 }
 
 UxRect SkinFillRect(const UxRect& bar, int skin_inset, int skin_height, double ratio) noexcept {

@@ -18,8 +18,9 @@ struct ProgressRange {
 // the control); returns the ratio, 0 for an empty range.
 double NormaliseProgress(ProgressRange& range) noexcept;
 
-// "%d%%" of the truncated percentage.
-std::wstring ProgressPercentText(double ratio);
+// "%d%%" of the truncated percentage, in whole numbers so that 37 of 100
+// reads 37% (the ratio in floating point is 36.99...).
+std::wstring ProgressPercentText(const ProgressRange& range);
 
 // The filled part drawn with a fill skin of height `skin_height`.
 UxRect SkinFillRect(const UxRect& bar, int skin_inset, int skin_height, double ratio) noexcept;

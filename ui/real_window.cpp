@@ -16,13 +16,17 @@ void CUxRealWnd::AttachHost(IUxContainer* host) {
 intptr_t CUxRealWnd::HandleUxMessage(uint32_t message, uintptr_t wparam, intptr_t lparam, bool& handled) {
   if (message == msg::kPaint) return handled = true, 0;
   const intptr_t result = CUxWindow::HandleUxMessage(message, wparam, lparam, handled);
-  if (message == msg::kShowWindow) SyncRealWindow();
+  if (message == msg::kShowWindow && m_host && m_host->HostWindowAlive()) m_host->ShowRealWindow(m_id, IsVisible(true));
   if (message == msg::kDestroy && m_host && m_host->HostWindowAlive()) m_host->ShowRealWindow(m_id, false);
   return result;
 }
 
 void CUxRealWnd::SyncRealWindow() {
-  if (m_host && m_host->HostWindowAlive()) m_host->ShowRealWindow(m_id, IsVisible(true));
+  if (!m_host || !m_host->HostWindowAlive()) return;
+  // Window code creates the real window in WM_INITDIALOG, after the first
+  // layout already placed the placeholder: put it where the placeholder is.
+  if (!m_rect.IsEmpty()) m_host->PlaceRealWindow(m_id, m_rect);
+  m_host->ShowRealWindow(m_id, IsVisible(true));
 }
 
 void CUxRealWnd::OnPlaced(const UxPlacement& placement) {

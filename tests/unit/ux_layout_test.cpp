@@ -36,7 +36,7 @@ TEST(UxPosition, ItemsFlagsAndCounts) {
     const PositionSpec spec = ParsePosition(c.text);
     EXPECT_EQ(spec.count, c.count);
     EXPECT_EQ(spec.items[0].center, c.first.center);
-    EXPECT_EQ(spec.items[0].far, c.first.far);
+    EXPECT_EQ(spec.items[0].from_far, c.first.from_far);
     EXPECT_EQ(spec.items[0].number, c.first.number);
     EXPECT_EQ(spec.items[2].number, c.third.number);
   }

@@ -109,7 +109,9 @@ TEST(UxProgressRules, RangeRatioTextAndFill) {
   EXPECT_EQ(inverted.min, 0);
   ProgressRange empty{5, 5, 5};
   EXPECT_DOUBLE_EQ(NormaliseProgress(empty), 0.0);
-  EXPECT_EQ(ProgressPercentText(0.379), L"37%");
+  EXPECT_EQ(ProgressPercentText({0, 1000, 379}), L"37%");
+  EXPECT_EQ(ProgressPercentText({0, 100, 37}), L"37%");
+  EXPECT_EQ(ProgressPercentText({5, 5, 5}), L"0%");
   EXPECT_EQ(SkinFillRect({16, 106, 564, 110}, 0, 4, 0.4), (UxRect{16, 106, 235, 110}));
   EXPECT_EQ(SkinFillRect({0, 0, 10, 20}, 8, 4, 1.0), (UxRect{5, 8, 5, 12}));  // inset capped at half
   EXPECT_EQ(BlockFillRect({0, 0, 104, 20}, 0.5), (UxRect{2, 2, 52, 18}));

@@ -26,8 +26,15 @@ reg="$root/fonts.reg"
   for face in "Microsoft YaHei" "微软雅黑" "宋体" "SimSun" "新宋体" "NSimSun"; do
     printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"
   done
+  # A Chinese Windows lists YaHei among its fonts; the framework picks its
+  # base face (and the YaHei text correction) from this key.
+  printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\r\n'
+  printf '"%s"="msyh.ttf"\r\n' "微软雅黑 (TrueType)"
   # A crashing test program must end, not wait on Wine's crash dialog.
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
+  # Xvfb runs no window manager: unmanaged windows are hidden at once instead
+  # of Wine waiting two seconds for a manager to withdraw each one.
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
 wine regedit /S "$(winepath -w "$reg")"
 wineserver -w

@@ -1,0 +1,130 @@
+// Mouse messages sent to a real host window under Wine produce exactly the
+// framework notifications of the routing rules; a window that records what
+// it receives stands in for window code.
+#include <gtest/gtest.h>
+
+#include "tests/ui/ui_test_support_win.h"
+#include "ui/dialog_host_win.h"
+
+namespace tw::ux {
+namespace {
+
+class RecordingWindow : public win::CUxDialogViewImplEx {
+ public:
+  using CUxDialogViewImplEx::CUxDialogViewImplEx;
+  std::vector<std::string> heard;
+  HWND edit = nullptr;
+
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
+    if (message == WM_INITDIALOG) {
+      edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_TABSTOP, 0, 0, 10, 10, m_hwnd,
+                               reinterpret_cast<HMENU>(43), nullptr, nullptr);
+    }
+    if (message == WM_NOTIFY && wparam == static_cast<WPARAM>(-1)) {
+      const auto* notice = reinterpret_cast<const UxNotice*>(lparam);
+      EXPECT_EQ(notice->idFrom, static_cast<uintptr_t>(-1));
+      EXPECT_EQ(notice->hwndFrom, m_hwnd);
+      static const std::map<uint32_t, std::string> names = {
+          {UXN_CLICK, "click"}, {UXN_POINTER_ENTER, "enter"}, {UXN_POINTER_LEAVE, "leave"}, {UXN_PRESS, "press"},
+          {UXN_DOUBLE_CLICK, "dblclick"}, {UXN_RIGHT_PRESS, "rpress"}, {UXN_RIGHT_RELEASE, "rrelease"}};
+      auto name = names.find(notice->code);
+      if (name != names.end() && notice->code != UXN_POINTER_ENTER) heard.push_back(name->second + " " + std::to_string(notice->ctrlId));
+      handled = true;
+    }
+    return 0;
+  }
+  void StartWindowMove() override { heard.push_back("move"); }
+  void OpenLink(std::wstring_view href) override { heard.push_back("open"); }
+
+  void Send(UINT message, int x, int y) {
+    ::SendMessageW(m_hwnd, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+  }
+  std::vector<std::string> Take() { return std::exchange(heard, {}); }
+};
+
+class UiInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::UseTestResources();
+    ASSERT_NE(window.Create(nullptr), nullptr);
+  }
+  RecordingWindow window{20001};
+};
+
+// Body controls sit 30 pixels down, below the header.
+TEST_F(UiInputTest, HeaderTextDragsAndButtonsClick) {
+  window.Send(WM_LBUTTONDOWN, 60, 15);  // the title text in the header
+  window.Send(WM_LBUTTONUP, 60, 15);
+  EXPECT_EQ(window.Take(), std::vector<std::string>{"move"});
+  window.Send(WM_MOUSEMOVE, 150, 84);
+  window.Send(WM_LBUTTONDOWN, 150, 84);  // the dlgbtnEx2, on its inner text
+  window.Send(WM_LBUTTONUP, 150, 84);
+  EXPECT_EQ(window.Take(), (std::vector<std::string>{"press 26", "click 26"}));
+}
+
+TEST_F(UiInputTest, PressMoveOffAndReleaseDoesNotClick) {
+  window.Send(WM_MOUSEMOVE, 150, 84);
+  window.Send(WM_LBUTTONDOWN, 150, 84);
+  window.Send(WM_MOUSEMOVE, 150, 180);
+  window.Send(WM_LBUTTONUP, 150, 180);
+  EXPECT_EQ(window.Take(), (std::vector<std::string>{"press 26", "leave 26"}));
+}
+
+TEST_F(UiInputTest, LinksOpenAndDisabledControlsStayQuiet) {
+  window.Send(WM_MOUSEMOVE, 120, 50);
+  window.Send(WM_LBUTTONDOWN, 120, 50);
+  window.Send(WM_LBUTTONUP, 120, 50);
+  EXPECT_EQ(window.Take(), (std::vector<std::string>{"press 21", "open"}));
+  ASSERT_TRUE(window.EnableControl(26, false));
+  window.Send(WM_MOUSEMOVE, 150, 84);
+  window.Send(WM_LBUTTONDOWN, 150, 84);
+  window.Send(WM_LBUTTONUP, 150, 84);
+  EXPECT_EQ(window.Take(), std::vector<std::string>{"leave 21"});
+  EXPECT_FALSE(window.FindControlById(26)->State() & kStateHover);
+}
+
+TEST_F(UiInputTest, GroupButtonsCheckOneAnother) {
+  // Two image buttons of one group: releasing on the second unchecks the first.
+  ASSERT_TRUE(window.SetControlAttribute(23, "group", "g"));
+  ASSERT_TRUE(window.SetControlAttribute(24, "group", "g"));
+  UxHandleRegistry::Instance().JoinGroup("g", window.FindControlById(23)->Handle());
+  UxHandleRegistry::Instance().JoinGroup("g", window.FindControlById(24)->Handle());
+  for (int x : {20, 50}) {
+    window.Send(WM_MOUSEMOVE, x, 84);
+    window.Send(WM_LBUTTONDOWN, x, 84);
+    window.Send(WM_LBUTTONUP, x, 84);
+  }
+  EXPECT_FALSE(window.IsControlChecked(23));
+  EXPECT_TRUE(window.IsControlChecked(24));
+}
+
+TEST_F(UiInputTest, RealWindowFollowsItsPlaceholder) {
+  ASSERT_NE(window.edit, nullptr);
+  RECT rect;
+  ::GetWindowRect(window.edit, &rect);
+  ::MapWindowPoints(nullptr, window.Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, 90);
+  EXPECT_EQ(rect.top, 178);
+  EXPECT_EQ(rect.right - rect.left, 100);
+  EXPECT_TRUE(::GetWindowLongW(window.edit, GWL_STYLE) & WS_VISIBLE);
+  ASSERT_TRUE(window.ShowControl(43, false));
+  EXPECT_FALSE(::GetWindowLongW(window.edit, GWL_STYLE) & WS_VISIBLE);
+  ASSERT_TRUE(window.SetControlAttribute(43, "pos", "10,10,w50,h20"));
+  ::GetWindowRect(window.edit, &rect);
+  ::MapWindowPoints(nullptr, window.Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, 10);
+  EXPECT_EQ(rect.top, 40);
+}
+
+TEST_F(UiInputTest, CursorAndRepaintRequestsReachTheHost) {
+  window.Send(WM_MOUSEMOVE, 120, 50);  // the link's style asks for the hand
+  ::SendMessageW(window.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
+  // A control's repaint request arrives as WM_NOTIFY 1000 and is not passed on.
+  window.Take();
+  window.FindControlById(20)->RequestRepaint({0, 0, 10, 10});
+  EXPECT_TRUE(window.Take().empty());
+}
+
+}  // namespace
+}  // namespace tw::ux

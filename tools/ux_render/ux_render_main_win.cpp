@@ -1,0 +1,55 @@
+// uxrender: draws one layout of a resource set to a PNG, so that every
+// window can be reviewed as a picture without running the installer.
+//
+//   uxrender --dir RESOURCES --layout ID [--framed] [--no-overlay] [--size WxH]
+//            [--op show:ID:0] [--event down:X:Y] ... --out FILE.png
+//
+// Without --dir the executable's own resources are used. Notifications the
+// events produced are printed one per line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "platform/utf8.h"
+#include "tools/ux_render/render_session_win.h"
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace tw::ux::win;
+  RenderRequest request;
+  std::wstring directory, output;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == L"--dir" && has_value) directory = argv[++i];
+    else if (arg == L"--layout" && has_value) request.layout_id = std::wcstol(argv[++i], nullptr, 10);
+    else if (arg == L"--framed") request.framed = true;
+    else if (arg == L"--no-overlay") request.overlay = false;
+    else if (arg == L"--size" && has_value) std::swscanf(argv[++i], L"%dx%d", &request.width, &request.height);
+    else if (arg == L"--op" && has_value) request.operations.push_back(argv[++i]);
+    else if (arg == L"--event" && has_value) request.events.push_back(argv[++i]);
+    else if (arg == L"--out" && has_value) output = argv[++i];
+    else {
+      std::fwprintf(stderr, L"unknown argument: %ls\n", arg.c_str());
+      return 2;
+    }
+  }
+  if (!request.layout_id || output.empty()) {
+    std::fwprintf(stderr, L"usage: uxrender [--dir DIR] --layout ID [--framed] [--size WxH] [--op OP]... "
+                          L"[--event EVENT]... --out FILE.png\n");
+    return 2;
+  }
+  UseRenderResources(directory);
+  const RenderResult result = RenderLayout(request);
+  for (const std::string& notice : result.notices) std::printf("%s\n", notice.c_str());
+  if (!result.ok) {
+    std::fprintf(stderr, "%s\n", tw::Utf16ToUtf8(result.error).c_str());
+    return 1;
+  }
+  if (!SavePng(*result.image, output)) {
+    std::fwprintf(stderr, L"could not write %ls\n", output.c_str());
+    return 1;
+  }
+  return 0;
+}

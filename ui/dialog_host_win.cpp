@@ -1,0 +1,209 @@
+#include "ui/dialog_host_win.h"
+
+#include <windowsx.h>
+
+#include "ui/dwm_glass_win.h"
+#include "ui/hit_code.h"
+#include "ui/real_window.h"
+
+namespace tw::ux::win {
+
+CUxDialogViewImplEx::~CUxDialogViewImplEx() { DestroyOwnWindow(); }
+
+HWND CUxDialogViewImplEx::Create(HWND owner, const RECT* rect) {
+  if (!LayoutLoaded() && !LoadLayout()) return nullptr;
+  DestroyOwnWindow();
+  RECT place = rect ? *rect : RECT{0, 0, Layer().width, Layer().height};
+  if (place.right - place.left < Layer().min_width) place.right = place.left + Layer().min_width;
+  if (place.bottom - place.top < Layer().min_height) place.bottom = place.top + Layer().min_height;
+  m_shown_once = false;
+  m_full_repaint = true;
+  HWND hwnd = CreateFrameworkWindow(L"UxDialogViewImplEx", GetLayerExStyle(), Layer().title.c_str(), GetLayerStyle(),
+                                    place.left, place.top, place.right - place.left, place.bottom - place.top, owner,
+                                    nullptr);
+  if (!hwnd) return nullptr;
+  AttachToWindow();
+  if (m_shadow_enabled && !IsChildWindow()) {
+    m_shadow = std::make_unique<CShadowWnd>();
+    if (!m_shadow->Create(hwnd, m_shadow_hook)) m_shadow.reset();
+  }
+  if (m_glass_enabled && TryGlass()) {
+    ::SetWindowLongW(hwnd, GWL_EXSTYLE, ::GetWindowLongW(hwnd, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+  }
+  ::SendMessageW(hwnd, WM_INITDIALOG, 0, 0);
+  if (!Exists()) return nullptr;  // window code gave up in WM_INITDIALOG
+  m_layout.ForEachLoadedSection([](CUxDialog& section) { SyncRealWindows(section); });
+  ::SetWindowPos(hwnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (m_hwnd == hwnd && Layer().width && Layer().height) LayoutAll();
+  return hwnd;
+}
+
+INT_PTR CUxDialogViewImplEx::DoModal(HWND owner_given, const RECT* rect) {
+  HWND owner = ChooseModalOwner(owner_given);
+  const bool disabled_owner = owner && ::IsWindowEnabled(owner);
+  if (disabled_owner) ::EnableWindow(owner, FALSE);
+  m_modal = ModalState();
+  HWND hwnd = Create(owner, rect);
+  if (!hwnd) {
+    if (disabled_owner) ::EnableWindow(owner, TRUE);
+    return 0;
+  }
+  HWND previous_main = CurrentMainWindow();
+  SetCurrentMainWindow(hwnd);
+  if (!rect) CenterOnOwner(hwnd, owner);
+  if (m_bring_to_front) {
+    BringToFront(hwnd);
+    if (IsLayered()) ::SendMessageW(hwnd, WM_PAINT, 0, 0);
+  } else {
+    ::ShowWindow(hwnd, SW_SHOW);
+  }
+  RunModalLoop();
+  const bool was_active = ::GetActiveWindow() == hwnd;
+  if (::IsWindow(hwnd)) {
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (disabled_owner) ::EnableWindow(owner, TRUE);
+  if (was_active && owner) ::SetActiveWindow(owner);
+  SetCurrentMainWindow(previous_main);
+  DestroyOwnWindow();
+  return m_modal.result;
+}
+
+void CUxDialogViewImplEx::RunModalLoop() { tw::ux::win::RunModalLoop(m_hwnd, m_hwnd, m_modal); }
+
+bool CUxDialogViewImplEx::TryGlass() {
+  m_glass_active = DwmGlass::Instance().Apply(m_hwnd);
+  return m_glass_active;
+}
+
+void CUxDialogViewImplEx::ApplyWindowRegion() {
+  RECT client;
+  ::GetClientRect(m_hwnd, &client);
+  HRGN region = ::CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, 2, 2);
+  DwmGlass::Instance().BlurBehind(m_hwnd, region);
+  ::DeleteObject(region);
+}
+
+void CUxDialogViewImplEx::PaintOverlay(GdiCanvas& canvas) {
+  Gdiplus::Graphics* graphics = canvas.Graphics();
+  if (!graphics || !m_bitmap) return;
+  const Gdiplus::REAL right = static_cast<Gdiplus::REAL>(m_bitmap->Width());
+  const Gdiplus::REAL bottom = static_cast<Gdiplus::REAL>(m_bitmap->Height());
+  const Gdiplus::PointF corners[] = {{0, 0}, {right, 0}, {right, bottom}, {0, bottom}};
+  Gdiplus::Pen pen(Gdiplus::Color(100, 138, 138, 138), 2.0f);
+  graphics->DrawPolygon(&pen, corners, 4);
+  graphics->Flush(Gdiplus::FlushIntentionSync);
+}
+
+void CUxDialogViewImplEx::Output(HDC paint_dc, HDC memory_dc) {
+  UxHostCore::Output(paint_dc, memory_dc);
+  if (m_glass_active) ApplyWindowRegion();
+  if (m_shadow) m_shadow->Refresh();
+}
+
+LRESULT CUxDialogViewImplEx::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (m_shadow) {
+    switch (message) {
+      case WM_DESTROY: case WM_MOVE: case WM_SIZE: case WM_PAINT: case WM_SHOWWINDOW: case WM_WININICHANGE:
+      case WM_EXITSIZEMOVE:
+        m_shadow->OnOwnerMessage(message, wparam, lparam);
+        if (message == WM_DESTROY) m_shadow.reset();
+        break;
+      default: break;
+    }
+  }
+  LRESULT result = 0;
+  switch (message) {
+    case WM_SIZE:
+      if (wparam == SIZE_MINIMIZED) return Dispatch(message, wparam, lparam);
+      if (wparam == SIZE_MAXIMIZED && !Layer().resizable) {
+        // Restore first (it needs the maximised state to know where to go back).
+        ::ShowWindow(m_hwnd, SW_RESTORE);
+        ::SetWindowLongW(m_hwnd, GWL_STYLE, ::GetWindowLongW(m_hwnd, GWL_STYLE) & ~WS_MAXIMIZE);
+        return 0;
+      }
+      OnSize();
+      return Dispatch(message, wparam, lparam);
+    case WM_NCCALCSIZE: {
+      if (wparam) {
+        auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam);
+        RECT& client = params->rgrc[0];
+        if (Layer().hold_size && Layer().width && Layer().height) {
+          client.right = client.left + Layer().width;
+          client.bottom = client.top + Layer().height;
+        } else {
+          if (client.right - client.left < Layer().min_width) client.right = client.left + Layer().min_width;
+          if (client.bottom - client.top < Layer().min_height) client.bottom = client.top + Layer().min_height;
+        }
+      }
+      return 0;
+    }
+    case WM_NCHITTEST: {
+      POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      ::ScreenToClient(m_hwnd, &point);
+      RECT client;
+      ::GetClientRect(m_hwnd, &client);
+      m_last_hit = HostHitCode({client.left, client.top, client.right, client.bottom}, point.x, point.y,
+                               Layer().resizable, IsChildWindow());
+      return ::DefWindowProcW(m_hwnd, message, wparam, lparam);
+    }
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      if (::GetMonitorInfoW(::MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = Layer().resizable ? monitor.rcWork : monitor.rcMonitor;
+        info->ptMaxPosition = {area.left - monitor.rcMonitor.left, area.top - monitor.rcMonitor.top};
+        info->ptMaxSize = {area.right - area.left, area.bottom - area.top};
+        info->ptMaxTrackSize = info->ptMaxSize;
+      }
+      info->ptMinTrackSize = {Layer().width, Layer().height};
+      return 0;
+    }
+    case WM_ENTERSIZEMOVE:
+      if (m_no_full_drag) {
+        ::SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &m_full_drag_before, 0);
+        ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0);
+      }
+      return Dispatch(message, wparam, lparam);
+    case WM_EXITSIZEMOVE:
+      if (m_no_full_drag) ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, m_full_drag_before, nullptr, 0);
+      return Dispatch(message, wparam, lparam);
+    case WM_DWMCOMPOSITIONCHANGED:
+      if (m_glass_enabled) {
+        const LONG ex_style = ::GetWindowLongW(m_hwnd, GWL_EXSTYLE);
+        if (!DwmGlass::Instance().CompositionEnabled()) {
+          m_glass_active = false;
+          if (Layer().layered_asked) ::SetWindowLongW(m_hwnd, GWL_EXSTYLE, ex_style | WS_EX_LAYERED);
+        } else {
+          ::SetWindowLongW(m_hwnd, GWL_EXSTYLE, ex_style & ~WS_EX_LAYERED);
+          TryGlass();
+        }
+        m_full_repaint = true;
+        ::InvalidateRect(m_hwnd, nullptr, FALSE);
+      }
+      return Dispatch(message, wparam, lparam);
+    case WM_SHOWWINDOW:
+      if (wparam && !m_shown_once && IsLayered()) {
+        m_shown_once = true;
+        ::SendMessageW(m_hwnd, WM_PAINT, 0, 0);
+      }
+      return Dispatch(message, wparam, lparam);
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
+        Notify(UXN_CLICK, LOWORD(wparam), "");
+        return 0;
+      }
+      return Dispatch(message, wparam, lparam);
+    case WM_DESTROY:
+      m_bitmap.reset();
+      return Dispatch(message, wparam, lparam);
+    default:
+      if (HandleViewMessage(message, wparam, lparam, result)) return result;
+      return Dispatch(message, wparam, lparam);
+  }
+}
+
+}  // namespace tw::ux::win

@@ -1,0 +1,48 @@
+// UxFontPool: the system face chosen once from the Fonts key, the base
+// LOGFONT, one HFONT per (DPI flag, font code) made on first request and
+// kept, and a GDI+ private collection loaded from the face's font file.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ui/canvas.h"
+#include "ui/gdiplus_win.h"
+
+namespace tw::ux::win {
+
+// Which face the Fonts key offers: the first present of YaHei (Chinese or
+// English name) and SimSun; empty when none.
+std::wstring DetectSystemFace();
+// The font file of a face under %WINDIR%\fonts, or empty.
+std::wstring FontFileForFace(const std::wstring& face);
+
+class UxFontPool {
+ public:
+  static UxFontPool& Instance();
+  ~UxFontPool();
+
+  const std::wstring& DetectedFace() const noexcept { return m_detected_face; }
+  // Replaces the base face and height; the old code-0 font is deleted.
+  void SetBaseFont(const std::wstring& face, int height);
+  HFONT Font(UxFontChoice choice);
+  LOGFONTW Describe(UxFontChoice choice) const;
+  // The private collection's family for GDI+ text, or null (system fonts).
+  Gdiplus::FontCollection* PrivateCollection() const noexcept { return m_collection.get(); }
+
+ private:
+  UxFontPool();
+  void LoadPrivateCollection();
+
+  mutable std::mutex m_lock;
+  std::wstring m_detected_face;
+  LOGFONTW m_base{};
+  std::map<uint32_t, HFONT> m_fonts;
+  std::unique_ptr<Gdiplus::PrivateFontCollection> m_collection;
+};
+
+}  // namespace tw::ux::win

@@ -1,0 +1,333 @@
+#include "ui/host_core_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "ui/font_pool_win.h"
+#include "ui/hit_code.h"
+#include "ui/real_window.h"
+#include "ui/skin.h"
+#include "ui/ux_resource_win.h"
+
+namespace tw::ux::win {
+
+static_assert(offsetof(UxNotice, hwndFrom) == offsetof(NMHDR, hwndFrom));
+static_assert(offsetof(UxNotice, idFrom) == offsetof(NMHDR, idFrom));
+static_assert(offsetof(UxNotice, code) == offsetof(NMHDR, code));
+static_assert(msg::kMouseLeave == WM_MOUSELEAVE && msg::kNcCalcSize == WM_NCCALCSIZE);
+static_assert(ws::kExLayered == WS_EX_LAYERED && ws::kThickFrame == WS_THICKFRAME && ws::kPopup == WS_POPUP);
+static_assert(dt::kEndEllipsis == DT_END_ELLIPSIS && dt::kWordEllipsis == DT_WORD_ELLIPSIS);
+
+CRITICAL_SECTION& PaintLock() {
+  static CRITICAL_SECTION lock = [] {
+    CRITICAL_SECTION section;
+    ::InitializeCriticalSection(&section);
+    return section;
+  }();
+  return lock;
+}
+
+UxHostCore::UxHostCore(int layout_id, HostForm form)
+    : m_layout_id(layout_id), m_form(form), m_layout(form), m_router(m_layout, *this, form) {
+  if (form == HostForm::kTopLevel) m_layout.SetCreator(&m_creator);
+  m_layout.AttachHost(this);
+}
+
+UxHostCore::~UxHostCore() {
+  DestroyOwnWindow();
+  if (m_dirty_region) ::DeleteObject(m_dirty_region);
+}
+
+bool UxHostCore::LoadLayoutText(const std::string& xml) {
+  const bool loaded = m_layout.Parse(xml);
+  m_layout.AttachHost(this);
+  if (loaded && HostWindowAlive()) {
+    LayoutAll();
+    m_router.Forget();
+  }
+  return loaded;
+}
+
+bool UxHostCore::LoadLayout() {
+  std::optional<std::string> xml = UxResource::Instance().Load(m_layout_id, L"xml");
+  if (!xml) {
+    m_layout.Parse("");  // the reset of a failed load
+    return false;
+  }
+  return LoadLayoutText(*xml);
+}
+
+void UxHostCore::AttachToWindow() {
+  m_layout.AttachHost(this);
+  if (m_dirty_region) ::DeleteObject(m_dirty_region);
+  m_dirty_region = nullptr;
+  m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+  if (m_tooltip) {
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    tool.hwnd = m_hwnd;
+    tool.uId = 1;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ::GetClientRect(m_hwnd, &tool.rect);
+    tool.rect.right = tool.rect.bottom = 32767;  // the whole window, whatever its size later
+    ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 5000);
+    ::SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+  }
+}
+
+void UxHostCore::LayoutAll() {
+  RECT client;
+  if (!m_hwnd || !::GetClientRect(m_hwnd, &client)) return;
+  if (client.right - client.left == 0) return;
+  m_layout.LayoutAll({client.left, client.top, client.right, client.bottom});
+  m_full_repaint = true;
+  ::InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void UxHostCore::OnSize() {
+  RECT client;
+  ::GetClientRect(m_hwnd, &client);
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return;
+  if (!m_bitmap || m_bitmap->Width() != width || m_bitmap->Height() != height) {
+    m_bitmap = GdiImage::Create(width, height);
+  }
+  LayoutAll();
+}
+
+void UxHostCore::RedrawItem(CUxWindow& control, bool only_if_visible) {
+  if (only_if_visible && !control.IsVisible(true)) return;
+  Invalidate(control.Rect());
+}
+
+void UxHostCore::Invalidate(const UxRect& rect) {
+  if (rect.IsEmpty()) return;
+  HRGN added = ::CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom);
+  if (!m_dirty_region) {
+    m_dirty_region = added;
+  } else {
+    ::CombineRgn(m_dirty_region, m_dirty_region, added, RGN_OR);
+    ::DeleteObject(added);
+  }
+  m_dirty = true;
+  if (HostWindowAlive()) {
+    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    ::InvalidateRect(m_hwnd, &r, FALSE);
+  }
+}
+
+void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
+  if (!m_bitmap) return;  // nothing to paint into before the first size
+  if (m_full_repaint) {
+    if (m_dirty_region) ::DeleteObject(m_dirty_region);
+    m_dirty_region = nullptr;
+    m_dirty = true;
+  }
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old_bitmap = ::SelectObject(memory, m_bitmap->Bitmap());
+  if (m_dirty) {
+    ::EnterCriticalSection(&PaintLock());
+    const int saved = ::SaveDC(memory);
+    {
+      GdiCanvas canvas(memory, *m_bitmap, m_full_repaint ? nullptr : m_dirty_region);
+      if (m_full_repaint || IsLayered()) canvas.Clear();
+      ::SelectObject(memory, UxFontPool::Instance().Font({}));
+      ::SetBkMode(memory, TRANSPARENT);
+      const UxRect client{0, 0, m_bitmap->Width(), m_bitmap->Height()};
+      if (!Layer().frame.empty()) {
+        if (CUxSkinBase* frame = UxSkinPool::Instance().Find(Layer().frame)) frame->DrawImage(canvas, client, 0, 255);
+      }
+      ::SetGraphicsMode(memory, GM_ADVANCED);
+      m_layout.PaintInRegion(canvas);
+      if (m_border_paint && !IsChildWindow()) PaintOverlay(canvas);
+    }
+    if (m_dirty_region) ::DeleteObject(m_dirty_region);
+    m_dirty_region = nullptr;
+    ::RestoreDC(memory, saved);
+    ::LeaveCriticalSection(&PaintLock());
+  }
+  if (print_dc) {
+    ::BitBlt(print_dc, 0, 0, m_bitmap->Width(), m_bitmap->Height(), memory, 0, 0, SRCCOPY);
+  } else {
+    BeforeOutput(*m_bitmap);
+    Output(paint_dc, memory);
+  }
+  ::SelectObject(memory, old_bitmap);
+  ::DeleteDC(memory);
+  m_full_repaint = false;
+  m_dirty = false;
+}
+
+void UxHostCore::Output(HDC paint_dc, HDC memory_dc) {
+  if (IsLayered()) {
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    POINT position{window.left, window.top};
+    SIZE size{m_bitmap->Width(), m_bitmap->Height()};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, m_window_alpha, AC_SRC_ALPHA};
+    ::UpdateLayeredWindow(m_hwnd, nullptr, &position, &size, memory_dc, &source, 0, &blend, ULW_ALPHA);
+  } else if (paint_dc) {
+    ::BitBlt(paint_dc, 0, 0, m_bitmap->Width(), m_bitmap->Height(), memory_dc, 0, 0, SRCCOPY);
+  }
+}
+
+intptr_t UxHostCore::SendNotice(uintptr_t wparam, UxNotice& notice) {
+  if (!HostWindowAlive()) return 0;
+  return ::SendMessageW(m_hwnd, WM_NOTIFY, wparam, reinterpret_cast<LPARAM>(&notice));
+}
+
+void UxHostCore::PlaceRealWindow(int id, const UxRect& rect) {
+  HWND real = ::GetDlgItem(m_hwnd, id);
+  if (!real) return;
+  ::SetWindowPos(real, nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  if (::IsWindowVisible(real)) {
+    ::InvalidateRect(real, nullptr, TRUE);
+    ::UpdateWindow(real);
+  }
+}
+
+void UxHostCore::ShowRealWindow(int id, bool show) {
+  if (HWND real = ::GetDlgItem(m_hwnd, id)) ::ShowWindow(real, show ? SW_SHOW : SW_HIDE);
+}
+
+void UxHostCore::TrackPointerLeave() {
+  TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, m_hwnd, 0};
+  ::TrackMouseEvent(&track);
+}
+
+void UxHostCore::StartWindowMove() { ::SendMessageW(NoticeTarget(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0); }
+
+void UxHostCore::StartResize(int hit_code) {
+  POINT cursor;
+  ::GetCursorPos(&cursor);
+  ::SendMessageW(m_hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit_code), MAKELPARAM(cursor.x, cursor.y));
+}
+
+void UxHostCore::ToggleMaximized() {
+  HWND target = NoticeTarget();
+  ::SendMessageW(target, WM_SYSCOMMAND, ::IsZoomed(target) ? (SC_RESTORE | HTCAPTION) : (SC_MAXIMIZE | HTCAPTION), 0);
+}
+
+void UxHostCore::OpenLink(std::wstring_view href) {
+  const std::wstring target(href);
+  ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void UxHostCore::Notify(uint32_t code, int ctrl_id, const char* tag) {
+  UxNotice notice;
+  notice.code = code;
+  notice.ctrlId = ctrl_id;
+  notice.ctrlTag = tag;
+  if (m_form == HostForm::kTopLevel) {
+    notice.hwndFrom = m_hwnd;
+    notice.idFrom = static_cast<uintptr_t>(kTopLevelNoticeId);
+    ::SendMessageW(m_hwnd, WM_NOTIFY, static_cast<WPARAM>(kTopLevelNoticeId), reinterpret_cast<LPARAM>(&notice));
+  } else {
+    notice.hwndFrom = m_hwnd;
+    notice.idFrom = kFramedViewId;
+    ::SendMessageW(::GetParent(m_hwnd), WM_NOTIFY, kFramedViewId, reinterpret_cast<LPARAM>(&notice));
+  }
+}
+
+void UxHostCore::SetTooltipText(std::wstring_view text) {
+  if (!m_tooltip) return;
+  std::wstring copy(text);
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = m_hwnd;
+  tool.uId = 1;
+  tool.lpszText = copy.data();
+  ::SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  result = 0;
+  if ((message >= WM_MOUSEFIRST && message <= 0x20D) || message == WM_MOUSELEAVE) {
+    if (m_tooltip && message != WM_MOUSELEAVE) {
+      MSG relayed{m_hwnd, message, wparam, lparam, static_cast<DWORD>(::GetMessageTime()), {}};
+      ::SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
+    const int x = GET_X_LPARAM(lparam), y = GET_Y_LPARAM(lparam);
+    switch (message) {
+      case WM_MOUSEMOVE: m_router.OnMouseMove(x, y, wparam, lparam); return true;
+      case WM_LBUTTONDOWN: m_router.OnLButtonDown(x, y, wparam, lparam); return true;
+      case WM_LBUTTONUP: m_router.OnLButtonUp(x, y, wparam, lparam); return true;
+      case WM_LBUTTONDBLCLK: m_router.OnLButtonDblClk(x, y, wparam, lparam); return true;
+      case WM_RBUTTONDOWN: m_router.OnRButtonDown(x, y, wparam, lparam); return true;
+      case WM_RBUTTONUP: m_router.OnRButtonUp(x, y, wparam, lparam); return true;
+      case WM_MOUSELEAVE: m_router.OnMouseLeave(); return true;
+      case WM_MOUSEWHEEL:
+        if (CUxWindow* hovered = UxHandleRegistry::Instance().Find(m_router.Hovered())) {
+          hovered->DeliverUxMessage(msg::kMouseWheel, wparam, lparam);
+        }
+        return true;
+      default: return false;
+    }
+  }
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = ::BeginPaint(m_hwnd, &paint);
+      PaintAndOutput(dc, nullptr);
+      ::EndPaint(m_hwnd, &paint);
+      return true;
+    }
+    case WM_PRINT:
+    case WM_PRINTCLIENT:
+      m_dirty = true;
+      PaintAndOutput(nullptr, reinterpret_cast<HDC>(wparam));
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_GETDLGCODE:
+      result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
+      return true;
+    case WM_SETFOCUS:
+      if (HWND first = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE); first && first != m_hwnd) ::SetFocus(first);
+      return true;
+    case WM_CAPTURECHANGED:
+      m_router.OnCaptureLost();
+      return false;
+    case WM_SETCURSOR: {
+      if (LOWORD(lparam) != HTCLIENT && m_form == HostForm::kFramed) return false;
+      CUxWindow* hovered = UxHandleRegistry::Instance().Find(m_router.Hovered());
+      if (hovered && dynamic_cast<CUxRealWnd*>(hovered)) return false;
+      const wchar_t* cursor = IDC_ARROW;
+      if (hovered && !hovered->IsDisabled(true)) {
+        if (hovered->ChooseCursor() == UxStyle::Cursor::kHand) cursor = IDC_HAND;
+      } else {
+        switch (CursorForHitCode(m_last_hit)) {
+          case SizingCursor::kWestEast: cursor = IDC_SIZEWE; break;
+          case SizingCursor::kNorthSouth: cursor = IDC_SIZENS; break;
+          case SizingCursor::kNorthWestSouthEast: cursor = IDC_SIZENWSE; break;
+          case SizingCursor::kNorthEastSouthWest: cursor = IDC_SIZENESW; break;
+          case SizingCursor::kArrow: break;
+        }
+      }
+      ::SetCursor(::LoadCursorW(nullptr, cursor));
+      result = TRUE;
+      return true;
+    }
+    case WM_NOTIFY: {
+      const auto* notice = reinterpret_cast<const UxNotice*>(lparam);
+      if (notice && notice->code == UXN_REPAINT_REQUEST && notice->hwndFrom == nullptr) {
+        Invalidate(notice->rect);
+        return true;
+      }
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace tw::ux::win

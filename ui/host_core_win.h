@@ -1,0 +1,119 @@
+// What every host window does for its layout: loads it, paints the control
+// tree into an off-screen DIB through the dirty region, routes the pointer,
+// keeps the tooltip, moves real child windows, and offers window code the
+// by-id operations. The top-level host and the framed dialog's inner view
+// both run on this, each over its own HWND.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "ui/control_factory.h"
+#include "ui/gdi_canvas_win.h"
+#include "ui/layout.h"
+#include "ui/pointer_router.h"
+#include "ui/window_base_win.h"
+
+namespace tw::ux::win {
+
+// One paint at a time into any off-screen bitmap of the process.
+CRITICAL_SECTION& PaintLock();
+
+class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHost {
+ public:
+  UxHostCore(int layout_id, HostForm form);
+  ~UxHostCore() override;
+
+  // Fetches the "xml" resource and parses it; false leaves no layout.
+  bool LoadLayout();
+  // Parses layout text given directly (the renderer, tests).
+  bool LoadLayoutText(const std::string& xml);
+  bool LayoutLoaded() const noexcept { return m_layout.Layer().loaded; }
+  UxLayout& Layout() noexcept { return m_layout; }
+  const UxLayerDescription& Layer() const noexcept { return m_layout.Layer(); }
+  int LayoutId() const noexcept { return m_layout_id; }
+
+  // By-id operations for window code.
+  bool ShowControl(int id, bool show) { return m_layout.ShowControl(id, show); }
+  bool IsControlShown(int id, bool check_parents = true) const { return m_layout.IsControlShown(id, check_parents); }
+  bool EnableControl(int id, bool enable) { return m_layout.EnableControl(id, enable); }
+  bool SetControlChecked(int id, bool check) { return m_layout.SetControlChecked(id, check); }
+  bool IsControlChecked(int id) const { return m_layout.IsControlChecked(id); }
+  bool SetControlText(int id, const std::wstring& text) { return m_layout.SetControlText(id, text); }
+  bool SetControlAttribute(int id, std::string_view name, std::string_view value) {
+    return m_layout.SetControlAttribute(id, name, value);
+  }
+  bool SetControlIntAttribute(int id, std::string_view name, int number) {
+    return m_layout.SetControlIntAttribute(id, name, number);
+  }
+  bool SetControlPaintHook(int id, IUxWindowPaintHook* hook) { return m_layout.SetControlPaintHook(id, hook); }
+  CUxWindow* FindControlById(int id) const { return m_layout.FindControlById(id); }
+
+  void RedrawItem(CUxWindow& control, bool only_if_visible);
+  void LayoutAll();
+  // Paints what is dirty into the off-screen bitmap and copies it out
+  // (`print_dc` set: into that DC, as WM_PRINT asks).
+  void PaintAndOutput(HDC paint_dc, HDC print_dc);
+  // The off-screen bitmap (null before the first WM_SIZE).
+  const GdiImage* OffscreenBitmap() const noexcept { return m_bitmap.get(); }
+  void SetBorderPaint(bool on) noexcept { m_border_paint = on; }
+  void SetWindowAlpha(BYTE alpha) noexcept { m_window_alpha = alpha; }
+  BYTE WindowAlpha() const noexcept { return m_window_alpha; }
+
+  // IUxContainer.
+  void* HostWindow() const override { return m_hwnd; }
+  bool HostWindowAlive() const override { return m_hwnd && ::IsWindow(m_hwnd); }
+  int HostControlId() const override { return m_hwnd ? ::GetDlgCtrlID(m_hwnd) : 0; }
+  intptr_t SendNotice(uintptr_t wparam, UxNotice& notice) override;
+  void PlaceRealWindow(int id, const UxRect& rect) override;
+  void ShowRealWindow(int id, bool show) override;
+  void Invalidate(const UxRect& rect) override;
+
+  // IUxPointerHost (the real window's side of routing).
+  void CapturePointer() override { ::SetCapture(m_hwnd); }
+  void ReleasePointer() override { ::ReleaseCapture(); }
+  void TrackPointerLeave() override;
+  void FocusWindow() override { ::SetFocus(m_hwnd); }
+  void StartWindowMove() override;
+  void StartResize(int hit_code) override;
+  void ToggleMaximized() override;
+  bool IsMinimized() const override { return ::IsIconic(NoticeTarget()) != FALSE; }
+  bool IsChildWindow() const override { return (::GetWindowLongW(m_hwnd, GWL_STYLE) & WS_CHILD) != 0; }
+  void OpenLink(std::wstring_view href) override;
+  void Notify(uint32_t code, int ctrl_id, const char* tag) override;
+  void SetTooltipText(std::wstring_view text) override;
+  void Repaint(const UxRect& rect) override { Invalidate(rect); }
+  int LastHitCode() const override { return m_last_hit; }
+
+ protected:
+  // Handles the messages every host view handles; false for the others.
+  bool HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  // Attaches the layout to the new window: host interface, tooltip, real windows.
+  void AttachToWindow();
+  void OnSize();
+  bool IsLayered() const { return (::GetWindowLongW(m_hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
+  // The window that moves, sizes and receives notifications.
+  virtual HWND NoticeTarget() const { return m_hwnd; }
+  // Hooks of the paint pipeline.
+  virtual void PaintOverlay(GdiCanvas& canvas) {}
+  virtual void BeforeOutput(GdiImage& bitmap) {}
+  virtual void Output(HDC paint_dc, HDC memory_dc);
+
+  int m_layout_id;
+  HostForm m_form;
+  CUxControlCreator m_creator;
+  UxLayout m_layout;
+  UxPointerRouter m_router;
+  std::shared_ptr<GdiImage> m_bitmap;
+  HRGN m_dirty_region = nullptr;
+  bool m_dirty = true;
+  bool m_full_repaint = true;
+  HWND m_tooltip = nullptr;
+  int m_last_hit = 1;
+  bool m_border_paint = true;
+  BYTE m_window_alpha = 255;
+};
+
+}  // namespace tw::ux::win

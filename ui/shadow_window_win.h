@@ -1,0 +1,44 @@
+// A soft shadow behind a frameless top-level window: a layered, click-through
+// popup 4 pixels larger on every side that follows its owner. Its pixels come
+// from the owner's shadow paint hook, else from the skin "dlg_shadow".
+#pragma once
+
+#include <windows.h>
+
+#include "ui/image_pool_win.h"
+#include "ui/window_base_win.h"
+
+namespace tw::ux::win {
+
+class IShadowPaintHook {
+ public:
+  virtual ~IShadowPaintHook() = default;
+  // Paints the shadow into `bitmap` (the owner's size plus the shadow on
+  // every side); false lets the skin paint it.
+  virtual bool PaintShadow(GdiImage& bitmap, int shadow_size) = 0;
+};
+
+class CShadowWnd : public UxWindowBase {
+ public:
+  static constexpr int kShadowSize = 4;
+
+  bool Create(HWND owner, IShadowPaintHook* hook);
+  // The owner's messages the shadow follows.
+  void OnOwnerMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // Called after the owner painted.
+  void Refresh();
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  void Place();
+  void Rebuild();
+
+  HWND m_owner = nullptr;
+  IShadowPaintHook* m_hook = nullptr;
+  bool m_rebuild_pending = true;
+  SIZE m_last_size{};
+};
+
+}  // namespace tw::ux::win

@@ -1,0 +1,38 @@
+#include "ui/ux_startup_win.h"
+
+#include "ui/font_pool_win.h"
+#include "ui/gdi_canvas_win.h"
+#include "ui/image_pool_win.h"
+#include "ui/skin.h"
+#include "ui/string_table.h"
+#include "ui/style.h"
+#include "ui/ux_resource_win.h"
+
+namespace tw::ux::win {
+
+UxStartupResult LoadFrameworkResources() {
+  static UxImagePools images;
+  static GdiTextMeasurer measurer;
+  SetImageSource(&images);
+  SetTextMeasurer(&measurer);
+
+  UxStartupResult result;
+  const UxResource& resources = UxResource::Instance();
+  for (const std::string& document : resources.LoadAll(10000, L"xml")) {
+    result.skin_documents += UxSkinPool::Instance().LoadDocument(document);
+  }
+  UxStylePool::Instance().Reset();
+  for (const std::string& document : resources.LoadAll(10001, L"xml")) {
+    result.style_documents += UxStylePool::Instance().LoadDocument(document);
+  }
+  for (const std::string& document : resources.LoadAll(10002, L"xml")) {
+    result.string_documents += UxString::Instance().LoadDocument(document);
+  }
+  UxFontPool& fonts = UxFontPool::Instance();
+  const int choice = IsYaHeiFace(fonts.DetectedFace()) ? 10 : 11;
+  result.base_face = UxString::Instance().Lookup(choice).value_or(std::wstring());
+  fonts.SetBaseFont(result.base_face, -12);
+  return result;
+}
+
+}  // namespace tw::ux::win
