@@ -87,14 +87,18 @@ void CUxDialogViewImplEx::ApplyWindowRegion() {
 }
 
 void CUxDialogViewImplEx::PaintOverlay(GdiCanvas& canvas) {
-  Gdiplus::Graphics* graphics = canvas.Graphics();
-  if (!graphics || !m_bitmap) return;
-  const Gdiplus::REAL right = static_cast<Gdiplus::REAL>(m_bitmap->Width());
-  const Gdiplus::REAL bottom = static_cast<Gdiplus::REAL>(m_bitmap->Height());
-  const Gdiplus::PointF corners[] = {{0, 0}, {right, 0}, {right, bottom}, {0, bottom}};
-  Gdiplus::Pen pen(Gdiplus::Color(100, 138, 138, 138), 2.0f);
-  graphics->DrawPolygon(&pen, corners, 4);
-  graphics->Flush(Gdiplus::FlushIntentionSync);
+  // A 2-pixel pen on the closed outline through the client's corners covers
+  // exactly the outermost ring of pixels, each once: blending the ring gives
+  // GDI+'s pixels without setting up GDI+, which under Wine costs more than
+  // painting every control of a window.
+  if (!m_bitmap) return;
+  const int w = m_bitmap->Width(), h = m_bitmap->Height();
+  const UxColour grey = MakeColour(138, 138, 138);
+  constexpr int kAlpha = 100;
+  canvas.FillAlpha({0, 0, w, 1}, grey, kAlpha);
+  if (h > 1) canvas.FillAlpha({0, h - 1, w, h}, grey, kAlpha);
+  canvas.FillAlpha({0, 1, 1, h - 1}, grey, kAlpha);
+  if (w > 1) canvas.FillAlpha({w - 1, 1, w, h - 1}, grey, kAlpha);
 }
 
 void CUxDialogViewImplEx::Output(HDC paint_dc, HDC memory_dc) {
@@ -198,6 +202,7 @@ LRESULT CUxDialogViewImplEx::WindowProc(UINT message, WPARAM wparam, LPARAM lpar
       }
       return Dispatch(message, wparam, lparam);
     case WM_DESTROY:
+      m_memory_dc.Select(nullptr);
       m_bitmap.reset();
       return Dispatch(message, wparam, lparam);
     default:

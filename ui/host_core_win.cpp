@@ -4,6 +4,8 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "ui/font_pool_win.h"
 #include "ui/hit_code.h"
 #include "ui/real_window.h"
@@ -86,6 +88,14 @@ void UxHostCore::LayoutAll() {
   m_layout.LayoutAll({client.left, client.top, client.right, client.bottom});
   m_full_repaint = true;
   ::InvalidateRect(m_hwnd, nullptr, FALSE);
+  if (m_form == HostForm::kTopLevel) {
+    const std::vector<IUxLayoutListener*> listeners = m_listeners;  // a listener may remove itself
+    for (IUxLayoutListener* listener : listeners) listener->OnLayoutChanged();
+  }
+}
+
+void UxHostCore::RemoveLayoutListener(IUxLayoutListener* listener) {
+  m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
 void UxHostCore::OnSize() {
@@ -94,7 +104,9 @@ void UxHostCore::OnSize() {
   const int width = client.right - client.left, height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return;
   if (!m_bitmap || m_bitmap->Width() != width || m_bitmap->Height() != height) {
+    m_memory_dc.Select(nullptr);
     m_bitmap = GdiImage::Create(width, height);
+    if (m_bitmap) m_memory_dc.Select(m_bitmap->Bitmap());
   }
   LayoutAll();
 }
@@ -120,17 +132,32 @@ void UxHostCore::Invalidate(const UxRect& rect) {
   }
 }
 
+MemoryDc::MemoryDc() : m_dc(::CreateCompatibleDC(nullptr)) {}
+
+MemoryDc::~MemoryDc() {
+  Select(nullptr);
+  if (m_dc) ::DeleteDC(m_dc);
+}
+
+void MemoryDc::Select(HBITMAP bitmap) {
+  if (!m_dc) return;
+  if (m_original) {
+    ::SelectObject(m_dc, m_original);
+    m_original = nullptr;
+  }
+  if (bitmap) m_original = ::SelectObject(m_dc, bitmap);
+}
+
 void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
-  if (!m_bitmap) return;  // nothing to paint into before the first size
+  if (!m_bitmap || !m_memory_dc.Dc()) return;  // nothing to paint into before the first size
   if (m_full_repaint) {
     if (m_dirty_region) ::DeleteObject(m_dirty_region);
     m_dirty_region = nullptr;
     m_dirty = true;
   }
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  ::ReleaseDC(nullptr, screen);
-  HGDIOBJ old_bitmap = ::SelectObject(memory, m_bitmap->Bitmap());
+  // One memory DC lives with the bitmap: making a DC per paint costs more
+  // under Wine than painting a control.
+  HDC memory = m_memory_dc.Dc();
   if (m_dirty) {
     ::EnterCriticalSection(&PaintLock());
     const int saved = ::SaveDC(memory);
@@ -145,7 +172,12 @@ void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
       }
       ::SetGraphicsMode(memory, GM_ADVANCED);
       m_layout.PaintInRegion(canvas);
-      if (m_border_paint && !IsChildWindow()) PaintOverlay(canvas);
+      // The outline lies on the outermost pixels: a repaint that does not
+      // reach them would draw nothing with it, and GDI+ is slow to set up.
+      const int w = m_bitmap->Width(), h = m_bitmap->Height();
+      const bool reaches_edge = canvas.Meets({0, 0, w, 2}) || canvas.Meets({0, h - 2, w, h}) ||
+                                canvas.Meets({0, 0, 2, h}) || canvas.Meets({w - 2, 0, w, h});
+      if (m_border_paint && !IsChildWindow() && reaches_edge) PaintOverlay(canvas);
     }
     if (m_dirty_region) ::DeleteObject(m_dirty_region);
     m_dirty_region = nullptr;
@@ -158,8 +190,6 @@ void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
     BeforeOutput(*m_bitmap);
     Output(paint_dc, memory);
   }
-  ::SelectObject(memory, old_bitmap);
-  ::DeleteDC(memory);
   m_full_repaint = false;
   m_dirty = false;
 }

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/control_factory.h"
 #include "ui/gdi_canvas_win.h"
@@ -20,6 +21,29 @@ namespace tw::ux::win {
 
 // One paint at a time into any off-screen bitmap of the process.
 CRITICAL_SECTION& PaintLock();
+
+// A memory DC with one bitmap selected into it for as long as it lives.
+class MemoryDc {
+ public:
+  MemoryDc();
+  ~MemoryDc();
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC Dc() const noexcept { return m_dc; }
+  // Selects `bitmap` (null: the DC's own), putting the previous one back.
+  void Select(HBITMAP bitmap);
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_original = nullptr;
+};
+
+// Told after every placement of the sections (the top-level host form).
+class IUxLayoutListener {
+ public:
+  virtual ~IUxLayoutListener() = default;
+  virtual void OnLayoutChanged() = 0;
+};
 
 class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHost {
  public:
@@ -52,6 +76,8 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   CUxWindow* FindControlById(int id) const { return m_layout.FindControlById(id); }
 
   void RedrawItem(CUxWindow& control, bool only_if_visible);
+  void AddLayoutListener(IUxLayoutListener* listener) { m_listeners.push_back(listener); }
+  void RemoveLayoutListener(IUxLayoutListener* listener);
   void LayoutAll();
   // Paints what is dirty into the off-screen bitmap and copies it out
   // (`print_dc` set: into that DC, as WM_PRINT asks).
@@ -106,7 +132,9 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   CUxControlCreator m_creator;
   UxLayout m_layout;
   UxPointerRouter m_router;
+  // Declared before the DC so that the DC lets go of it first.
   std::shared_ptr<GdiImage> m_bitmap;
+  MemoryDc m_memory_dc;
   HRGN m_dirty_region = nullptr;
   bool m_dirty = true;
   bool m_full_repaint = true;
@@ -114,6 +142,7 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   int m_last_hit = 1;
   bool m_border_paint = true;
   BYTE m_window_alpha = 255;
+  std::vector<IUxLayoutListener*> m_listeners;
 };
 
 }  // namespace tw::ux::win

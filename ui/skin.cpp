@@ -96,9 +96,12 @@ void CUxImageSkinBase::DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state
     source.margins = {scale(m_margins.left), scale(m_margins.right), scale(m_margins.top), scale(m_margins.bottom)};
     source.origin_x = scale(m_left);
     source.origin_y = scale(m_top);
-    IUxImageSource* images = ImageSource();
-    auto scaled_image = images ? images->ScaledToWidth(m_image, scale(m_image->Width())) : nullptr;
-    if (scaled_image) {
+    if (m_dpi_factor != f || !m_dpi_image) {
+      IUxImageSource* images = ImageSource();
+      m_dpi_image = images ? images->ScaledToWidth(m_image, scale(m_image->Width())) : nullptr;
+      m_dpi_factor = f;
+    }
+    if (const std::shared_ptr<UxImage>& scaled_image = m_dpi_image) {
       source.image_width = scaled_image->Width();
       source.image_height = scaled_image->Height();
       source.frame_width = scaled_image->Width() / frames.count;

@@ -61,7 +61,9 @@ class CUxImageSkinBase : public CUxSkinBase {
   Margins m_margins;
   bool m_middle_tile = false;
   std::shared_ptr<UxImage> m_image;  // prepared once: scaled, flipped, premultiplied
-  bool m_load_tried = false;
+  // The image prepared for a DPI factor, kept while the factor stays.
+  std::shared_ptr<UxImage> m_dpi_image;
+  double m_dpi_factor = 0;
 };
 
 // `png`: the type every skin of this program uses.

@@ -1,7 +1,8 @@
 """Runs the benchmarks and reports each one as a ratio to its baseline.
 
 The portable core first (Google Benchmark, natively), then the network
-benchmarks under Wine (tools/bench/net_bench.py).
+benchmarks under Wine (tools/bench/net_bench.py), then the framework's
+paint cost under Wine (tools/bench/ui_bench.py).
 
 A baseline is measured in the same run on the same input (BM_Baseline_*),
 so the ratios compare across machines where raw times would not. Each
@@ -16,7 +17,7 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO))
 
-from tools.bench import net_bench  # noqa: E402
+from tools.bench import net_bench, ui_bench  # noqa: E402
 
 BASELINES = {
     "BM_JsonParse": "BM_Baseline_CopyJsonText",
@@ -34,6 +35,7 @@ def main(argv):
         deployment, argv = argv[1], argv[2:]
     core(argv)
     net_bench.run(REPO, deployment)
+    ui_bench.run(REPO, deployment)
     return 0
 
 

@@ -90,7 +90,7 @@ def run_python_tests(tally, label, start_dir: Path):
 def run_fuzz(tally, seconds):
     fuzz_bin = REPO / "build" / "fuzz" / "fuzz"
     for target in ("command_line_fuzz", "json_fuzz", "condition_fuzz", "unwrap_fuzz", "union_fuzz",
-                   "config_parse_fuzz"):
+                   "config_parse_fuzz", "layout_fuzz", "ux_documents_fuzz"):
         corpus = REPO / "fuzz" / "corpus" / target.replace("_fuzz", "")
         work = REPO / "build" / "fuzz" / f"{target}-corpus"
         work.mkdir(parents=True, exist_ok=True)

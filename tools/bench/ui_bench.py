@@ -1,0 +1,31 @@
+"""The Ux framework's paint cost under Wine, as ratios to a plain BitBlt of a
+bitmap of the window's size measured in the same run (bench/ui_bench_win.cpp)."""
+import re
+from pathlib import Path
+
+from tools.wine.session import WineSession
+
+
+def run(repo: Path, deployment="local"):
+    program = repo / "build" / f"win32-{deployment}" / "bin" / "ui_bench.exe"
+    folder = "Z:" + str(repo / "tests" / "fixtures" / "ui").replace("/", "\\")
+    with WineSession(repo / "build" / "wine") as wine:
+        result = wine.run(program, [folder], cwd=program.parent, timeout=600)
+    text = result.stdout.decode("utf-8", "replace")
+    values = {k: float(v) for k, v in re.findall(r"(\w+)=([\d.]+)", text)}
+    if result.returncode != 0 or "blit_us" not in values:
+        raise RuntimeError(f"ui_bench failed: {text.strip()}")
+    blit = values["blit_us"]
+    rows = [
+        ("load + layout + full paint / BitBlt", values["load_layout_paint_us"] / blit, values["load_layout_paint_us"]),
+        ("full paint (incl. copy out) / BitBlt", values["full_paint_us"] / blit, values["full_paint_us"]),
+        ("one-control repaint / BitBlt", values["partial_paint_us"] / blit, values["partial_paint_us"]),
+        ("  drawing only: full tree / one control", values["tree_full_us"] / values["tree_partial_us"],
+         values["tree_full_us"]),
+    ]
+    print(f"{'ui benchmark (580x410, %d controls)' % values['controls']:<40} {'ratio':>7} {'ours us':>8} "
+          f"{'BitBlt us':>10}")
+    for name, ratio, ours in rows:
+        print(f"{name:<40} {ratio:>7.1f} {ours:>8.1f} {blit:>10.1f}")
+    frame_us = 1e6 / 60
+    print(f"full paint is {values['full_paint_us'] / frame_us * 100:.1f}% of a 60 Hz frame")
