@@ -131,11 +131,16 @@ RenderResult Run(Host& host, HWND window, HWND view, UxHostCore& core, const Ren
 
 }  // namespace
 
-void UseRenderResources(const std::wstring& directory) {
+void UseRenderResources(const std::wstring& directory, const std::wstring& module) {
   static bool loaded = false;
   if (loaded) return;
   loaded = true;
   if (!directory.empty()) UxResource::Instance().SetDirectories(directory, L"", true);
+  if (!module.empty()) {
+    // Kept loaded for the life of the process, like the resources taken from it.
+    HMODULE data = ::LoadLibraryExW(module.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (data) UxResource::Instance().SetResourceModule(data);
+  }
   LoadFrameworkResources();
 }
 

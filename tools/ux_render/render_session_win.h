@@ -35,8 +35,9 @@ struct RenderResult {
 };
 
 // Loads the framework's resources once: from `directory` when given (the
-// folder comes first), else only from the executable.
-void UseRenderResources(const std::wstring& directory);
+// folder comes first), from the program file `module` when given (the
+// installer's own resources, say), and from the running executable.
+void UseRenderResources(const std::wstring& directory, const std::wstring& module = L"");
 RenderResult RenderLayout(const RenderRequest& request);
 
 }  // namespace tw::ux::win

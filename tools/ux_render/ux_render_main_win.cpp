@@ -1,11 +1,12 @@
 // uxrender: draws one layout of a resource set to a PNG, so that every
 // window can be reviewed as a picture without running the installer.
 //
-//   uxrender --dir RESOURCES --layout ID [--framed] [--no-overlay] [--size WxH]
+//   uxrender [--dir RESOURCES | --exe PROGRAM] --layout ID [--framed] [--no-overlay] [--size WxH]
 //            [--op show:ID:0] [--event down:X:Y] ... --out FILE.png
 //
-// Without --dir the executable's own resources are used. Notifications the
-// events produced are printed one per line.
+// --dir takes a resource set from a folder ("10000.xml", "3.png", ...),
+// --exe from a program file's resources (the installer's own). Notifications
+// the events produced are printed one per line.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,11 +19,12 @@
 int wmain(int argc, wchar_t** argv) {
   using namespace tw::ux::win;
   RenderRequest request;
-  std::wstring directory, output;
+  std::wstring directory, module, output;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     const bool has_value = i + 1 < argc;
     if (arg == L"--dir" && has_value) directory = argv[++i];
+    else if (arg == L"--exe" && has_value) module = argv[++i];
     else if (arg == L"--layout" && has_value) request.layout_id = std::wcstol(argv[++i], nullptr, 10);
     else if (arg == L"--framed") request.framed = true;
     else if (arg == L"--no-overlay") request.overlay = false;
@@ -36,11 +38,11 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   if (!request.layout_id || output.empty()) {
-    std::fwprintf(stderr, L"usage: uxrender [--dir DIR] --layout ID [--framed] [--size WxH] [--op OP]... "
+    std::fwprintf(stderr, L"usage: uxrender [--dir DIR | --exe PROGRAM] --layout ID [--framed] [--size WxH] [--op OP]... "
                           L"[--event EVENT]... --out FILE.png\n");
     return 2;
   }
-  UseRenderResources(directory);
+  UseRenderResources(directory, module);
   const RenderResult result = RenderLayout(request);
   for (const std::string& notice : result.notices) std::printf("%s\n", notice.c_str());
   if (!result.ok) {
