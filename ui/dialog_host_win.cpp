@@ -13,9 +13,7 @@ CUxDialogViewImplEx::~CUxDialogViewImplEx() { DestroyOwnWindow(); }
 HWND CUxDialogViewImplEx::Create(HWND owner, const RECT* rect) {
   if (!LayoutLoaded() && !LoadLayout()) return nullptr;
   DestroyOwnWindow();
-  RECT place = rect ? *rect : RECT{0, 0, Layer().width, Layer().height};
-  if (place.right - place.left < Layer().min_width) place.right = place.left + Layer().min_width;
-  if (place.bottom - place.top < Layer().min_height) place.bottom = place.top + Layer().min_height;
+  const RECT place = InitialWindowRect(rect, Layer().width, Layer().height, Layer().min_width, Layer().min_height);
   m_shown_once = false;
   m_full_repaint = true;
   HWND hwnd = CreateFrameworkWindow(L"UxDialogViewImplEx", GetLayerExStyle(), Layer().title.c_str(), GetLayerStyle(),
@@ -39,36 +37,18 @@ HWND CUxDialogViewImplEx::Create(HWND owner, const RECT* rect) {
   return hwnd;
 }
 
-INT_PTR CUxDialogViewImplEx::DoModal(HWND owner_given, const RECT* rect) {
-  HWND owner = ChooseModalOwner(owner_given);
-  const bool disabled_owner = owner && ::IsWindowEnabled(owner);
-  if (disabled_owner) ::EnableWindow(owner, FALSE);
+INT_PTR CUxDialogViewImplEx::DoModal(HWND owner, const RECT* rect) {
   m_modal = ModalState();
-  HWND hwnd = Create(owner, rect);
-  if (!hwnd) {
-    if (disabled_owner) ::EnableWindow(owner, TRUE);
-    return 0;
+  return RunModalWindow(*this, owner, rect) ? m_modal.result : 0;
+}
+
+void CUxDialogViewImplEx::ShowModalWindow(HWND window) {
+  if (!m_bring_to_front) {
+    ::ShowWindow(window, SW_SHOW);
+    return;
   }
-  HWND previous_main = CurrentMainWindow();
-  SetCurrentMainWindow(hwnd);
-  if (!rect) CenterOnOwner(hwnd, owner);
-  if (m_bring_to_front) {
-    BringToFront(hwnd);
-    if (IsLayered()) ::SendMessageW(hwnd, WM_PAINT, 0, 0);
-  } else {
-    ::ShowWindow(hwnd, SW_SHOW);
-  }
-  RunModalLoop();
-  const bool was_active = ::GetActiveWindow() == hwnd;
-  if (::IsWindow(hwnd)) {
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                   SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  if (disabled_owner) ::EnableWindow(owner, TRUE);
-  if (was_active && owner) ::SetActiveWindow(owner);
-  SetCurrentMainWindow(previous_main);
-  DestroyOwnWindow();
-  return m_modal.result;
+  BringToFront(window);
+  if (IsLayered()) ::SendMessageW(window, WM_PAINT, 0, 0);
 }
 
 void CUxDialogViewImplEx::RunModalLoop() { tw::ux::win::RunModalLoop(m_hwnd, m_hwnd, m_modal); }
@@ -108,16 +88,7 @@ void CUxDialogViewImplEx::Output(HDC paint_dc, HDC memory_dc) {
 }
 
 LRESULT CUxDialogViewImplEx::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (m_shadow) {
-    switch (message) {
-      case WM_DESTROY: case WM_MOVE: case WM_SIZE: case WM_PAINT: case WM_SHOWWINDOW: case WM_WININICHANGE:
-      case WM_EXITSIZEMOVE:
-        m_shadow->OnOwnerMessage(message, wparam, lparam);
-        if (message == WM_DESTROY) m_shadow.reset();
-        break;
-      default: break;
-    }
-  }
+  CShadowWnd::Follow(m_shadow, message, wparam, lparam);
   LRESULT result = 0;
   switch (message) {
     case WM_SIZE:

@@ -11,7 +11,7 @@
 
 namespace tw::ux::win {
 
-class CUxDialogViewImplEx : public UxHostCore {
+class CUxDialogViewImplEx : public UxHostCore, private IModalWindow {
  public:
   explicit CUxDialogViewImplEx(int layout_id) : UxHostCore(layout_id, HostForm::kTopLevel) {}
   ~CUxDialogViewImplEx() override;
@@ -36,7 +36,7 @@ class CUxDialogViewImplEx : public UxHostCore {
   virtual void ApplyWindowRegion();
   void PaintOverlay(GdiCanvas& canvas) override;
   void BeforeOutput(GdiImage& bitmap) override {}
-  virtual void RunModalLoop();
+  void RunModalLoop() override;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -45,6 +45,9 @@ class CUxDialogViewImplEx : public UxHostCore {
   ModalState m_modal;
 
  private:
+  HWND CreateModalWindow(HWND owner, const RECT* rect) override { return Create(owner, rect); }
+  void ShowModalWindow(HWND window) override;
+  void DestroyModalWindow() override { DestroyOwnWindow(); }
   bool TryGlass();
 
   std::unique_ptr<CShadowWnd> m_shadow;

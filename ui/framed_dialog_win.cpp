@@ -55,9 +55,7 @@ HWND CUxDialogImpl::Create(HWND owner, const RECT* rect) {
   if (!view.LayoutLoaded() && !view.LoadLayout()) return nullptr;
   DestroyOwnWindow();
   const UxLayerDescription& layer = view.Layer();
-  RECT place = rect ? *rect : RECT{0, 0, layer.width, layer.height};
-  if (place.right - place.left < layer.min_width) place.right = place.left + layer.min_width;
-  if (place.bottom - place.top < layer.min_height) place.bottom = place.top + layer.min_height;
+  const RECT place = InitialWindowRect(rect, layer.width, layer.height, layer.min_width, layer.min_height);
   const int width = place.right - place.left, height = place.bottom - place.top;
   HWND frame = CreateFrameworkWindow(L"UxDialogImpl", layer.ex_style & ~(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE),
                                      layer.title.c_str(), layer.style, place.left, place.top, width, height, owner,
@@ -80,49 +78,21 @@ HWND CUxDialogImpl::Create(HWND owner, const RECT* rect) {
   return frame;
 }
 
-INT_PTR CUxDialogImpl::DoModal(HWND owner_given, const RECT* rect) {
-  HWND owner = ChooseModalOwner(owner_given);
-  const bool disabled_owner = owner && ::IsWindowEnabled(owner);
-  if (disabled_owner) ::EnableWindow(owner, FALSE);
+INT_PTR CUxDialogImpl::DoModal(HWND owner, const RECT* rect) {
   m_modal = ModalState();
-  HWND frame = Create(owner, rect);
-  if (!frame) {
-    if (disabled_owner) ::EnableWindow(owner, TRUE);
-    return 0;
-  }
-  HWND previous_main = CurrentMainWindow();
-  SetCurrentMainWindow(frame);
-  if (!rect) CenterOnOwner(frame, owner);
-  if (m_show_on_start) {
-    if (m_bring_to_front) BringToFront(frame);
-    else ::ShowWindow(frame, SW_SHOW);
-  }
-  RunModalLoop();
-  const bool was_active = ::GetActiveWindow() == frame;
-  if (::IsWindow(frame)) {
-    ::SetWindowPos(frame, nullptr, 0, 0, 0, 0,
-                   SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  if (disabled_owner) ::EnableWindow(owner, TRUE);
-  if (was_active && owner) ::SetActiveWindow(owner);
-  SetCurrentMainWindow(previous_main);
-  DestroyOwnWindow();
-  return m_modal.result;
+  return RunModalWindow(*this, owner, rect) ? m_modal.result : 0;
+}
+
+void CUxDialogImpl::ShowModalWindow(HWND window) {
+  if (!m_show_on_start) return;
+  if (m_bring_to_front) BringToFront(window);
+  else ::ShowWindow(window, SW_SHOW);
 }
 
 void CUxDialogImpl::RunModalLoop() { tw::ux::win::RunModalLoop(m_hwnd, m_view.Hwnd(), m_modal); }
 
 LRESULT CUxDialogImpl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (m_shadow) {
-    switch (message) {
-      case WM_DESTROY: case WM_MOVE: case WM_SIZE: case WM_PAINT: case WM_SHOWWINDOW: case WM_WININICHANGE:
-      case WM_EXITSIZEMOVE:
-        m_shadow->OnOwnerMessage(message, wparam, lparam);
-        if (message == WM_DESTROY) m_shadow.reset();
-        break;
-      default: break;
-    }
-  }
+  CShadowWnd::Follow(m_shadow, message, wparam, lparam);
   switch (message) {
     case WM_NCCALCSIZE:
       return 0;  // the view fills the whole window

@@ -22,7 +22,7 @@ class CUxDialogView : public UxHostCore {
   HWND NoticeTarget() const override { return ::GetParent(m_hwnd); }
 };
 
-class CUxDialogImpl : public UxWindowBase {
+class CUxDialogImpl : public UxWindowBase, private IModalWindow {
  public:
   explicit CUxDialogImpl(int layout_id) : m_view(layout_id) {}
   ~CUxDialogImpl() override;
@@ -47,13 +47,17 @@ class CUxDialogImpl : public UxWindowBase {
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
-  virtual void RunModalLoop();
+  void RunModalLoop() override;
 
   CUxDialogView m_view;
   ModalState m_modal;
   INT_PTR m_pending_result = 0;
 
  private:
+  HWND CreateModalWindow(HWND owner, const RECT* rect) override { return Create(owner, rect); }
+  void ShowModalWindow(HWND window) override;
+  void DestroyModalWindow() override { DestroyOwnWindow(); }
+
   std::unique_ptr<CShadowWnd> m_shadow;
   IShadowPaintHook* m_shadow_hook = nullptr;
   bool m_shadow_enabled = true;

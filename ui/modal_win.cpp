@@ -82,4 +82,37 @@ void CenterOnOwner(HWND window, HWND owner) {
   ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool RunModalWindow(IModalWindow& window, HWND owner_given, const RECT* rect) {
+  HWND owner = ChooseModalOwner(owner_given);
+  const bool disabled_owner = owner && ::IsWindowEnabled(owner);
+  if (disabled_owner) ::EnableWindow(owner, FALSE);
+  HWND hwnd = window.CreateModalWindow(owner, rect);
+  if (!hwnd) {
+    if (disabled_owner) ::EnableWindow(owner, TRUE);
+    return false;
+  }
+  HWND previous_main = CurrentMainWindow();
+  SetCurrentMainWindow(hwnd);
+  if (!rect) CenterOnOwner(hwnd, owner);
+  window.ShowModalWindow(hwnd);
+  window.RunModalLoop();
+  const bool was_active = ::GetActiveWindow() == hwnd;
+  if (::IsWindow(hwnd)) {
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (disabled_owner) ::EnableWindow(owner, TRUE);
+  if (was_active && owner) ::SetActiveWindow(owner);
+  SetCurrentMainWindow(previous_main);
+  window.DestroyModalWindow();
+  return true;
+}
+
+RECT InitialWindowRect(const RECT* given, int width, int height, int min_width, int min_height) {
+  RECT place = given ? *given : RECT{0, 0, width, height};
+  if (place.right - place.left < min_width) place.right = place.left + min_width;
+  if (place.bottom - place.top < min_height) place.bottom = place.top + min_height;
+  return place;
+}
+
 }  // namespace tw::ux::win

@@ -35,4 +35,25 @@ void EndModal(ModalState& state, INT_PTR result);
 HWND ChooseModalOwner(HWND given);
 void CenterOnOwner(HWND window, HWND owner);
 
+// What a modal window supplies to the shared road below.
+class IModalWindow {
+ public:
+  virtual ~IModalWindow() = default;
+  virtual HWND CreateModalWindow(HWND owner, const RECT* rect) = 0;
+  // Shows the window (after centring); false leaves it hidden.
+  virtual void ShowModalWindow(HWND window) = 0;
+  virtual void RunModalLoop() = 0;
+  virtual void DestroyModalWindow() = 0;
+};
+
+// The owner disabled, the window created and made the main window, centred
+// when no rectangle is given, shown, run; then hidden without activation,
+// the owner enabled and activated again, the previous main window restored,
+// the window destroyed. False when the window could not be created.
+bool RunModalWindow(IModalWindow& window, HWND owner_given, const RECT* rect);
+
+// A layout's initial window rectangle: the given one or the layout's size,
+// widened to the minimum size.
+RECT InitialWindowRect(const RECT* given, int width, int height, int min_width, int min_height);
+
 }  // namespace tw::ux::win

@@ -77,6 +77,19 @@ void CShadowWnd::Refresh() {
   if (m_rebuild_pending && ::IsWindowVisible(m_owner)) Rebuild();
 }
 
+void CShadowWnd::Follow(std::unique_ptr<CShadowWnd>& shadow, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!shadow) return;
+  switch (message) {
+    case WM_DESTROY: case WM_MOVE: case WM_SIZE: case WM_PAINT: case WM_SHOWWINDOW: case WM_WININICHANGE:
+    case WM_EXITSIZEMOVE:
+      shadow->OnOwnerMessage(message, wparam, lparam);
+      if (message == WM_DESTROY) shadow.reset();
+      break;
+    default:
+      break;
+  }
+}
+
 void CShadowWnd::OnOwnerMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (!m_hwnd) return;
   switch (message) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "ui/image_pool_win.h"
 #include "ui/window_base_win.h"
 
@@ -25,6 +27,9 @@ class CShadowWnd : public UxWindowBase {
   bool Create(HWND owner, IShadowPaintHook* hook);
   // The owner's messages the shadow follows.
   void OnOwnerMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // Hands an owner's message to its shadow, if any; the shadow goes with
+  // the owner's WM_DESTROY.
+  static void Follow(std::unique_ptr<CShadowWnd>& shadow, UINT message, WPARAM wparam, LPARAM lparam);
   // Called after the owner painted.
   void Refresh();
 

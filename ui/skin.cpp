@@ -223,9 +223,8 @@ UxSkinPool& UxSkinPool::Instance() {
 
 bool UxSkinPool::LoadDocument(std::string_view xml) {
   tinyxml2::XMLDocument doc;
-  if (doc.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) return false;
-  const tinyxml2::XMLElement* root = doc.RootElement();
-  if (!root || std::string_view(root->Name()) != "skins") return false;
+  const tinyxml2::XMLElement* root = ParseDocumentRoot(doc, xml, "skins");
+  if (!root) return false;
   for (auto* element = root->FirstChildElement(); element; element = element->NextSiblingElement()) {
     const char* name = element->Attribute("name");
     if (!name || m_skins.count(std::string_view(name))) continue;

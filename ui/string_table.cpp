@@ -4,6 +4,7 @@
 
 #include "platform/text.h"
 #include "ui/attribute_values.h"
+#include "ui/ux_object.h"
 
 namespace tw::ux {
 
@@ -14,9 +15,8 @@ UxString& UxString::Instance() {
 
 bool UxString::LoadDocument(std::string_view xml) {
   tinyxml2::XMLDocument doc;
-  if (doc.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) return false;
-  const tinyxml2::XMLElement* root = doc.RootElement();
-  if (!root || std::string_view(root->Name()) != "string") return false;
+  const tinyxml2::XMLElement* root = ParseDocumentRoot(doc, xml, "string");
+  if (!root) return false;
   for (auto* item = root->FirstChildElement("s"); item; item = item->NextSiblingElement("s")) {
     const char* id = item->Attribute("id");
     if (!id) continue;

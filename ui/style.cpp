@@ -75,9 +75,8 @@ void UxStylePool::Reset() {
 
 bool UxStylePool::LoadDocument(std::string_view xml) {
   tinyxml2::XMLDocument doc;
-  if (doc.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) return false;
-  const tinyxml2::XMLElement* root = doc.RootElement();
-  if (!root || std::string_view(root->Name()) != "style") return false;
+  const tinyxml2::XMLElement* root = ParseDocumentRoot(doc, xml, "style");
+  if (!root) return false;
   for (auto* element = root->FirstChildElement("class"); element; element = element->NextSiblingElement("class")) {
     const char* name = element->Attribute("name");
     if (!name || m_styles.count(std::string_view(name))) continue;
