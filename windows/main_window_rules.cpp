@@ -1,0 +1,75 @@
+#include "windows/main_window_rules.h"
+
+#include <cwchar>
+
+namespace tw {
+
+std::wstring SpeedText(int bytes_per_ms) {
+  wchar_t text[32];
+  if (bytes_per_ms <= 1024) std::swprintf(text, 32, L"%dK", bytes_per_ms);
+  else std::swprintf(text, 32, L"%.1fM", bytes_per_ms / 1024.0);
+  return text;
+}
+
+std::wstring DownloadProgressText(int percent, int bytes_per_ms) {
+  wchar_t text[96];
+  std::swprintf(text, 96, L"已下载 %d%%，下载速度 %ls/秒", percent,
+                SpeedText(bytes_per_ms).c_str());
+  return text;
+}
+
+std::wstring InstallProgressText(int percent) {
+  wchar_t text[64];
+  std::swprintf(text, 64, L"下载完成，正在安装 %d%%", percent);
+  return text;
+}
+
+bool TooltipOrder::Apply(int kind) noexcept {
+  if (kind < m_largest) return false;
+  m_largest = kind;
+  return true;
+}
+
+std::wstring TooltipText(int kind, int percent) {
+  wchar_t text[64];
+  switch (kind) {
+    case 1: std::swprintf(text, 64, L"已下载：%d%%", percent); return text;
+    case 2: return L"下载完成，准备安装";
+    case 3: return L"下载失败";
+    case 4: std::swprintf(text, 64, L"已安装：%d%%", percent); return text;
+    case 5: return L"安装成功";
+    case 6: return L"安装失败";
+    default: return L"";
+  }
+}
+
+int NextSimulatedPercent(int percent, const bool (&stages)[5], unsigned random, bool& finished) noexcept {
+  static constexpr int kThresholds[5] = {10, 20, 85, 95, 100};
+  finished = false;
+  for (int k = 0; k < 5; ++k) {
+    if (!stages[k] && percent >= kThresholds[k]) return percent;  // hold until the stage is reported
+  }
+  percent += 1 + static_cast<int>(random % 5);
+  if (percent > 100) {
+    finished = true;
+    return 100;
+  }
+  return percent;
+}
+
+FailedPage FailedPageFor(int kind) noexcept {
+  switch (kind) {
+    case 1:
+      return {L"卸载Zorn后尚未重启电脑，请重启后再安装",
+              L"退出安装"};
+    case 2:
+      return {L"安装过程出现异常，请联系客服处理",
+              L"联系客服"};
+    default:
+      return {L"当前网络断开，请稍后重试", L"退出安装"};
+  }
+}
+
+std::string BannerSkin(unsigned index) { return "mainbg_banner" + std::to_string(index); }
+
+}  // namespace tw

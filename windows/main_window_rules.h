@@ -1,0 +1,64 @@
+// The main window's rules that need no window: progress and tooltip texts,
+// the tooltip order, the simulated installation percentage, the failed
+// pages, the banners and the user-action record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tw {
+
+// Window messages of the main window (WM_USER = 1024).
+constexpr unsigned kMsgDownloadProgress = 1127;
+constexpr unsigned kMsgTrayIcon = 1128;
+constexpr unsigned kMsgEndWindow = 1130;
+constexpr unsigned kMsgFailedPage = 1131;
+constexpr unsigned kMsgPathError = 1132;
+constexpr unsigned kMsgInstallerStage = 1133;
+constexpr unsigned kMsgDownloadFinished = 1134;
+constexpr unsigned kMsgInstallSucceeded = 1136;
+constexpr unsigned kMsgInstallFailed = 1137;
+constexpr unsigned kMsgSilentAgree = 1138;
+
+// "%dK" up to 1024 bytes per millisecond, else "%.1lfM".
+std::wstring SpeedText(int bytes_per_ms);
+std::wstring DownloadProgressText(int percent, int bytes_per_ms);
+std::wstring InstallProgressText(int percent);
+
+// Tooltip kinds 1..6, applied only in increasing order.
+class TooltipOrder {
+ public:
+  // True when `kind` may be shown now (and remembers it).
+  bool Apply(int kind) noexcept;
+  int Largest() const noexcept { return m_largest; }
+
+ private:
+  int m_largest = 0;
+};
+std::wstring TooltipText(int kind, int percent);
+
+// The installer's stages 1..5 hold the display at 10, 20, 85, 95 and 100 %
+// until each is reported. Returns the next percentage for one tick of timer
+// 1 (`random` any non-negative number); `finished` tells when it reached 100.
+int NextSimulatedPercent(int percent, const bool (&stages)[5], unsigned random, bool& finished) noexcept;
+
+struct FailedPage {
+  const wchar_t* text;
+  const wchar_t* button;
+};
+FailedPage FailedPageFor(int kind) noexcept;
+
+// "mainbg_banner<index>".
+std::string BannerSkin(unsigned index);
+
+// What the UI report records of the user.
+struct UserActionRecord {
+  bool tray_clicked = false;
+  bool leaving_confirmed = false;
+  bool minimised = false;
+  bool agreed = false;
+  bool leaving_cancelled = false;
+  int decision = 0;  // 0 none, 1 start page, 3 disagree dialog agreed, 4 gave up, 5 closed it
+};
+
+}  // namespace tw
