@@ -9,9 +9,12 @@
 #include "app/silent_flag.h"
 #include "app/single_instance_win.h"
 #include "app/startup.h"
+#include "platform/win/com_win.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
-#include "windows/notice_box.h"
+#include "ui/ux_startup_win.h"
+#include "windows/main_window_win.h"
+#include "windows/message_boxes_win.h"
 
 namespace tw {
 
@@ -29,13 +32,16 @@ bool IsRebootPending() {
 
 void RunInstaller(const std::wstring& commandLine) {
   const ChannelInfo channel = ReadChannel(commandLine, win::GetModulePath());
-  (void)channel;  // the main window is constructed with cid and tid
+  // The folder browser and the shell need COM on the window's thread.
+  win::ComApartment com;
+  ux::win::LoadFrameworkResources();  // skins, styles, strings and the base font, before any window
 
   if (IsRebootPending()) {
-    if (!IsSilent()) ShowNotice(nullptr, kRebootNotice, kRebootNoticeButton);
+    if (!IsSilent()) ShowRebootNotice(nullptr);
     return;
   }
-  // The main window runs here, modally, once it is part of the installer.
+  TwDetectorMainDlg window(channel.cid, channel.tid);
+  window.DoModal(nullptr);
 }
 
 int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {

@@ -43,6 +43,7 @@ INT_PTR CUxDialogViewImplEx::DoModal(HWND owner, const RECT* rect) {
 }
 
 void CUxDialogViewImplEx::ShowModalWindow(HWND window) {
+  if (!m_show_on_start) return;
   if (!m_bring_to_front) {
     ::ShowWindow(window, SW_SHOW);
     return;

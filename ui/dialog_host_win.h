@@ -25,6 +25,8 @@ class CUxDialogViewImplEx : public UxHostCore, private IModalWindow {
   void EnableShadow(bool on) noexcept { m_shadow_enabled = on; }
   void EnableGlass(bool on) noexcept { m_glass_enabled = on; }
   void SetBringToFront(bool on) noexcept { m_bring_to_front = on; }
+  // Whether DoModal shows the window (a window run silently never shows).
+  void SetShowOnStart(bool on) noexcept { m_show_on_start = on; }
   void SetShadowPaintHook(IShadowPaintHook* hook) noexcept { m_shadow_hook = hook; }
   void SetNoFullDragWhileMoving(bool on) noexcept { m_no_full_drag = on; }
   bool GlassActive() const noexcept { return m_glass_active; }
@@ -56,6 +58,7 @@ class CUxDialogViewImplEx : public UxHostCore, private IModalWindow {
   bool m_glass_enabled = false;
   bool m_glass_active = false;
   bool m_bring_to_front = true;
+  bool m_show_on_start = true;
   bool m_no_full_drag = false;
   BOOL m_full_drag_before = TRUE;
   bool m_shown_once = false;

@@ -129,7 +129,8 @@ LRESULT CUxDialogImpl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case kShowFrame:
-      ::ShowWindow(m_hwnd, SW_SHOW);
+      if (m_bring_to_front) BringToFront(m_hwnd);
+      else ::ShowWindow(m_hwnd, SW_SHOW);
       return 0;
     case kEndWithStoredResult:
       EndDialog(m_pending_result);

@@ -2,78 +2,10 @@
 
 #include "tests/ui/ui_test_support_win.h"
 
-#include <cstdlib>
-#include <sstream>
-
 namespace tw::ux::test {
 
-namespace {
-
-std::wstring Windows(const std::string& unix_path) {
-  std::wstring path = L"Z:";
-  for (char c : unix_path) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return path;
-}
-
-int Channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
-
-}  // namespace
-
-std::wstring FixtureFolder() { return Windows(TW_FIXTURE_DIR "/ui"); }
+std::wstring FixtureFolder() { return tw::test::FixturePath("ui"); }
 
 void UseTestResources() { win::UseRenderResources(FixtureFolder()); }
-
-uint32_t PixelAt(const win::GdiImage& image, int x, int y) {
-  const uint32_t p = image.Bits()[static_cast<size_t>(y) * image.Width() + x];
-  const uint32_t a = p >> 24;
-  if (a == 0 || a == 255) return a == 0 ? 0 : p;
-  auto un = [&](int shift) { return std::min<uint32_t>(255, ((p >> shift) & 0xFF) * 255 / a); };
-  return (a << 24) | (un(16) << 16) | (un(8) << 8) | un(0);
-}
-
-::testing::AssertionResult MatchesPicture(const win::GdiImage& image, const std::string& name) {
-  ::CreateDirectoryW(L"ui-actual", nullptr);
-  const std::wstring wide_name(name.begin(), name.end());
-  win::SavePng(image, L"ui-actual\\" + wide_name + L".png");
-  const std::wstring expected_path = FixtureFolder() + L"\\expected\\" + wide_name + L".png";
-  const char* update = std::getenv("TW_UPDATE_PICTURES");
-  if (update && std::string(update) == "1") {
-    ::CreateDirectoryW((FixtureFolder() + L"\\expected").c_str(), nullptr);
-    if (!win::SavePng(image, expected_path)) return ::testing::AssertionFailure() << "could not write " << name;
-    return ::testing::AssertionSuccess();
-  }
-  HANDLE file = ::CreateFileW(expected_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ::testing::AssertionFailure() << "no expected picture " << name;
-  std::string bytes(::GetFileSize(file, nullptr), '\0');
-  DWORD got = 0;
-  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  ::CloseHandle(file);
-  auto expected = win::DecodeImage(bytes);
-  if (!expected) return ::testing::AssertionFailure() << "expected picture " << name << " does not decode";
-  if (expected->Width() != image.Width() || expected->Height() != image.Height()) {
-    return ::testing::AssertionFailure() << name << ": size " << image.Width() << "x" << image.Height()
-                                         << ", expected " << expected->Width() << "x" << expected->Height();
-  }
-  constexpr int kChannelTolerance = 24;
-  const int allowed = image.Width() * image.Height() / 200;  // 0.5 %
-  int differing = 0;
-  std::ostringstream where;
-  for (int y = 0; y < image.Height(); ++y) {
-    for (int x = 0; x < image.Width(); ++x) {
-      const uint32_t want = PixelAt(*expected, x, y), have = PixelAt(image, x, y);
-      bool same = true;
-      for (int shift : {0, 8, 16, 24}) same = same && std::abs(Channel(want, shift) - Channel(have, shift)) <= kChannelTolerance;
-      if (same) continue;
-      if (++differing <= 12) {
-        where << "\n  (" << x << "," << y << ") expected ARGB " << std::hex << want << " got " << have << std::dec;
-      }
-    }
-  }
-  if (differing > allowed) {
-    return ::testing::AssertionFailure() << name << ": " << differing << " pixels differ (allowed " << allowed
-                                         << "); see ui-actual\\" << name << ".png" << where.str();
-  }
-  return ::testing::AssertionSuccess();
-}
 
 }  // namespace tw::ux::test

@@ -1,9 +1,10 @@
-// Shared by the window tests: the tests' own resource set, loaded once, and
-// image comparison against checked-in pictures.
+// Shared by the framework's window tests: the tests' own resource set,
+// loaded once, and its reviewed pictures.
 #pragma once
 
 #include <string>
 
+#include "tests/win/picture_compare_win.h"
 #include "tools/ux_render/render_session_win.h"
 
 namespace tw::ux::test {
@@ -13,14 +14,9 @@ std::wstring FixtureFolder();
 // Loads the resource set into the framework (once per process).
 void UseTestResources();
 
-// Compares a rendering with expected/<name>.png. Channels may differ by a
-// small amount (font rasterising), and only on a few pixels; the message
-// names the differing pixels. With TW_UPDATE_PICTURES=1 in the environment
-// the picture is written instead. The rendering is always saved to
-// ui-actual/<name>.png beside the test program for review.
-::testing::AssertionResult MatchesPicture(const win::GdiImage& image, const std::string& name);
-
-// The straight-alpha ARGB pixel at (x, y).
-uint32_t PixelAt(const win::GdiImage& image, int x, int y);
+inline ::testing::AssertionResult MatchesPicture(const win::GdiImage& image, const std::string& name) {
+  return tw::test::MatchesPicture(image, name, FixtureFolder());
+}
+using tw::test::PixelAt;
 
 }  // namespace tw::ux::test

@@ -93,7 +93,29 @@ bool SendEvent(HWND window, const std::wstring& event, std::wstring& error) {
   return true;
 }
 
-std::shared_ptr<GdiImage> Print(HWND window) {
+template <typename Host>
+RenderResult Run(Host& host, HWND window, HWND view, UxHostCore& core, const RenderRequest& request) {
+  RenderResult result;
+  if (!window) {
+    result.error = L"the layout did not load";
+    return result;
+  }
+  for (const std::wstring& operation : request.operations) {
+    if (!ApplyOperation(core, operation, result.error)) return result;
+  }
+  for (const std::wstring& event : request.events) {
+    if (!SendEvent(view, event, result.error)) return result;
+  }
+  result.image = PrintWindowPixels(view);
+  result.notices = host.notices;
+  result.ok = result.image != nullptr;
+  if (!result.ok) result.error = L"the window could not be printed";
+  return result;
+}
+
+}  // namespace
+
+std::shared_ptr<GdiImage> PrintWindowPixels(HWND window) {
   RECT client;
   ::GetClientRect(window, &client);
   auto image = GdiImage::Create(client.right, client.bottom);
@@ -108,28 +130,6 @@ std::shared_ptr<GdiImage> Print(HWND window) {
   ::DeleteDC(memory);
   return image;
 }
-
-template <typename Host>
-RenderResult Run(Host& host, HWND window, HWND view, UxHostCore& core, const RenderRequest& request) {
-  RenderResult result;
-  if (!window) {
-    result.error = L"the layout did not load";
-    return result;
-  }
-  for (const std::wstring& operation : request.operations) {
-    if (!ApplyOperation(core, operation, result.error)) return result;
-  }
-  for (const std::wstring& event : request.events) {
-    if (!SendEvent(view, event, result.error)) return result;
-  }
-  result.image = Print(view);
-  result.notices = host.notices;
-  result.ok = result.image != nullptr;
-  if (!result.ok) result.error = L"the window could not be printed";
-  return result;
-}
-
-}  // namespace
 
 void UseRenderResources(const std::wstring& directory, const std::wstring& module) {
   static bool loaded = false;

@@ -40,4 +40,7 @@ struct RenderResult {
 void UseRenderResources(const std::wstring& directory, const std::wstring& module = L"");
 RenderResult RenderLayout(const RenderRequest& request);
 
+// A window's own pixels (its client area) through WM_PRINT.
+std::shared_ptr<GdiImage> PrintWindowPixels(HWND window);
+
 }  // namespace tw::ux::win

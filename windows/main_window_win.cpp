@@ -1,0 +1,495 @@
+#include "windows/main_window_win.h"
+
+#include <cstdlib>
+
+#include "app/silent_flag.h"
+#include "app/startup.h"
+#include "config/recommendation.h"
+#include "platform/win/module_path_win.h"
+#include "platform/win/registry_win.h"
+#include "platform/utf8.h"
+#include "resources/resource_ids.h"
+#include "telemetry/machine_identity.h"
+#include "telemetry/reports.h"
+#include "ui/font_pool_win.h"
+#include "windows/disagree_dialog_win.h"
+#include "windows/message_boxes_win.h"
+#include "windows/web_pages_win.h"
+
+namespace tw {
+
+const wchar_t kInstallerRunningEvent[] = L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST";
+const wchar_t kInstallerWindowEvent[] = L"Global\\{8A58A1E3-3034-44A4-AA09-D655F233F8ED}_EXIST";
+
+namespace {
+
+constexpr wchar_t kTitle[] = L"Tarnwick Zorn-极速安装包";
+constexpr UINT kTrayId = 2;
+// Worker → window: start the installation display on the window's thread.
+constexpr UINT kMsgStartInstallDisplay = WM_APP + 31;
+constexpr UINT_PTR kTimerPercent = 1, kTimerBanner = 2, kTimerWatch = 3, kTimerStay = 4;
+
+bool EventExists(const wchar_t* name) {
+  win::UniqueHandleObject event(::OpenEventW(SYNCHRONIZE, FALSE, name));
+  return event.IsValid();
+}
+
+bool RebootValueAtStart() {
+  win::UniqueRegKey key = win::OpenRegKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                                          KEY_QUERY_VALUE, win::RegistryView::kDefault);
+  return key && ::RegQueryValueExW(key.Get(), L"TWAV7NEEDREBOOT", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool RebootPending() {
+  return win::RegKeyExists(HKEY_LOCAL_MACHINE, kRebootPendingKey, win::RegistryView::kDefault);
+}
+
+std::wstring ModuleDirectory() {
+  std::wstring path = win::GetModulePath();
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+}  // namespace
+
+TwDetectorMainDlg::TwDetectorMainDlg(int cid, int tid, TwMain::Hooks hooks)
+    : CUxDialogViewImplEx(11001),
+      m_cid(cid),
+      m_tid(tid),
+      m_controller(std::move(hooks)),
+      m_start_event(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_quit_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  // The window never shows in silent mode: it agrees and ends by itself.
+  SetShowOnStart(!IsSilent());
+}
+
+TwDetectorMainDlg::~TwDetectorMainDlg() {
+  m_rcmd.reset();
+  ::SetEvent(m_quit_event.Get());
+  m_worker.Stop(1000);
+  SendUiReport();
+  if (m_tray_icon) ::DestroyIcon(m_tray_icon);
+}
+
+void TwDetectorMainDlg::SendUiReport() {
+  TwInstallTool::TwUIInfoReport report;
+  report.SetIdentity(m_cid, m_tid, GetIdex());
+  TwInstallTool::UIInfoValues& values = report.Values();
+  values.restoredFromTray = m_actions.tray_clicked;
+  values.confirmedLeaving = m_actions.leaving_confirmed;
+  values.minimised = m_actions.minimised;
+  values.installStartedByUser = m_actions.agreed;
+  values.stay = m_actions.leaving_cancelled ? 1 : 0;
+  values.recordKind = 3;
+  values.outcome = static_cast<uint32_t>(m_actions.decision);
+  report.Send();
+}
+
+void TwDetectorMainDlg::OnInitDialog() {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  auto icon = [&](int size) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, size, size, 0));
+  };
+  ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(32)));
+  ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon(16)));
+  ::SetWindowTextW(m_hwnd, kTitle);
+
+  if (RebootValueAtStart()) {
+    if (IsSilent()) {
+      EndWindow(0);
+      return;
+    }
+    m_reboot_at_start = true;
+    ShowFailedPage(1);
+  }
+  m_tray_icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TWINSTALL), IMAGE_ICON, 16, 16, 0));
+  m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon, kTitle);
+  m_worker.Start(this, &TwDetectorMainDlg::Work);
+  if (IsSilent()) {
+    ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
+  } else {
+    m_rcmd = std::make_unique<TwInstallRcmdMgr>(TempDirectory());
+    if (m_rcmd->DownloadCfgFile()) m_rcmd->GetRecommendation(2);
+  }
+  if (!m_reboot_at_start) {
+    m_default_path = DefaultInstallPathHere();
+    m_path_box = CreatePathBox(m_hwnd, m_default_path);
+  }
+}
+
+std::wstring TwDetectorMainDlg::TempDirectory() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+  return length ? std::wstring(temp, length) : std::wstring(L".\\");
+}
+
+void TwDetectorMainDlg::Work() {
+  m_progress_sink = std::make_unique<TwDowloadCallback>(m_hwnd, kMsgDownloadProgress, &m_cancel);
+  m_controller.SetProgressSink(kProgressSinkId, m_progress_sink.get());
+  m_controller.SetWindow(m_hwnd);
+  if (!m_controller.Init(m_cid, m_tid)) {
+    ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);
+  } else {
+    // Agreeing while Init still ran is remembered by the event. Closing the
+    // window before agreeing ends the wait instead of leaving the thread to
+    // be terminated.
+    const HANDLE waits[2] = {m_start_event.Get(), m_quit_event.Get()};
+    if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
+      m_controller.SetInstallPath(m_install_path);
+      if (m_rcmd) m_controller.SetCommandLinePrefix(RecommendationSwitches(m_rcmd->Result(), m_rcmd->FailureReason()));
+      if (!m_controller.RunDetector(kCheckAndDownload | kVerify)) {
+        ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);
+      } else {
+        ::PostMessageW(m_hwnd, kMsgDownloadFinished, 0, 0);
+        if (EventExists(kInstallerRunningEvent)) ::PostMessageW(m_hwnd, kMsgEndWindow, 0, 0);
+        ::PostMessageW(m_hwnd, kMsgStartInstallDisplay, 0, 0);
+        m_controller.RunDetector(kInstall);
+      }
+    }
+  }
+  m_controller.Uninit();
+  if (IsSilent()) ::PostMessageW(m_hwnd, kMsgEndWindow, 0, 0);
+}
+
+void TwDetectorMainDlg::AgreeAndInstall() {
+  if (!IsSilent()) m_actions.agreed = true;
+  if (m_path_box) m_install_path = PathBoxText(m_path_box);
+  ::SetEvent(m_start_event.Get());
+  ShowControl(4, false);
+  ShowControl(604, false);
+  ShowControl(600, true);
+  ShowControl(100, false);
+  ShowControl(200, true);
+  ::SetTimer(m_hwnd, kTimerBanner, 5000, nullptr);
+  m_actions.decision = 1;
+  TogglePanel(false);
+}
+
+void TwDetectorMainDlg::Disagree() {
+  TogglePanel(false);
+  switch (RunDisagreeDialog()) {
+    case TwDisagreeInstallDlg::kClosed:
+      m_actions.decision = 5;
+      break;
+    case TwDisagreeInstallDlg::kAgreed:
+      AgreeAndInstall();
+      m_actions.decision = 3;
+      break;
+    case TwDisagreeInstallDlg::kGaveUp:
+      m_actions.decision = 4;
+      EndWindow(0);
+      break;
+    default:
+      break;
+  }
+}
+
+void TwDetectorMainDlg::TogglePanel(bool open) {
+  if (open == m_panel_open) return;
+  m_panel_open = open;
+  RECT window;
+  ::GetWindowRect(m_hwnd, &window);
+  const int height = window.bottom - window.top + (open ? 60 : -60);
+  ::SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetControlAttribute(107, "skin", open ? "expand_arrow_up" : "expand_arrow_down");
+}
+
+void TwDetectorMainDlg::OnPointer(int id, bool entered) {
+  if (id == 102) {
+    SetControlAttribute(108, "class", entered ? "install_dir_link_foot_hover" : "install_dir_link_foot");
+    SetControlIntAttribute(107, "sub", entered ? 1 : 0);
+  } else if (id == 160 || id == 170) {
+    SetControlAttribute(id + 1, "class", entered ? "text_agreement_hover" : "text_agreement");
+  }
+}
+
+void TwDetectorMainDlg::OnClick(int id) {
+  switch (id) {
+    case 1: LeaveRequest(); break;
+    case 2:
+      m_actions.minimised = true;
+      ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      break;
+    case 101: Disagree(); break;
+    case 1011: AgreeAndInstall(); break;
+    case 102: TogglePanel(!m_panel_open); break;
+    case 104:
+      if (const std::optional<std::wstring> path = BrowseFolder(); path && m_path_box) {
+        ::SetWindowTextW(m_path_box, path->c_str());
+        ::PostMessageW(m_hwnd, kMsgPathError, ValidateInstallPath(*path, PathQueries()), 0);
+      }
+      break;
+    case 150: RestoreDefaultPath(); break;
+    case 160: OpenPage(LicencePageUrl()); break;
+    case 170: OpenPage(PrivacyPageUrl()); break;
+    case 401:
+      EndWindow(0);
+      if (RebootPending()) ShowRebootNotice();
+      break;
+    case 501:
+      if (m_install_failed) OpenPage(CustomerServiceLink(ModuleDirectory()));
+      EndWindow(0);
+      break;
+    default: break;
+  }
+}
+
+bool TwDetectorMainDlg::OpenPage(const std::wstring& address) { return OpenWebPage(address); }
+
+int TwDetectorMainDlg::AskToLeave() {
+  return ShowLiteMsgbox(m_hwnd, L"退出安装程序将不能保护您的系统安全，\n您确定退出吗？", L"", L"", L"",
+                        kBoxLeftButton | kBoxRightButton, L"", 0, 0);
+}
+
+int TwDetectorMainDlg::RunDisagreeDialog() {
+  TwDisagreeInstallDlg dialog;
+  RECT rect;
+  ::GetWindowRect(m_hwnd, &rect);
+  rect.bottom = rect.top + Layer().height;  // over the window without its unfolded panel
+  return static_cast<int>(dialog.DoModal(m_hwnd, &rect));
+}
+
+void TwDetectorMainDlg::ShowRebootNotice() { tw::ShowRebootNotice(nullptr); }
+
+std::optional<std::wstring> TwDetectorMainDlg::BrowseFolder() { return BrowseInstallFolder(m_hwnd); }
+
+void TwDetectorMainDlg::OnDownloadProgress(int percent, int speed) {
+  SetControlText(201, DownloadProgressText(percent, speed));
+  SetControlIntAttribute(206, "value", percent);
+  ApplyTooltip(1, percent);
+}
+
+void TwDetectorMainDlg::OnDownloadFinished() {
+  ShowControl(201, false);
+  ShowControl(205, true);
+  SetControlIntAttribute(206, "value", 100);
+  ApplyTooltip(2, 0);
+}
+
+void TwDetectorMainDlg::StartInstallDisplay() {
+  EnableControl(1, false);
+  ShowControl(200, true);
+  std::srand(::GetTickCount());
+  SetControlIntAttribute(206, "value", 0);
+  ::SetTimer(m_hwnd, kTimerPercent, 150, nullptr);
+}
+
+void TwDetectorMainDlg::ShowBanner(unsigned index) {
+  SetControlAttribute(3, "skin", BannerSkin(index));
+  for (unsigned caption = 0; caption < 4; ++caption) ShowControl(600 + static_cast<int>(caption), caption == index);
+}
+
+void TwDetectorMainDlg::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case kTimerPercent: {
+      bool finished = false;
+      const int next = NextSimulatedPercent(m_percent, m_stages, static_cast<unsigned>(std::rand()), finished);
+      if (next == m_percent && !finished) return;  // held until the installer reports the stage
+      m_percent = next;
+      SetControlText(205, InstallProgressText(m_percent));
+      SetControlIntAttribute(206, "value", m_percent);
+      ApplyTooltip(4, m_percent);
+      if (finished) ::KillTimer(m_hwnd, kTimerPercent);
+      break;
+    }
+    case kTimerBanner:
+      m_banner = (m_banner + 1) % 4;
+      ShowBanner(m_banner);
+      break;
+    case kTimerWatch:
+      if (!EventExists(kInstallerRunningEvent)) {
+        ::KillTimer(m_hwnd, kTimerWatch);
+        ::PostMessageW(m_hwnd, kMsgEndWindow, 0, 0);
+      }
+      break;
+    case kTimerStay:
+      ::KillTimer(m_hwnd, kTimerStay);
+      // The product installer shows its own window unless it asked for ours.
+      if (!(EventExists(kInstallerWindowEvent) && m_controller.GetNoInstallDialogFlag() != 0)) {
+        ::PostMessageW(m_hwnd, kMsgEndWindow, 0, 0);
+      }
+      break;
+    default: break;
+  }
+}
+
+void TwDetectorMainDlg::OnStage(int stage) {
+  if (stage < 1 || stage > 5) return;
+  m_stages[stage - 1] = true;
+  if (stage == 1) {
+    ::SetTimer(m_hwnd, kTimerStay, 300, nullptr);
+    ::SetTimer(m_hwnd, kTimerWatch, 500, nullptr);
+  }
+  if (stage == 5) ::PostMessageW(m_hwnd, kMsgEndWindow, 0, 0);
+}
+
+void TwDetectorMainDlg::OnInstallSucceeded() {
+  EnableControl(1, true);
+  ::KillTimer(m_hwnd, kTimerPercent);
+  ApplyTooltip(5, 0);
+  ::KillTimer(m_hwnd, kTimerBanner);
+  ShowControl(4, true);
+  ShowControl(604, true);
+  ShowControl(3, false);
+  for (int caption = 600; caption <= 603; ++caption) ShowControl(caption, false);
+  ShowControl(100, false);
+  ShowControl(200, false);
+  ShowControl(400, true);
+  m_finished_page = true;
+}
+
+void TwDetectorMainDlg::OnInstallFailed() {
+  EnableControl(1, true);
+  ::KillTimer(m_hwnd, kTimerPercent);
+  m_install_failed = true;
+  ApplyTooltip(6, 0);
+  ShowFailedPage(2);
+}
+
+void TwDetectorMainDlg::ShowFailedPage(int kind) {
+  ::KillTimer(m_hwnd, kTimerBanner);
+  ShowControl(100, false);
+  ShowControl(200, false);
+  ShowControl(4, false);
+  ShowControl(604, false);
+  ShowControl(500, true);
+  for (int caption = 600; caption <= 603; ++caption) ShowControl(caption, false);
+  SetControlAttribute(3, "skin", "mainbg_error");
+  const FailedPage page = FailedPageFor(kind);
+  ShowControl(507, true);
+  SetControlText(507, page.text);
+  SetControlText(508, page.button);
+  m_failed_page = true;
+}
+
+void TwDetectorMainDlg::ApplyTooltip(int kind, int percent) {
+  if (m_tooltips.Apply(kind)) m_tray.SetTip(TooltipText(kind, percent));
+}
+
+void TwDetectorMainDlg::EndWindow(INT_PTR result) { EndDialog(result); }
+
+void TwDetectorMainDlg::LeaveRequest() {
+  if (RebootPending()) {
+    ShowRebootNotice();
+    EndWindow(0);
+    return;
+  }
+  if (m_finished_page || m_failed_page) {
+    EndWindow(0);
+    return;
+  }
+  if (AskToLeave() & kBoxClosedRight) {
+    m_actions.leaving_confirmed = true;
+    ::InterlockedIncrement(&m_cancel);
+    EndWindow(0);
+  } else {
+    m_actions.leaving_cancelled = true;
+  }
+}
+
+void TwDetectorMainDlg::ValidatePathBox() {
+  if (!m_path_box) return;
+  ::PostMessageW(m_hwnd, kMsgPathError, ValidateInstallPath(PathBoxText(m_path_box), PathQueries()), 0);
+}
+
+void TwDetectorMainDlg::OnPathError(int code) {
+  m_path_valid = code == 0;
+  ShowControl(150, code != 0);
+  for (int c = 1; c <= 5; ++c) ShowControl(150 + c, c == code);
+  if (code >= 1 && code <= 5) {
+    int width = 0;
+    if (ux::CUxWindow* text = FindControlById(150 + code)) {
+      HDC dc = ::CreateCompatibleDC(nullptr);
+      HGDIOBJ old = ::SelectObject(dc, ux::win::UxFontPool::Instance().Font({}));
+      RECT box{0, 0, 0, 0};
+      ::DrawTextW(dc, text->Text().c_str(), static_cast<int>(text->Text().size()), &box, DT_CALCRECT | DT_SINGLELINE);
+      ::SelectObject(dc, old);
+      ::DeleteDC(dc);
+      width = box.right - box.left;
+    }
+    const PathErrorPositions positions = PathErrorLayout(width);
+    SetControlAttribute(150 + code, "pos", positions.text);
+    SetControlAttribute(150, "pos", positions.link);
+  }
+  EnableControl(1011, code == 0);
+  EnableControl(101, code == 0);
+}
+
+void TwDetectorMainDlg::RestoreDefaultPath() {
+  if (m_path_box) ::SetWindowTextW(m_path_box, m_default_path.c_str());
+  OnPathError(0);
+}
+
+LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) {
+  handled = true;
+  switch (message) {
+    case WM_INITDIALOG: OnInitDialog(); return TRUE;
+    case kMsgDownloadProgress: OnDownloadProgress(static_cast<int>(wparam), static_cast<int>(lparam)); return 0;
+    case kMsgTrayIcon:
+      if (lparam == WM_LBUTTONDOWN || lparam == WM_RBUTTONDOWN) {
+        m_actions.tray_clicked = true;
+        ::ShowWindow(m_hwnd, SW_RESTORE);
+        ux::win::BringToFront(m_hwnd);
+      }
+      return 0;
+    case kMsgEndWindow: EndWindow(2); return 0;
+    case kMsgFailedPage:
+      ApplyTooltip(3, 0);
+      ShowFailedPage(0);
+      return 0;
+    case kMsgPathError: OnPathError(static_cast<int>(wparam)); return 0;
+    case kMsgInstallerStage: OnStage(static_cast<int>(wparam)); return 0;
+    case kMsgDownloadFinished: OnDownloadFinished(); return 0;
+    case kMsgStartInstallDisplay: StartInstallDisplay(); return 0;
+    case kMsgInstallSucceeded: OnInstallSucceeded(); return 0;
+    case kMsgInstallFailed: OnInstallFailed(); return 0;
+    case kMsgSilentAgree: AgreeAndInstall(); return 0;
+    case WM_TIMER: OnTimer(wparam); return 0;
+    case WM_CLOSE: LeaveRequest(); return 0;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_CLOSE) {
+        LeaveRequest();
+        return 0;
+      }
+      handled = false;
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == kPathBoxId && HIWORD(wparam) == EN_CHANGE) ValidatePathBox();
+      else handled = false;
+      return 0;
+    case WM_CTLCOLOREDIT:
+      if (reinterpret_cast<HWND>(lparam) == m_path_box) {
+        return reinterpret_cast<LRESULT>(ColourPathBox(m_path_box, reinterpret_cast<HDC>(wparam)));
+      }
+      handled = false;
+      return 0;
+    case WM_NOTIFY: {
+      if (wparam != static_cast<WPARAM>(ux::kTopLevelNoticeId)) {
+        handled = false;
+        return 0;
+      }
+      const auto* notice = reinterpret_cast<const ux::UxNotice*>(lparam);
+      if (notice->code == ux::UXN_CLICK) {
+        OnClick(notice->ctrlId);
+      } else if (notice->code == ux::UXN_POINTER_ENTER || notice->code == ux::UXN_POINTER_LEAVE) {
+        // Enter comes with every move: act only when the pointer changes control.
+        const bool entered = notice->code == ux::UXN_POINTER_ENTER;
+        if (entered && notice->ctrlId == m_pointer_over) return 0;
+        if (!entered && notice->ctrlId != m_pointer_over) return 0;
+        m_pointer_over = entered ? notice->ctrlId : 0;
+        OnPointer(notice->ctrlId, entered);
+      }
+      return 0;
+    }
+    case WM_DESTROY:
+      m_tray.Remove();
+      for (UINT_PTR timer : {kTimerPercent, kTimerBanner, kTimerWatch, kTimerStay}) ::KillTimer(m_hwnd, timer);
+      handled = false;
+      return 0;
+    default:
+      handled = false;
+      return 0;
+  }
+}
+
+}  // namespace tw

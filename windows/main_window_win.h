@@ -1,0 +1,110 @@
+// TwDetectorMainDlg: the installer's main window (layout 11001). It shows
+// the start page with the agreement links, the fold-out install path panel
+// and the agree/disagree buttons; then download and installation progress;
+// then the finished or a failed page. A worker thread drives the install
+// controller; the product installer reports back by posted messages.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/tw_main.h"
+#include "config/recommendation.h"
+#include "net/download_callback.h"
+#include "platform/win/thread_holder_win.h"
+#include "platform/win/unique_handle.h"
+#include "ui/dialog_host_win.h"
+#include "windows/install_path_win.h"
+#include "windows/main_window_rules.h"
+#include "windows/tray_icon_win.h"
+
+namespace tw {
+
+class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
+ public:
+  TwDetectorMainDlg(int cid, int tid, TwMain::Hooks hooks = {});
+  ~TwDetectorMainDlg() override;
+
+  const UserActionRecord& UserActions() const noexcept { return m_actions; }
+  int SimulatedPercent() const noexcept { return m_percent; }
+  bool PanelOpen() const noexcept { return m_panel_open; }
+  const std::wstring& InstallPath() const noexcept { return m_install_path; }
+  const TrayIcon& Tray() const noexcept { return m_tray; }
+  HWND PathBox() const noexcept { return m_path_box; }
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override;
+
+  // Seams for tests: what reaches outside the window.
+  virtual bool OpenPage(const std::wstring& address);
+  virtual int AskToLeave();            // the leave confirmation's result code
+  virtual int RunDisagreeDialog();     // 101, 102 or 103
+  virtual void ShowRebootNotice();
+  virtual std::optional<std::wstring> BrowseFolder();
+  virtual const IPathQueries& PathQueries() const { return m_path_queries; }
+
+ private:
+  void OnInitDialog();
+  void Work();
+  void AgreeAndInstall();
+  void Disagree();
+  void TogglePanel(bool open);
+  void OnClick(int id);
+  void OnPointer(int id, bool entered);
+  void OnDownloadProgress(int percent, int speed);
+  void OnDownloadFinished();
+  void StartInstallDisplay();
+  void OnTimer(UINT_PTR id);
+  void OnStage(int stage);
+  void OnInstallSucceeded();
+  void OnInstallFailed();
+  void ShowFailedPage(int kind);
+  void ApplyTooltip(int kind, int percent);
+  void LeaveRequest();
+  void EndWindow(INT_PTR result);
+  void ValidatePathBox();
+  void OnPathError(int code);
+  void RestoreDefaultPath();
+  void ShowBanner(unsigned index);
+  void SendUiReport();
+  static std::wstring TempDirectory();
+
+  int m_cid;
+  int m_tid;
+  TwMain m_controller;
+  win::ThreadHolder<TwDetectorMainDlg> m_worker;
+  win::UniqueHandleObject m_start_event;
+  win::UniqueHandleObject m_quit_event;  // the window is going: the worker stops waiting
+  std::unique_ptr<TwInstallRcmdMgr> m_rcmd;
+  std::wstring m_install_path;
+  std::wstring m_default_path;
+  HWND m_path_box = nullptr;
+  volatile LONG m_cancel = 0;
+  std::unique_ptr<TwDowloadCallback> m_progress_sink;
+  TrayIcon m_tray;
+  HICON m_tray_icon = nullptr;
+  unsigned m_banner = 0;
+  bool m_panel_open = false;
+  bool m_path_valid = true;
+  int m_percent = 0;
+  bool m_stages[5] = {};
+  bool m_install_failed = false;
+  bool m_failed_page = false;
+  bool m_finished_page = false;
+  TooltipOrder m_tooltips;
+  UserActionRecord m_actions;
+  WinPathQueries m_path_queries;
+  unsigned m_random = 0;
+  bool m_reboot_at_start = false;
+  int m_pointer_over = 0;
+};
+
+// The start event of another product installation: set while one runs.
+extern const wchar_t kInstallerRunningEvent[];
+// Set while the product installer shows its progress in this window's place.
+extern const wchar_t kInstallerWindowEvent[];
+
+}  // namespace tw
