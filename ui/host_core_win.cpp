@@ -194,6 +194,44 @@ void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
   m_dirty = false;
 }
 
+void UxHostCore::PrintChildWindows(HDC dc) {
+  // Bottom of the z-order first, so that what lies on top is printed last.
+  for (HWND child = ::GetWindow(::GetWindow(m_hwnd, GW_CHILD), GW_HWNDLAST); child;
+       child = ::GetWindow(child, GW_HWNDPREV)) {
+    if (!::IsWindowVisible(child)) continue;
+    RECT rect;
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    const int saved = ::SaveDC(dc);
+    POINT origin;
+    ::GetViewportOrgEx(dc, &origin);
+    ::SetViewportOrgEx(dc, origin.x + rect.left, origin.y + rect.top, nullptr);
+    ::IntersectClipRect(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+    // The control's own pixels as it drew them on screen: Wine's edit
+    // control does not paint into a DC handed over by WM_PRINT.
+    ::UpdateWindow(child);
+    if (HDC own = ::GetDC(child)) {
+      ::BitBlt(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top, own, 0, 0, SRCCOPY);
+      ::ReleaseDC(child, own);
+    }
+    ::RestoreDC(dc, saved);
+    // Child windows paint with GDI, which leaves alpha 0: they are opaque.
+    if (HBITMAP bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP))) {
+      DIBSECTION section{};
+      if (::GetObjectW(bitmap, sizeof section, &section) == sizeof section && section.dsBm.bmBitsPixel == 32 &&
+          section.dsBm.bmBits) {
+        auto* bits = static_cast<uint32_t*>(section.dsBm.bmBits);
+        const int width = section.dsBm.bmWidth, height = std::abs(section.dsBm.bmHeight);
+        for (int y = std::max<LONG>(0, origin.y + rect.top); y < std::min<LONG>(height, origin.y + rect.bottom); ++y) {
+          for (int x = std::max<LONG>(0, origin.x + rect.left); x < std::min<LONG>(width, origin.x + rect.right); ++x) {
+            bits[static_cast<size_t>(y) * width + x] |= 0xFF000000u;
+          }
+        }
+      }
+    }
+  }
+}
+
 void UxHostCore::Output(HDC paint_dc, HDC memory_dc) {
   if (IsLayered()) {
     RECT window;
@@ -314,6 +352,7 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
     case WM_PRINTCLIENT:
       m_dirty = true;
       PaintAndOutput(nullptr, reinterpret_cast<HDC>(wparam));
+      if (message == WM_PRINT && (lparam & PRF_CHILDREN)) PrintChildWindows(reinterpret_cast<HDC>(wparam));
       return true;
     case WM_ERASEBKGND:
       result = 1;

@@ -119,6 +119,9 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   // Attaches the layout to the new window: host interface, tooltip, real windows.
   void AttachToWindow();
   void OnSize();
+  // WM_PRINT with PRF_CHILDREN: the real child windows (edit boxes) over the
+  // framework's pixels, as on screen.
+  void PrintChildWindows(HDC dc);
   bool IsLayered() const { return (::GetWindowLongW(m_hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
   // The window that moves, sizes and receives notifications.
   virtual HWND NoticeTarget() const { return m_hwnd; }

@@ -76,6 +76,8 @@ HWND CreatePathBox(HWND parent, const std::wstring& text) {
   return box;
 }
 
+void DestroyPathBoxState(HWND box) { ::RemovePropW(box, L"TwFormattedSize"); }
+
 std::wstring PathBoxText(HWND box) {
   wchar_t text[261] = {};
   ::GetWindowTextW(box, text, 261);
@@ -92,7 +94,15 @@ HBRUSH ColourPathBox(HWND box, HDC dc) {
   const int down = (client.bottom - metrics.tmHeight - metrics.tmExternalLeading) / 2;
   RECT format = client;
   ::OffsetRect(&format, 7, down);
-  ::SendMessageW(box, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&format));
+  // Set once per box size: a new formatting rectangle in the middle of the
+  // edit's own paint leaves that paint's text out (seen under Wine), so the
+  // box is painted once more with it in place.
+  const LONG_PTR size = MAKELONG(client.right, client.bottom);
+  if (reinterpret_cast<LONG_PTR>(::GetPropW(box, L"TwFormattedSize")) != size) {
+    ::SetPropW(box, L"TwFormattedSize", reinterpret_cast<HANDLE>(size));
+    ::SendMessageW(box, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&format));
+    ::InvalidateRect(box, nullptr, TRUE);
+  }
   ::SetTextColor(dc, RGB(173, 173, 173));
   ::SetBkColor(dc, RGB(255, 255, 255));
   return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));

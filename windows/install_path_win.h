@@ -30,5 +30,7 @@ HWND CreatePathBox(HWND parent, const std::wstring& text);
 std::wstring PathBoxText(HWND box);
 // WM_CTLCOLOREDIT: the line centred in the box, grey text, white background.
 HBRUSH ColourPathBox(HWND box, HDC dc);
+// Before the box is destroyed: what ColourPathBox kept on it.
+void DestroyPathBoxState(HWND box);
 
 }  // namespace tw

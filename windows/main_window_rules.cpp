@@ -1,5 +1,6 @@
 #include "windows/main_window_rules.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace tw {
@@ -46,10 +47,15 @@ std::wstring TooltipText(int kind, int percent) {
 int NextSimulatedPercent(int percent, const bool (&stages)[5], unsigned random, bool& finished) noexcept {
   static constexpr int kThresholds[5] = {10, 20, 85, 95, 100};
   finished = false;
+  int limit = 101;  // past 100 only when every stage was reported
   for (int k = 0; k < 5; ++k) {
-    if (!stages[k] && percent >= kThresholds[k]) return percent;  // hold until the stage is reported
+    if (stages[k]) continue;
+    if (percent >= kThresholds[k]) return percent;  // held until the stage is reported
+    // A step never jumps past the next unreported stage: the display holds at
+    // exactly 10 %, 20 %, ... as users are told it does.
+    if (kThresholds[k] < limit) limit = kThresholds[k];
   }
-  percent += 1 + static_cast<int>(random % 5);
+  percent = std::min(percent + 1 + static_cast<int>(random % 5), limit);
   if (percent > 100) {
     finished = true;
     return 100;

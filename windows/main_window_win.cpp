@@ -103,7 +103,7 @@ void TwDetectorMainDlg::OnInitDialog() {
   }
   m_tray_icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TWINSTALL), IMAGE_ICON, 16, 16, 0));
   m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon, kTitle);
-  m_worker.Start(this, &TwDetectorMainDlg::Work);
+  StartWorker();
   if (IsSilent()) {
     ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
   } else {
@@ -115,6 +115,8 @@ void TwDetectorMainDlg::OnInitDialog() {
     m_path_box = CreatePathBox(m_hwnd, m_default_path);
   }
 }
+
+void TwDetectorMainDlg::StartWorker() { m_worker.Start(this, &TwDetectorMainDlg::Work); }
 
 std::wstring TwDetectorMainDlg::TempDirectory() {
   wchar_t temp[MAX_PATH + 1] = {};
@@ -482,6 +484,7 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
       return 0;
     }
     case WM_DESTROY:
+      if (m_path_box) DestroyPathBoxState(m_path_box);
       m_tray.Remove();
       for (UINT_PTR timer : {kTimerPercent, kTimerBanner, kTimerWatch, kTimerStay}) ::KillTimer(m_hwnd, timer);
       handled = false;

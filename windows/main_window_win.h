@@ -45,6 +45,8 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   virtual void ShowRebootNotice();
   virtual std::optional<std::wstring> BrowseFolder();
   virtual const IPathQueries& PathQueries() const { return m_path_queries; }
+  // The road behind the window (tests of the window alone leave it out).
+  virtual void StartWorker();
 
  private:
   void OnInitDialog();

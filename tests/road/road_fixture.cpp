@@ -52,6 +52,18 @@ std::string Tryno(const std::string& entries, const std::string& attributes, int
   return "<tryno id=\"" + std::to_string(id) + "\" version=\"2\" " + attributes + ">" + entries + "</tryno>";
 }
 
+std::string PatternMd5(size_t size) {
+  std::string bytes;
+  for (size_t i = 0; i < size; ++i) bytes += static_cast<char>(((i * 31) + (i >> 11)) & 0xFF);
+  return Md5Of(bytes);
+}
+
+std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes) {
+  return "<dlfile url=\"http://127.0.0.1:18090" + path + "\" md5=\"" + md5 +
+         "\" moduletype=\"dll\" funcname=\"InstallEntry\" path=\"%TEMP%\\twroad\\slow_????.dll\" downloadtype=\"http\" " +
+         attributes + "/>";
+}
+
 size_t StepRecords(int step, int result) {
   const std::wstring records = PeerRecords();
   size_t count = 0;

@@ -29,6 +29,11 @@ std::string Entry(const Package& p, const std::string& attributes = "");
 void Configure(const std::string& tryno, const std::string& check = "", int cid = 1029);
 std::string Tryno(const std::string& entries, const std::string& attributes = "", int id = 7);
 
+// The file peer's byte pattern of `size` bytes, and its digest.
+std::string PatternMd5(size_t size);
+// A dll package on the file peer (127.0.0.1:18090) at `path`.
+std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes);
+
 // Records of table 7706 with this step and result.
 size_t StepRecords(int step, int result);
 

@@ -204,18 +204,6 @@ TEST_F(RoadTest, EnvironmentChecks) {
 namespace tw {
 namespace {
 
-std::string PatternMd5(size_t size) {
-  std::string bytes;
-  for (size_t i = 0; i < size; ++i) bytes += static_cast<char>(((i * 31) + (i >> 11)) & 0xFF);
-  return Md5Of(bytes);
-}
-
-std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes) {
-  return "<dlfile url=\"http://127.0.0.1:18090" + path + "\" md5=\"" + md5 +
-         "\" moduletype=\"dll\" funcname=\"InstallEntry\" path=\"%TEMP%\\twroad\\slow_????.dll\" downloadtype=\"http\" " +
-         attributes + "/>";
-}
-
 TEST_F(RoadTest, ATimedOutDownloadIsRetriedOnlyWithSd) {
   Configure(Tryno(FilePeerEntry("/trickle/20000/5000/road", PatternMd5(20000), "downloadtime=\"1\" sd=\"0\"")));
   {

@@ -124,7 +124,7 @@ std::shared_ptr<GdiImage> PrintWindowPixels(HWND window) {
   HDC memory = ::CreateCompatibleDC(screen);
   ::ReleaseDC(nullptr, screen);
   HGDIOBJ old = ::SelectObject(memory, image->Bitmap());
-  ::SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  ::SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_CHILDREN);
   ::GdiFlush();
   ::SelectObject(memory, old);
   ::DeleteDC(memory);

@@ -1,0 +1,292 @@
+// The main window under Wine. Scenarios run the whole road against the
+// configuration, file and telemetry peers and the product installer peer,
+// driven by clicks at the controls; picture tests show each page from a
+// window whose road is left out, so every pixel is deterministic.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/road/road_fixture.h"
+#include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/test_support_win.h"
+#include "tests/windows/windows_test_support_win.h"
+#include "windows/main_window_rules.h"
+
+namespace tw {
+namespace {
+
+using test::Click;
+using test::Script;
+using test::TestMainWindow;
+using namespace test::road;
+
+std::wstring TempPath(const wchar_t* name) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  return std::wstring(temp) + name;
+}
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    test::UseInstallerResources();
+    TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
+    test::ResetTelemetryPeer();
+    m_packages = PublishPackages();
+    ::DeleteFileW(TempPath(L"tw_product_installer.txt").c_str());
+  }
+  void TearDown() override {
+    ForgetInstallState();
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                         L"TWAV7NEEDREBOOT");
+  }
+  INT_PTR Run(TestMainWindow& window, Script& script) {
+    script.Start();
+    return window.DoModal(nullptr);
+  }
+  static std::string Recorded() { return test::ReadWholeFile(TempPath(L"tw_product_installer.txt")); }
+
+  Packages m_packages;
+};
+
+TEST_F(MainWindowTest, AgreeWithTheDefaultPathInstallsAndStageFiveCloses) {
+  Configure(Tryno(Entry(m_packages.exe)));
+  TestMainWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { Click(window, 1011); });
+  EXPECT_EQ(Run(window, script), 2) << "stage 5 ends the window through 1130";
+  EXPECT_TRUE(window.UserActions().agreed);
+  EXPECT_EQ(window.UserActions().decision, 1);
+  const std::string recorded = Recorded();
+  EXPECT_NE(recorded.find("installpath=\"" + test::Narrow(window.InstallPath()) + "\""), std::string::npos) << recorded;
+  EXPECT_NE(window.InstallPath().find(L"\\tarnwick\\tarnwick antivirus\\"), std::wstring::npos);
+  EXPECT_EQ(window.Tip(), L"安装成功");
+  EXPECT_TRUE(window.Shown(400)) << "the installer reported success before stage 5";
+}
+
+TEST_F(MainWindowTest, PathPanelValidatesAndRestoresTheDefault) {
+  Configure(Tryno(Entry(m_packages.exe)));
+  TestMainWindow window(1029, 7);
+  window.browse_result = L"C:\\" + std::wstring(160, L'x') + L"\\tarnwick antivirus\\";
+  Script script([&] { window.EndDialog(-1); });
+  RECT before{};
+  script.Do([&] {
+    ::GetWindowRect(window.Hwnd(), &before);
+    Click(window, 102);
+    RECT after;
+    ::GetWindowRect(window.Hwnd(), &after);
+    EXPECT_EQ((after.bottom - after.top) - (before.bottom - before.top), 60);
+    EXPECT_TRUE(window.PanelOpen());
+  });
+  const std::pair<const wchar_t*, int> typed[] = {
+      {L"C:", 1}, {L"N:\\share", 2}, {L"C:\\a?b", 3}, {L"F:\\full", 4}};
+  for (const auto& [path, code] : typed) {
+    script.Do([&window, path = path] { test::TypePath(window.PathBox(), path); })
+        .Then([&window, code = code] { return window.Shown(150 + code); })
+        .Do([&window, code = code] {
+          EXPECT_TRUE(window.Shown(150)) << code;
+          EXPECT_TRUE(window.Disabled(1011) && window.Disabled(101)) << code;
+          for (int other = 1; other <= 5; ++other) EXPECT_EQ(window.Shown(150 + other), other == code);
+        });
+  }
+  script.Do([&] { Click(window, 104); })  // browsing gives a path too long to install into
+      .Then([&] { return window.Shown(155); })
+      .Do([&] { Click(window, 150); })
+      .Do([&] {
+        EXPECT_FALSE(window.Shown(150) || window.Shown(155));
+        EXPECT_FALSE(window.Disabled(1011) || window.Disabled(101));
+        EXPECT_NE(PathBoxText(window.PathBox()).find(L"\\tarnwick\\tarnwick antivirus\\"), std::wstring::npos);
+        Click(window, 1);  // leave, confirmed
+      });
+  EXPECT_EQ(Run(window, script), 0);
+  EXPECT_EQ(window.leave_questions, 1);
+  EXPECT_TRUE(window.UserActions().leaving_confirmed);
+}
+
+TEST_F(MainWindowTest, DisagreeClosedKeepsTheStartPageAndGivingUpEnds) {
+  Configure(Tryno(Entry(m_packages.exe)));
+  TestMainWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  HWND dialog = nullptr;
+  auto click_in_dialog = [&](int id) {
+    return [&, id] {
+      dialog = test::FindThreadWindow(L"UxDialogViewImplEx");
+      if (!dialog || dialog == window.Hwnd()) return false;
+      auto* host = dynamic_cast<ux::win::UxHostCore*>(
+          reinterpret_cast<ux::win::UxWindowBase*>(::GetWindowLongPtrW(dialog, GWLP_USERDATA)));
+      if (!host) return false;
+      Click(*host, id);
+      return true;
+    };
+  };
+  // The dialog runs its own modal loop inside the click: the next steps run from it.
+  script.Do([&] { Click(window, 101); });
+  EXPECT_EQ(Run(window, script.Then(click_in_dialog(1001))
+                            .Then([&] { return window.UserActions().decision == 5; })
+                            .Do([&] {
+                              EXPECT_EQ(window.UserActions().decision, 5);
+                              EXPECT_TRUE(window.Shown(100));
+                              Click(window, 101);
+                            })
+                            .Then(click_in_dialog(1004))),
+            0);
+  EXPECT_EQ(window.UserActions().decision, 4);
+}
+
+TEST_F(MainWindowTest, UnreachableConfigurationShowsTheNetworkFailure) {
+  TestMainWindow window(4242, 7);  // the configuration service has no document for this channel
+  Script script([&] { window.EndDialog(-1); });
+  script.Then([&] { return window.Shown(500); }).Do([&] {
+    EXPECT_EQ(window.TextOf(507), FailedPageFor(0).text);
+    EXPECT_EQ(window.TextOf(508), FailedPageFor(0).button);
+    EXPECT_EQ(window.Tip(), L"下载失败");
+    Click(window, 1);  // on the failed page: no question
+  });
+  EXPECT_EQ(Run(window, script), 0);
+  EXPECT_EQ(window.leave_questions, 0);
+  EXPECT_FALSE(window.Shown(100));
+}
+
+TEST_F(MainWindowTest, InstallerFailureAndASilentInstaller) {
+  Configure(Tryno(Entry(m_packages.exe, "param=\"mode=fail\"")));
+  {
+    TestMainWindow window(1029, 7);
+    Script script([&] { window.EndDialog(-1); });
+    script.Do([&] { Click(window, 1011); });
+    EXPECT_EQ(Run(window, script), 2);
+    EXPECT_TRUE(window.Shown(500)) << "1137 showed the failed page before stage 5 ended the window";
+    EXPECT_EQ(window.TextOf(507), FailedPageFor(2).text);
+    EXPECT_EQ(window.Tip(), L"安装失败");
+  }
+  // An installer that never reports: the display holds at 10 %.
+  ForgetInstallState();
+  Configure(Tryno(Entry(m_packages.exe, "param=\"mode=silent\"")));
+  TestMainWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { Click(window, 1011); })
+      .Then([&] { return window.SimulatedPercent() == 10; })
+      .Do([&] {
+        EXPECT_EQ(window.TextOf(205), InstallProgressText(10));
+        EXPECT_TRUE(window.Disabled(1));
+        ::SendMessageW(window.Hwnd(), WM_CLOSE, 0, 0);  // the close button is disabled meanwhile
+      });
+  EXPECT_EQ(Run(window, script), 0);
+  EXPECT_EQ(window.SimulatedPercent(), 10);
+}
+
+TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
+  Configure(Tryno(FilePeerEntry("/trickle/400000/20000/leave", PatternMd5(400000), "")));
+  {
+    TestMainWindow window(1029, 7);
+    Script script([&] { window.EndDialog(-1); });
+    script.Do([&] { Click(window, 1011); })
+        .Then([&] { return window.Tip().find(L"已下载") != std::wstring::npos; })
+        .Do([&] { Click(window, 1); });
+    EXPECT_EQ(Run(window, script), 0);
+    EXPECT_TRUE(window.UserActions().leaving_confirmed);
+  }  // the worker ends with the window
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(TempPath(L"twroad\\slow_*.dll").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "the partial package was left behind";
+  if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+  EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"table\":7787"), 1u) << "the UI record";
+  EXPECT_NE(test::PeerRecords().find(L"\"outcome\":1"), std::wstring::npos);
+}
+
+// The window alone: its road is left out and its messages are the script's.
+class QuietMainWindow : public TestMainWindow {
+ public:
+  using TestMainWindow::TestMainWindow;
+
+ protected:
+  void StartWorker() override {}
+};
+
+class MainWindowPictures : public testing::Test {
+ protected:
+  void SetUp() override { test::UseInstallerResources(); }
+  void TearDown() override {
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                         L"TWAV7NEEDREBOOT");
+  }
+  static std::function<void()> Picture(TestMainWindow& window, const char* name) {
+    return [&window, name] {
+      auto image = ux::win::PrintWindowPixels(window.Hwnd());
+      ASSERT_NE(image, nullptr);
+      EXPECT_TRUE(test::MatchesPicture(*image, name, test::WindowPictures()));
+    };
+  }
+  static void Post(TestMainWindow& window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+    ::SendMessageW(window.Hwnd(), message, wparam, lparam);
+  }
+};
+
+TEST_F(MainWindowPictures, EveryPage) {
+  QuietMainWindow window(1029, 7);
+  window.browse_result = L"C:\\" + std::wstring(160, L'x') + L"\\";
+  Script script([&] { window.EndDialog(-1); });
+  script.Do(Picture(window, "start"))
+      .Do([&] { Click(window, 102); })
+      .Do(Picture(window, "panel"));
+  const wchar_t* errors[] = {L"C:", L"N:\\share", L"C:\\a?b", L"F:\\full"};
+  for (int code = 1; code <= 4; ++code) {
+    static const char* names[] = {"", "path_error_1", "path_error_2", "path_error_3", "path_error_4"};
+    script.Do([&window, path = errors[code - 1]] { test::TypePath(window.PathBox(), path); })
+        .Then([&window, code] { return window.Shown(150 + code); })
+        .Do(Picture(window, names[code]));
+  }
+  script.Do([&] { Click(window, 104); })
+      .Then([&] { return window.Shown(155); })
+      .Do(Picture(window, "path_error_5"))
+      .Do([&] { Click(window, 150); })
+      .Do([&] { Click(window, 1011); })
+      .Do([&] { Post(window, kMsgDownloadProgress, 40, 1536); })
+      .Do(Picture(window, "downloading_40"))
+      .Do([&] {
+        EXPECT_EQ(window.TextOf(201), L"已下载 40%，下载速度 1.5M/秒");
+        EXPECT_EQ(window.Tip(), L"已下载：40%");
+        Post(window, kMsgDownloadFinished);
+      })
+      .Do(Picture(window, "installing"))
+      .Do([&] { Post(window, kMsgInstallSucceeded); })
+      .Do(Picture(window, "finished"))
+      .Do([&] { Click(window, 401); });
+  script.Start();
+  EXPECT_EQ(window.DoModal(nullptr), 0);
+}
+
+TEST_F(MainWindowPictures, FailedPages) {
+  {
+    QuietMainWindow window(1029, 7);
+    Script script([&] { window.EndDialog(-1); });
+    script.Do([&] { Post(window, kMsgFailedPage); }).Do(Picture(window, "failed_network")).Do([&] { Click(window, 501); });
+    script.Start();
+    EXPECT_EQ(window.DoModal(nullptr), 0);
+    EXPECT_TRUE(window.opened_pages.empty()) << "the network failure offers no customer service";
+  }
+  {
+    QuietMainWindow window(1029, 7);
+    Script script([&] { window.EndDialog(-1); });
+    script.Do([&] { Click(window, 1011); })
+        .Do([&] { Post(window, kMsgInstallFailed); })
+        .Do(Picture(window, "failed_install"))
+        .Do([&] { Click(window, 501); });
+    script.Start();
+    EXPECT_EQ(window.DoModal(nullptr), 0);
+    ASSERT_EQ(window.opened_pages.size(), 1u);
+    EXPECT_NE(window.opened_pages[0].find(L"/FDdK6y0s?_type=wpa&qidian=true"), std::wstring::npos);
+  }
+  ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", L"TWAV7NEEDREBOOT",
+                    REG_SZ, L"1", 4);
+  QuietMainWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  script.Do(Picture(window, "failed_reboot")).Do([&] {
+    EXPECT_EQ(window.PathBox(), nullptr) << "no path box with a pending reboot";
+    Click(window, 1);
+  });
+  script.Start();
+  EXPECT_EQ(window.DoModal(nullptr), 0);
+}
+
+}  // namespace
+}  // namespace tw
