@@ -36,6 +36,7 @@ def main(argv):
     core(argv)
     net_bench.run(REPO, deployment)
     ui_bench.run(REPO, deployment)
+    ui_bench.run_startup(REPO, deployment)
     return 0
 
 

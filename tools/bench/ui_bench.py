@@ -29,3 +29,35 @@ def run(repo: Path, deployment="local"):
         print(f"{name:<40} {ratio:>7.1f} {ours:>8.1f} {blit:>10.1f}")
     frame_us = 1e6 / 60
     print(f"full paint is {values['full_paint_us'] / frame_us * 100:.1f}% of a 60 Hz frame")
+
+
+def run_startup(repo: Path, deployment="local"):
+    """The installer's start to its first painted frame and its working set
+    then, against an empty window measured in the same run (both under Wine,
+    the installer with the configuration service up)."""
+    import shutil
+    from peers.services import PeerSet
+
+    binaries = repo / "build" / f"win32-{deployment}" / "bin"
+    work = repo / "build" / "bench" / "startup"
+    work.mkdir(parents=True, exist_ok=True)
+    installer = work / "setup_1029_7.exe"
+    shutil.copyfile(binaries / "twinstall.exe", installer)
+
+    def windows(path: Path) -> str:
+        return "Z:" + str(path).replace("/", "\\")
+
+    with PeerSet(repo / "deploy" / f"{deployment}.ini"), WineSession(repo / "build" / "wine") as wine:
+        result = wine.run(binaries / "startup_bench.exe",
+                          ["empty", windows(binaries / "empty_window.exe"), "installer", windows(installer)],
+                          cwd=work, timeout=900)
+    text = result.stdout.decode("utf-8", "replace")
+    values = {k: float(v) for k, v in re.findall(r"(\w+)=([\d.]+)", text)}
+    if result.returncode != 0 or "installer_ms" not in values:
+        raise RuntimeError(f"startup_bench failed: {text.strip()} {result.stderr!r}")
+    ratio = values["installer_ms"] / values["empty_ms"]
+    print(f"{'start-up to first frame':<40} {'ratio':>7} {'ours ms':>8} {'empty ms':>10}")
+    print(f"{'installer / empty window (goal < 1.5)':<40} {ratio:>7.2f} {values['installer_ms']:>8.1f} "
+          f"{values['empty_ms']:>10.1f}")
+    print(f"working set after the start page: {values['installer_ws_kb'] / 1024:.1f} MB "
+          f"(empty window {values['empty_ws_kb'] / 1024:.1f} MB; goal < 40 MB)")

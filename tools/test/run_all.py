@@ -130,7 +130,7 @@ def main():
         with NetPeers():
             for program in ("core_tests", "win_tests", "e2e_tests", "net_tests", "url_rewrite_tests",
                             "telemetry_tests", "config_tests", "survey_tests", "launch_tests",
-                            "road_tests", "ui_tests"):
+                            "road_tests", "ui_tests", "windows_tests"):
                 run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
                           f"{program}.json", runner=runner)
         # The Python end-to-end tests start the deployment's peers themselves.
