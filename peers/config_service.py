@@ -72,6 +72,19 @@ class ConfigService(Peer):
         self.route("GET", r"/update/newer\.exe", lambda r: self._update_part("exe"))
         self.route("POST", r"/_peer/update", self._set_update)
 
+    def serve_package_channel(self, cid: int, tid: int, name: str, data: bytes, path_pattern: str,
+                              moduletype: str = "exe"):
+        """A channel whose one trial node installs one package served here."""
+        import hashlib
+        self._files[name] = data
+        document = (f'<root><check/><install><company id="{cid}" version="3"><tryno id="{tid}" version="2">'
+                    f'<dlfile url="http://127.0.0.1:{self.port}/files/{name}" '
+                    f'md5="{hashlib.md5(data).hexdigest().upper()}" moduletype="{moduletype}" '
+                    f'path="{path_pattern}" downloadtype="http"/></tryno></company></install>'
+                    f'<condition/></root>').encode()
+        self._documents[f"posted-{cid}"] = (200, wrap_configuration(document, self._key).encode())
+        self._served[cid] = f"posted-{cid}"
+
     def _update_part(self, part):
         return Response(200, self._update[part]) if part in self._update else Response(404, b"")
 

@@ -56,5 +56,16 @@ TEST_F(InstallerFileTest, CarriesTheWindowAndTrayIcons) {
   EXPECT_FALSE(Resource(MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1)).empty());  // RT_VERSION
 }
 
+TEST_F(InstallerFileTest, CarriesTheWindowFrameworkResources) {
+  // Skins, styles, strings and the six layouts, as XML; the art as PNG.
+  for (int id : {10000, 10001, 10002, 11001, 11002, 11003, 11004, 11005, 11006}) {
+    const std::string xml = Resource(L"XML", MAKEINTRESOURCEW(id));
+    EXPECT_NE(xml.find('<'), std::string::npos) << id;
+  }
+  for (int id = 3; id <= 32; ++id) {
+    EXPECT_EQ(Resource(L"PNG", MAKEINTRESOURCEW(id)).substr(1, 3), "PNG") << id;
+  }
+}
+
 }  // namespace
 }  // namespace tw

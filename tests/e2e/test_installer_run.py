@@ -1,21 +1,13 @@
 """The installer under Wine against the vendor's services on loopback: a
 copy named for a silent channel installs end to end without a window."""
-import hashlib
 import shutil
 import subprocess
 import tempfile
 import unittest
-import urllib.request
 from pathlib import Path
 
 from peers.services import PeerSet
 from tools.test import context
-
-
-def post(port, path, body):
-    request = urllib.request.Request(f"http://127.0.0.1:{port}{path}", data=body, method="POST")
-    with urllib.request.urlopen(request, timeout=30) as answer:
-        return answer.read()
 
 
 class SilentInstallTest(unittest.TestCase):
@@ -39,14 +31,8 @@ class SilentInstallTest(unittest.TestCase):
     def test_silent_channel_installs_end_to_end(self):
         installer = context.installer().parent / "tw_product_installer.exe"
         with PeerSet(context.deployment_file()) as peers:
-            port = peers["config"].port
-            post(port, "/_peer/file?name=installer.exe", installer.read_bytes())
-            md5 = hashlib.md5(installer.read_bytes()).hexdigest().upper()
-            post(port, "/_peer/config?cid=1029",
-                 (f'<root><check/><install><company id="1029" version="3"><tryno id="7" version="2">'
-                  f'<dlfile url="http://127.0.0.1:{port}/files/installer.exe" md5="{md5}" moduletype="exe" '
-                  f'path="%TEMP%\\twe2e\\setup_????.exe" downloadtype="http"/></tryno></company></install>'
-                  f'<condition/></root>').encode())
+            peers["config"].serve_package_channel(1029, 7, "installer.exe", installer.read_bytes(),
+                                                  "%TEMP%\\twe2e\\setup_????.exe")
 
             result = self.run_as("setup_1029_7_silent.exe")
             self.assertEqual(result.returncode, 0, result.stdout)

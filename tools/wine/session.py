@@ -26,14 +26,19 @@ def wine_environment(root: Path) -> dict:
 
 
 class WineSession:
-    def __init__(self, root: Path):
+    def __init__(self, root: Path, display: str = None):
+        """`display`: an X display to show windows on; none starts a private Xvfb."""
         self.root = Path(root).resolve()
         self.env = wine_environment(self.root)
         self._xvfb = None
+        self._display = display
 
     def __enter__(self):
         signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-        self._start_xvfb()
+        if self._display:
+            self.env["DISPLAY"] = self._display
+        else:
+            self._start_xvfb()
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
         # The first Wine process starts services that hold its output open;
         # let that happen here, not inside a test's pipe.
