@@ -58,9 +58,10 @@ std::string PatternMd5(size_t size) {
   return Md5Of(bytes);
 }
 
-std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes) {
+std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes,
+                          const std::string& target) {
   return "<dlfile url=\"http://127.0.0.1:18090" + path + "\" md5=\"" + md5 +
-         "\" moduletype=\"dll\" funcname=\"InstallEntry\" path=\"%TEMP%\\twroad\\slow_????.dll\" downloadtype=\"http\" " +
+         "\" moduletype=\"dll\" funcname=\"InstallEntry\" path=\"" + target + "\" downloadtype=\"http\" " +
          attributes + "/>";
 }
 

@@ -31,8 +31,9 @@ std::string Tryno(const std::string& entries, const std::string& attributes = ""
 
 // The file peer's byte pattern of `size` bytes, and its digest.
 std::string PatternMd5(size_t size);
-// A dll package on the file peer (127.0.0.1:18090) at `path`.
-std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes);
+// A dll package on the file peer (127.0.0.1:18090) at `path`, saved under `target`.
+std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes,
+                          const std::string& target = "%TEMP%\\twroad\\slow_????.dll");
 
 // Records of table 7706 with this step and result.
 size_t StepRecords(int step, int result);

@@ -175,7 +175,9 @@ TEST_F(MainWindowTest, InstallerFailureAndASilentInstaller) {
 }
 
 TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
-  Configure(Tryno(FilePeerEntry("/trickle/400000/20000/leave", PatternMd5(400000), "")));
+  // Its own folder: other road tests keep the packages they completed.
+  Configure(Tryno(FilePeerEntry("/trickle/400000/20000/leave", PatternMd5(400000), "",
+                                "%TEMP%\\twleave\\leave_????.dll")));
   {
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
@@ -186,7 +188,7 @@ TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
     EXPECT_TRUE(window.UserActions().leaving_confirmed);
   }  // the worker ends with the window
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW(TempPath(L"twroad\\slow_*.dll").c_str(), &found);
+  HANDLE search = ::FindFirstFileW(TempPath(L"twleave\\leave_*.dll").c_str(), &found);
   EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "the partial package was left behind";
   if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
   EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"table\":7787"), 1u) << "the UI record";
@@ -286,6 +288,36 @@ TEST_F(MainWindowPictures, FailedPages) {
   });
   script.Start();
   EXPECT_EQ(window.DoModal(nullptr), 0);
+}
+
+TEST_F(MainWindowPictures, HostileMessagesAndAGarbledContactFile) {
+  // A customer-service file of garbage gives the built-in link.
+  const std::wstring data = test::ProgramDir() + L"data";
+  ::CreateDirectoryW(data.c_str(), nullptr);
+  const std::string garbage = "\x01\xFF[FeedBack\nVipMarketQQLink\x00=\n\n[[[]]]===";
+  test::WriteWholeFile(data + L"\\operation_contact.dat", garbage);
+  QuietMainWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { Click(window, 1011); })
+      .Do([&] {
+        // Unknown stages change nothing; a flood of progress leaves the last word.
+        for (WPARAM stage : {0u, 6u, 99u, 0xFFFFFFFFu}) Post(window, kMsgInstallerStage, stage);
+        for (int i = 0; i < 3000; ++i) ::PostMessageW(window.Hwnd(), kMsgDownloadProgress, i % 101, i);
+        ::PostMessageW(window.Hwnd(), kMsgDownloadProgress, 40, 1536);
+      })
+      .Then([&] { return window.TextOf(201) == L"已下载 40%，下载速度 1.5M/秒"; })
+      .Do([&] {
+        EXPECT_EQ(window.SimulatedPercent(), 0);
+        EXPECT_TRUE(window.Shown(200));
+        Post(window, kMsgInstallFailed);
+        Click(window, 501);
+      });
+  script.Start();
+  EXPECT_EQ(window.DoModal(nullptr), 0);
+  ASSERT_EQ(window.opened_pages.size(), 1u);
+  EXPECT_NE(window.opened_pages[0].find(L"/FDdK6y0s?_type=wpa&qidian=true"), std::wstring::npos);
+  ::DeleteFileW((data + L"\\operation_contact.dat").c_str());
+  ::RemoveDirectoryW(data.c_str());
 }
 
 }  // namespace
