@@ -52,7 +52,8 @@ bool CUXAnimateBase::ParseSpecification(std::string_view text) {
 }
 
 bool CUXAnimateBase::ParseTiming(std::string_view text) {
-  const std::vector<std::string_view> parts = Split(WithoutSpaces(text), ',');
+  const std::string timing = WithoutSpaces(text);  // the parts below point into it
+  const std::vector<std::string_view> parts = Split(timing, ',');
   if (parts.size() < 2) return false;
   const auto delay = Number(parts[0]);
   const auto duration = Number(parts[1]);

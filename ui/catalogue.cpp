@@ -21,9 +21,6 @@ const CatalogueEntry kCatalogue[] = {
     {"tab", "CUxTab", "title hide", true},
     {"radio", "CUxRadioBox", "check group skin skin_check radiobox_size text_spacing", false, true},
     {"customradio", "CUxSelfDefineRadioBox", "check group skin skin_check radiobox_size text_spacing", false, true},
-    {"richtext", "CUxRichText", "", false},
-    {"richtextex", "CUxRichTextEx", "", false},
-    {"richtext2", "CUxRichText2Wnd", "", false},
     {"memimage", "CUxMemoryImage", "mempointer"},
     {"storageimage", "CUxStorageImage", "filepath subwidth sub"},
     {"storageimageex", "CUxStorageImageEx", "filepath subwidth sub alpha"},
@@ -44,8 +41,6 @@ const CatalogueEntry kCatalogue[] = {
     {"listscrollbar", "CUxWindowScollBar", "color_bar color_bar_hv color_bar_border rectanglebar barwidth permanent_hide"},
     {"scrollbar", "CUxScrollBar", "color_bar color_bar_hv color_bar_border rectanglebar barwidth permanent_hide"},
     {"lineviewex", "CUxLineViewEx", "dashstyle linecolor vertical startcap endcap hover_linecolor push_linecolor"},
-    {"pagitem", "CUxPagItem", ""},
-    {"animate", "CUXAnimateNode", "", true},
     {"ownereventdlg", "CUxOwnerEventDlg", "", true},
     {"sliderviewex", "CUxSliderViewEx", "current_value max_value step_value enable_mousewhell", true},
 };

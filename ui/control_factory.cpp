@@ -1,10 +1,12 @@
 #include "ui/control_factory.h"
 
+#include "ui/animate_node.h"
 #include "ui/catalogue.h"
 #include "ui/dialog_buttons.h"
 #include "ui/image_controls.h"
 #include "ui/progress.h"
 #include "ui/real_window.h"
+#include "ui/rich_text.h"
 #include "ui/static_text.h"
 
 namespace tw::ux {
@@ -32,7 +34,7 @@ constexpr TagEntry kBuiltin[] = {
     {"lineargradient", FromCatalogue}, {"skinbtn", FromCatalogue},        {"realwnd", Make<CUxRealWnd>},
     {"realwnd2", Make<CUxRealWnd2>},   {"hr", FromCatalogue},             {"check", FromCatalogue},
     {"icon", FromCatalogue},           {"tabctrl", FromCatalogue},        {"radio", FromCatalogue},
-    {"customradio", FromCatalogue},    {"richtext", FromCatalogue},       {"link", Make<CUxLink>},
+    {"customradio", FromCatalogue},    {"richtext", Make<CUxRichText>},       {"link", Make<CUxLink>},
     {"memimage", FromCatalogue},       {"storageimage", FromCatalogue},   {"storageimageex", FromCatalogue},
     {"imgbtnsized", FromCatalogue},    {"imggray", FromCatalogue},        {"imgex", FromCatalogue},
     {"imgrotale", FromCatalogue},      {"slider", FromCatalogue},         {"dlgbtn", Make<CUxDialogButton>},
@@ -43,10 +45,10 @@ constexpr TagEntry kBuiltin[] = {
 constexpr TagEntry kCreator[] = {
     {"listwnd", FromCatalogue},      {"scrolldlg", FromCatalogue},     {"listitem", FromCatalogue},
     {"rundrect", FromCatalogue},     {"rundrectpath", FromCatalogue},  {"expendimg", FromCatalogue},
-    {"realwndex", Make<CUxRealWndEx>}, {"shadowtext", FromCatalogue},  {"richtextex", FromCatalogue},
+    {"realwndex", Make<CUxRealWndEx>}, {"shadowtext", FromCatalogue},  {"richtextex", Make<CUxRichTextEx>},
     {"imgex2", FromCatalogue},       {"hrex", FromCatalogue},          {"listscrollbar", FromCatalogue},
-    {"scrollbar", FromCatalogue},    {"dlgbtnEx2", Make<CUxDlgBtnEx2>}, {"richtext2", FromCatalogue},
-    {"lineviewex", FromCatalogue},   {"pagitem", FromCatalogue},       {"animate", FromCatalogue},
+    {"scrollbar", FromCatalogue},    {"dlgbtnEx2", Make<CUxDlgBtnEx2>}, {"richtext2", Make<CUxRichText2Wnd>},
+    {"lineviewex", FromCatalogue},   {"pagitem", Make<CUxPagItem>},       {"animate", Make<CUXAnimateNode>},
     {"ownereventdlg", FromCatalogue}, {"sliderviewex", FromCatalogue}, {"lineargradient", FromCatalogue},
 };
 

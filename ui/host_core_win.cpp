@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "ui/animate_node.h"
 #include "ui/font_pool_win.h"
 #include "ui/hit_code.h"
 #include "ui/real_window.h"
@@ -60,8 +61,25 @@ bool UxHostCore::LoadLayout() {
   return LoadLayoutText(*xml);
 }
 
+namespace {
+
+void StartAnimatedNodes(CUxWindow& control) {
+  if (auto* node = dynamic_cast<CUXAnimateNode*>(&control)) node->StartAnimation();
+  if (!control.IsPanel()) return;
+  for (auto& child : static_cast<CUxPanel&>(control).Children()) StartAnimatedNodes(*child);
+}
+
+}  // namespace
+
 void UxHostCore::AttachToWindow() {
   m_layout.AttachHost(this);
+  // A layer with `anim` gets a fresh timeline; animated nodes of the
+  // top-level host's layout start with the window.
+  if (Layer().anim) {
+    m_timeline = std::make_shared<CUxAnimationTimelineManager>();
+    m_timeline->Start();
+  }
+  if (m_form == HostForm::kTopLevel) m_layout.ForEachLoadedSection([](CUxDialog& s) { StartAnimatedNodes(s); });
   if (m_dirty_region) ::DeleteObject(m_dirty_region);
   m_dirty_region = nullptr;
   m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -244,6 +262,25 @@ void UxHostCore::Output(HDC paint_dc, HDC memory_dc) {
   } else if (paint_dc) {
     ::BitBlt(paint_dc, 0, 0, m_bitmap->Width(), m_bitmap->Height(), memory_dc, 0, 0, SRCCOPY);
   }
+}
+
+void UxHostCore::RegisterAnimation(IUxAnimationHandler* handler) {
+  if (!m_timeline) m_timeline = std::make_shared<CUxAnimationTimelineManager>();
+  if (!m_timeline->IsRunning() && HostWindowAlive()) m_timeline->Start();
+  m_timeline->Register(handler);
+}
+
+void UxHostCore::UnregisterAnimation(IUxAnimationHandler* handler) {
+  if (m_timeline) m_timeline->Unregister(handler);
+}
+
+void UxHostCore::TickAnimations() {
+  if (m_timeline) m_timeline->Tick();
+}
+
+intptr_t UxHostCore::SendNoticeToParent(uintptr_t wparam, UxNotice& notice) {
+  HWND parent = HostWindowAlive() ? ::GetParent(m_hwnd) : nullptr;
+  return parent ? ::SendMessageW(parent, WM_NOTIFY, wparam, reinterpret_cast<LPARAM>(&notice)) : 0;
 }
 
 intptr_t UxHostCore::SendNotice(uintptr_t wparam, UxNotice& notice) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/animation_timeline_win.h"
 #include "ui/control_factory.h"
 #include "ui/gdi_canvas_win.h"
 #include "ui/layout.h"
@@ -96,6 +97,12 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   void PlaceRealWindow(int id, const UxRect& rect) override;
   void ShowRealWindow(int id, bool show) override;
   void Invalidate(const UxRect& rect) override;
+  intptr_t SendNoticeToParent(uintptr_t wparam, UxNotice& notice) override;
+  void RegisterAnimation(IUxAnimationHandler* handler) override;
+  void UnregisterAnimation(IUxAnimationHandler* handler) override;
+  // Runs one tick of the animation timeline now (the renderer's clock).
+  void TickAnimations();
+  CUxAnimationTimelineManager* Timeline() const noexcept { return m_timeline.get(); }
 
   // IUxPointerHost (the real window's side of routing).
   void CapturePointer() override { ::SetCapture(m_hwnd); }
@@ -146,6 +153,7 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   bool m_border_paint = true;
   BYTE m_window_alpha = 255;
   std::vector<IUxLayoutListener*> m_listeners;
+  std::shared_ptr<CUxAnimationTimelineManager> m_timeline;
 };
 
 }  // namespace tw::ux::win

@@ -34,6 +34,8 @@ class IUxContainer {
   virtual int HostControlId() const = 0;
   // SendMessage(host window, WM_NOTIFY, wparam, &notice).
   virtual intptr_t SendNotice(uintptr_t wparam, UxNotice& notice) = 0;
+  // The same to the host window's parent (rich text reports its links there).
+  virtual intptr_t SendNoticeToParent(uintptr_t wparam, UxNotice& notice) { return SendNotice(wparam, notice); }
   // The real child window behind a `realwnd` placeholder.
   virtual void PlaceRealWindow(int id, const UxRect& rect) = 0;
   virtual void ShowRealWindow(int id, bool show) = 0;

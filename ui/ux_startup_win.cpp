@@ -1,5 +1,7 @@
 #include "ui/ux_startup_win.h"
 
+#include "platform/win/registry_win.h"
+#include "ui/animate_node.h"
 #include "ui/font_pool_win.h"
 #include "ui/gdi_canvas_win.h"
 #include "ui/image_pool_win.h"
@@ -10,7 +12,26 @@
 
 namespace tw::ux::win {
 
+namespace {
+
+// The PAG engine belongs to the installed product; it is loaded on first use.
+bool LoadPagEngine() {
+  static HMODULE engine = [] {
+    tw::win::UniqueRegKey key = tw::win::OpenRegKey(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus",
+                                                    KEY_QUERY_VALUE, tw::win::RegistryView::kDefault);
+    const std::optional<std::wstring> directory = key ? tw::win::ReadRegString(key.Get(), L"ProgramPath") : std::nullopt;
+    if (!directory || directory->empty()) return static_cast<HMODULE>(nullptr);
+    std::wstring path = *directory;
+    if (path.back() != L'\\') path += L'\\';
+    return ::LoadLibraryW((path + L"twpagengine.dll").c_str());
+  }();
+  return engine != nullptr;
+}
+
+}  // namespace
+
 UxStartupResult LoadFrameworkResources() {
+  CUxPagItem::SetEngineLoader(&LoadPagEngine);
   static UxImagePools images;
   static GdiTextMeasurer measurer;
   SetImageSource(&images);

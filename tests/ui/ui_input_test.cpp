@@ -128,3 +128,51 @@ TEST_F(UiInputTest, CursorAndRepaintRequestsReachTheHost) {
 
 }  // namespace
 }  // namespace tw::ux
+
+namespace tw::ux {
+namespace {
+
+UxNotice g_parent_heard;
+int g_parent_notices = 0;
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NOTIFY) {
+    g_parent_heard = *reinterpret_cast<const UxNotice*>(lparam);
+    ++g_parent_notices;
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+TEST(UiRichTextInput, LinkClickReachesTheHostsParentOnlyOnTheSameLink) {
+  test::UseTestResources();
+  WNDCLASSW parent_class{};
+  parent_class.lpfnWndProc = &ParentProc;
+  parent_class.hInstance = ::GetModuleHandleW(nullptr);
+  parent_class.lpszClassName = L"TwRichTextParent";
+  ::RegisterClassW(&parent_class);
+  HWND parent = ::CreateWindowExW(0, parent_class.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  parent_class.hInstance, nullptr);
+  RecordingWindow window(20009);
+  ASSERT_NE(window.Create(parent), nullptr);
+  auto image = win::PrintWindowPixels(window.Hwnd());  // the links' areas come from a paint
+  ASSERT_NE(image, nullptr);
+  g_parent_notices = 0;
+  window.Send(WM_MOUSEMOVE, 170, 66);
+  window.Send(WM_LBUTTONDOWN, 170, 66);
+  window.Send(WM_LBUTTONUP, 170, 66);
+  ASSERT_EQ(g_parent_notices, 1);
+  EXPECT_EQ(g_parent_heard.code, UXN_CLICK);
+  EXPECT_EQ(g_parent_heard.ctrlId, 77);
+  EXPECT_STREQ(g_parent_heard.ctrlTag, "richtext");
+  EXPECT_EQ(window.FindControlById(1)->ChooseCursor(), UxStyle::Cursor::kHand);
+  // Pressed on the link, released on plain text: nothing.
+  window.Send(WM_LBUTTONDOWN, 170, 66);
+  window.Send(WM_MOUSEMOVE, 20, 15);
+  window.Send(WM_LBUTTONUP, 20, 15);
+  EXPECT_EQ(g_parent_notices, 1);
+  ::DestroyWindow(window.Hwnd());
+  ::DestroyWindow(parent);
+}
+
+}  // namespace
+}  // namespace tw::ux

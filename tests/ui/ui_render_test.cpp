@@ -130,3 +130,44 @@ TEST_F(UiRenderTest, MissingOrInvalidLayoutsCreateNoWindow) {
 
 }  // namespace
 }  // namespace tw::ux
+
+namespace tw::ux {
+namespace {
+
+TEST_F(UiRenderTest, RichTextAndAnAnimatedNodeOverTime) {
+  struct Case {
+    const char* name;
+    double advance;
+  } cases[] = {{"rich_anim_0", 0}, {"rich_anim_500", 500}, {"rich_anim_done", 1100}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RenderRequest request = Request(20009);
+    request.advance_ms = c.advance;
+    const win::RenderResult result = Render(request);
+    if (result.ok) {
+      EXPECT_TRUE(test::MatchesPicture(*result.image, c.name));
+    }
+  }
+  // The node ends hidden: where it stood at the start only the frame is left.
+  RenderRequest done = Request(20009);
+  done.advance_ms = 1100;
+  const win::RenderResult end = Render(done);
+  ASSERT_TRUE(end.ok);
+  const win::RenderResult background = Render(Request(20009, {L"show:2:0"}));
+  ASSERT_TRUE(background.ok);
+  EXPECT_EQ(test::PixelAt(*end.image, 30, 125), test::PixelAt(*background.image, 30, 125));
+}
+
+TEST_F(UiRenderTest, RichTextLinkTakesItsHoverColour) {
+  const win::RenderResult plain = Render(Request(20009));
+  const win::RenderResult hovered = Render(Request(20009, {}, {L"move:170:66"}));
+  ASSERT_TRUE(plain.ok && hovered.ok);
+  int changed = 0;
+  for (int y = 52; y < 80; ++y) {
+    for (int x = 120; x < 230; ++x) changed += test::PixelAt(*plain.image, x, y) != test::PixelAt(*hovered.image, x, y);
+  }
+  EXPECT_GT(changed, 20) << "the link is drawn in its hover colour under the pointer";
+}
+
+}  // namespace
+}  // namespace tw::ux

@@ -71,6 +71,11 @@ TEST(UxAnimationSpec, GoodAndRefusedSpecifications) {
     EXPECT_FALSE(alpha.ParseSpecification(refused)) << refused;
     EXPECT_FALSE(alpha.Active()) << refused;
   }
+  CUXAlphaAnimate spaced;  // found by fuzzing: the timing's parts outlived their text
+  EXPECT_TRUE(spaced.ParseTiming(" 5 00 , 1 000 , 3 "));
+  EXPECT_EQ(spaced.Delay(), 500);
+  EXPECT_EQ(spaced.Duration(), 1000);
+  EXPECT_EQ(spaced.EasingNumber(), 3);
   CUXTransformAnimate one_pair;
   EXPECT_FALSE(one_pair.ParseSpecification("[0,1]|0,100")) << "transform takes two pairs";
 }

@@ -1,8 +1,10 @@
 #include "tools/ux_render/render_session_win.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "platform/utf8.h"
+#include "ui/animate_node.h"
 #include "ui/dialog_host_win.h"
 #include "ui/framed_dialog_win.h"
 #include "ui/ux_resource_win.h"
@@ -93,6 +95,27 @@ bool SendEvent(HWND window, const std::wstring& event, std::wstring& error) {
   return true;
 }
 
+class ManualClock : public IUxAnimationClock {
+ public:
+  double now = 0;
+  double NowMs() override { return now; }
+};
+
+// Plays the animations of a host for `ms` on a clock of its own.
+void Advance(UxHostCore& host, double ms) {
+  if (ms < 0) return;
+  ManualClock clock;
+  SetAnimationClock(&clock);
+  host.TickAnimations();
+  for (double played = 0; played < ms;) {
+    const double step = std::min(20.0, ms - played);
+    clock.now += step;
+    played += step;
+    host.TickAnimations();
+  }
+  SetAnimationClock(nullptr);
+}
+
 template <typename Host>
 RenderResult Run(Host& host, HWND window, HWND view, UxHostCore& core, const RenderRequest& request) {
   RenderResult result;
@@ -103,9 +126,12 @@ RenderResult Run(Host& host, HWND window, HWND view, UxHostCore& core, const Ren
   for (const std::wstring& operation : request.operations) {
     if (!ApplyOperation(core, operation, result.error)) return result;
   }
+  // The pointer meets what is on screen: paint once before the events.
+  if (!request.events.empty()) PrintWindowPixels(view);
   for (const std::wstring& event : request.events) {
     if (!SendEvent(view, event, result.error)) return result;
   }
+  Advance(core, request.advance_ms);
   result.image = PrintWindowPixels(view);
   result.notices = host.notices;
   result.ok = result.image != nullptr;

@@ -25,6 +25,9 @@ struct RenderRequest {
   std::vector<std::wstring> operations;
   // "move:X:Y", "down:X:Y", "up:X:Y", "dblclick:X:Y", "leave"
   std::vector<std::wstring> events;
+  // Milliseconds of animation to play before the picture, on a clock the
+  // renderer moves itself (20 ms a tick); negative: no ticks at all.
+  double advance_ms = -1;
 };
 
 struct RenderResult {

@@ -2,7 +2,7 @@
 // window can be reviewed as a picture without running the installer.
 //
 //   uxrender [--dir RESOURCES | --exe PROGRAM] --layout ID [--framed] [--no-overlay] [--size WxH]
-//            [--op show:ID:0] [--event down:X:Y] ... --out FILE.png
+//            [--op show:ID:0] [--event down:X:Y] ... [--advance MS] --out FILE.png
 //
 // --dir takes a resource set from a folder ("10000.xml", "3.png", ...),
 // --exe from a program file's resources (the installer's own). Notifications
@@ -31,6 +31,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (arg == L"--size" && has_value) std::swscanf(argv[++i], L"%dx%d", &request.width, &request.height);
     else if (arg == L"--op" && has_value) request.operations.push_back(argv[++i]);
     else if (arg == L"--event" && has_value) request.events.push_back(argv[++i]);
+    else if (arg == L"--advance" && has_value) request.advance_ms = std::wcstod(argv[++i], nullptr);
     else if (arg == L"--out" && has_value) output = argv[++i];
     else {
       std::fwprintf(stderr, L"unknown argument: %ls\n", arg.c_str());
@@ -39,7 +40,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (!request.layout_id || output.empty()) {
     std::fwprintf(stderr, L"usage: uxrender [--dir DIR | --exe PROGRAM] --layout ID [--framed] [--size WxH] [--op OP]... "
-                          L"[--event EVENT]... --out FILE.png\n");
+                          L"[--event EVENT]... [--advance MS] --out FILE.png\n");
     return 2;
   }
   UseRenderResources(directory, module);
