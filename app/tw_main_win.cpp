@@ -287,6 +287,9 @@ bool TwMain::Verify() {
     const std::wstring file = cached.empty() ? Wide(entry.path) : cached;
     const bool ok = VerifyFileMd5(file, Wide(entry.md5));
     m_report.ReportStep(41, ok ? 0 : 251, index);
+    // A package that is not the one published is of no use to anyone: it
+    // goes, like a failed download, instead of lying in the temporary folder.
+    if (!ok) RemovePackage(file);
     any = any || ok;
   }
   Log(L" 校验安装包md5结束 nRet = " + std::to_wstring(any ? 0 : 251));

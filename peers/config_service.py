@@ -73,17 +73,28 @@ class ConfigService(Peer):
         self.route("POST", r"/_peer/update", self._set_update)
 
     def serve_package_channel(self, cid: int, tid: int, name: str, data: bytes, path_pattern: str,
-                              moduletype: str = "exe"):
-        """A channel whose one trial node installs one package served here."""
+                              moduletype: str = "exe", md5: str = None, attributes: str = ""):
+        """A channel whose one trial node installs one package served here
+        (`md5` overrides the package's digest; `attributes` go on its entry)."""
         import hashlib
         self._files[name] = data
+        digest = md5 or hashlib.md5(data).hexdigest().upper()
         document = (f'<root><check/><install><company id="{cid}" version="3"><tryno id="{tid}" version="2">'
-                    f'<dlfile url="http://127.0.0.1:{self.port}/files/{name}" '
-                    f'md5="{hashlib.md5(data).hexdigest().upper()}" moduletype="{moduletype}" '
-                    f'path="{path_pattern}" downloadtype="http"/></tryno></company></install>'
-                    f'<condition/></root>').encode()
+                    f'<dlfile url="http://127.0.0.1:{self.port}/files/{name}" md5="{digest}" '
+                    f'moduletype="{moduletype}" path="{path_pattern}" downloadtype="http" {attributes}/>'
+                    f'</tryno></company></install><condition/></root>').encode()
         self._documents[f"posted-{cid}"] = (200, wrap_configuration(document, self._key).encode())
         self._served[cid] = f"posted-{cid}"
+
+    def serve_document(self, cid: int, name: str):
+        """One of the prepared answers (good, garbage, truncated, empty, missing, ...) for a channel."""
+        self._served[cid] = name
+
+    def forget_file(self, name: str):
+        self._files.pop(name, None)
+
+    def set_container_state(self, name: str, state: str):
+        self._container_state[name] = state
 
     def _update_part(self, part):
         return Response(200, self._update[part]) if part in self._update else Response(404, b"")

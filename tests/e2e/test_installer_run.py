@@ -22,6 +22,7 @@ class SilentInstallTest(unittest.TestCase):
         self.temp = Path(unix)
         for name in ("tw_product_installer.txt", "twinst.log", "twinst.log0"):
             (self.temp / name).unlink(missing_ok=True)
+        context.forget_install_state(self.wine)
 
     def run_as(self, file_name, *args):
         copy = self.work / file_name

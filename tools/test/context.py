@@ -25,3 +25,18 @@ def installer() -> Path:
 
 def deployment_file() -> Path:
     return REPO / "deploy" / f"{_deployment}.ini"
+
+
+CACHE_KEY = ("HKCR\\CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\"
+             "{607568DD-B059-434b-B7E7-38EC51998F8E}")
+
+
+def forget_install_state(wine, cid=1029, tid=7):
+    """The product's registry state and the package cache of one channel,
+    as a machine that never installed has them."""
+    import subprocess
+    commands = [["reg", "delete", "HKLM\\SOFTWARE\\tarnwick\\Antivirus", "/f"]]
+    commands += [["reg", "delete", CACHE_KEY, "/v", f"PacketPath_{cid}_{tid}_{i}", "/f"] for i in (1, 2, 3)]
+    for command in commands:
+        subprocess.run(["wine", *command], env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
