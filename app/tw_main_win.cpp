@@ -276,6 +276,7 @@ bool TwMain::Verify() {
     return false;
   }
   bool any = false;
+  std::vector<std::wstring> mismatched;
   for (size_t i = 0; i < m_packages.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
@@ -287,10 +288,14 @@ bool TwMain::Verify() {
     const std::wstring file = cached.empty() ? Wide(entry.path) : cached;
     const bool ok = VerifyFileMd5(file, Wide(entry.md5));
     m_report.ReportStep(41, ok ? 0 : 251, index);
-    // A package that is not the one published is of no use to anyone: it
-    // goes, like a failed download, instead of lying in the temporary folder.
-    if (!ok) RemovePackage(file);
+    if (!ok) mismatched.push_back(file);
     any = any || ok;
+  }
+  // A package that is not the one published is of no use to anyone. When the
+  // road ends here it goes now, like a failed download; otherwise the
+  // install step reports it (305) and removes it then.
+  if (!any) {
+    for (const std::wstring& file : mismatched) RemovePackage(file);
   }
   Log(L" 校验安装包md5结束 nRet = " + std::to_wstring(any ? 0 : 251));
   if (!any) Log(L"校验安装包失败");
@@ -327,6 +332,13 @@ bool TwMain::Install() {
     const std::wstring file = Wide(entry.path);
     if (!VerifyFileMd5(file, Wide(entry.md5))) {
       m_report.ReportStep(51, 305, index);
+      // Unless another entry names the same file (it may be its package).
+      bool shared = false;
+      for (size_t j = 0; j < m_packages.size(); ++j) {
+        shared = shared || (j != i && (Wide(m_packages[j].path) == file ||
+                                       CachedPath(static_cast<int>(j) + 1) == file));
+      }
+      if (!shared) RemovePackage(file);
       continue;
     }
     TwInstallLoader loader;
