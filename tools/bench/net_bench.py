@@ -166,6 +166,19 @@ def run(repo: Path, deployment="local"):
         rows.append(("road: telemetry share (records x round trip)", records * per_record / road_s if road_s else 0,
                      records * per_record, road_s))
 
+        # The same road with the telemetry service black-holed: it accepts the
+        # connection and never answers. Another channel, so that nothing comes
+        # from the package cache of the first road.
+        request = urllib.request.Request("http://127.0.0.1:18080/_peer/config?cid=4243",
+                                         data=document.replace(b'id="4242"', b'id="4243"'), method="POST")
+        urllib.request.urlopen(request, timeout=30).read()
+        urllib.request.urlopen(f"http://127.0.0.1:{TELEMETRY_TEST_PORT}/_peer/ack?mode=silent", timeout=30).read()
+        result = wine.run(program, ["road", f"http://127.0.0.1:{TELEMETRY_TEST_PORT}/c/", "4243"], timeout=3600)
+        urllib.request.urlopen(f"http://127.0.0.1:{TELEMETRY_TEST_PORT}/_peer/ack?mode=ok", timeout=30).read()
+        holed = dict(re.findall(r"(\w+)_ms=([\d.]+)", result.stdout.decode("utf-8", "replace")))
+        holed_s = sum(float(v) for k, v in holed.items() if k in ("init", "download_verify", "install")) / 1000
+        rows.append(("road: telemetry black-holed / reachable", holed_s / road_s if road_s else 0, holed_s, road_s))
+
     for name in ("curl.bin", "ours.bin", "resumed.bin"):
         (work / name).unlink(missing_ok=True)
     print(f"{'network benchmark':<40} {'ratio':>7} {'ours s':>8} {'baseline s':>11}")

@@ -29,6 +29,13 @@ def run(repo: Path, deployment="local"):
         print(f"{name:<40} {ratio:>7.1f} {ours:>8.1f} {blit:>10.1f}")
     frame_us = 1e6 / 60
     print(f"full paint is {values['full_paint_us'] / frame_us * 100:.1f}% of a 60 Hz frame")
+    print("after ten window open/close cycles: handles {:.0f} -> {:.0f}, GDI objects {:.0f} -> {:.0f}, "
+          "USER objects {:.0f} -> {:.0f}".format(values["handles_before"], values["handles_after"],
+                                                values["gdi_before"], values["gdi_after"],
+                                                values["user_before"], values["user_after"]))
+    print("private bytes: {:.0f} KB before, {:.0f} KB after 10 cycles, {:.0f} KB after 50 (Wine reports no handle or "
+          "GUI object counts)".format(values["private_kb_before"], values["private_kb_after10"],
+                                      values["private_kb_after50"]))
 
 
 def run_startup(repo: Path, deployment="local"):
