@@ -44,16 +44,27 @@ toolchain="$repo/cmake/mingw32-toolchain.cmake"
 cmake_static=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
               -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF)
 
+# What goes into the installer is built for size: each function and datum in
+# its own section so that the linker drops what is never called, and C code
+# without unwind tables (nothing unwinds through it).
+small_c="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables"
+
 # TinyXML-2
-cmake -S tinyxml2-*/ -B build-tinyxml2 "${cmake_static[@]}" -Dtinyxml2_BUILD_TESTING=OFF
+cmake -S tinyxml2-*/ -B build-tinyxml2 "${cmake_static[@]}" -Dtinyxml2_BUILD_TESTING=OFF \
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_FLAGS="-ffunction-sections -fdata-sections"
 cmake --build build-tinyxml2 -j "$jobs" --target install
 
 # GoogleTest and GoogleMock, from the copy Debian ships
 cmake -S /usr/src/googletest -B build-gtest "${cmake_static[@]}" -Dgtest_disable_pthreads=OFF
 cmake --build build-gtest -j "$jobs" --target install
 
-# libcurl: Schannel only, static zlib, every other optional dependency off
-cmake -S curl-*/ -B build-curl "${cmake_static[@]}" \
+# libcurl: HTTP(S) through Schannel only, static zlib, every other optional
+# dependency and protocol off (the installer speaks HTTP, through HTTP and
+# SOCKS proxies).
+cmake -S curl-*/ -B build-curl "${cmake_static[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_C_FLAGS="$small_c" \
+  -DCURL_DISABLE_FTP=ON -DCURL_DISABLE_FILE=ON -DCURL_DISABLE_TELNET=ON -DCURL_DISABLE_DICT=ON \
+  -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON -DCURL_DISABLE_POP3=ON \
+  -DCURL_DISABLE_SMTP=ON -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_SMB=ON \
   -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=ON \
   -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include \
   -DUSE_LIBIDN2=OFF -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF \
@@ -63,9 +74,15 @@ cmake -S curl-*/ -B build-curl "${cmake_static[@]}" \
 cmake --build build-curl -j "$jobs" --target install
 
 # OpenSSL's libcrypto only. no-asm sidesteps Debian's PIC patch, whose i386
-# assembly the Windows assembler rejects; only RSA and MD5 are used.
+# assembly the Windows assembler rejects. The installer uses BIGNUM (the
+# configuration's RSA blocks) and MD5 only: every algorithm, error text and
+# feature the default provider would otherwise drag in is left out.
 cd openssl-*/
 ./Configure mingw no-shared no-tests no-module no-legacy no-engine no-dso no-ui-console no-asm \
+  no-err no-autoload-config no-ec no-dh no-dsa no-sm2 no-sm3 no-sm4 no-idea no-rc2 no-rc4 no-rc5 no-des no-bf \
+  no-cast no-camellia no-aria no-seed no-whirlpool no-mdc2 no-md4 no-blake2 no-siphash no-poly1305 no-chacha \
+  no-ocb no-siv no-scrypt no-srp no-cms no-ts no-ocsp no-ct no-cmac no-rmd160 no-comp no-async no-sock \
+  no-ssl-trace -Os $small_c \
   --cross-compile-prefix=i686-w64-mingw32- --prefix="$prefix"
 make -s build_generated
 make -s -j "$jobs" libcrypto.a
