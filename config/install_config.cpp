@@ -17,7 +17,9 @@ void Int(const tinyxml2::XMLElement& element, const char* name, int32_t& field) 
   if (element.QueryIntAttribute(name, &value) == tinyxml2::XML_SUCCESS) field = value;
 }
 
-PackageEntry ReadPackage(const tinyxml2::XMLElement& e) {
+}  // namespace
+
+PackageEntry ReadPackageEntry(const tinyxml2::XMLElement& e) {
   PackageEntry p;
   p.url = Text(e, "url");
   p.md5 = Text(e, "md5");
@@ -39,6 +41,8 @@ PackageEntry ReadPackage(const tinyxml2::XMLElement& e) {
   Int(e, "show", p.show);
   return p;
 }
+
+namespace {
 
 // ANSI attribute text as the check items keep it (ASCII in practice).
 std::wstring Widen(const char* text) {
@@ -63,7 +67,7 @@ TwTrynoNode::TwTrynoNode(const tinyxml2::XMLElement& e) {
   title = Text(e, "title");
   for (const tinyxml2::XMLElement* file = e.FirstChildElement("dlfile"); file != nullptr;
        file = file->NextSiblingElement("dlfile")) {
-    PackageEntry entry = ReadPackage(*file);
+    PackageEntry entry = ReadPackageEntry(*file);
     if (entry.IsUsable()) packages.push_back(std::move(entry));
   }
 }

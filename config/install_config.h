@@ -33,6 +33,9 @@ struct PackageEntry {
   bool IsUsable() const;
 };
 
+// A `dlfile` element as an entry, usable or not.
+PackageEntry ReadPackageEntry(const tinyxml2::XMLElement& element);
+
 class TwTrynoNode {
  public:
   explicit TwTrynoNode(const tinyxml2::XMLElement& element);
