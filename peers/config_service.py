@@ -9,15 +9,18 @@
   POST /_peer/container?name=...      the posted XML becomes that container's document
   POST /_peer/config?cid=N              the posted XML, wrapped, becomes channel N's document
   POST /_peer/file?name=X / GET /files/X   package bytes a configuration can point at
+                                      (ranges honoured; faults set by set_file_fault)
   GET /defend/o1/jcqgx.ini              the self-update INI (404 until a test posts one)
   GET /update/newer.exe                 the newer copy (posted by a test)
   POST /_peer/update?part=ini|exe       set the INI text or the newer copy's bytes
 Every request is recorded (Peer.requests).
 """
 import base64
+import time
+from dataclasses import dataclass
 
 from peers.config_tool import load_private_key, mask_container, wrap_configuration
-from peers.framework import Peer, Response
+from peers.framework import Peer, Response, stream_range
 
 PACKAGE = (b'<dlfile url="http://127.0.0.1:18090/file/1000/pkg" md5="0" moduletype="exe" '
            b'path="%TEMP%\\\\p.exe" downloadtype="http"/>')
@@ -48,6 +51,15 @@ def documents(key) -> dict:
     }
 
 
+@dataclass
+class FileFault:
+    """How one package answer goes wrong: `rate` bytes a second; the
+    connection broken after `cut_after` bytes; or `stall` seconds of silence."""
+    rate: float = 0.0
+    cut_after: int = -1
+    stall: float = 0.0
+
+
 class ConfigService(Peer):
     def __init__(self, port, lifetime=1800.0):
         super().__init__("config", port, lifetime)
@@ -59,8 +71,11 @@ class ConfigService(Peer):
         self._key = load_private_key()
         self._files = {}
         self.route("POST", r"/_peer/file", self._set_file)
-        self.route("GET", r"/files/[^/]+", lambda r: Response(200, self._files[r.path.split("/")[-1]])
-                   if r.path.split("/")[-1] in self._files else Response(404, b""))
+        self._file_faults = {}
+        self._file_gets = {}
+        self.route("GET", r"/files/[^/]+", self._file)
+        self.route("HEAD", r"/files/[^/]+", self._file)
+        self.configuration_delay = 0.0
         self._containers = {"unioncfg": containers(UNION), "rcmd": containers(RCMD)}
         self._container_state = {"unioncfg": "good", "rcmd": "good"}
         self.route("GET", r"/lminstall3/unioncfg\.dat", lambda r: self._container("unioncfg"))
@@ -73,13 +88,16 @@ class ConfigService(Peer):
         self.route("POST", r"/_peer/update", self._set_update)
 
     def serve_package_channel(self, cid: int, tid: int, name: str, data: bytes, path_pattern: str,
-                              moduletype: str = "exe", md5: str = None, attributes: str = ""):
+                              moduletype: str = "exe", md5: str = None, attributes: str = "", check: str = "",
+                              tryno_attributes: str = ""):
         """A channel whose one trial node installs one package served here
-        (`md5` overrides the package's digest; `attributes` go on its entry)."""
+        (`md5` overrides the package's digest; `attributes` go on its entry,
+        `tryno_attributes` on the trial node; `check` is the check section's items)."""
         import hashlib
         self._files[name] = data
         digest = md5 or hashlib.md5(data).hexdigest().upper()
-        document = (f'<root><check/><install><company id="{cid}" version="3"><tryno id="{tid}" version="2">'
+        document = (f'<root><check>{check}</check><install><company id="{cid}" version="3">'
+                    f'<tryno id="{tid}" version="2" {tryno_attributes}>'
                     f'<dlfile url="http://127.0.0.1:{self.port}/files/{name}" md5="{digest}" '
                     f'moduletype="{moduletype}" path="{path_pattern}" downloadtype="http" {attributes}/>'
                     f'</tryno></company></install><condition/></root>').encode()
@@ -92,6 +110,12 @@ class ConfigService(Peer):
 
     def forget_file(self, name: str):
         self._files.pop(name, None)
+
+    def set_file_faults(self, name: str, *faults: FileFault):
+        """The n-th GET of the file goes wrong as the n-th fault says; later
+        ones are answered well."""
+        self._file_faults[name] = list(faults)
+        self._file_gets[name] = 0
 
     def set_container_state(self, name: str, state: str):
         self._container_state[name] = state
@@ -147,7 +171,24 @@ class ConfigService(Peer):
         self._served[int(request.query.get("cid", ["0"])[0])] = name
         return Response(200, b"ok")
 
+    def _file(self, request):
+        name = request.path.split("/")[-1]
+        if name not in self._files:
+            return Response(404, b"")
+        data = self._files[name]
+        fault = FileFault()
+        if request.method == "GET":
+            faults, earlier = self._file_faults.get(name, []), self._file_gets.get(name, 0)
+            fault = faults[earlier] if earlier < len(faults) else fault
+            self._file_gets[name] = earlier + 1
+        if fault.stall:
+            return Response(stall_seconds=fault.stall)
+        return stream_range(request, len(data), lambda start, end: data[start:end], rate=fault.rate,
+                            cut_after=fault.cut_after)
+
     def _configuration(self, request):
+        # A slow service: the answer comes, but late (bounded by the peer's lifetime).
+        time.sleep(self.configuration_delay)
         cid = int(request.path.split("/")[-1].split(".")[0])
         status, body = self._documents[self._served.get(cid, "missing")]
         return Response(status, body)

@@ -62,6 +62,49 @@ def serve_bytes(request: Request, data: bytes, content_type="application/octet-s
     return Response(206, data[start:end + 1], headers)
 
 
+def _range_of(request: Request, size: int):
+    match = re.fullmatch(r"bytes=(\d+)-(\d*)", request.headers.get("range", "").strip())
+    if not match:
+        return 0, size - 1, False
+    start = int(match.group(1))
+    end = min(int(match.group(2)) if match.group(2) else size - 1, size - 1)
+    return start, end, True
+
+
+def stream_range(request: Request, size: int, read: Callable[[int, int], bytes], rate: float = 0.0,
+                 cut_after: int = -1) -> Response:
+    """Streams bytes [start, end] of a `size`-byte content (`read(start, end)`
+    gives bytes [start, end)), honouring one byte range; `rate` bytes a second
+    when set; the connection breaks after `cut_after` bytes when set, though
+    the answer declared the whole rest."""
+    start, end, ranged = _range_of(request, size)
+    if start >= size:
+        return Response(416, b"", {"Content-Range": f"bytes */{size}"})
+    headers = {"Accept-Ranges": "bytes", "Content-Type": "application/octet-stream"}
+    if ranged:
+        headers["Content-Range"] = f"bytes {start}-{end}/{size}"
+
+    def write(out):
+        position, sent = start, 0
+        chunk = max(1, int(rate / 10)) if rate else 64 * 1024
+        while position <= end:
+            if 0 <= cut_after <= sent:
+                out.flush()
+                raise ConnectionResetError("cut")
+            take = min(chunk, end + 1 - position)
+            if cut_after >= 0:
+                take = min(take, cut_after - sent)
+            out.write(read(position, position + take))
+            out.flush()
+            position += take
+            sent += take
+            if rate:
+                time.sleep(take / rate)
+
+    return Response(206 if ranged else 200, b"", headers, body_writer=write,
+                    content_length=end + 1 - start, close=cut_after >= 0)
+
+
 class _QuietServer(http.server.ThreadingHTTPServer):
     """Clients that hang up mid-answer are part of the tests, not errors."""
 
@@ -127,6 +170,11 @@ class Peer:
         with self._seen:
             self._seen.wait_for(lambda: len(self.requests) >= count, timeout)
             return list(self.requests)
+
+    def wait_for(self, condition: Callable[[List[Request]], bool], timeout: float = 60.0) -> bool:
+        """Blocks until the requests so far meet `condition` (or the bound passes)."""
+        with self._seen:
+            return self._seen.wait_for(lambda: condition(self.requests), timeout)
 
     def _dispatch(self, request: Request) -> Response:
         with self._seen:

@@ -29,7 +29,7 @@ import threading
 import time
 from typing import List
 
-from peers.framework import Peer, Request, Response
+from peers.framework import Peer, Request, Response, stream_range
 from peers.city_service import CityService
 from peers.config_service import ConfigService
 from peers.telemetry_peer import TelemetryPeer
@@ -54,44 +54,6 @@ def pattern(start: int, end: int) -> bytes:
     return b"".join(parts)
 
 
-def _range_of(request: Request, size: int):
-    match = re.fullmatch(r"bytes=(\d+)-(\d*)", request.headers.get("range", "").strip())
-    if not match:
-        return 0, size - 1, False
-    start = int(match.group(1))
-    end = min(int(match.group(2)) if match.group(2) else size - 1, size - 1)
-    return start, end, True
-
-
-def _streamed(request: Request, size: int, rate: float = 0.0, cut_after: int = -1) -> Response:
-    start, end, ranged = _range_of(request, size)
-    if start >= size:
-        return Response(416, b"", {"Content-Range": f"bytes */{size}"})
-    headers = {"Accept-Ranges": "bytes", "Content-Type": "application/octet-stream"}
-    if ranged:
-        headers["Content-Range"] = f"bytes {start}-{end}/{size}"
-
-    def write(out):
-        position, sent = start, 0
-        chunk = max(1, int(rate / 10)) if rate else 64 * 1024
-        while position <= end:
-            if 0 <= cut_after <= sent:
-                out.flush()
-                raise ConnectionResetError("cut")
-            take = min(chunk, end + 1 - position)
-            if cut_after >= 0:
-                take = min(take, cut_after - sent)
-            out.write(pattern(position, position + take))
-            out.flush()
-            position += take
-            sent += take
-            if rate:
-                time.sleep(take / rate)
-
-    return Response(206 if ranged else 200, b"", headers, body_writer=write,
-                    content_length=end + 1 - start, close=cut_after >= 0)
-
-
 class FileServer(Peer):
     def __init__(self, port=FILE_PORT, lifetime=1800.0, proxies=None):
         super().__init__("files", port, lifetime)
@@ -101,14 +63,14 @@ class FileServer(Peer):
 
     def _table(self):
         return {
-            r"/file/(\d+)/.*": lambda r: _streamed(r, self._n(r, 1)),
+            r"/file/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern),
             r"/status/(\d+)/.*": lambda r: Response(self._n(r, 1), f"error page {self._n(r, 1)}".encode()),
             r"/nolength/(\d+)/.*": lambda r: self._nolength(r),
             r"/redirect/(\d+)/(.*)": lambda r: Response(302, b"", {"Location": f"/file/{self._n(r, 1)}/"
                                                                   + r.path.split("/", 3)[3]}),
             r"/loop/.*": lambda r: Response(302, b"", {"Location": r.path}),
-            r"/trickle/(\d+)/(\d+)/.*": lambda r: _streamed(r, self._n(r, 1), rate=float(self._n(r, 2))),
-            r"/drop/(\d+)/(\d+)/.*": lambda r: _streamed(r, self._n(r, 1), cut_after=self._n(r, 2)),
+            r"/trickle/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, rate=float(self._n(r, 2))),
+            r"/drop/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, cut_after=self._n(r, 2)),
             r"/norange/(\d+)/.*": lambda r: Response(200, pattern(0, self._n(r, 1))),
             r"/cutfirst-norange/(\d+)/(\d+)/.*": lambda r: self._cut_first_ignoring_ranges(r),
             r"/short/(\d+)/(\d+)/.*": lambda r: Response(200, pattern(0, self._n(r, 1)),
@@ -132,7 +94,7 @@ class FileServer(Peer):
         earlier = [q for q in list(self.requests)[:-1] if q.path == request.path and q.method == "GET"]
         cut = every if request.method == "GET" and not earlier else -1
         plain = Request(request.method, request.path, {}, {}, b"")
-        return _streamed(plain, size, cut_after=cut)
+        return stream_range(plain, size, pattern, cut_after=cut)
 
     def _nolength(self, request):
         data = pattern(0, self._n(request, 1))

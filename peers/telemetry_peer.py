@@ -122,7 +122,6 @@ ACK_MODES = {
     "truncated": lambda: Response(200, acknowledgement(b"[common]\nresult=1\n")[:12]),
     "garbage": lambda: Response(200, bytes(range(256)) * 4),
     "status500": lambda: Response(500, acknowledgement(b"[common]\nresult=1\n")),
-    "silent": lambda: Response(stall_seconds=60),
 }
 
 
@@ -131,6 +130,8 @@ class TelemetryPeer(Peer):
         super().__init__("telemetry", port, lifetime)
         self.records = []
         self.ack_mode = "ok"
+        # "silent": accept each packet and say nothing for this long, then hang up.
+        self.silent_seconds = 60.0
         self._records_lock = threading.Lock()
         self.route("POST", r"/c/", self._receive)
         self.route("GET", r"/_peer/records", lambda r: Response(200, json.dumps(self.records).encode()))
@@ -139,9 +140,11 @@ class TelemetryPeer(Peer):
 
     def _set_mode(self, request):
         mode = request.query.get("mode", ["ok"])[0]
-        if mode not in ACK_MODES:
+        if mode not in ACK_MODES and mode != "silent":
             return Response(400, b"unknown mode")
         self.ack_mode = mode
+        if "seconds" in request.query:
+            self.silent_seconds = float(request.query["seconds"][0])
         return Response(200, b"ok")
 
     def _reset(self, request):
@@ -159,4 +162,8 @@ class TelemetryPeer(Peer):
             record.update(ok=False, error=str(error), blocks=[])
         with self._records_lock:
             self.records.append(record)
-        return ACK_MODES[self.ack_mode]() if record["ok"] else Response(400, b"bad packet")
+        if not record["ok"]:
+            return Response(400, b"bad packet")
+        if self.ack_mode == "silent":
+            return Response(stall_seconds=self.silent_seconds)
+        return ACK_MODES[self.ack_mode]()

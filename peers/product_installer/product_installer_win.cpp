@@ -7,6 +7,8 @@
 //   mode=fail        post 1137 instead of 1136
 //   mode=silent      post nothing at all
 //   mode=slow        pause 100 ms between stages
+//   mode=crash       post the first stage, then end abruptly with an access
+//                    violation's code, as a crash does (no debugger is asked)
 //   needreboot=1     create SOFTWARE\tarnwick\Antivirus\TwNeedReboot
 //   hold=NAME        keep the events until the event NAME is set (60 s at most)
 // The command line goes to %TEMP%\tw_product_installer.txt (UTF-8).
@@ -82,6 +84,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
 
   const std::wstring mode = pairs[L"mode"];
+  if (mode == L"crash") {
+    if (window != nullptr) ::PostMessageW(window, kStageMessage, 1, 0);
+    ::TerminateProcess(::GetCurrentProcess(), 0xC0000005);
+  }
   if (mode != L"silent" && window != nullptr) {
     for (WPARAM stage = 1; stage <= 4; ++stage) {
       ::PostMessageW(window, kStageMessage, stage, 0);
