@@ -103,6 +103,11 @@ class ConfigService(Peer):
                     f'</tryno></company></install><condition/></root>').encode()
         self._documents[f"posted-{cid}"] = (200, wrap_configuration(document, self._key).encode())
         self._served[cid] = f"posted-{cid}"
+        return document
+
+    def served_body(self, cid: int) -> bytes:
+        """The wrapped body the channel's configuration request is answered with."""
+        return self._documents[self._served.get(cid, "missing")][1]
 
     def serve_document(self, cid: int, name: str):
         """One of the prepared answers (good, garbage, truncated, empty, missing, ...) for a channel."""

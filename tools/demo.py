@@ -1,39 +1,56 @@
 """The installer's main job, end to end, on this machine.
 
 Starts the local stand-ins for the vendor's services (configuration with a
-channel whose package is the product installer peer, telemetry, self-update),
-then runs the installer under Wine in the project's prefix:
+channel whose package is the product installer peer, telemetry, self-update,
+city lookup), then runs the real installer under Wine in the project's
+prefix as setup_1029_7.exe:
 
-- with a display (DISPLAY set, no --headless): the real window opens there
-  under the name setup_1029_7.exe for you to click through;
-- without one: the silent channel (setup_1029_7_silent.exe) installs on a
-  private Xvfb, and the window's pages are drawn to pictures.
+- with a display (DISPLAY set, no --headless): the window opens there for
+  you to click through;
+- without one: the window opens on a private Xvfb and the demo clicks
+  through it as a user would ("自定义安装", then "同意并安装", then "安装完成"),
+  taking a picture of each page as it shows.
 
-Either way it writes a transcript of what happened: the configuration
-fetched, the package downloaded, the product installer's command line,
-every telemetry record decoded, and the installer's log.
+Either way it writes a transcript: the configuration fetched, the conditions
+evaluated, the package downloaded (size, time, throughput), the MD5
+verified, the product installer's command line and stages, every telemetry
+record decoded with a summary of the install, and the installer's log.
 """
 import argparse
+import json
 import os
+import re
 import shutil
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO))
 
+from peers.city_service import CityService  # noqa: E402
+from peers.config_service import FileFault  # noqa: E402
 from peers.services import PeerSet  # noqa: E402
+from peers.telemetry_reader import record_line, summarize  # noqa: E402
 from tools.wine.session import WineSession  # noqa: E402
 
-# The pages drawn to pictures, each a list of the renderer's by-id operations.
-PAGES = {
-    "1-start": [],
-    "2-path-panel": ["show:103:1"],
-    "3-downloading": ["show:4:0", "show:604:0", "show:600:1", "show:100:0", "show:200:1", "attr:206:value:40"],
-    "4-installing": ["show:4:0", "show:604:0", "show:602:1", "attr:3:skin:mainbg_banner2", "show:100:0",
-                     "show:200:1", "show:201:0", "show:205:1", "attr:206:value:85"],
-    "5-finished": ["show:3:0", "show:100:0", "show:400:1"],
+PACKAGE = "zorn_setup.exe"
+# The channel: install only where the suite's service is not running yet;
+# the product installer takes 0.7 s a stage so that its progress shows, and
+# keeps the finished page up for 4 s before it ends the window.
+CHECK = '<item id="1" name="suite service running" value="1"><leaf id="1" mode="service" name="TwZornSvc"/></item>'
+ENTRY = 'condition="~1" param="pause=700&amp;linger=4000"'
+SECONDS_OF_DOWNLOAD = 4
+
+# Centres of the controls the demo clicks, in the window's own coordinates
+# (layout 11001, 580 x 410): "自定义安装" (102), "同意并安装" (1011), "安装完成" (401).
+CUSTOM_INSTALL = (526, 393)
+AGREE_AND_INSTALL = (290, 317)
+FINISHED_BUTTON = (464, 321)
+
+# Pages the user does not reach on a good day, drawn from the same resources.
+OTHER_PAGES = {
     "6-failed": ["show:4:0", "show:604:0", "attr:3:skin:mainbg_error", "show:100:0", "show:500:1"],
 }
 
@@ -49,13 +66,95 @@ def temp_dir(wine) -> Path:
     return wine_path(wine, temp.stdout.decode("gbk", "replace").strip())
 
 
-def draw_pages(wine, binaries: Path, installer: Path, out: Path):
-    out.mkdir(parents=True, exist_ok=True)
+def wait_until(condition, timeout, what):
+    """Polls a state the demo cannot be told about (a window on the X
+    server, a file another program writes), within a bound."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise TimeoutError(f"waited {timeout} s for {what}")
+
+
+class Screen:
+    """The X display the installer's window is on, seen and clicked through
+    the X server as a user's mouse would."""
+
+    def __init__(self, wine):
+        self.env = wine.env
+
+    def _run(self, *command):
+        return subprocess.run(command, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=30).stdout
+
+    def main_window(self):
+        found = self._run("xdotool", "search", "--onlyvisible", "--name", "^Tarnwick Zorn-").split()
+        return found[0].decode() if found else None
+
+    def geometry(self, window):
+        shell = dict(re.findall(r"(\w+)=(\d+)", self._run("xdotool", "getwindowgeometry", "--shell",
+                                                          window).decode()))
+        return {k: int(v) for k, v in shell.items() if k in ("X", "Y", "WIDTH", "HEIGHT")}
+
+    def pixels(self, window) -> bytes:
+        # The root, cropped: layered windows are composed there.
+        g = self.geometry(window)
+        return self._run("import", "-window", "root", "-crop", f"{g['WIDTH']}x{g['HEIGHT']}+{g['X']}+{g['Y']}",
+                         "+repage", "png:-")
+
+    def settled(self, window, timeout=15.0) -> bytes:
+        """The window's picture once two in a row are the same (animations over)."""
+        last = [b""]
+
+        def same():
+            now = self.pixels(window)
+            done = now == last[0] and now
+            last[0] = now
+            return done
+
+        return wait_until(same, timeout, "the window to stop changing")
+
+    def click(self, window, point):
+        self._run("xdotool", "mousemove", "--window", window, str(point[0]), str(point[1]), "click", "1")
+
+
+def drive_window(screen, peers, recorded: Path, stages: Path, pictures: Path) -> list:
+    """Clicks through the window as a user would; returns what it did, a line each."""
+    pictures.mkdir(parents=True, exist_ok=True)
+    done = []
+
+    def picture(name, image: bytes):
+        (pictures / f"{name}.png").write_bytes(image)
+        done.append(f"  picture {name}.png")
+
+    window = wait_until(screen.main_window, 60, "the main window")
+    picture("1-start", screen.settled(window))
+    screen.click(window, CUSTOM_INSTALL)
+    done.append("  clicked 自定义安装 (custom install): the path panel unfolds")
+    wait_until(lambda: screen.geometry(window)["HEIGHT"] > 410, 15, "the path panel")
+    picture("2-path-panel", screen.settled(window))
+    screen.click(window, AGREE_AND_INSTALL)
+    done.append("  clicked 同意并安装 (agree and install)")
+    peers["config"].wait_for(lambda requests: any(r.method == "GET" and r.path.endswith(PACKAGE)
+                                                  for r in requests), 60)
+    time.sleep(SECONDS_OF_DOWNLOAD / 2)  # half-way through the trickled download
+    picture("3-downloading", screen.pixels(window))
+    wait_until(recorded.exists, 60, "the product installer")
+    time.sleep(1.0)  # a stage or two into the installation
+    picture("4-installing", screen.pixels(window))
+    wait_until(lambda: stages.exists() and b"(113" in stages.read_bytes(), 60, "the installation's outcome")
+    picture("5-finished", screen.settled(window))
+    screen.click(window, FINISHED_BUTTON)
+    done.append("  clicked 安装完成 (finished): the window closes")
+    return done
+
+
+def draw_other_pages(wine, binaries: Path, installer: Path, out: Path):
     exe = "Z:" + str(installer).replace("/", "\\")
-    for name, operations in PAGES.items():
+    for name, operations in OTHER_PAGES.items():
         args = ["--exe", exe, "--layout", "11001"]
-        if name == "2-path-panel":
-            args += ["--size", "580x470"]
         for operation in operations:
             args += ["--op", operation]
         args += ["--out", "Z:" + str(out / f"{name}.png").replace("/", "\\")]
@@ -64,69 +163,125 @@ def draw_pages(wine, binaries: Path, installer: Path, out: Path):
                                          "Z:" + str(out / "7-disagree.png").replace("/", "\\")], cwd=out, timeout=120)
 
 
-def record_line(record) -> str:
-    parts = []
-    for block in record["blocks"]:
-        if block["table"] == 4:
-            continue
-        fields = ", ".join(f"{k}={v}" for k, v in block["fields"].items()
-                           if v not in ("", 0) and not k.startswith(("zero", "reserved")))
-        parts.append(f"table {block['table']}: {fields}" + (f" bits={block['bits']}" if block["bits"] else ""))
-    return "; ".join(parts)
+def log_lines(log: Path) -> list:
+    return log.read_bytes().decode("gbk", "replace").splitlines() if log.exists() else []
+
+
+def log_time(line: str) -> float:
+    """Seconds of the day of a log line ("YYYY-MM-DD HH:MM:SS mmm ...")."""
+    match = re.match(r"\d{4}-\d\d-\d\d (\d\d):(\d\d):(\d\d) (\d{3})", line)
+    if not match:
+        return 0.0
+    h, m, s, ms = map(int, match.groups())
+    return h * 3600 + m * 60 + s + ms / 1000
+
+
+# The log lines that tell the road, with what they mean.
+ROAD_MARKS = {"加载配置结束": "configuration fetched and opened", "匹配渠道配置结束": "channel and trial matched",
+              "检测安装环境结束": "machine checked", "CheckInstallCondition_end": "package condition evaluated",
+              "下载安装包结束": "package downloaded", "校验安装包md5结束": "package MD5 verified",
+              "加载安装包结束": "product installer started"}
+
+
+def road_story(lines: list, package_size: int) -> list:
+    """The configuration, conditions, download and verification as the log tells them."""
+    story = []
+    for line in lines:
+        text = line[24:].strip() if len(line) > 24 else line
+        meaning = next((meaning for mark, meaning in ROAD_MARKS.items() if mark in text), None)
+        if meaning:
+            story.append(f"  {meaning + ':':<35} {text}")
+    begin = next((line for line in lines if "_DownloadSinglePacket_begin" in line), None)
+    end = next((line for line in lines if "_DownloadSinglePacket_end" in line), None)
+    if begin and end:
+        seconds = max(log_time(end) - log_time(begin), 0.001)
+        md5 = re.search(r"md5 = ([0-9A-F]{32})", begin)
+        story.append(f"  package: {package_size} bytes in {seconds:.2f} s "
+                     f"({package_size / seconds / 1024:.0f} KiB/s), expected MD5 {md5.group(1) if md5 else '?'}")
+    return story
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--deployment", default="local")
-    parser.add_argument("--headless", action="store_true", help="run silently on a private display")
+    parser.add_argument("--headless", action="store_true", help="drive the window on a private display")
     options, extra = parser.parse_known_args()
 
     binaries = REPO / "build" / f"win32-{options.deployment}" / "bin"
     installer = REPO / "out" / options.deployment / "twinstall.exe"
     work = REPO / "build" / "demo"
+    pictures = work / "pictures"
+    shutil.rmtree(pictures, ignore_errors=True)
     work.mkdir(parents=True, exist_ok=True)
     display = None if options.headless else os.environ.get("DISPLAY")
-    copy = work / ("setup_1029_7.exe" if display else "setup_1029_7_silent.exe")
+    copy = work / "setup_1029_7.exe"
     shutil.copyfile(installer, copy)
     transcript = []
+    started = time.monotonic()
 
-    with PeerSet(REPO / "deploy" / f"{options.deployment}.ini") as peers, \
+    with PeerSet(REPO / "deploy" / f"{options.deployment}.ini") as peers, CityService(18082), \
             WineSession(REPO / "build" / "wine", display=display) as wine:
         product = (binaries / "tw_product_installer.exe").read_bytes()
-        peers["config"].serve_package_channel(1029, 7, "zorn_setup.exe", product, "%TEMP%\\twdemo\\zorn_????.exe")
+        channel = peers["config"].serve_package_channel(1029, 7, PACKAGE, product,
+                                                        "%TEMP%\\twdemo\\zorn_????.exe", attributes=ENTRY,
+                                                        check=CHECK)
+        peers["config"].set_file_faults(PACKAGE, FileFault(rate=len(product) / SECONDS_OF_DOWNLOAD))
         temp = temp_dir(wine)
-        for name in ("tw_product_installer.txt", "twinst.log", "twinst.log0"):
+        for name in ("tw_product_installer.txt", "tw_product_installer_stages.txt", "twinst.log", "twinst.log0"):
             (temp / name).unlink(missing_ok=True)
+        subprocess.run(["wine", "reg", "delete", "HKLM\\SOFTWARE\\tarnwick\\Antivirus", "/f"], env=wine.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        recorded = temp / "tw_product_installer.txt"
+        stages = temp / "tw_product_installer_stages.txt"
 
-        mode = "window" if display else "silent"
-        print(f"running {copy.name} {' '.join(extra)} under Wine ({mode}, DISPLAY {wine.env['DISPLAY']})", flush=True)
-        result = wine.run(copy, extra, cwd=work, timeout=900, capture=False)
-        transcript.append(f"{copy.name} exited with code {result.returncode} ({mode} mode)")
+        mode = "you click" if display else "the demo clicks"
+        print(f"running {copy.name} {' '.join(extra)} under Wine (DISPLAY {wine.env['DISPLAY']}, {mode})", flush=True)
+        process = subprocess.Popen(["wine", str(copy), *extra], env=wine.env, cwd=work, stdin=subprocess.DEVNULL)
+        driven = []
+        try:
+            if not display:
+                driven = drive_window(Screen(wine), peers, recorded, stages, pictures)
+            returncode = process.wait(timeout=900 if display else 120)
+        finally:
+            if process.poll() is None:
+                process.kill()
+        transcript.append(f"{copy.name} exited with code {returncode} after {time.monotonic() - started:.1f} s")
+        if driven:
+            transcript.append("\nthe window, driven through the X server:")
+            transcript += driven
 
+        transcript.append(f"\nthe channel's configuration ({len(peers['config'].served_body(1029))} bytes served "
+                          f"wrapped with the service's key), opened:")
+        transcript.append("  " + channel.decode())
         transcript.append("\nconfiguration and package service:")
         for request in peers["config"].requests:
-            transcript.append(f"  {request.method} {request.path}")
-        recorded = temp / "tw_product_installer.txt"
+            transcript.append(f"  {request.method} {request.target}")
+        transcript.append("\nthe road, from the installer's log:")
+        transcript += road_story(log_lines(temp / "twinst.log"), len(product))
         transcript.append("\nthe product installer's command line:")
         transcript.append("  " + (recorded.read_text("utf-8", "replace").strip() if recorded.exists() else "(not run)"))
-        transcript.append(f"\ntelemetry: {len(peers['telemetry'].records)} records")
-        for record in peers["telemetry"].records:
-            transcript.append("  " + record_line(record))
+        transcript.append("  it posted to the window: " + (", ".join(
+            stages.read_text("utf-8", "replace").splitlines()) if stages.exists() else "nothing"))
+
+        records = list(peers["telemetry"].records)
+        (work / "telemetry.json").write_text(json.dumps(records, ensure_ascii=False, indent=1), encoding="utf-8")
+        transcript.append(f"\ntelemetry: {len(records)} records (build/demo/telemetry.json)")
+        transcript += ["  " + record_line(record) for record in records]
+        transcript += ["  " + line for line in summarize(records)]
         log = temp / "twinst.log"
         transcript.append(f"\nthe installer's log ({log}):")
-        transcript.append(log.read_bytes().decode("gbk", "replace") if log.exists() else "(none)")
+        transcript += log_lines(log) or ["(none)"]
 
         if not display:
-            draw_pages(wine, binaries, installer, work / "pictures")
-            transcript.append(f"\npictures of the window's pages: {work / 'pictures'}")
-            transcript.append(f"the message boxes with their texts, as the window tests check them: "
-                              f"{REPO / 'tests' / 'fixtures' / 'windows' / 'expected'}")
+            draw_other_pages(wine, binaries, installer, pictures)
+            transcript.append(f"\npictures of the pages as they showed: {pictures} (1-start … 5-finished); "
+                              f"pages a good day does not show, drawn from the same resources: 6-failed, 7-disagree")
 
     text = "\n".join(transcript)
     (work / "transcript.txt").write_text(text, encoding="utf-8")
-    print(text[:6000])
+    print(text[:8000])
     print(f"\ntranscript: {work / 'transcript.txt'}")
-    return 0 if result.returncode == 0 else 1
+    return 0 if returncode == 0 else 1
 
 
 if __name__ == "__main__":

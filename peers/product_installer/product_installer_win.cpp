@@ -7,13 +7,18 @@
 //   mode=fail        post 1137 instead of 1136
 //   mode=silent      post nothing at all
 //   mode=slow        pause 100 ms between stages
+//   pause=MS         pause MS milliseconds between stages (a visible installation)
+//   linger=MS        wait MS milliseconds between the outcome and stage 5 (the
+//                    finished page stays up until stage 5 ends the window)
 //   mode=crash       post the first stage, then end abruptly with an access
 //                    violation's code, as a crash does (no debugger is asked)
 //   needreboot=1     create SOFTWARE\tarnwick\Antivirus\TwNeedReboot
 //   hold=NAME        keep the events until the event NAME is set (60 s at most)
-// The command line goes to %TEMP%\tw_product_installer.txt (UTF-8).
+// The command line goes to %TEMP%\tw_product_installer.txt (UTF-8); each
+// message posted is added to %TEMP%\tw_product_installer_stages.txt as a line.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <map>
@@ -44,6 +49,20 @@ std::map<std::wstring, std::wstring> AutoinstallPairs(const std::wstring& comman
     pos = end + 1;
   }
   return pairs;
+}
+
+void RecordPosted(const char* line) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  if (FILE* file = ::_wfopen((std::wstring(temp) + L"tw_product_installer_stages.txt").c_str(), L"ab")) {
+    std::fprintf(file, "%s\r\n", line);
+    std::fclose(file);
+  }
+}
+
+void Post(HWND window, UINT message, WPARAM stage, const char* line) {
+  ::PostMessageW(window, message, stage, 0);
+  RecordPosted(line);
 }
 
 void Record(const std::wstring& commandLine) {
@@ -89,12 +108,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::TerminateProcess(::GetCurrentProcess(), 0xC0000005);
   }
   if (mode != L"silent" && window != nullptr) {
+    const DWORD pause = mode == L"slow" ? 100 : std::wcstoul(pairs[L"pause"].c_str(), nullptr, 10);
+    const char* names[] = {"", "stage 1", "stage 2", "stage 3", "stage 4"};
     for (WPARAM stage = 1; stage <= 4; ++stage) {
-      ::PostMessageW(window, kStageMessage, stage, 0);
-      if (mode == L"slow") ::Sleep(100);
+      Post(window, kStageMessage, stage, names[stage]);
+      ::Sleep(std::min<DWORD>(pause, 10000));
     }
-    ::PostMessageW(window, mode == L"fail" ? kFailedMessage : kSucceededMessage, 0, 0);
-    ::PostMessageW(window, kStageMessage, 5, 0);
+    if (mode == L"fail") Post(window, kFailedMessage, 0, "failed (1137)");
+    else Post(window, kSucceededMessage, 0, "succeeded (1136)");
+    ::Sleep(std::min<DWORD>(std::wcstoul(pairs[L"linger"].c_str(), nullptr, 10), 10000));
+    Post(window, kStageMessage, 5, "stage 5");
   }
 
   if (!pairs[L"hold"].empty()) {

@@ -1,0 +1,125 @@
+"""Reads decoded telemetry records as an operator does: one line per record,
+then one summary per install (a machine's run of one channel and trial):
+the steps it reached, the failures by code, how it ended.
+
+  python3 -m peers.telemetry_reader records.json
+  python3 -m peers.telemetry_reader --url http://127.0.0.1:18081/_peer/records
+
+The input is the list the telemetry peer keeps (GET /_peer/records, or the
+file the demo writes): each record has "time", "ok" and the decoded "blocks".
+"""
+import argparse
+import json
+import sys
+import time
+import urllib.request
+from collections import OrderedDict
+
+TABLE_NAMES = {4: "public", 7706: "step", 4680: "detail", 6139: "final", 3806: "crash", 4033: "self-update",
+               3769: "parents", 7787: "window"}
+
+# The road's steps as the step records number them.
+STEP_NAMES = {0: "start", 11: "configuration", 20: "environment check", 21: "channel match", 30: "download",
+              31: "download done", 40: "verification", 41: "verified", 50: "install", 51: "installed"}
+
+# Fields that say nothing to an operator (fixed values, padding).
+QUIET = ("zero", "reserved", "one", "record_version", "format_tag", "app_key", "machine_key", "send_time")
+
+
+def _fields(block) -> str:
+    return ", ".join(f"{name}={value}" for name, value in block["fields"].items()
+                     if value not in ("", None) and not name.startswith(QUIET))
+
+
+def record_line(record) -> str:
+    """One line: when, who, and each report block with its telling fields."""
+    stamp = time.strftime("%H:%M:%S", time.localtime(record.get("time", 0)))
+    if not record.get("ok", True):
+        return f"{stamp} damaged packet: {record.get('error', '?')}"
+    public = next((b["fields"] for b in record["blocks"] if b["table"] == 4), {})
+    who = f"{public.get('company_id', '?')}/{public.get('tryno_id', '?')}"
+    parts = []
+    for block in record["blocks"]:
+        if block["table"] == 4:
+            continue
+        name = TABLE_NAMES.get(block["table"], str(block["table"]))
+        if block["table"] == 7706:
+            step = block["fields"]["step"]
+            parts.append(f"step {step} ({STEP_NAMES.get(step, '?')}) result {block['fields']['step_result']}")
+        else:
+            bits = block.get("bits")
+            bits = f" bits={''.join(map(str, bits)) if isinstance(bits, list) else bits}" if bits else ""
+            parts.append(f"{name}: {_fields(block)}{bits}")
+    return f"{stamp} {who} " + "; ".join(parts)
+
+
+def summarize(records) -> list:
+    """Per install (a machine's run), in the order installs first appear: a few lines each."""
+    installs = OrderedDict()
+    damaged = 0
+    for record in records:
+        if not record.get("ok", True):
+            damaged += 1
+            continue
+        public = next((b["fields"] for b in record["blocks"] if b["table"] == 4), {})
+        # Records sent before the channel is known (self-update, parents) carry 0/0.
+        install = installs.setdefault(public.get("machine_key", "?"), {
+            "channel": None, "steps": [], "failures": {}, "final": None, "window": None, "crashes": 0, "details": 0})
+        if public.get("company_id") and install["channel"] is None:
+            install["channel"] = f"{public['company_id']}/{public.get('tryno_id', '?')}"
+        for block in record["blocks"]:
+            fields = block["fields"]
+            if block["table"] == 7706:
+                install["steps"].append(fields["step"])
+                if fields["step_result"] != 0:
+                    code = f"step {fields['step']} result {fields['step_result']}"
+                    install["failures"][code] = install["failures"].get(code, 0) + 1
+            elif block["table"] == 6139:
+                install["final"] = fields
+            elif block["table"] == 7787:
+                install["window"] = fields
+            elif block["table"] == 3806:
+                install["crashes"] += 1
+            elif block["table"] == 4680:
+                install["details"] += 1
+    lines = []
+    for machine, install in installs.items():
+        steps = install["steps"]
+        last = max(steps) if steps else None
+        lines.append(f"install {install['channel'] or '?'} on machine {machine[:12]}…")
+        lines.append(f"  steps reached: {', '.join(map(str, steps)) or 'none'}"
+                     + (f" (last {last}: {STEP_NAMES.get(last, '?')})" if last is not None else ""))
+        failures = ", ".join(f"{code} ×{count}" for code, count in install["failures"].items())
+        lines.append(f"  failures: {failures or 'none'}")
+        installed = 51 in steps and not install["failures"]
+        lines.append(f"  outcome: {'installed' if installed else 'not installed'}"
+                     + (", final record sent" if install["final"] else ", no final record")
+                     + (f", window outcome {install['window']['outcome']}" if install["window"] else "")
+                     + (f", {install['crashes']} crash report(s)" if install["crashes"] else "")
+                     + (f", {install['details']} detail record(s)" if install["details"] else ""))
+    if damaged:
+        lines.append(f"{damaged} damaged packet(s) could not be read")
+    return lines
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("file", nargs="?", help="a JSON list of records")
+    parser.add_argument("--url", help="a running telemetry peer's /_peer/records")
+    options = parser.parse_args(argv)
+    if options.url:
+        records = json.loads(urllib.request.urlopen(options.url, timeout=30).read())
+    elif options.file:
+        with open(options.file, encoding="utf-8") as file:
+            records = json.load(file)
+    else:
+        parser.error("give a file or --url")
+    for record in records:
+        print(record_line(record))
+    print()
+    print("\n".join(summarize(records)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

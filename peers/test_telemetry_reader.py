@@ -1,0 +1,52 @@
+"""The operators' telemetry reader over records as the telemetry peer keeps
+them: two installs on two machines, one failing at the download, and a
+damaged packet."""
+import unittest
+
+from peers.telemetry_reader import record_line, summarize
+
+
+def record(machine, company, blocks, ok=True):
+    public = {"table": 4, "bits": "", "fields": {"machine_key": machine, "company_id": company, "tryno_id": 7}}
+    return {"time": 0, "ok": ok, "blocks": [public, *blocks]}
+
+
+def step(number, result=0):
+    return {"table": 7706, "bits": "", "fields": {"step": number, "step_result": result, "zero8": 0}}
+
+
+FINAL = {"table": 6139, "bits": "", "fields": {"final_shown": 1, "final_button": 0, "final_completion": 1, "one": 1}}
+WINDOW = {"table": 7787, "bits": [0, 0, 0, 1], "fields": {"stay": 12, "record_kind": 1, "zero8": 0, "outcome": 1}}
+
+SELF_UPDATE = {"table": 4033, "bits": "", "fields": {"stage": 2, "code": 0, "subcode": 0, "empty": ""}}
+
+RECORDS = ([record("AAAA", 0, [SELF_UPDATE])]
+           + [record("AAAA", 1029, [step(n)]) for n in (0, 11, 20, 21, 30, 31, 40, 41, 50, 51)]
+           + [record("AAAA", 1029, [FINAL]), record("AAAA", 1029, [WINDOW])]
+           + [record("BBBB", 1029, [step(0)]), record("BBBB", 1029, [step(11)]), record("BBBB", 1029, [step(30)]),
+              record("BBBB", 1029, [step(31, 250)]), record("BBBB", 1029, [FINAL])]
+           + [{"time": 0, "ok": False, "error": "CRC mismatch", "blocks": []}])
+
+
+class TelemetryReaderTest(unittest.TestCase):
+    def test_one_line_per_record_names_the_step_and_hides_padding(self):
+        self.assertIn("1029/7 step 31 (download done) result 250", record_line(RECORDS[16]))
+        window = record_line(RECORDS[12])
+        self.assertIn("window: stay=12, record_kind=1, outcome=1 bits=0001", window)
+        self.assertNotIn("zero8", window)
+        self.assertIn("damaged packet: CRC mismatch", record_line(RECORDS[-1]))
+
+    def test_summary_per_install(self):
+        text = "\n".join(summarize(RECORDS))
+        first, second = text.split("install 1029/7 on machine ")[1:]  # the 0/0 record joins its machine's install
+        self.assertIn("last 51: installed", first)
+        self.assertIn("failures: none", first)
+        self.assertIn("outcome: installed, final record sent, window outcome 1", first)
+        self.assertIn("steps reached: 0, 11, 30, 31 (last 31: download done)", second)
+        self.assertIn("failures: step 31 result 250 ×1", second)
+        self.assertIn("outcome: not installed, final record sent", second)
+        self.assertTrue(text.endswith("1 damaged packet(s) could not be read"))
+
+
+if __name__ == "__main__":
+    unittest.main()
