@@ -101,8 +101,7 @@ class ConfigService(Peer):
                     f'<dlfile url="http://127.0.0.1:{self.port}/files/{name}" md5="{digest}" '
                     f'moduletype="{moduletype}" path="{path_pattern}" downloadtype="http" {attributes}/>'
                     f'</tryno></company></install><condition/></root>').encode()
-        self._documents[f"posted-{cid}"] = (200, wrap_configuration(document, self._key).encode())
-        self._served[cid] = f"posted-{cid}"
+        self.serve_configuration(cid, document)
         return document
 
     def served_body(self, cid: int) -> bytes:
@@ -158,11 +157,16 @@ class ConfigService(Peer):
         self._container_state[name] = state
         return Response(200, b"ok")
 
+    def serve_configuration(self, cid: int, document: bytes):
+        """A plain XML configuration, wrapped as the real service serves it, for channel `cid`."""
+        self._documents[f"posted-{cid}"] = (200, wrap_configuration(document, self._key).encode())
+        self._served[cid] = f"posted-{cid}"
+
+    def serve_file(self, name: str, data: bytes):
+        self._files[name] = data
+
     def _set_document(self, request):
-        cid = int(request.query.get("cid", ["0"])[0])
-        name = f"posted-{cid}"
-        self._documents[name] = (200, wrap_configuration(request.body, self._key).encode())
-        self._served[cid] = name
+        self.serve_configuration(int(request.query.get("cid", ["0"])[0]), request.body)
         return Response(200, b"ok")
 
     def _set_file(self, request):

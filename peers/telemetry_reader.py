@@ -22,6 +22,19 @@ TABLE_NAMES = {4: "public", 7706: "step", 4680: "detail", 6139: "final", 3806: "
 STEP_NAMES = {0: "start", 11: "configuration", 20: "environment check", 21: "channel match", 30: "download",
               31: "download done", 40: "verification", 41: "verified", 50: "install", 51: "installed"}
 
+# What a step's result code means.
+RESULTS = {50: "configuration not fetched", 100: "configuration not valid", 101: "configuration empty",
+           51: "empty URL or file", 53: "file missing after download", 54: "empty URL or file for a package",
+           150: "no usable trial node for the tid", 200: "condition false", 201: "no condition or configuration",
+           202: "malformed condition", 204: "character not allowed in a condition",
+           206: "environment check without a usable node", 250: "download failed", 251: "MD5 mismatch",
+           252: "package path without a macro", 253: "unusable package entry", 254: "no usable node",
+           261: "outside the A/B range", 262: "outside the A/B range", 263: "outside the A/B range",
+           302: "module type neither exe nor dll", 303: "launcher refused the entry", 305: "MD5 mismatch at install",
+           306: "no usable node at install", 311: "library not loaded", 312: "function not found",
+           313: "could not start the process", 314: "empty path", 315: "package file missing",
+           352: "uninstalled too recently", 358: "uninstalled too recently"}
+
 # Fields that say nothing to an operator (fixed values, padding).
 QUIET = ("zero", "reserved", "one", "record_version", "format_tag", "app_key", "machine_key", "send_time")
 
@@ -45,7 +58,9 @@ def record_line(record) -> str:
         name = TABLE_NAMES.get(block["table"], str(block["table"]))
         if block["table"] == 7706:
             step = block["fields"]["step"]
-            parts.append(f"step {step} ({STEP_NAMES.get(step, '?')}) result {block['fields']['step_result']}")
+            result = block["fields"]["step_result"]
+            meaning = f" ({RESULTS[result]})" if result in RESULTS else ""
+            parts.append(f"step {step} ({STEP_NAMES.get(step, '?')}) result {result}{meaning}")
         else:
             bits = block.get("bits")
             bits = f" bits={''.join(map(str, bits)) if isinstance(bits, list) else bits}" if bits else ""
@@ -72,7 +87,9 @@ def summarize(records) -> list:
             if block["table"] == 7706:
                 install["steps"].append(fields["step"])
                 if fields["step_result"] != 0:
-                    code = f"step {fields['step']} result {fields['step_result']}"
+                    result = fields["step_result"]
+                    code = f"step {fields['step']} result {result}" + (f" ({RESULTS[result]})" if result in RESULTS
+                                                                          else "")
                     install["failures"][code] = install["failures"].get(code, 0) + 1
             elif block["table"] == 6139:
                 install["final"] = fields

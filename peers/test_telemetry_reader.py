@@ -30,7 +30,7 @@ RECORDS = ([record("AAAA", 0, [SELF_UPDATE])]
 
 class TelemetryReaderTest(unittest.TestCase):
     def test_one_line_per_record_names_the_step_and_hides_padding(self):
-        self.assertIn("1029/7 step 31 (download done) result 250", record_line(RECORDS[16]))
+        self.assertIn("1029/7 step 31 (download done) result 250 (download failed)", record_line(RECORDS[16]))
         window = record_line(RECORDS[12])
         self.assertIn("window: stay=12, record_kind=1, outcome=1 bits=0001", window)
         self.assertNotIn("zero8", window)
@@ -43,7 +43,7 @@ class TelemetryReaderTest(unittest.TestCase):
         self.assertIn("failures: none", first)
         self.assertIn("outcome: installed, final record sent, window outcome 1", first)
         self.assertIn("steps reached: 0, 11, 30, 31 (last 31: download done)", second)
-        self.assertIn("failures: step 31 result 250 ×1", second)
+        self.assertIn("failures: step 31 result 250 (download failed) ×1", second)
         self.assertIn("outcome: not installed, final record sent", second)
         self.assertTrue(text.endswith("1 damaged packet(s) could not be read"))
 

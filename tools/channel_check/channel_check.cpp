@@ -1,8 +1,11 @@
 // channel_check: reads a channel's install configuration with the
 // installer's own rules and lists what the installer would refuse or
 // ignore: an unusable company or trial node, packages missing a required
-// attribute, condition expressions that do not evaluate, check leaves of an
-// unknown mode or missing what their mode needs.
+// attribute, check and condition items the parser drops or fails on (a
+// missing attribute, an expression of other characters or unbalanced
+// parentheses), package conditions that do not evaluate, check leaves of an
+// unknown mode. A leaf's own attributes are read by the leaf on Windows and
+// are not checked here.
 //
 //   channel_check FILE        a plain XML document, or the wrapped body the
 //                             configuration service serves (opened with the
@@ -15,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "config/bool_expression.h"
 #include "config/config_unwrap.h"
 #include "config/install_config.h"
 #include "deploy_config.h"
@@ -76,6 +80,13 @@ int main(int argc, char** argv) {
   const tinyxml2::XMLElement* root = doc.RootElement();
   if (const auto* check = root->FirstChildElement("check")) {
     for (auto* item = check->FirstChildElement("item"); item; item = item->NextSiblingElement("item")) {
+      const char* id = item->Attribute("id");
+      const char* value = item->Attribute("value");
+      const std::string name = std::string("check item ") + (id ? id : "?");
+      if (!id || !item->Attribute("name") || !value) refuse(name + ": needs id, name and value (dropped)");
+      else if (!tw::IsValidExpression(std::string_view(value))) {
+        refuse(name + ": leaf expression \"" + value + "\" is not well formed (dropped)");
+      }
       for (auto* leaf = item->FirstChildElement("leaf"); leaf; leaf = leaf->NextSiblingElement("leaf")) {
         const char* mode = leaf->Attribute("mode");
         if (!tw::LeafModeFromName(mode)) {
@@ -84,6 +95,20 @@ int main(int argc, char** argv) {
         }
       }
     }
+  }
+  if (!root->FirstChildElement("check")) refuse("no <check> (the document fails)");
+  if (const auto* conditions = root->FirstChildElement("condition")) {
+    for (auto* item = conditions->FirstChildElement("item"); item; item = item->NextSiblingElement("item")) {
+      const char* expression = item->Attribute("expression");
+      const std::string name = std::string("condition item ") + (item->Attribute("id") ? item->Attribute("id") : "?");
+      if (item->IntAttribute("id", 0) <= 0 || !expression) {
+        refuse(name + ": needs an id above 0 and an expression (the document fails)");
+      } else if (!tw::IsValidExpression(std::string_view(expression))) {
+        refuse(name + ": expression \"" + expression + "\" is not well formed (the document fails)");
+      }
+    }
+  } else {
+    refuse("no <condition> (the document fails)");
   }
   const auto* install = root->FirstChildElement("install");
   const auto* company = install ? install->FirstChildElement("company") : nullptr;
