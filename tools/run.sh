@@ -28,7 +28,14 @@ build_native() {
 }
 
 build_win32() {
-  local tree=build/win32-$deploy_name
+  local tree=build/win32-$deploy_name cached
+  # CMake keeps the library paths it found; libraries built anew (another
+  # cache key) need a tree configured anew, or the old ones stay linked.
+  cached=$(sed -n 's/^TW_DEPS_PREFIX:PATH=//p' "$tree/CMakeCache.txt" 2>/dev/null || true)
+  if [[ -n $cached && $cached != "$TW_DEPS_PREFIX" ]]; then
+    echo "Windows libraries changed ($cached -> $TW_DEPS_PREFIX): configuring $tree again"
+    rm -rf "$tree"
+  fi
   configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32-toolchain.cmake" \
     -DTW_DEPS_PREFIX="$TW_DEPS_PREFIX" -DCMAKE_BUILD_TYPE=MinSizeRel
   cmake --build "$tree" -j "$jobs"

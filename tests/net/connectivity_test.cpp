@@ -1,28 +1,50 @@
 #include <gtest/gtest.h>
+#include <io.h>
 
-#include <iostream>
-#include <sstream>
+#include <cstdio>
+#include <string>
 
 #include "net/connectivity.h"
 
 namespace tw {
 namespace {
 
-// Captures what PingHost writes to a standard stream.
+// Captures what PingHost writes to a standard C stream: the stream's file
+// descriptor points at a temporary file until the capture ends.
 class StreamCapture {
  public:
-  explicit StreamCapture(std::ostream& stream) : m_stream(stream), m_old(stream.rdbuf(m_text.rdbuf())) {}
-  ~StreamCapture() { m_stream.rdbuf(m_old); }
-  std::string Text() const { return m_text.str(); }
+  explicit StreamCapture(FILE* stream) : m_stream(stream), m_file(std::tmpfile()) {
+    std::fflush(m_stream);
+    m_saved = ::_dup(::_fileno(m_stream));
+    if (m_file != nullptr) ::_dup2(::_fileno(m_file), ::_fileno(m_stream));
+  }
+  ~StreamCapture() {
+    std::fflush(m_stream);
+    ::_dup2(m_saved, ::_fileno(m_stream));
+    ::_close(m_saved);
+    if (m_file != nullptr) std::fclose(m_file);
+  }
+  StreamCapture(const StreamCapture&) = delete;
+  StreamCapture& operator=(const StreamCapture&) = delete;
+
+  std::string Text() const {
+    std::fflush(m_stream);
+    std::string text;
+    if (m_file == nullptr) return text;
+    std::rewind(m_file);
+    char buffer[512];
+    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, m_file)) > 0;) text.append(buffer, read);
+    return text;
+  }
 
  private:
-  std::ostream& m_stream;
-  std::ostringstream m_text;
-  std::streambuf* m_old;
+  FILE* m_stream;
+  FILE* m_file;
+  int m_saved = -1;
 };
 
 TEST(PingHost, WrongArgumentsPrintTheUsage) {
-  StreamCapture out(std::cout);
+  StreamCapture out(stdout);
   const char* const onlyProgram[] = {"Ping.exe"};
   EXPECT_EQ(PingHost(1, onlyProgram), 0);
   EXPECT_EQ(out.Text().rfind("Usage: ping r n b t\n  r - Remote host\n  n - Number of echo requests to send\n"
@@ -36,7 +58,7 @@ TEST(PingHost, WrongArgumentsPrintTheUsage) {
 }
 
 TEST(PingHost, AnUnresolvableHostIsASocketsFailure) {
-  StreamCapture err(std::cerr);
+  StreamCapture err(stderr);
   const char* const arguments[] = {"Ping.exe", "no-such-host.invalid"};
   EXPECT_EQ(PingHost(2, arguments), -1);
   EXPECT_EQ(err.Text().rfind("An error occured in gethostbyname operation: WSAGetLastError () = ", 0), 0u);

@@ -96,7 +96,7 @@ def windows_path(wine, path: Path) -> str:
                           check=True).stdout.decode().strip()
 
 
-def run(repo: Path, deployment="local"):
+def run(repo: Path, deployment, table):
     work = repo / "build" / "bench"
     www = work / "www"
     www.mkdir(parents=True, exist_ok=True)
@@ -181,6 +181,5 @@ def run(repo: Path, deployment="local"):
 
     for name in ("curl.bin", "ours.bin", "resumed.bin"):
         (work / name).unlink(missing_ok=True)
-    print(f"{'network benchmark':<40} {'ratio':>7} {'ours s':>8} {'baseline s':>11}")
     for name, ratio, ours, baseline in rows:
-        print(f"{name:<40} {ratio:>7.3f} {ours:>8.3f} {baseline:>11.3f}")
+        table.add("net", name, ratio, ours, baseline, "s")

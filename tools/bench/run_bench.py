@@ -1,8 +1,11 @@
 """Runs the benchmarks and reports each one as a ratio to its baseline.
 
-The portable core first (Google Benchmark, natively), then the network
-benchmarks under Wine (tools/bench/net_bench.py), then the framework's
-paint cost under Wine (tools/bench/ui_bench.py).
+The executable's size and what takes it (tools/bench/size_bench.py), the
+portable core (Google Benchmark, natively), the framework's paint cost, the
+window cycles and the start-up under Wine (tools/bench/ui_bench.py), then
+the network and the install road under Wine (tools/bench/net_bench.py).
+Everything lands in one table, printed at the end and kept in
+build/bench/table.txt.
 
 A baseline is measured in the same run on the same input (BM_Baseline_*),
 so the ratios compare across machines where raw times would not. Each
@@ -17,7 +20,8 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO))
 
-from tools.bench import net_bench, ui_bench  # noqa: E402
+from tools.bench import net_bench, size_bench, ui_bench  # noqa: E402
+from tools.bench.table import Table  # noqa: E402
 
 BASELINES = {
     "BM_JsonParse": "BM_Baseline_CopyJsonText",
@@ -33,10 +37,15 @@ def main(argv):
     deployment = "local"
     if argv[:1] == ["--deployment"]:
         deployment, argv = argv[1], argv[2:]
-    core(argv)
-    net_bench.run(REPO, deployment)
-    ui_bench.run(REPO, deployment)
-    ui_bench.run_startup(REPO, deployment)
+    table = Table()
+    size_bench.run(REPO, deployment, table)
+    core(argv, table)
+    ui_bench.run(REPO, deployment, table)
+    ui_bench.run_startup(REPO, deployment, table)
+    net_bench.run(REPO, deployment, table)
+    print(table.text())
+    (REPO / "build" / "bench").mkdir(parents=True, exist_ok=True)
+    (REPO / "build" / "bench" / "table.txt").write_text(table.text() + "\n", encoding="utf-8")
     return 0
 
 
@@ -55,7 +64,7 @@ def config_64k() -> Path:
     return path
 
 
-def core(argv):
+def core(argv, table):
     program = REPO / "build" / "native" / "bin" / "core_bench"
     os.environ["TW_BENCH_CONFIG"] = str(config_64k())
     result = subprocess.run([str(program), "--benchmark_format=json", "--benchmark_repetitions=3",
@@ -65,11 +74,10 @@ def core(argv):
     for entry in json.loads(result.stdout)["benchmarks"]:
         if entry.get("aggregate_name") == "median":
             times[entry["run_name"]] = (entry["cpu_time"], entry["time_unit"])
-    print(f"{'benchmark':<24} {'ratio to baseline':>18}  {'per op':>10}  baseline")
     for name, baseline in BASELINES.items():
         if name in times and baseline in times:
-            ratio = times[name][0] / times[baseline][0]
-            print(f"{name:<24} {ratio:>18.1f}  {times[name][0]:>7.0f} {times[name][1]}  {baseline}")
+            table.add("core", f"{name} / {baseline[len('BM_Baseline_'):]}", times[name][0] / times[baseline][0],
+                      times[name][0], times[baseline][0], times[name][1])
 
 
 if __name__ == "__main__":
