@@ -33,6 +33,7 @@ from peers.city_service import CityService  # noqa: E402
 from peers.config_service import FileFault  # noqa: E402
 from peers.services import PeerSet  # noqa: E402
 from peers.telemetry_reader import record_line, summarize  # noqa: E402
+from tools.wine import screen as desktop  # noqa: E402
 from tools.wine.session import WineSession  # noqa: E402
 
 PACKAGE = "zorn_setup.exe"
@@ -42,12 +43,6 @@ PACKAGE = "zorn_setup.exe"
 CHECK = '<item id="1" name="suite service running" value="1"><leaf id="1" mode="service" name="TwZornSvc"/></item>'
 ENTRY = 'condition="~1" param="pause=700&amp;linger=4000"'
 SECONDS_OF_DOWNLOAD = 4
-
-# Centres of the controls the demo clicks, in the window's own coordinates
-# (layout 11001, 580 x 410): "自定义安装" (102), "同意并安装" (1011), "安装完成" (401).
-CUSTOM_INSTALL = (526, 393)
-AGREE_AND_INSTALL = (290, 317)
-FINISHED_BUTTON = (464, 321)
 
 # Pages the user does not reach on a good day, drawn from the same resources.
 OTHER_PAGES = {
@@ -66,60 +61,6 @@ def temp_dir(wine) -> Path:
     return wine_path(wine, temp.stdout.decode("gbk", "replace").strip())
 
 
-def wait_until(condition, timeout, what):
-    """Polls a state the demo cannot be told about (a window on the X
-    server, a file another program writes), within a bound."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise TimeoutError(f"waited {timeout} s for {what}")
-
-
-class Screen:
-    """The X display the installer's window is on, seen and clicked through
-    the X server as a user's mouse would."""
-
-    def __init__(self, wine):
-        self.env = wine.env
-
-    def _run(self, *command):
-        return subprocess.run(command, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              timeout=30).stdout
-
-    def main_window(self):
-        found = self._run("xdotool", "search", "--onlyvisible", "--name", "^Tarnwick Zorn-").split()
-        return found[0].decode() if found else None
-
-    def geometry(self, window):
-        shell = dict(re.findall(r"(\w+)=(\d+)", self._run("xdotool", "getwindowgeometry", "--shell",
-                                                          window).decode()))
-        return {k: int(v) for k, v in shell.items() if k in ("X", "Y", "WIDTH", "HEIGHT")}
-
-    def pixels(self, window) -> bytes:
-        # The root, cropped: layered windows are composed there.
-        g = self.geometry(window)
-        return self._run("import", "-window", "root", "-crop", f"{g['WIDTH']}x{g['HEIGHT']}+{g['X']}+{g['Y']}",
-                         "+repage", "png:-")
-
-    def settled(self, window, timeout=15.0) -> bytes:
-        """The window's picture once two in a row are the same (animations over)."""
-        last = [b""]
-
-        def same():
-            now = self.pixels(window)
-            done = now == last[0] and now
-            last[0] = now
-            return done
-
-        return wait_until(same, timeout, "the window to stop changing")
-
-    def click(self, window, point):
-        self._run("xdotool", "mousemove", "--window", window, str(point[0]), str(point[1]), "click", "1")
-
-
 def drive_window(screen, peers, recorded: Path, stages: Path, pictures: Path) -> list:
     """Clicks through the window as a user would; returns what it did, a line each."""
     pictures.mkdir(parents=True, exist_ok=True)
@@ -129,24 +70,24 @@ def drive_window(screen, peers, recorded: Path, stages: Path, pictures: Path) ->
         (pictures / f"{name}.png").write_bytes(image)
         done.append(f"  picture {name}.png")
 
-    window = wait_until(screen.main_window, 60, "the main window")
+    window = desktop.wait_until(screen.main_window, 60, "the main window")
     picture("1-start", screen.settled(window))
-    screen.click(window, CUSTOM_INSTALL)
+    screen.click(window, desktop.CUSTOM_INSTALL)
     done.append("  clicked 自定义安装 (custom install): the path panel unfolds")
-    wait_until(lambda: screen.geometry(window)["HEIGHT"] > 410, 15, "the path panel")
+    desktop.wait_until(lambda: screen.geometry(window)["HEIGHT"] > 410, 15, "the path panel")
     picture("2-path-panel", screen.settled(window))
-    screen.click(window, AGREE_AND_INSTALL)
+    screen.click(window, desktop.AGREE_AND_INSTALL)
     done.append("  clicked 同意并安装 (agree and install)")
     peers["config"].wait_for(lambda requests: any(r.method == "GET" and r.path.endswith(PACKAGE)
                                                   for r in requests), 60)
     time.sleep(SECONDS_OF_DOWNLOAD / 2)  # half-way through the trickled download
     picture("3-downloading", screen.pixels(window))
-    wait_until(recorded.exists, 60, "the product installer")
+    desktop.wait_until(recorded.exists, 60, "the product installer")
     time.sleep(1.0)  # a stage or two into the installation
     picture("4-installing", screen.pixels(window))
-    wait_until(lambda: stages.exists() and b"(113" in stages.read_bytes(), 60, "the installation's outcome")
+    desktop.wait_until(lambda: stages.exists() and b"(113" in stages.read_bytes(), 60, "the installation's outcome")
     picture("5-finished", screen.settled(window))
-    screen.click(window, FINISHED_BUTTON)
+    screen.click(window, desktop.FINISHED_BUTTON)
     done.append("  clicked 安装完成 (finished): the window closes")
     return done
 
@@ -240,7 +181,7 @@ def main():
         driven = []
         try:
             if not display:
-                driven = drive_window(Screen(wine), peers, recorded, stages, pictures)
+                driven = drive_window(desktop.Screen(wine), peers, recorded, stages, pictures)
             returncode = process.wait(timeout=900 if display else 120)
         finally:
             if process.poll() is None:
