@@ -15,7 +15,7 @@ from typing import Callable, Optional, Sequence
 
 from peers.city_service import CityService
 from peers.config_service import FileFault
-from peers.net_peer import HTTP_PROXY_PORT, HttpProxy
+from peers.net_peer import HTTP_PROXY_PORT, SOCKS_PROXY_PORT, HttpProxy, SocksProxy
 from peers.services import PeerSet
 from tools.test import context
 
@@ -25,6 +25,7 @@ TARGET = f"%TEMP%\\{FOLDER}\\zorn_????.exe"
 CITY_PORT = 18082
 DEAD_PORT = 18099
 PROXY_KEY = "HKCU\\Software\\Tarnwick\\TwVip\\0"
+INTERNET_SETTINGS = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"
 # The package is refused with a condition on this city: percent 0 there.
 CITY_CHECK = '<item id="1" name="city" value="1"><leaf id="1" mode="cityblacklist" percent="0" cityid="1101"/></item>'
 
@@ -60,13 +61,19 @@ def with_peer(peer_factory, **channel):
     return breaks
 
 
-def with_proxy(port):
+def with_proxy(mode, port, proxy_factory=None):
+    """The suite's proxy settings in `mode` (1 the system's, 2 HTTP, 3 SOCKS5) to
+    127.0.0.1:`port`, where `proxy_factory` starts a proxy, or nothing listens."""
     def breaks(peers, product, test):
         good_channel(peers, product)
-        test.set_registry(PROXY_KEY, [("Proxy Mode", "REG_DWORD", "2"), ("Proxy Host", "REG_SZ", "127.0.0.1"),
+        test.set_registry(PROXY_KEY, [("Proxy Mode", "REG_DWORD", str(mode)), ("Proxy Host", "REG_SZ", "127.0.0.1"),
                                       ("Proxy Port", "REG_DWORD", str(port))])
-        if port == HTTP_PROXY_PORT:
-            proxy = HttpProxy(HTTP_PROXY_PORT).start()
+        if mode == 1:
+            test.set_registry(INTERNET_SETTINGS, [("ProxyEnable", "REG_DWORD", "1"),
+                                                  ("ProxyServer", "REG_SZ", f"http=127.0.0.1:{port}")],
+                              values_only=True)
+        if proxy_factory is not None:
+            proxy = proxy_factory().start()
             test.row_cleanups.callback(proxy.stop)
             test.row_peer = proxy
     return breaks
@@ -94,6 +101,7 @@ def slow_configuration(seconds):
 
 ROWS = {
     "all services well": Row(lambda peers, product, test: good_channel(peers, product), True),
+    "configuration service down": Row(lambda peers, product, test: peers["config"].stop(), False, 11),
     "configuration garbage": Row(document("garbage"), False, 11),
     "configuration empty": Row(document("empty"), False, 11),
     "configuration truncated (a bad RSA block)": Row(document("truncated"), False, 11),
@@ -136,10 +144,13 @@ ROWS = {
     "telemetry service down": Row(lambda peers, product, test: (good_channel(peers, product),
                                                                 peers["telemetry"].stop()), True,
                                   final_record=False),
-    "proxy: a working HTTP proxy": Row(with_proxy(HTTP_PROXY_PORT), True),
+    "proxy: a working HTTP proxy": Row(with_proxy(2, HTTP_PROXY_PORT, lambda: HttpProxy(HTTP_PROXY_PORT)), True),
+    "proxy: a working SOCKS5 proxy": Row(with_proxy(3, SOCKS_PROXY_PORT, lambda: SocksProxy(SOCKS_PROXY_PORT)), True),
+    "proxy: the system's (Internet Explorer) HTTP proxy":
+        Row(with_proxy(1, HTTP_PROXY_PORT, lambda: HttpProxy(HTTP_PROXY_PORT)), True),
     # Records are form posts, which go through the proxy as the configuration request does:
     # with a dead proxy nothing is fetched and nothing is reported.
-    "proxy: a dead proxy": Row(with_proxy(DEAD_PORT), False, final_record=False),
+    "proxy: a dead proxy": Row(with_proxy(2, DEAD_PORT), False, final_record=False),
     "product installer fails": Row(lambda peers, product, test: good_channel(peers, product,
                                                                              attributes='param="mode=fail"'), True),
     "product installer crashes": Row(lambda peers, product, test: good_channel(peers, product,
@@ -177,10 +188,14 @@ class FaultMatrixTest(unittest.TestCase):
         subprocess.run(["wine", "reg", *args], env=self.wine.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
-    def set_registry(self, key, values):
+    def set_registry(self, key, values, values_only=False):
+        """Sets the values for this row; afterwards the key goes (or only the values, in a shared key)."""
         for name, kind, data in values:
             self.reg("add", key, "/v", name, "/t", kind, "/d", data, "/f")
-        self.row_cleanups.callback(self.reg, "delete", key, "/f")
+            if values_only:
+                self.row_cleanups.callback(self.reg, "delete", key, "/v", name, "/f")
+        if not values_only:
+            self.row_cleanups.callback(self.reg, "delete", key, "/f")
 
     def fresh_machine(self):
         self.recorded.unlink(missing_ok=True)
@@ -219,7 +234,8 @@ class FaultMatrixTest(unittest.TestCase):
                 self.assertTrue(any(step == row.failed_step and result != 0 for step, result in steps),
                                 f"{name}: a failure at step {row.failed_step} in {steps}")
             if self.row_peer is not None:
-                asked = getattr(self.row_peer, "seen", None) or self.row_peer.requests
+                # Proxies record what they relayed; other peers what they were asked.
+                asked = self.row_peer.seen if hasattr(self.row_peer, "seen") else self.row_peer.requests
                 self.assertTrue(asked, f"{name}: the row's own peer was asked")
             print(f"  {name}: exit 0 after {seconds:.1f} s, installer {'ran' if self.recorded.exists() else 'not run'}"
                   f", steps {steps}", flush=True)

@@ -38,11 +38,15 @@ def main(argv):
     if argv[:1] == ["--deployment"]:
         deployment, argv = argv[1], argv[2:]
     table = Table()
-    size_bench.run(REPO, deployment, table)
-    core(argv, table)
-    ui_bench.run(REPO, deployment, table)
-    ui_bench.run_startup(REPO, deployment, table)
-    net_bench.run(REPO, deployment, table)
+    steps = [("the executable's size", lambda: size_bench.run(REPO, deployment, table)),
+             ("the portable core", lambda: core(argv, table)),
+             ("paint and window cycles under Wine", lambda: ui_bench.run(REPO, deployment, table)),
+             ("start-up under Wine", lambda: ui_bench.run_startup(REPO, deployment, table)),
+             ("network and the install road under Wine (several minutes)",
+              lambda: net_bench.run(REPO, deployment, table))]
+    for what, measure in steps:
+        print(f"measuring {what}…", flush=True)
+        measure()
     print(table.text())
     (REPO / "build" / "bench").mkdir(parents=True, exist_ok=True)
     (REPO / "build" / "bench" / "table.txt").write_text(table.text() + "\n", encoding="utf-8")

@@ -34,7 +34,11 @@ def library_of(source: str) -> str:
     match = re.search(r"([^/\\]+\.a)\(", source)
     if match:
         return match.group(1)
-    return "startup objects" if source.endswith((".o", ".obj", ".res")) else source
+    if source.endswith(".res"):
+        return "resources (art, layouts, icons)"
+    if source == "dll stuff":
+        return "import tables"
+    return "objects outside libraries" if source.endswith((".o", ".obj")) else source
 
 
 def bytes_by_library(map_file: Path) -> Counter:
