@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win/process_objects_win.h"
 #include "tools/ux_render/render_session_win.h"
 #include "ui/dialog_host_win.h"
 #include "ui/gdi_canvas_win.h"
@@ -126,14 +127,14 @@ int wmain(int argc, wchar_t** argv) {
   // Wine answers 0 for the handle and GUI object counts; private bytes stand
   // in for them there (a leaked 580 x 410 off-screen bitmap alone is 930 KB).
   auto counts = [] {
-    DWORD handles = 0;
-    ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
-    return std::array<unsigned long, 4>{static_cast<unsigned long>(handles),
+    // USER objects: the system's count, or (Wine answers 0) the windows.
+    const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    return std::array<unsigned long, 4>{tw::win::CountOwnHandles(),
                                         ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS),
-                                        ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS),
+                                        user != 0 ? user : tw::win::CountOwnWindows(),
                                         static_cast<unsigned long>(memory.PagefileUsage / 1024)};
   };
   auto cycle = [&] {
