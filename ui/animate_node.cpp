@@ -2,6 +2,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "ui/attribute_values.h"
@@ -11,6 +12,13 @@ namespace tw::ux {
 namespace {
 
 IUxAnimationClock* g_clock = nullptr;
+
+// Animation values come from the document: an absurd or infinite one is held
+// at the edge of the coordinate range instead of wrapping (NaN counts as 0).
+int ToPixels(double value) {
+  if (!(value == value)) return 0;
+  return static_cast<int>(std::clamp(value, double{-kMaxCoordinate}, double{kMaxCoordinate}));
+}
 CUxPagItem::EngineLoader g_engine_loader = nullptr;
 
 double Elapsed(double& last) {
@@ -38,9 +46,9 @@ void UxControlAnimator::OnAnimationTick() {
   const UxRect before = m_control.Rect();
   // What a plain control can show of an animation: a move and a fade.
   if (m_animation->ValueNames() == "x:y") {
-    m_control.SetRect(m_base.Offset(static_cast<int>(m_animation->Value(0)), static_cast<int>(m_animation->Value(1))));
+    m_control.SetRect(m_base.Offset(ToPixels(m_animation->Value(0)), ToPixels(m_animation->Value(1))));
   } else if (m_animation->ValueNames() == "alpha") {
-    m_control.SetAnimationOpacity(std::clamp(static_cast<int>(m_animation->Value(0)), 0, 255));
+    m_control.SetAnimationOpacity(std::clamp(ToPixels(m_animation->Value(0)), 0, 255));
   }
   m_control.RequestRepaint(before);
   m_control.RequestRepaint(m_control.Rect());
@@ -104,20 +112,20 @@ void CUXAnimateNode::Apply() {
   UxRect rect = m_base;
   if (m_scale_animation.Active() && m_scale_animation.Started()) {
     m_scale = m_scale_animation.Value(0);
-    const int w = static_cast<int>(m_base.Width() * m_scale), h = static_cast<int>(m_base.Height() * m_scale);
+    const int w = ToPixels(m_base.Width() * m_scale), h = ToPixels(m_base.Height() * m_scale);
     const int cx = (m_base.left + m_base.right) / 2, cy = (m_base.top + m_base.bottom) / 2;
     rect = {cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h};
   }
   if (m_transform.Active()) {
     m_dx = m_transform.Value(0);
     m_dy = m_transform.Value(1);
-    rect = rect.Offset(static_cast<int>(m_dx), static_cast<int>(m_dy));
+    rect = rect.Offset(ToPixels(m_dx), ToPixels(m_dy));
   }
   m_rect = rect;
   LayoutChildren();  // the subtree follows the node
-  if (m_alpha.Active()) ApplyOpacity(*this, std::clamp(static_cast<int>(m_alpha.Value(0)), 0, 255));
+  if (m_alpha.Active()) ApplyOpacity(*this, std::clamp(ToPixels(m_alpha.Value(0)), 0, 255));
   if (m_sequence.Active() && m_sequence_img_id) {
-    const int frame = static_cast<int>(m_sequence.Value(0));
+    const int frame = ToPixels(m_sequence.Value(0));
     if (frame != m_frame) {
       m_frame = frame;
       if (CUxWindow* image = FindControlById(m_sequence_img_id)) {

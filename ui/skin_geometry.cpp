@@ -6,12 +6,22 @@ namespace tw::ux {
 
 namespace {
 
-UxRect Box(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+// Skin numbers come from documents; the parts are worked out in 64 bits and
+// brought back within the coordinate range, so that an absurd margin or
+// origin clips to nothing instead of wrapping.
+using Wide = long long;
 
-void Add(std::vector<BlendPart>& parts, const UxRect& src, const UxRect& dst, int image_width,
-         int image_height) {
+int Coordinate(Wide value) { return static_cast<int>(std::clamp<Wide>(value, -kMaxCoordinate, kMaxCoordinate)); }
+
+UxRect Box(Wide x, Wide y, Wide w, Wide h) { return {Coordinate(x), Coordinate(y), Coordinate(x + w), Coordinate(y + h)}; }
+
+// A tiled middle never needs more pieces than this.
+constexpr Wide kMaxTiles = 1 << 16;
+
+// The image's own size is an int; it only travels as a Wide with the sums.
+void Add(std::vector<BlendPart>& parts, const UxRect& src, const UxRect& dst, Wide image_width, Wide image_height) {
   BlendPart part{src, dst};
-  if (ClipPart(part, image_width, image_height)) parts.push_back(part);
+  if (ClipPart(part, static_cast<int>(image_width), static_cast<int>(image_height))) parts.push_back(part);
 }
 
 }  // namespace
@@ -46,16 +56,16 @@ bool ClipPart(BlendPart& part, int image_width, int image_height) noexcept {
 
 std::vector<BlendPart> NineGridParts(const NineGridSource& s, const UxRect& d) {
   std::vector<BlendPart> parts;
-  const int W = s.image_width, H = s.image_height;
-  const int ml = s.margins.left, mr = s.margins.right, mt = s.margins.top, mb = s.margins.bottom;
-  const int fw = s.frame_width;
-  const int sx = s.origin_x + s.frame * fw;
-  const int sy = s.origin_y;
-  const int xr = (s.frame + 1) * fw - mr;
-  const int cw = fw - s.origin_x - ml - mr;
-  const int ch = H - sy - mt - mb;
-  const int middle_h = d.bottom - d.top - mt - mb;
-  const int middle_w = d.right - d.left - ml - mr;
+  const Wide W = s.image_width, H = s.image_height;
+  const Wide ml = s.margins.left, mr = s.margins.right, mt = s.margins.top, mb = s.margins.bottom;
+  const Wide fw = s.frame_width;
+  const Wide sx = s.origin_x + Wide{s.frame} * fw;
+  const Wide sy = s.origin_y;
+  const Wide xr = (Wide{s.frame} + 1) * fw - mr;
+  const Wide cw = fw - s.origin_x - ml - mr;
+  const Wide ch = H - sy - mt - mb;
+  const Wide middle_h = Wide{d.bottom} - d.top - mt - mb;
+  const Wide middle_w = Wide{d.right} - d.left - ml - mr;
   if (ml > 0) {
     if (mt > 0) Add(parts, Box(sx, sy, ml, mt), Box(d.left, d.top, ml, mt), W, H);
     if (mb > 0) Add(parts, Box(sx, H - mb, ml, mb), Box(d.left, d.bottom - mb, ml, mb), W, H);
@@ -74,15 +84,15 @@ std::vector<BlendPart> NineGridParts(const NineGridSource& s, const UxRect& d) {
 
 std::vector<BlendPart> PlainParts(const PlainSource& s, const UxRect& d) {
   std::vector<BlendPart> parts;
-  const int W = s.image_width, H = s.image_height;
+  const Wide W = s.image_width, H = s.image_height;
   if (s.subwidth > 0) {
-    const int k = FrameForIndex(s.frame, std::max(1, s.frame_count));
-    Add(parts, Box(s.subwidth * k, 0, s.subwidth, H), Box(d.left, d.top, s.subwidth, H), W, H);
+    const Wide k = FrameForIndex(s.frame, std::max(1, s.frame_count));
+    Add(parts, Box(Wide{s.subwidth} * k, 0, s.subwidth, H), Box(d.left, d.top, s.subwidth, H), W, H);
     return parts;
   }
-  const int w = d.Width(), h = d.Height();
-  const int ml = s.margins.left, mr = s.margins.right, mt = s.margins.top, mb = s.margins.bottom;
-  const int sx = s.origin_x, sy = s.origin_y;
+  const Wide w = Wide{d.right} - d.left, h = Wide{d.bottom} - d.top;
+  const Wide ml = s.margins.left, mr = s.margins.right, mt = s.margins.top, mb = s.margins.bottom;
+  const Wide sx = s.origin_x, sy = s.origin_y;
   // Left (or top) slice.
   if (ml > 0) {
     Add(parts, Box(sx, sy, ml, h), Box(d.left, d.top, ml, std::min(h, H)), W, H);
@@ -97,13 +107,13 @@ std::vector<BlendPart> PlainParts(const PlainSource& s, const UxRect& d) {
     Add(parts, Box(sx + ml, sy, std::min(W, w) - ml - mr, h), Box(d.left + ml, d.top, w - ml - mr, std::min(h, H)),
         W, H);
   } else {
-    const int u = W - ml - mr;
-    const int v = w - ml - mr;
+    const Wide u = W - ml - mr;
+    const Wide v = w - ml - mr;
     if (u > 0 && v > 0) {
-      int x = d.left + ml;
-      const int end = d.left + ml + v;
+      Wide x = d.left + ml;
+      const Wide end = d.left + ml + std::min(v, u * kMaxTiles);
       for (; end - x >= u; x += u) Add(parts, Box(sx + ml, sy, u, h), Box(x, d.top, u, h), W, H);
-      const int rest = end - x;
+      const Wide rest = end - x;
       if (rest > 0) Add(parts, Box(sx + ml, sy, rest, h), Box(x, d.top, rest, h), W, H);
     }
   }
@@ -119,15 +129,15 @@ std::vector<BlendPart> PlainParts(const PlainSource& s, const UxRect& d) {
 std::vector<BlendPart> PlainModeParts(const PlainSource& s, const UxRect& d, int mode) {
   if (mode != 1) return PlainParts(s, d);
   std::vector<BlendPart> parts;
-  const int W = s.image_width, H = s.image_height;
+  const Wide W = s.image_width, H = s.image_height;
   if (s.subwidth > 0) {
-    const int k = FrameForIndex(s.frame, std::max(1, s.frame_count));
-    Add(parts, Box(s.subwidth * k, 0, s.subwidth, H), d, W, H);
+    const Wide k = FrameForIndex(s.frame, std::max(1, s.frame_count));
+    Add(parts, Box(Wide{s.subwidth} * k, 0, s.subwidth, H), d, W, H);
     return parts;
   }
   if (s.middle_tile || s.margins.top > 0 || s.margins.bottom > 0) return PlainParts(s, d);
-  const int ml = s.margins.left, mr = s.margins.right;
-  const int w = d.Width(), h = d.Height();
+  const Wide ml = s.margins.left, mr = s.margins.right;
+  const Wide w = Wide{d.right} - d.left, h = Wide{d.bottom} - d.top;
   if (ml > 0) Add(parts, Box(s.origin_x, s.origin_y, ml, h), Box(d.left, d.top, ml, std::min(h, H)), W, H);
   Add(parts, Box(s.origin_x + ml, s.origin_y, W - ml - mr, H), Box(d.left + ml, d.top, w - ml - mr, h), W, H);
   if (mr > 0) Add(parts, Box(W - mr, s.origin_y, mr, h), Box(d.right - mr, d.top, mr, std::min(h, H)), W, H);

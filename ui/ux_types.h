@@ -10,6 +10,10 @@
 
 namespace tw::ux {
 
+// Coordinates from documents are kept within this range where they are
+// combined, so that sums of a few of them stay far inside an int.
+constexpr int kMaxCoordinate = 1 << 28;
+
 struct UxPoint {
   int x = 0;
   int y = 0;
@@ -36,7 +40,13 @@ struct UxRect {
     return std::max(left, o.left) < std::min(right, o.right) && std::max(top, o.top) < std::min(bottom, o.bottom);
   }
   UxRect Deflated(int dx, int dy) const noexcept { return {left + dx, top + dy, right - dx, bottom - dy}; }
-  UxRect Offset(int dx, int dy) const noexcept { return {left + dx, top + dy, right + dx, bottom + dy}; }
+  UxRect Offset(int dx, int dy) const noexcept {
+    // Saturating: a rectangle moved out of range stays at the range's edge.
+    auto move = [](int value, int by) {
+      return static_cast<int>(std::clamp<int64_t>(int64_t{value} + by, INT32_MIN, INT32_MAX));
+    };
+    return {move(left, dx), move(top, dy), move(right, dx), move(bottom, dy)};
+  }
   friend bool operator==(const UxRect& a, const UxRect& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
   }

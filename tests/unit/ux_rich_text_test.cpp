@@ -145,5 +145,35 @@ TEST(UxAnimateNode, MovesFadesStepsAndHidesAfterPlay) {
   SetAnimationClock(nullptr);
 }
 
+// Found by fuzzing: a value beyond an int's range was converted as it was
+// (x86 gives INT_MIN, so the node wrapped and the opacity fell to 0).
+TEST(UxAnimateNode, AbsurdValuesAreHeldAtTheEdgeOfTheRange) {
+  UxWorld world;
+  HandClock clock;
+  SetAnimationClock(&clock);
+  CUxControlCreator creator;
+  UxLayout layout(HostForm::kTopLevel);
+  layout.SetCreator(&creator);
+  RecordingContainer host;
+  layout.AttachHost(&host);
+  ASSERT_TRUE(layout.Parse(R"(<layer><body><animate id="1" pos="10,10,60,40"
+      transform="[-300000000000000000000000000000000000000,0]:[0,0]|0,1000"
+      alpha="[300000000000000000000000000000000000000,0]|0,1000">
+      <img id="2" pos="0,0,-0,-0"/></animate></body></layer>)"));
+  layout.AttachHost(&host);
+  layout.LayoutAll({0, 0, 300, 100});
+  auto& node = static_cast<CUXAnimateNode&>(*layout.FindControlById(1));
+  node.StartAnimation();
+  ASSERT_EQ(host.handlers.size(), 1u);
+  for (double ms : {0.0, 500.0}) {
+    clock.now += ms;
+    for (IUxAnimationHandler* handler : std::vector<IUxAnimationHandler*>(host.handlers)) handler->OnAnimationTick();
+  }
+  EXPECT_EQ(layout.FindControlById(2)->Opacity(), 255) << "an infinite opacity is fully opaque, not 0";
+  EXPECT_EQ(node.Rect().left, 10 - kMaxCoordinate) << "moved as far left as coordinates go";
+  EXPECT_EQ(node.Rect().Width(), 50);
+  SetAnimationClock(nullptr);
+}
+
 }  // namespace
 }  // namespace tw::ux

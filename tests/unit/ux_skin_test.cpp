@@ -78,6 +78,30 @@ TEST(UxNineGrid, WithoutMarginsTheFrameIsStretchedAndSmallRectsDropParts) {
   EXPECT_EQ(NineGridParts(source, {0, 0, 5, 5}).size(), 4u);
 }
 
+// Found by fuzzing: a margin or origin near the int limit wrapped the sums.
+TEST(UxNineGrid, AbsurdSkinNumbersClipInsteadOfWrapping) {
+  NineGridSource grid = ThreePixelFrame();
+  grid.margins = {INT32_MAX, 3, INT32_MAX, 3};
+  grid.origin_x = INT32_MAX;
+  PlainSource plain;
+  plain.image_width = 40;
+  plain.image_height = 10;
+  plain.margins = {INT32_MAX, INT32_MAX, 0, 0};
+  plain.origin_x = INT32_MIN;
+  for (const auto& parts : {NineGridParts(grid, {0, 0, 300, 60}), PlainParts(plain, {0, 0, 300, 60}),
+                            PlainModeParts(plain, {0, 0, 300, 60}, 1)}) {
+    for (const BlendPart& p : parts) {
+      EXPECT_TRUE(p.src.left >= 0 && p.src.right <= 520 && p.src.left < p.src.right) << Parts(parts);
+      EXPECT_LT(p.dst.left, p.dst.right) << Parts(parts);
+    }
+  }
+  plain = {};
+  plain.image_width = 1;
+  plain.image_height = 1;
+  plain.middle_tile = true;
+  EXPECT_LE(PlainParts(plain, {0, 0, kMaxCoordinate, 1}).size(), 65536u) << "a tiled middle is bounded";
+}
+
 TEST(UxPlainDrawing, FramesAtNaturalSizeAndTheThreeSlicePath) {
   PlainSource frames;
   frames.image_width = 96;
