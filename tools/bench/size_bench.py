@@ -35,7 +35,7 @@ def library_of(source: str) -> str:
     if match:
         return match.group(1)
     if source.endswith(".res"):
-        return "resources (art, layouts, icons)"
+        return "resources (.res)"
     if source == "dll stuff":
         return "import tables"
     return "objects outside libraries" if source.endswith((".o", ".obj")) else source
