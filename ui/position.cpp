@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <climits>
 
+#include "ui/ux_types.h"
+
 namespace tw::ux {
 
 PositionSpec ParsePosition(std::string_view text, int (*scale)(int)) {
@@ -21,7 +23,7 @@ PositionSpec ParsePosition(std::string_view text, int (*scale)(int)) {
     int64_t number = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
       number = number * 10 + (text[i] - '0');
-      if (number > INT_MAX) number = INT_MAX;  // absurd positions are clamped, never wrapped
+      if (number > kMaxCoordinate) number = kMaxCoordinate;  // absurd positions are clamped, never wrapped
     }
     item.number = static_cast<int>(number);
     ++count;
@@ -32,9 +34,9 @@ PositionSpec ParsePosition(std::string_view text, int (*scale)(int)) {
   // "w" and "h" only mean something on the far corner's items, and add the
   // raw numbers before any edge rule applies.
   if (add_width[2]) spec.items[2].number = static_cast<int>(
-      std::min<int64_t>(INT_MAX, int64_t{spec.items[2].number} + spec.items[0].number));
+      std::min<int64_t>(kMaxCoordinate, int64_t{spec.items[2].number} + spec.items[0].number));
   if (add_height[3]) spec.items[3].number = static_cast<int>(
-      std::min<int64_t>(INT_MAX, int64_t{spec.items[3].number} + spec.items[1].number));
+      std::min<int64_t>(kMaxCoordinate, int64_t{spec.items[3].number} + spec.items[1].number));
   spec.count = (count == 2 || count == 4) ? count : 0;
   if (scale) {
     for (auto& item : spec.items) item.number = scale(item.number);
@@ -51,7 +53,8 @@ int ResolveCoordinate(const PosCoordinate& item, int near_edge, int far_edge) no
   } else {
     value = int64_t{near_edge} + item.number;
   }
-  return static_cast<int>(std::clamp<int64_t>(value, INT_MIN / 2, INT_MAX / 2));
+  // Within the coordinate range, so that later sums of a few stay inside an int.
+  return static_cast<int>(std::clamp<int64_t>(value, -kMaxCoordinate, kMaxCoordinate));
 }
 
 }  // namespace tw::ux

@@ -29,7 +29,7 @@ TEST(UxPosition, ItemsFlagsAndCounts) {
       {"7", 0, {false, false, 7}, {}},
       {"1,2,3,4,5,6", 4, {false, false, 1}, {false, false, 3}},
       {"abc,def", 2, {}, {}},
-      {"99999999999,1", 2, {false, false, 2147483647}, {}},
+      {"99999999999,1", 2, {false, false, kMaxCoordinate}, {}},  // clamped to the coordinate range
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
