@@ -109,70 +109,68 @@ class RecordingContainer : public IUxContainer {
   }
 };
 
-TEST(UxAnimateNode, MovesFadesStepsAndHidesAfterPlay) {
+// One animated node on a hand-moved clock; the clock is handed back on every
+// path, as a failed assertion would otherwise leave it pointing at a dead test.
+class AnimateNodeTest : public ::testing::Test {
+ protected:
   UxWorld world;
-  world.images.sizes[5] = {40, 10};
-  ASSERT_TRUE(UxSkinPool::Instance().LoadDocument(R"(<skins><png name="seq" src="5" subwidth="10"/></skins>)"));
   HandClock clock;
-  SetAnimationClock(&clock);
   CUxControlCreator creator;
-  UxLayout layout(HostForm::kTopLevel);
-  layout.SetCreator(&creator);
-  RecordingContainer host;
-  layout.AttachHost(&host);
-  ASSERT_TRUE(layout.Parse(R"(<layer><body><animate id="1" pos="10,10,60,40" hide_after_play="1"
-      transform="[0,100]:[0,0]|0,1000" alpha="[255,0]|0,1000" sequence="[0,3]|0,1000" sequence_img_id="2">
-      <img id="2" skin="seq" pos="0,0"/></animate></body></layer>)"));
-  layout.AttachHost(&host);
-  layout.LayoutAll({0, 0, 300, 100});
-  auto& node = static_cast<CUXAnimateNode&>(*layout.FindControlById(1));
-  node.StartAnimation();
-  ASSERT_EQ(host.handlers.size(), 1u);
-  auto tick = [&](double ms) {
+  RecordingContainer host;  // outlives the layout, which unregisters its animations from it
+  UxLayout layout{HostForm::kTopLevel};
+
+  void SetUp() override { SetAnimationClock(&clock); }
+  void TearDown() override { SetAnimationClock(nullptr); }
+
+  CUXAnimateNode& Start(const std::string& markup) {
+    layout.SetCreator(&creator);
+    layout.AttachHost(&host);
+    EXPECT_TRUE(layout.Parse("<layer><body>" + markup + "</body></layer>"));
+    layout.AttachHost(&host);
+    layout.LayoutAll({0, 0, 300, 100});
+    auto& node = static_cast<CUXAnimateNode&>(*layout.FindControlById(1));
+    node.StartAnimation();
+    return node;
+  }
+
+  void Tick(double ms) {
     clock.now += ms;
     for (IUxAnimationHandler* handler : std::vector<IUxAnimationHandler*>(host.handlers)) handler->OnAnimationTick();
-  };
-  tick(0);
-  tick(500);
+  }
+};
+
+TEST_F(AnimateNodeTest, MovesFadesStepsAndHidesAfterPlay) {
+  world.images.sizes[5] = {40, 10};
+  ASSERT_TRUE(UxSkinPool::Instance().LoadDocument(R"(<skins><png name="seq" src="5" subwidth="10"/></skins>)"));
+  CUXAnimateNode& node = Start(R"(<animate id="1" pos="10,10,60,40" hide_after_play="1"
+      transform="[0,100]:[0,0]|0,1000" alpha="[255,0]|0,1000" sequence="[0,3]|0,1000" sequence_img_id="2">
+      <img id="2" skin="seq" pos="0,0"/></animate>)");
+  ASSERT_EQ(host.handlers.size(), 1u);
+  Tick(0);
+  Tick(500);
   EXPECT_EQ(node.Rect(), (UxRect{60, 10, 110, 40}));
   EXPECT_EQ(layout.FindControlById(2)->Rect().left, 60) << "the subtree moves with the node";
   EXPECT_EQ(layout.FindControlById(2)->Opacity(), 127);
   EXPECT_EQ(node.SequenceFrame(), 1);
   EXPECT_TRUE(layout.IsControlShown(1, true));
-  tick(500);
+  Tick(500);
   EXPECT_TRUE(host.handlers.empty()) << "finished: the node stopped itself";
   EXPECT_FALSE(layout.IsControlShown(1, true)) << "hide_after_play";
-  SetAnimationClock(nullptr);
 }
 
 // Found by fuzzing: a value beyond an int's range was converted as it was
 // (x86 gives INT_MIN, so the node wrapped and the opacity fell to 0).
-TEST(UxAnimateNode, AbsurdValuesAreHeldAtTheEdgeOfTheRange) {
-  UxWorld world;
-  HandClock clock;
-  SetAnimationClock(&clock);
-  CUxControlCreator creator;
-  UxLayout layout(HostForm::kTopLevel);
-  layout.SetCreator(&creator);
-  RecordingContainer host;
-  layout.AttachHost(&host);
-  ASSERT_TRUE(layout.Parse(R"(<layer><body><animate id="1" pos="10,10,60,40"
+TEST_F(AnimateNodeTest, AbsurdValuesAreHeldAtTheEdgeOfTheRange) {
+  CUXAnimateNode& node = Start(R"(<animate id="1" pos="10,10,60,40"
       transform="[-300000000000000000000000000000000000000,0]:[0,0]|0,1000"
       alpha="[300000000000000000000000000000000000000,0]|0,1000">
-      <img id="2" pos="0,0,-0,-0"/></animate></body></layer>)"));
-  layout.AttachHost(&host);
-  layout.LayoutAll({0, 0, 300, 100});
-  auto& node = static_cast<CUXAnimateNode&>(*layout.FindControlById(1));
-  node.StartAnimation();
+      <img id="2" pos="0,0,-0,-0"/></animate>)");
   ASSERT_EQ(host.handlers.size(), 1u);
-  for (double ms : {0.0, 500.0}) {
-    clock.now += ms;
-    for (IUxAnimationHandler* handler : std::vector<IUxAnimationHandler*>(host.handlers)) handler->OnAnimationTick();
-  }
+  Tick(0);
+  Tick(500);
   EXPECT_EQ(layout.FindControlById(2)->Opacity(), 255) << "an infinite opacity is fully opaque, not 0";
   EXPECT_EQ(node.Rect().left, 10 - kMaxCoordinate) << "moved as far left as coordinates go";
   EXPECT_EQ(node.Rect().Width(), 50);
-  SetAnimationClock(nullptr);
 }
 
 }  // namespace
