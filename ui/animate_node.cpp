@@ -61,10 +61,10 @@ int CUXAnimateNode::ApplyAttribute(std::string_view name, std::string_view value
   if (name == "group") m_group = std::string(value);
   else if (name == "hide_after_play") m_hide_after_play = ReadInt(value);
   else if (name == "sequence_img_id") m_sequence_img_id = ReadInt(value);
-  else if (name == "transform") m_transform.ParseSpecification(value);
-  else if (name == "alpha") m_alpha.ParseSpecification(value);
-  else if (name == "scale") m_scale_animation.ParseSpecification(value);
-  else if (name == "sequence") m_sequence.ParseSpecification(value);
+  else if (name == "transform") m_transform.ParseDescription(value);
+  else if (name == "alpha") m_alpha.ParseDescription(value);
+  else if (name == "scale") m_scale_animation.ParseDescription(value);
+  else if (name == "sequence") m_sequence.ParseDescription(value);
   else return kAttrUnknown;
   return kAttrChanged;
 }

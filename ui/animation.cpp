@@ -38,14 +38,14 @@ std::optional<double> Number(std::string_view text) {
 
 }  // namespace
 
-bool CUXAnimateBase::ParseSpecification(std::string_view text) {
+bool CUXAnimateBase::ParseDescription(std::string_view text) {
   m_active = false;
   m_tracks.clear();
-  const std::string spec = WithoutSpaces(text);
-  const size_t bar = spec.find('|');
+  const std::string compact = WithoutSpaces(text);
+  const size_t bar = compact.find('|');
   if (bar == std::string::npos) return false;
-  if (!ParseTiming(std::string_view(spec).substr(bar + 1))) return false;
-  if (!ParseValues(std::string_view(spec).substr(0, bar))) return false;
+  if (!ParseTiming(std::string_view(compact).substr(bar + 1))) return false;
+  if (!ParseValues(std::string_view(compact).substr(0, bar))) return false;
   m_total = 0;
   m_active = true;
   return true;

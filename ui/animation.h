@@ -1,4 +1,4 @@
-// Animation objects: a specification ("[from,to]:[from,to]|delay,duration,easing")
+// Animation objects: a description ("[from,to]:[from,to]|delay,duration,easing")
 // turned into value tracks that follow an easing over the elapsed time.
 // Four kinds by their value names: transform "x:y", alpha, scale, sequence.
 #pragma once
@@ -28,8 +28,8 @@ class CUXAnimateBase {
   // "x:y", "alpha", "scale" or "sequence".
   virtual std::string_view ValueNames() const = 0;
 
-  // The whole specification; false (and inactive) when refused.
-  bool ParseSpecification(std::string_view text);
+  // The whole description; false (and inactive) when refused.
+  bool ParseDescription(std::string_view text);
   bool ParseTiming(std::string_view text);
   bool ParseValues(std::string_view text);
   static std::optional<AnimationTrack> ParseTrack(std::string_view text, double duration, int easing);

@@ -1,5 +1,5 @@
 // The easing library: Robert Penner's equations in their Tweener form,
-// computed in 32-bit floats, numbered as animation specifications refer to
+// computed in 32-bit floats, numbered as animation descriptions refer to
 // them: 0 and above 40 linear; 1..40 the families Quad, Cubic, Quart, Quint,
 // Sine, Expo, Circ, Elastic, Back, Bounce, each In, Out, InOut, OutIn.
 #pragma once

@@ -94,11 +94,11 @@ void UxFontPool::SetBaseFont(const std::wstring& face, int height) {
 
 LOGFONTW UxFontPool::Describe(UxFontChoice choice) const {
   LOGFONTW font = m_base;
-  const FontSpec spec = DecodeFontCode(choice.code, UxBaseFont::Instance().height);
-  font.lfHeight = choice.dpi_aware ? DpiScaleFontHeight(spec.height) : spec.height;
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfUnderline = spec.underline;
-  font.lfItalic = spec.italic;
+  const FontTraits traits = DecodeFontCode(choice.code, UxBaseFont::Instance().height);
+  font.lfHeight = choice.dpi_aware ? DpiScaleFontHeight(traits.height) : traits.height;
+  font.lfWeight = traits.bold ? FW_BOLD : FW_NORMAL;
+  font.lfUnderline = traits.underline;
+  font.lfItalic = traits.italic;
   return font;
 }
 

@@ -118,7 +118,7 @@ void CUxDialog::LayoutChildren() {
 void CUxDialog::LayoutChild(CUxWindow& child) {
   const UxStyle& style = Style();
   const UxRect inner = m_rect.Deflated(style.x_margin, style.y_margin);
-  const PositionSpec& pos = child.Position();
+  const ParsedPosition& pos = child.Position();
   UxPlacement placement;
   placement.left = ResolveCoordinate(pos.items[0], inner.left, inner.right);
   placement.top = ResolveCoordinate(pos.items[1], inner.top, inner.bottom);

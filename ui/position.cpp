@@ -8,14 +8,14 @@
 
 namespace tw::ux {
 
-PositionSpec ParsePosition(std::string_view text, int (*scale)(int)) {
-  PositionSpec spec;
+ParsedPosition ParsePosition(std::string_view text, int (*scale)(int)) {
+  ParsedPosition parsed;
   bool add_width[4] = {};
   bool add_height[4] = {};
   int count = 0;
   size_t i = 0;
   while (count < 4) {
-    PosCoordinate& item = spec.items[count];
+    PosCoordinate& item = parsed.items[count];
     if (i < text.size() && text[i] == '|') item.center = true, ++i;
     if (i < text.size() && text[i] == '-') item.from_far = true, ++i;
     if (i < text.size() && text[i] == 'w') add_width[count] = true, ++i;
@@ -33,15 +33,15 @@ PositionSpec ParsePosition(std::string_view text, int (*scale)(int)) {
   }
   // "w" and "h" only mean something on the far corner's items, and add the
   // raw numbers before any edge rule applies.
-  if (add_width[2]) spec.items[2].number = static_cast<int>(
-      std::min<int64_t>(kMaxCoordinate, int64_t{spec.items[2].number} + spec.items[0].number));
-  if (add_height[3]) spec.items[3].number = static_cast<int>(
-      std::min<int64_t>(kMaxCoordinate, int64_t{spec.items[3].number} + spec.items[1].number));
-  spec.count = (count == 2 || count == 4) ? count : 0;
+  if (add_width[2]) parsed.items[2].number = static_cast<int>(
+      std::min<int64_t>(kMaxCoordinate, int64_t{parsed.items[2].number} + parsed.items[0].number));
+  if (add_height[3]) parsed.items[3].number = static_cast<int>(
+      std::min<int64_t>(kMaxCoordinate, int64_t{parsed.items[3].number} + parsed.items[1].number));
+  parsed.count = (count == 2 || count == 4) ? count : 0;
   if (scale) {
-    for (auto& item : spec.items) item.number = scale(item.number);
+    for (auto& item : parsed.items) item.number = scale(item.number);
   }
-  return spec;
+  return parsed;
 }
 
 int ResolveCoordinate(const PosCoordinate& item, int near_edge, int far_edge) noexcept {

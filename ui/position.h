@@ -12,7 +12,7 @@ struct PosCoordinate {
   int number = 0;
 };
 
-struct PositionSpec {
+struct ParsedPosition {
   int count = 0;  // 0, 2 or 4 valid items
   PosCoordinate items[4];
   bool IsValid() const noexcept { return count == 2 || count == 4; }
@@ -22,7 +22,7 @@ struct PositionSpec {
 // count is kept only when it is 2 or 4, else 0; the items read stay either
 // way (they still give the top-left corner). `scale` maps each number when
 // the control is DPI-aware.
-PositionSpec ParsePosition(std::string_view text, int (*scale)(int) = nullptr);
+ParsedPosition ParsePosition(std::string_view text, int (*scale)(int) = nullptr);
 
 // One coordinate on an axis running from `near_edge` to `far_edge`.
 int ResolveCoordinate(const PosCoordinate& item, int near_edge, int far_edge) noexcept;

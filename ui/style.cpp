@@ -93,14 +93,14 @@ const UxStyle* UxStylePool::Find(std::string_view name) const {
   return found->second.get();
 }
 
-FontSpec DecodeFontCode(uint16_t code, int base_height) noexcept {
-  FontSpec spec;
+FontTraits DecodeFontCode(uint16_t code, int base_height) noexcept {
+  FontTraits font;
   const int step = static_cast<int8_t>(code >> 8);
-  spec.height = base_height - step;
-  spec.bold = (code & 0x0004) != 0;
-  spec.underline = (code & 0x0002) != 0;
-  spec.italic = (code & 0x0001) != 0;
-  return spec;
+  font.height = base_height - step;
+  font.bold = (code & 0x0004) != 0;
+  font.underline = (code & 0x0002) != 0;
+  font.italic = (code & 0x0001) != 0;
+  return font;
 }
 
 UxBaseFont& UxBaseFont::Instance() {

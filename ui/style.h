@@ -67,13 +67,13 @@ class UxStylePool {
 };
 
 // What a 16-bit font code means against a base height.
-struct FontSpec {
+struct FontTraits {
   int height = -12;  // LOGFONT height: negative, in pixels
   bool bold = false;
   bool underline = false;
   bool italic = false;
 };
-FontSpec DecodeFontCode(uint16_t code, int base_height) noexcept;
+FontTraits DecodeFontCode(uint16_t code, int base_height) noexcept;
 
 // The face and height every font code starts from (set at start-up from the
 // string table: string 10 for a YaHei system, else string 11).

@@ -105,7 +105,7 @@ class CUxWindow : public CUxObject {
   void SetText(std::wstring text) { m_text = std::move(text); }
   const UxRect& Rect() const noexcept { return m_rect; }
   void SetRect(const UxRect& rect) noexcept { m_rect = rect; }
-  const PositionSpec& Position() const noexcept { return m_pos; }
+  const ParsedPosition& Position() const noexcept { return m_pos; }
   SizeMode WidthMode() const noexcept { return m_width_mode; }
   SizeMode HeightMode() const noexcept { return m_height_mode; }
   bool IsFloat() const noexcept { return m_float; }
@@ -161,7 +161,7 @@ class CUxWindow : public CUxObject {
 
   int m_id = 0;
   std::wstring m_text;
-  PositionSpec m_pos;
+  ParsedPosition m_pos;
   SizeMode m_width_mode = SizeMode::kNone;
   SizeMode m_height_mode = SizeMode::kNone;
   int m_fixed_width = 0;

@@ -172,14 +172,34 @@ def step_records(peers):
             for b in r["blocks"] if b["table"] == 7706]
 
 
-class FaultMatrixTest(unittest.TestCase):
+class InstallerMachineCase(unittest.TestCase):
+    """A Wine machine the installer runs on, with the product installer
+    stand-in as the package and a folder of the test's own."""
+    WORK_PREFIX = "tw-installer-"
+
     def setUp(self):
         self.wine = context.wine_session()
-        self.work = Path(tempfile.mkdtemp(prefix="tw-fault-"))
+        self.work = Path(tempfile.mkdtemp(prefix=self.WORK_PREFIX))
         self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
         self.temp = _wine_temp(self.wine)
         self.product = (context.installer().parent / "tw_product_installer.exe").read_bytes()
         self.recorded = self.temp / "tw_product_installer.txt"
+
+    def fresh_machine(self):
+        self.recorded.unlink(missing_ok=True)
+        context.forget_install_state(self.wine)
+        shutil.rmtree(self.temp / FOLDER, ignore_errors=True)
+
+    def leftovers(self):
+        folder = self.temp / FOLDER
+        return list(folder.glob("*")) if folder.exists() else []
+
+
+class FaultMatrixTest(InstallerMachineCase):
+    WORK_PREFIX = "tw-fault-"
+
+    def setUp(self):
+        super().setUp()
         self.row_peer = None
         self.row_cleanups = contextlib.ExitStack()
         self.addCleanup(self.row_cleanups.close)
@@ -197,11 +217,6 @@ class FaultMatrixTest(unittest.TestCase):
         if not values_only:
             self.row_cleanups.callback(self.reg, "delete", key, "/f")
 
-    def fresh_machine(self):
-        self.recorded.unlink(missing_ok=True)
-        context.forget_install_state(self.wine)
-        shutil.rmtree(self.temp / FOLDER, ignore_errors=True)
-
     def start_installer(self, shell=()) -> subprocess.Popen:
         copy = self.work / "setup_1029_7_silent.exe"
         if not copy.exists():
@@ -209,10 +224,6 @@ class FaultMatrixTest(unittest.TestCase):
         script = "; ".join([*shell, 'exec wine "$0"'])
         return subprocess.Popen(["bash", "-c", script, str(copy)], env=self.wine.env, cwd=self.work,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-
-    def leftovers(self):
-        folder = self.temp / FOLDER
-        return list(folder.glob("*")) if folder.exists() else []
 
     def run_row(self, name, row):
         self.fresh_machine()

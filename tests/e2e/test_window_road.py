@@ -4,32 +4,25 @@ button of the page the road ends on. The button is there only when the
 right page shows, so the click that closes the window proves the page."""
 import shutil
 import subprocess
-import tempfile
 import unittest
-from pathlib import Path
 
 from peers.services import PeerSet
-from tests.e2e.test_fault_matrix import FOLDER, PACKAGE, TARGET, _wine_temp, step_records
+from tests.e2e.test_fault_matrix import PACKAGE, TARGET, InstallerMachineCase, step_records
 from tools.test import context
 from tools.wine import screen as desktop
 
 
-class WindowRoadTest(unittest.TestCase):
+class WindowRoadTest(InstallerMachineCase):
+    WORK_PREFIX = "tw-window-road-"
+
     def setUp(self):
-        self.wine = context.wine_session()
-        self.work = Path(tempfile.mkdtemp(prefix="tw-window-road-"))
-        self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
-        self.temp = _wine_temp(self.wine)
-        self.product = (context.installer().parent / "tw_product_installer.exe").read_bytes()
-        self.recorded = self.temp / "tw_product_installer.txt"
+        super().setUp()
         self.screen = desktop.Screen(self.wine)
 
     def run_window(self, peers, last_button):
         """Agrees, then presses `last_button` on the page the road ends on;
         returns the exit code."""
-        self.recorded.unlink(missing_ok=True)
-        context.forget_install_state(self.wine)
-        shutil.rmtree(self.temp / FOLDER, ignore_errors=True)
+        self.fresh_machine()
         copy = self.work / "setup_1029_7.exe"
         shutil.copyfile(context.installer(), copy)
         process = subprocess.Popen(["wine", str(copy)], env=self.wine.env, cwd=self.work, stdin=subprocess.DEVNULL,
@@ -47,10 +40,6 @@ class WindowRoadTest(unittest.TestCase):
         finally:
             if process.poll() is None:
                 process.kill()
-
-    def leftovers(self):
-        folder = self.temp / FOLDER
-        return list(folder.glob("*")) if folder.exists() else []
 
     def test_configuration_missing_shows_the_network_page_and_leaves(self):
         with PeerSet(context.deployment_file()) as peers:

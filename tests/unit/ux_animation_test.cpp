@@ -1,5 +1,5 @@
 // The easing library pinned at its ends and midpoints, and animation
-// specifications with their timing rules.
+// descriptions with their timing rules.
 #include <gtest/gtest.h>
 
 #include "ui/animation.h"
@@ -56,19 +56,19 @@ TEST(UxEasing, AnimateDataAdvancesWithinItsDuration) {
   EXPECT_EQ(data.GetDuration(), 0.0f);
 }
 
-TEST(UxAnimationSpec, GoodAndRefusedSpecifications) {
+TEST(UxAnimationDescription, GoodAndRefusedDescriptions) {
   CUXTransformAnimate move;
-  EXPECT_TRUE(move.ParseSpecification("[0, 100] : [5,5] | 500, 1000, 2"));
+  EXPECT_TRUE(move.ParseDescription("[0, 100] : [5,5] | 500, 1000, 2"));
   EXPECT_EQ(move.TrackCount(), 2u);
   EXPECT_EQ(move.Delay(), 500);
   EXPECT_EQ(move.Duration(), 1000);
   EXPECT_EQ(move.EasingNumber(), 2);
   CUXAlphaAnimate fade;
-  EXPECT_TRUE(fade.ParseSpecification("[255,0]|0,300"));
+  EXPECT_TRUE(fade.ParseDescription("[255,0]|0,300"));
   EXPECT_EQ(fade.EasingNumber(), 0) << "no easing given: linear";
   for (const char* refused : {"[0,1]", "[0,1]|300", "[0,1]:[2,3]|0,100", "[0,1|0,100", "|0,100", "[a,1]|0,100"}) {
     CUXAlphaAnimate alpha;
-    EXPECT_FALSE(alpha.ParseSpecification(refused)) << refused;
+    EXPECT_FALSE(alpha.ParseDescription(refused)) << refused;
     EXPECT_FALSE(alpha.Active()) << refused;
   }
   CUXAlphaAnimate spaced;  // found by fuzzing: the timing's parts outlived their text
@@ -77,12 +77,12 @@ TEST(UxAnimationSpec, GoodAndRefusedSpecifications) {
   EXPECT_EQ(spaced.Duration(), 1000);
   EXPECT_EQ(spaced.EasingNumber(), 3);
   CUXTransformAnimate one_pair;
-  EXPECT_FALSE(one_pair.ParseSpecification("[0,1]|0,100")) << "transform takes two pairs";
+  EXPECT_FALSE(one_pair.ParseDescription("[0,1]|0,100")) << "transform takes two pairs";
 }
 
-TEST(UxAnimationSpec, DelayProgressAndFinish) {
+TEST(UxAnimationDescription, DelayProgressAndFinish) {
   CUXScaleAnimate scale;
-  ASSERT_TRUE(scale.ParseSpecification("[1,2]|500,1000"));
+  ASSERT_TRUE(scale.ParseDescription("[1,2]|500,1000"));
   for (int tick = 0; tick < 24; ++tick) {
     scale.Update(20);  // 480 ms: still inside the delay
     EXPECT_EQ(scale.Value(0), 1.0f);
@@ -96,7 +96,7 @@ TEST(UxAnimationSpec, DelayProgressAndFinish) {
   EXPECT_TRUE(scale.Finished());
   EXPECT_EQ(scale.Value(0), 2.0f);
   CUXSequenceFrameAnimate still;
-  ASSERT_TRUE(still.ParseSpecification("[0,9]|0,0"));
+  ASSERT_TRUE(still.ParseDescription("[0,9]|0,0"));
   EXPECT_FALSE(still.Progress(100).has_value()) << "a zero duration never advances";
 }
 

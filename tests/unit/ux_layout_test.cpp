@@ -33,12 +33,12 @@ TEST(UxPosition, ItemsFlagsAndCounts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    const PositionSpec spec = ParsePosition(c.text);
-    EXPECT_EQ(spec.count, c.count);
-    EXPECT_EQ(spec.items[0].center, c.first.center);
-    EXPECT_EQ(spec.items[0].from_far, c.first.from_far);
-    EXPECT_EQ(spec.items[0].number, c.first.number);
-    EXPECT_EQ(spec.items[2].number, c.third.number);
+    const ParsedPosition parsed = ParsePosition(c.text);
+    EXPECT_EQ(parsed.count, c.count);
+    EXPECT_EQ(parsed.items[0].center, c.first.center);
+    EXPECT_EQ(parsed.items[0].from_far, c.first.from_far);
+    EXPECT_EQ(parsed.items[0].number, c.first.number);
+    EXPECT_EQ(parsed.items[2].number, c.third.number);
   }
   EXPECT_EQ(ParsePosition("10,5,60,h20").items[3].number, 25);
 }

@@ -69,11 +69,11 @@ TEST(UxFontCode, HeightsAndFlags) {
                {0x0000, -12, false, false, false}, {0xFF00, -11, false, false, false},
                {0x0003, -12, false, true, true}};
   for (const Case& c : cases) {
-    const FontSpec spec = DecodeFontCode(c.code, -12);
-    EXPECT_EQ(spec.height, c.height) << c.code;
-    EXPECT_EQ(spec.bold, c.bold) << c.code;
-    EXPECT_EQ(spec.underline, c.underline) << c.code;
-    EXPECT_EQ(spec.italic, c.italic) << c.code;
+    const FontTraits traits = DecodeFontCode(c.code, -12);
+    EXPECT_EQ(traits.height, c.height) << c.code;
+    EXPECT_EQ(traits.bold, c.bold) << c.code;
+    EXPECT_EQ(traits.underline, c.underline) << c.code;
+    EXPECT_EQ(traits.italic, c.italic) << c.code;
   }
 }
 
