@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win/library_loading_win.h"
 #include "platform/win/unique_handle.h"
 #include "telemetry/system_info.h"
 
@@ -50,7 +51,7 @@ DWORD FindProcess(const wchar_t* name) {
 UniqueHandleObject InteractiveUserToken(std::wstring* trace) {
   UniqueHandleObject token;
   using QueryFn = BOOL(WINAPI*)(ULONG, PHANDLE);
-  HMODULE wtsapi = ::LoadLibraryW(L"wtsapi32.dll");
+  HMODULE wtsapi = win::LoadSystemLibrary(L"wtsapi32.dll");
   const auto query = wtsapi ? reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSQueryUserToken")))
                             : nullptr;
   const DWORD session = ::WTSGetActiveConsoleSessionId();
@@ -114,7 +115,7 @@ bool StartWithToken(HANDLE token, const std::wstring& program, const std::wstrin
                     std::wstring* trace) {
   using CreateBlockFn = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
   using DestroyBlockFn = BOOL(WINAPI*)(LPVOID);
-  HMODULE userenv = ::LoadLibraryW(L"userenv.dll");  // on demand: only this path needs it
+  HMODULE userenv = win::LoadSystemLibrary(L"userenv.dll");  // on demand: only this path needs it
   const auto create = userenv ? reinterpret_cast<CreateBlockFn>(reinterpret_cast<void*>(::GetProcAddress(userenv, "CreateEnvironmentBlock")))
                               : nullptr;
   const auto destroy = userenv ? reinterpret_cast<DestroyBlockFn>(reinterpret_cast<void*>(::GetProcAddress(userenv, "DestroyEnvironmentBlock")))

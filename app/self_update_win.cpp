@@ -6,12 +6,17 @@
 #include <ctime>
 #include <mutex>
 
+#include "app/log.h"
 #include "app/process_starters.h"
+#include "app/update_ini.h"
+#include "net/transfer_rules.h"
 #include "deploy_config.h"
 #include "net/download_file.h"
 #include "net/http_transfer.h"
-#include "net/tw_md5.h"
+#include "net/verified_file.h"
+#include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
+#include "platform/win/held_file_win.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/path_macros_win.h"
 #include "platform/win/registry_win.h"
@@ -28,6 +33,7 @@ struct SelfUpdate {
   std::mutex lock;
   std::wstring url, md5, target;
   int probability = 0;
+  win::HeldFile verified;  // the copy whose MD5 matched, held until it has run
   int (*draw)() = &DefaultDraw;
 };
 
@@ -36,17 +42,16 @@ SelfUpdate& Instance() {
   return update;
 }
 
-std::wstring IniValue(const std::wstring& ini, const wchar_t* key) {
-  wchar_t value[1024] = {};
-  ::GetPrivateProfileStringW(L"UiExe", key, L"", value, 1024, ini.c_str());
-  return value;
-}
+constexpr const char* kTrustNames[] = {"signed", "https", "plain (allowed by the deployment)", "refused"};
 
 // "setup_7_3.exe" -> "setup_7_3.bak.exe"
 std::wstring BakName(const std::wstring& fileName) {
   const size_t dot = fileName.find_last_of(L'.');
   return dot == std::wstring::npos ? fileName + L".bak" : fileName.substr(0, dot) + L".bak" + fileName.substr(dot);
 }
+
+// A plain INI over http only when the deployment says its service is old.
+bool AllowPlainIni() { return deploy::kUPDATE_ALLOW_PLAIN_A[0] == '1'; }
 
 bool SwitchedOff() {
   const std::wstring self = win::GetModulePath();
@@ -63,29 +68,25 @@ struct Outcome {
 bool Check(SelfUpdate& update, Outcome& outcome) {
   if (SwitchedOff()) return false;  // stage 1
   outcome.stage = 2;
+  TwLog::Instance().Start(TwLog::DefaultPath());  // what was refused, and why, is in the log
   {
     std::lock_guard<std::mutex> guard(update.lock);
+    update.verified.Release();  // a new decision: what an earlier one held goes
     std::string body;
     const std::string url = std::string(deploy::kUPDATE_BASE_URL_A) + "/defend/o1/jcqgx.ini";
     if (HttpGetToString(url.c_str(), nullptr, body, 10) != 0 || body.empty()) return false;
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring ini = std::wstring(temp) + L"jcqgx.ini";
-    struct DeleteIni {
-      const std::wstring& path;
-      ~DeleteIni() { win::DeleteFileIfPresent(path); }  // in every case
-    } deleteIni{ini};
-    FILE* file = ::_wfopen(ini.c_str(), L"wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(body.data(), 1, body.size(), file) == body.size();
-    std::fclose(file);
-    if (!written) return false;
-    update.url = IniValue(ini, L"url");
-    update.md5 = IniValue(ini, L"md5");
-    std::wstring dir = IniValue(ini, L"dir");
+    const AuthenticatedIni ini =
+        AuthenticateUpdateIni(body, RsaPublicKey{deploy::kCONFIG_RSA_MODULUS_A, deploy::kCONFIG_RSA_EXPONENT_A},
+                              IsHttpsAddress(url), AllowPlainIni());
+    LogWrite("SelfUpdate: ini %s", kTrustNames[static_cast<int>(ini.trust)]);
+    if (ini.trust == UpdateIniTrust::kRefused) return false;
+    const UpdateOffer offer = ReadUpdateOffer(ini.text);
+    update.url = win::AnsiToWide(offer.url);
+    update.md5 = win::AnsiToWide(offer.md5);
+    std::wstring dir = win::AnsiToWide(offer.dir);
     outcome.code = update.url.empty() ? 354 : update.md5.empty() ? 356 : dir.empty() ? 355 : 0;
     if (outcome.code != 0) return false;
-    update.probability = ::GetPrivateProfileIntW(L"UiExe", L"probability", 0, ini.c_str());
+    update.probability = offer.probability;
     ExpandPathMacros(dir);
     if (dir.back() != L'\\') dir += L'\\';
     const std::wstring self = win::GetModulePath();
@@ -97,7 +98,11 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   outcome.stage = 0;
   const win::UniqueRegKey cache = win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_READ, win::RegistryView::kDefault);
   const std::wstring cached = cache ? win::ReadRegString(cache.Get(), L"UiExePath").value_or(L"") : L"";
-  if (!cached.empty() && VerifyFileMd5(cached, update.md5)) return true;
+  if (!cached.empty()) {
+    std::lock_guard<std::mutex> guard(update.lock);
+    update.verified = HoldVerified(cached, update.md5);
+    if (update.verified.IsHeld()) return true;
+  }
 
   outcome.stage = 4;
   std::lock_guard<std::mutex> guard(update.lock);
@@ -110,7 +115,8 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
     return false;
   }
   outcome.stage = 5;
-  if (!VerifyFileMd5(target, update.md5)) return false;
+  update.verified = HoldVerified(target, update.md5);
+  if (!update.verified.IsHeld()) return false;
   ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kDidKey, L"UiExePath", REG_SZ, target.c_str(),
                     static_cast<DWORD>((target.size() + 1) * sizeof(wchar_t)));
   outcome.stage = 0;
@@ -130,10 +136,11 @@ bool ShouldSwitchToUpdate() {
 bool RunUpdatedCopy(const std::wstring& commandLine) {
   SelfUpdate& update = Instance();
   std::lock_guard<std::mutex> guard(update.lock);
-  std::wstring target = update.target;
-  ExpandPathMacros(target);
-  if (target.empty() || !win::FileExists(target)) return false;
-  return StartAsSelf(target, commandLine + L" -update:0", -1, 0);
+  // Only the copy held since its verification runs, from the path it was held at.
+  if (!update.verified.IsHeld()) return false;
+  const bool started = StartAsSelf(update.verified.Path(), commandLine + L" -update:0", -1, 0);
+  update.verified.Release();
+  return started;
 }
 
 void SetUpdateDrawForTest(int (*draw)()) { Instance().draw = draw != nullptr ? draw : &DefaultDraw; }

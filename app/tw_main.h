@@ -14,6 +14,7 @@
 #include "config/install_config_mgr.h"
 #include "config/report_values.h"
 #include "net/download_interfaces.h"
+#include "platform/win/held_file_win.h"
 #include "platform/win/thread_holder_win.h"
 #include "telemetry/reports.h"
 
@@ -35,10 +36,12 @@ enum DetectorAction : int { kCheckAndDownload = 1, kVerify = 2, kInstall = 4 };
 
 class TwMain final : public ITwDetector {
  public:
-  // What tests replace: the A/B draw and the silent-mode delay.
+  // What tests replace or watch: the A/B draw, the silent-mode delay, and
+  // the moment between a package's last verification and its start.
   struct Hooks {
     std::function<int()> draw;          // 1..100; default rand() % 100 + 1
     std::function<void(DWORD)> sleep;  // default ::Sleep
+    std::function<void(const std::wstring& package)> beforeLaunch;  // default: nothing
   };
 
   TwMain();
@@ -79,6 +82,9 @@ class TwMain final : public ITwDetector {
   TwInstallConfigMgr m_config;
   const TwTrynoNode* m_node = nullptr;
   std::vector<PackageEntry> m_packages;  // the node's entries, paths expanded
+  // Each verified package, held from its verification until its installer
+  // has started (a dll's entry function returned): nobody swaps it between.
+  std::vector<win::HeldFile> m_held;
   win::ThreadHolder<TwMain> m_reportThread;
   ReportValues m_values;
   IDownloadCallback* m_progress = nullptr;

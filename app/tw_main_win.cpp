@@ -13,6 +13,7 @@
 #include "net/curl_downloader.h"
 #include "net/download_file.h"
 #include "net/tw_md5.h"
+#include "net/verified_file.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/path_macros_win.h"
@@ -277,6 +278,8 @@ bool TwMain::Verify() {
   }
   bool any = false;
   std::vector<std::wstring> mismatched;
+  m_held.clear();
+  m_held.resize(m_packages.size());
   for (size_t i = 0; i < m_packages.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
@@ -286,7 +289,8 @@ bool TwMain::Verify() {
     }
     const std::wstring cached = CachedPath(index);
     const std::wstring file = cached.empty() ? Wide(entry.path) : cached;
-    const bool ok = VerifyFileMd5(file, Wide(entry.md5));
+    m_held[i] = HoldVerified(file, Wide(entry.md5));
+    const bool ok = m_held[i].IsHeld();
     m_report.ReportStep(41, ok ? 0 : 251, index);
     if (!ok) mismatched.push_back(file);
     any = any || ok;
@@ -310,6 +314,7 @@ bool TwMain::Install() {
     return false;
   }
   bool any = false;
+  m_held.resize(m_packages.size());
   for (size_t i = 0; i < m_packages.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
     PackageEntry& entry = m_packages[i];
@@ -330,7 +335,10 @@ bool TwMain::Install() {
     const std::wstring cached = CachedPath(index);
     if (!cached.empty()) entry.path = win::WideToAnsi(cached);
     const std::wstring file = Wide(entry.path);
-    if (!VerifyFileMd5(file, Wide(entry.md5))) {
+    win::HeldFile& held = m_held[i];
+    if (!held.IsHeld() || held.Path() != file) held = win::HeldFile::Hold(file);
+    if (!VerifyHeldMd5(held, Wide(entry.md5))) {
+      held.Release();
       m_report.ReportStep(51, 305, index);
       // Unless another entry names the same file (it may be its package).
       bool shared = false;
@@ -347,14 +355,18 @@ bool TwMain::Install() {
     if (!loader.Prepare(Wide(entry.moduletype), file, Wide(entry.param), Wide(entry.funcname),
                         Wide(entry.initfuncname), Wide(entry.uninitfuncname), entry.show, 0)) {
       code = 303;
+      held.Release();
       RemovePackage(file);
     } else {
+      if (m_hooks.beforeLaunch) m_hooks.beforeLaunch(file);
       code = loader.Run(index);
+      held.Release();  // started (or its entry function returned): the file may go
       if (entry.ndp == 0) RemovePackage(file);
     }
     m_report.ReportStep(51, code, index);
     any = any || code == 0;
   }
+  m_held.clear();
   FillReportValues(m_config.ReportMap(), m_node->reid, m_values);
   m_reid = m_node->reid;
   m_report.SetLaunchValues(m_values.tid1, m_values.tid2, m_values.tod1, m_values.tod2, static_cast<uint8_t>(m_reid));

@@ -14,6 +14,7 @@
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
+#include "platform/win/library_loading_win.h"
 #include "platform/win/unique_handle.h"
 #include "survey/internet_cafe.h"
 #include "survey/vm_detection.h"
@@ -304,7 +305,7 @@ class ConnectVpnLeaf final : public ICheckLeaf {
   bool Check() override {
     bool works = false, found = false;
     DWORD bytes = 0, count = 0;
-    HMODULE rasapi = ::LoadLibraryW(L"rasapi32.dll");  // absent on some systems: then no VPN
+    HMODULE rasapi = win::LoadSystemLibrary(L"rasapi32.dll");  // absent on some systems: then no VPN
     using EnumFn = DWORD(WINAPI*)(RASCONNW*, DWORD*, DWORD*);
     const auto enumerate =
         rasapi ? reinterpret_cast<EnumFn>(reinterpret_cast<void*>(::GetProcAddress(rasapi, "RasEnumConnectionsW")))

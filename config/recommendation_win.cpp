@@ -277,12 +277,4 @@ bool TwInstallRcmdMgr::GetRecommendation(int scene) {
   return false;
 }
 
-std::wstring RecommendationSwitches(const RecommendationResult& r, const std::wstring& failureReason) {
-  const std::wstring reason = r.canRecommend ? L"" : failureReason;
-  return L"/rcmdfromtwinst /rcmdSceneId=" + std::to_wstring(r.scene) + L" /rcmdSoftId=" + std::to_wstring(r.softId) +
-         L" /rcmdcheck=" + std::to_wstring(r.check) + L" /rcmdreason=\"" + reason + L"\" /rcmdCid=" +
-         std::to_wstring(r.cid) + L" /rcmdTid=" + std::to_wstring(r.tid) + L" /rcmdCanRcmd=" +
-         std::to_wstring(r.canRecommend);
-}
-
 }  // namespace tw

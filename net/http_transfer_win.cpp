@@ -101,6 +101,9 @@ int HttpGetToString(const char* url, const char* query, std::string& body, long 
                              .Set(CURLOPT_WRITEDATA, &sink)
                              .Set(CURLOPT_FOLLOWLOCATION, 1L)
                              .Set(CURLOPT_MAXREDIRS, kMaxRedirects)
+                             // A document trusted for coming over https must not be handed
+                             // on to plain http, where anyone on the path could write it.
+                             .Set(CURLOPT_REDIR_PROTOCOLS_STR, IsHttpsAddress(fullUrl) ? "https" : "http,https")
                              .Then(ApplyProxySettings)
                              .Code();
   if (setup != CURLE_OK) return setup;

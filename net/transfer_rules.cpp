@@ -1,5 +1,7 @@
 #include "net/transfer_rules.h"
 
+#include <cctype>
+
 #include "platform/text.h"
 
 namespace tw {
@@ -38,6 +40,15 @@ std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now
   }
   if (1.0 - fraction < 0.0001) posts.push_back(ProgressPost{100, state.lastSpeed});
   return posts;
+}
+
+bool IsHttpsAddress(std::string_view url) {
+  constexpr std::string_view kHttps = "https://";
+  if (url.size() <= kHttps.size()) return false;
+  for (size_t i = 0; i < kHttps.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(url[i])) != kHttps[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace tw

@@ -16,6 +16,9 @@ namespace tw {
 // each at its first ':'; a line with an empty name or value never matches.
 std::wstring FindHeaderValue(std::wstring_view headers, std::wstring_view name);
 
+// True when the address's scheme is https (any letter case).
+bool IsHttpsAddress(std::string_view url);
+
 // libcurl's byte counts as a fraction: 0 while the total is unknown.
 double ProgressFraction(double now, double total);
 

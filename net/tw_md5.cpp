@@ -38,24 +38,36 @@ TwMD5::TwMD5() = default;
 
 TwMD5::~TwMD5() { delete static_cast<MD5_CTX*>(m_context); }
 
+void TwMD5::Begin() {
+  if (m_context == nullptr) m_context = new MD5_CTX();
+  MD5_Init(static_cast<MD5_CTX*>(m_context));  // reset after each digest: one object hashes files in turn
+}
+
+void TwMD5::Update(const void* data, size_t length) { MD5_Update(static_cast<MD5_CTX*>(m_context), data, length); }
+
+const uint8_t* TwMD5::Finish() {
+  MD5_Final(m_digest, static_cast<MD5_CTX*>(m_context));
+  return m_digest;
+}
+
 const uint8_t* TwMD5::GetFileDigest(const std::wstring& path) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(OpenFileWide(path, "rb"), &std::fclose);
   if (!file) return nullptr;
-  if (m_context == nullptr) m_context = new MD5_CTX();
-  auto* context = static_cast<MD5_CTX*>(m_context);
-  MD5_Init(context);  // reset after each digest: one object hashes files in turn
+  Begin();
   std::vector<unsigned char> buffer(kReadChunk);
   size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) MD5_Update(context, buffer.data(), read);
-  MD5_Final(m_digest, context);
-  return m_digest;
+  while ((read = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) Update(buffer.data(), read);
+  return Finish();
 }
 
 bool VerifyFileMd5(const std::wstring& path, const std::wstring& expected) {
   if (path.empty() || expected.empty()) return false;
   TwMD5 md5;
-  const uint8_t* digest = md5.GetFileDigest(path);
-  if (digest == nullptr) return false;
+  return DigestMatches(md5.GetFileDigest(path), expected);
+}
+
+bool DigestMatches(const uint8_t* digest, const std::wstring& expected) {
+  if (digest == nullptr || expected.empty()) return false;
   uint8_t copy[kMd5Size];
   std::copy(digest, digest + kMd5Size, copy);
   const std::string hex = Md5Hex(copy, true);

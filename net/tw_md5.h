@@ -27,6 +27,11 @@ class TwMD5 {
   // cannot be opened for reading. One object may hash several files in turn.
   const uint8_t* GetFileDigest(const std::wstring& path);
 
+  // The digest of bytes fed in turn: Begin, Update..., Finish.
+  void Begin();
+  void Update(const void* data, size_t length);
+  const uint8_t* Finish();
+
  private:
   void* m_context = nullptr;  // libcrypto's MD5_CTX, made on first use
   uint8_t m_digest[kMd5Size] = {};
@@ -35,5 +40,9 @@ class TwMD5 {
 // True when the file's digest, in upper-case hexadecimal, equals `expected`
 // in any letter case. Missing file, empty path or empty expectation: false.
 bool VerifyFileMd5(const std::wstring& path, const std::wstring& expected);
+
+// True when `digest` in upper-case hexadecimal equals `expected` in any
+// letter case; false for an empty expectation.
+bool DigestMatches(const uint8_t* digest, const std::wstring& expected);
 
 }  // namespace tw

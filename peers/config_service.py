@@ -12,14 +12,17 @@
                                       (ranges honoured; faults set by set_file_fault)
   GET /defend/o1/jcqgx.ini              the self-update INI (404 until a test posts one)
   GET /update/newer.exe                 the newer copy (posted by a test)
-  POST /_peer/update?part=ini|exe       set the INI text or the newer copy's bytes
+  POST /_peer/update?part=ini|exe[&form=signed|plain|forged]
+                                      set the INI text or the newer copy's bytes; the INI
+                                      is served signed with the test key (the default), as
+                                      posted, or signed with another key
 Every request is recorded (Peer.requests).
 """
 import base64
 import time
 from dataclasses import dataclass
 
-from peers.config_tool import load_private_key, mask_container, wrap_configuration
+from peers.config_tool import FORGED_KEY, load_private_key, mask_container, wrap_configuration
 from peers.framework import Peer, Response, stream_range
 
 PACKAGE = (b'<dlfile url="http://127.0.0.1:18090/file/1000/pkg" md5="0" moduletype="exe" '
@@ -131,8 +134,15 @@ class ConfigService(Peer):
         part = request.query.get("part", [""])[0]
         if part not in ("ini", "exe"):
             return Response(400, b"unknown part")
+        form = request.query.get("form", ["signed"])[0]
+        if form not in ("signed", "plain", "forged"):
+            return Response(400, b"unknown form")
         if request.body:
-            self._update[part] = request.body
+            body = request.body
+            if part == "ini" and form != "plain":
+                key = self._key if form == "signed" else load_private_key(FORGED_KEY)
+                body = wrap_configuration(body, key).encode()
+            self._update[part] = body
         else:
             self._update.pop(part, None)
         return Response(200, b"ok")

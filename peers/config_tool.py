@@ -19,6 +19,8 @@ import sys
 from pathlib import Path
 
 DEFAULT_KEY = Path(__file__).resolve().parent / "keys" / "install_config_test_key.pem"
+# Another key, for documents that look signed but are not the service's.
+FORGED_KEY = Path(__file__).resolve().parent / "keys" / "forged_test_key.pem"
 BLOCK = 128
 DATA_PER_BLOCK = BLOCK - 11
 
@@ -71,8 +73,13 @@ def fixtures(key) -> dict:
         "bad-second-block.b64": base64.b64encode(blocks[0] + bytes(damaged) + b"".join(blocks[2:])).decode(),
         "above-modulus.b64": base64.b64encode(above + good).decode(),
         "with-nul.b64": wrap_configuration(b"<root/>\x00ignored after the terminator", key),
+        "update-signed.b64": wrap_configuration(UPDATE_INI, key),
+        "update-forged.b64": wrap_configuration(UPDATE_INI, load_private_key(FORGED_KEY)),
     }
 
+
+UPDATE_INI = (b"[UiExe]\r\nurl=http://127.0.0.1:18080/update/newer.exe\r\n"
+              b"md5=D41D8CD98F00B204E9800998ECF8427E\r\ndir=%TEMP%\\twupdate\r\nprobability=10000\r\n")
 
 CONFIG_MASK = 0x3E
 

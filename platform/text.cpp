@@ -60,4 +60,16 @@ size_t NoCaseHash::operator()(const std::wstring& text) const noexcept {
   return hash;
 }
 
+std::wstring QuotableText(std::wstring_view text) {
+  std::wstring safe(text);
+  for (wchar_t& c : safe) {
+    if (c == L'"') c = L'\'';
+    else if (c < 0x20 || c == 0x7F) c = L' ';
+  }
+  const size_t kept = safe.find_last_not_of(L'\\');
+  const size_t trailing = safe.size() - (kept == std::wstring::npos ? 0 : kept + 1);
+  safe.append(trailing, L'\\');
+  return safe;
+}
+
 }  // namespace tw

@@ -20,6 +20,13 @@ long ParseLeadingLong(std::wstring_view text) noexcept;
 
 std::wstring_view TrimBlanks(std::wstring_view text) noexcept;
 
+// Text from a document nobody signed, made safe to stand inside a double-
+// quoted command-line value: a double quote would end the value and let the
+// rest add switches, so it becomes a single quote; control characters
+// (line breaks among them) become blanks; backslashes at the end are
+// doubled, so they cannot escape the closing quote.
+std::wstring QuotableText(std::wstring_view text);
+
 struct NoCaseHash {
   size_t operator()(const std::wstring& text) const noexcept;
 };

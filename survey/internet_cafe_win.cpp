@@ -97,15 +97,8 @@ bool SoftwareRegInfo::Check() {
   const auto lookIn = [&](tw::win::RegistryView view) {
     const tw::win::UniqueRegKey key = tw::win::OpenRegKey(RootFor(rootKey), dirReg, KEY_READ, view);
     if (!key) return false;
-    wchar_t value[261 / sizeof(wchar_t) + 1] = {};
-    DWORD type = 0;
-    DWORD bytes = 261;
-    if (::RegQueryValueExW(key.Get(), instSubKeyName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value),
-                           &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-      return false;
-    }
-    return IsFile(ParentFolder(ExecutableFromCommand(value)) + filename);
+    const std::optional<std::wstring> value = tw::win::ReadRegStringWithin(key.Get(), instSubKeyName.c_str(), 261);
+    return value && IsFile(ParentFolder(ExecutableFromCommand(*value)) + filename);
   };
   if (tw::IsNative64() != 0) {
     return lookIn(tw::win::RegistryView::kView32) || lookIn(tw::win::RegistryView::kView64);

@@ -90,19 +90,11 @@ bool KeyExists(const std::wstring& subkey) {
   return tw::win::RegKeyExists(HKEY_LOCAL_MACHINE, subkey, tw::win::RegistryView::kDefault);
 }
 
-// True at the first subkey name `matches` accepts.
-template <typename Match>
-bool AnySubkey(const wchar_t* subkey, Match matches) {
+// True at the first subkey name of HKLM\`subkey` that `matches` accepts.
+bool AnySubkey(const wchar_t* subkey, const std::function<bool(std::wstring_view)>& matches) {
   const tw::win::UniqueRegKey key =
       tw::win::OpenRegKey(HKEY_LOCAL_MACHINE, subkey, KEY_ENUMERATE_SUB_KEYS, tw::win::RegistryView::kDefault);
-  if (!key) return false;
-  wchar_t name[256];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = 256;
-    const LONG result = ::RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS) return false;
-    if (result == ERROR_SUCCESS && matches(std::wstring_view(name, length))) return true;
-  }
+  return key && tw::win::AnySubkeyName(key.Get(), matches);
 }
 
 bool RegistryValueContains(const wchar_t* subkey, const wchar_t* name, const wchar_t* needle) {
@@ -163,10 +155,10 @@ bool FreezeDriver(const wchar_t* file, const wchar_t* product) {
 bool HypervisorTest() { return BackdoorProbe() || CpuidVmware(); }
 
 bool VirtualBoxTest() {
-  if (HMODULE hook = ::LoadLibraryA("VBoxHook.dll")) {
-    ::FreeLibrary(hook);
-    return true;
-  }
+  // Guest Additions put their library in the system directory; one beside
+  // the installer or in the current directory says nothing, and loading it
+  // would run it. Its presence is the answer.
+  if (AnyFileUnderWindows({L"system32\\VBoxHook.dll"})) return true;
   const tw::win::UniqueFile device(::CreateFileW(L"\\\\.\\VBoxMiniRdrDN", GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return device.IsValid();

@@ -1,5 +1,7 @@
 #include "ui/dwm_glass_win.h"
 
+#include "platform/win/library_loading_win.h"
+
 namespace tw::ux::win {
 
 namespace {
@@ -35,7 +37,7 @@ DwmGlass& DwmGlass::Instance() {
 
 DwmGlass::DwmGlass() {
   m_version_ok = GlassVersion();
-  HMODULE dwm = ::LoadLibraryW(L"dwmapi");
+  HMODULE dwm = tw::win::LoadSystemLibrary(L"dwmapi.dll");
   if (!dwm) return;
   m_extend = reinterpret_cast<ExtendFn>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmExtendFrameIntoClientArea")));
   m_is_enabled =

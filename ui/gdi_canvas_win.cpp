@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win/library_loading_win.h"
 #include "ui/font_pool_win.h"
 
 namespace tw::ux::win {
@@ -75,7 +76,7 @@ using DrawShadowTextFn = int(WINAPI*)(HDC, LPCWSTR, UINT, RECT*, DWORD, COLORREF
 DrawShadowTextFn ShadowTextFunction() {
   static DrawShadowTextFn function = [] {
     HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
-    if (!comctl) comctl = ::LoadLibraryW(L"comctl32.dll");
+    if (!comctl) comctl = tw::win::LoadSystemLibrary(L"comctl32.dll");
     return comctl ? reinterpret_cast<DrawShadowTextFn>(reinterpret_cast<void*>(::GetProcAddress(comctl, "DrawShadowText")))
                   : nullptr;
   }();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/text.h"
+
 namespace tw {
 
 std::wstring SpeedText(int bytes_per_ms) {
@@ -77,5 +79,19 @@ FailedPage FailedPageFor(int kind) noexcept {
 }
 
 std::string BannerSkin(unsigned index) { return "mainbg_banner" + std::to_string(index); }
+
+bool IsWebLink(std::wstring_view link) {
+  for (const wchar_t* scheme : {L"http://", L"https://"}) {
+    const std::wstring_view prefix(scheme);
+    if (link.size() <= prefix.size() || !EqualsNoCase(link.substr(0, prefix.size()), prefix)) continue;
+    const std::wstring_view rest = link.substr(prefix.size());
+    if (rest.front() == L'/' || rest.front() == L'\\') return false;  // no host
+    for (wchar_t c : link) {
+      if (c <= 0x20 || c == 0x7F || c == L'"' || c == L'\\') return false;
+    }
+    return true;
+  }
+  return false;
+}
 
 }  // namespace tw

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tw {
 
@@ -60,5 +61,11 @@ struct UserActionRecord {
   bool leaving_cancelled = false;
   int decision = 0;  // 0 none, 1 start page, 3 disagree dialog agreed, 4 gave up, 5 closed it
 };
+
+// Whether a link read from a file beside the installer may be opened: only
+// an http or https address with a host, without blanks, quotes or control
+// characters. A program path, a file: URL or a UNC path given to the
+// shell's "open" would start a program with the installer's rights.
+bool IsWebLink(std::wstring_view link);
 
 }  // namespace tw

@@ -6,6 +6,7 @@
 
 #include "app/process_starters.h"
 #include "deploy_config.h"
+#include "windows/main_window_rules.h"
 
 namespace tw {
 
@@ -24,7 +25,7 @@ std::wstring CustomerServiceLink(const std::wstring& installer_directory) {
   file += L"data\\operation_contact.dat";
   wchar_t link[2048] = {};
   ::GetPrivateProfileStringW(L"FeedBack", L"VipMarketQQLink", fallback.c_str(), link, 2048, file.c_str());
-  return link;
+  return IsWebLink(link) ? std::wstring(link) : fallback;
 }
 
 bool OpenWebPage(const std::wstring& address) {

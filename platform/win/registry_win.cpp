@@ -75,4 +75,31 @@ std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept {
   return value;
 }
 
+std::optional<std::wstring> ReadRegStringWithin(HKEY key, const wchar_t* valueName, DWORD maxBytes) {
+  std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
+  DWORD type = 0;
+  DWORD bytes = maxBytes;
+  if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ || bytes > maxBytes) {
+    return std::nullopt;
+  }
+  const size_t units = bytes / sizeof(wchar_t);
+  size_t length = 0;
+  while (length < units && buffer[length] != L'\0') ++length;
+  return std::wstring(buffer.data(), length);
+}
+
+bool AnySubkeyName(HKEY key, const std::function<bool(std::wstring_view)>& matches) {
+  constexpr DWORD kMaxKeyName = 256;  // 255 characters and the terminator
+  wchar_t name[kMaxKeyName];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = kMaxKeyName;
+    const LONG result = ::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_MORE_DATA) continue;
+    if (result != ERROR_SUCCESS) return false;  // no more items, or a key that cannot be read
+    if (matches(std::wstring_view(name, length))) return true;
+  }
+}
+
 }  // namespace tw::win

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/win/unique_handle.h"
 
@@ -30,5 +32,14 @@ std::optional<std::wstring> ReadRegString(HKEY key, const wchar_t* valueName);
 // terminator; anything longer, unterminated or of another type is absent.
 std::optional<std::wstring> ReadRegStringStrict(HKEY key, const wchar_t* valueName, DWORD maxChars);
 std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept;
+// A REG_SZ value that fits in `maxBytes`, ended inside its buffer whether it
+// was stored with its terminator or not (an odd last byte, half a
+// character, is dropped); anything larger or of another type is absent.
+std::optional<std::wstring> ReadRegStringWithin(HKEY key, const wchar_t* valueName, DWORD maxBytes);
+
+// True at the first subkey name `matches` accepts. Names too long for a key
+// name are skipped; any other error ends the walk (false), so a key that
+// fails for ever cannot hold the caller.
+bool AnySubkeyName(HKEY key, const std::function<bool(std::wstring_view)>& matches);
 
 }  // namespace tw::win

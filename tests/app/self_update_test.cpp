@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <curl/curl.h>
 
+#include <optional>
+
 #include "app/self_update.h"
 #include "net/tw_md5.h"
 #include "telemetry/reports.h"
@@ -17,9 +19,12 @@ namespace {
 constexpr wchar_t kCacheKey[] =
     L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
 
-void Post(const char* part, const std::string& body) {
+// The INI is served signed with the deployment's key unless `form` says
+// "plain" (as posted) or "forged" (signed with another key).
+void Post(const char* part, const std::string& body, const char* form = "signed") {
   CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, (std::string("http://127.0.0.1:18080/_peer/update?part=") + part).c_str());
+  curl_easy_setopt(curl, CURLOPT_URL,
+                   (std::string("http://127.0.0.1:18080/_peer/update?part=") + part + "&form=" + form).c_str());
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t count, void*) { return size * count; });
@@ -47,12 +52,13 @@ class SelfUpdateTest : public testing::Test {
     ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath");
     SetUpdateDrawForTest(nullptr);
   }
-  void Ini(const std::string& url, const std::string& md5, const std::string& dir, int probability) {
+  void Ini(const std::string& url, const std::string& md5, const std::string& dir, int probability,
+           const char* form = "signed") {
     Post("ini", "[UiExe]\r\nurl=" + url + "\r\nmd5=" + md5 + "\r\ndir=" + dir + "\r\nprobability=" +
-                    std::to_string(probability) + "\r\n");
+                    std::to_string(probability) + "\r\n", form);
   }
-  void Offer(int probability = 10000) {
-    Ini("http://127.0.0.1:18080/update/newer.exe", m_md5, "%TEMP%\\twupdate_test", probability);
+  void Offer(int probability = 10000, const char* form = "signed") {
+    Ini("http://127.0.0.1:18080/update/newer.exe", m_md5, "%TEMP%\\twupdate_test", probability, form);
   }
   static std::wstring Cached() {
     wchar_t path[MAX_PATH] = {};
@@ -87,8 +93,51 @@ TEST_F(SelfUpdateTest, ANewerCopyIsDownloadedCachedAndStartedWithOurCommandLine)
   EXPECT_TRUE(ShouldSwitchToUpdate());
   EXPECT_EQ(StageRecords(0), 2u) << "one update record per check";
 
-  ::DeleteFileW(cached.c_str());
-  EXPECT_FALSE(RunUpdatedCopy(L"x")) << "a copy deleted after verification: carry on as ourselves";
+  EXPECT_FALSE(::DeleteFileW(cached.c_str())) << "held from its verification until it has run";
+  EXPECT_TRUE(RunUpdatedCopy(L"x"));
+  EXPECT_TRUE(::DeleteFileW(cached.c_str())) << "let go once it ran";
+  EXPECT_FALSE(RunUpdatedCopy(L"x")) << "nothing verified is held any more: carry on as ourselves";
+}
+
+// Only an INI signed with the deployment's key names a program to start: a
+// plain one (anyone on the path of an http service can write it) or one
+// signed with another key leaves this copy running, at stage 2.
+TEST_F(SelfUpdateTest, OnlyASignedIniIsBelieved) {
+  for (const char* form : {"plain", "forged"}) {
+    Offer(10000, form);
+    EXPECT_FALSE(ShouldSwitchToUpdate()) << form;
+  }
+  EXPECT_EQ(StageRecords(2), 2u);
+  EXPECT_EQ(Cached(), L"") << "nothing was downloaded";
+  Offer(10000, "signed");
+  EXPECT_TRUE(ShouldSwitchToUpdate());
+}
+
+// The INI never touches the disk: a folder another process made where the
+// INI file used to be written changes nothing.
+TEST_F(SelfUpdateTest, TheIniIsReadInMemory) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring squatted = std::wstring(temp) + L"jcqgx.ini";
+  ::CreateDirectoryW(squatted.c_str(), nullptr);
+  Offer();
+  EXPECT_TRUE(ShouldSwitchToUpdate());
+  ::RemoveDirectoryW(squatted.c_str());
+}
+
+// Between its verification and its start, another process of the user
+// cannot put a program of its own in the verified copy's place.
+TEST_F(SelfUpdateTest, TheVerifiedCopyCannotBeSwappedBeforeItStarts) {
+  Offer();
+  ASSERT_TRUE(ShouldSwitchToUpdate());
+  const std::wstring cached = Cached();
+  const std::wstring helper = test::ProgramDir() + L"tw_test_helper.exe";
+  const std::wstring other = test::ProgramDir() + L"version_sample.dll";
+  EXPECT_EQ(test::RunProcess(L"\"" + helper + L"\" tamper \"" + cached + L"\" \"" + other + L"\""),
+            std::optional<DWORD>(0))
+      << "bits: 1 overwritten, 2 renamed away, 4 deleted";
+  EXPECT_EQ(test::ReadWholeFile(cached), m_newer);
+  EXPECT_TRUE(RunUpdatedCopy(L"x"));
 }
 
 TEST_F(SelfUpdateTest, EveryReasonToStayThisCopy) {

@@ -194,6 +194,15 @@ class InstallerMachineCase(unittest.TestCase):
         folder = self.temp / FOLDER
         return list(folder.glob("*")) if folder.exists() else []
 
+    def start_installer(self, shell=()) -> subprocess.Popen:
+        """The silent channel's copy, started in the test's folder (also its current directory)."""
+        copy = self.work / "setup_1029_7_silent.exe"
+        if not copy.exists():
+            shutil.copyfile(context.installer(), copy)
+        script = "; ".join([*shell, 'exec wine "$0"'])
+        return subprocess.Popen(["bash", "-c", script, str(copy)], env=self.wine.env, cwd=self.work,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+
 
 class FaultMatrixTest(InstallerMachineCase):
     WORK_PREFIX = "tw-fault-"
@@ -216,14 +225,6 @@ class FaultMatrixTest(InstallerMachineCase):
                 self.row_cleanups.callback(self.reg, "delete", key, "/v", name, "/f")
         if not values_only:
             self.row_cleanups.callback(self.reg, "delete", key, "/f")
-
-    def start_installer(self, shell=()) -> subprocess.Popen:
-        copy = self.work / "setup_1029_7_silent.exe"
-        if not copy.exists():
-            shutil.copyfile(context.installer(), copy)
-        script = "; ".join([*shell, 'exec wine "$0"'])
-        return subprocess.Popen(["bash", "-c", script, str(copy)], env=self.wine.env, cwd=self.work,
-                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 
     def run_row(self, name, row):
         self.fresh_machine()

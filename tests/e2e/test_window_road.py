@@ -12,8 +12,8 @@ from tools.test import context
 from tools.wine import screen as desktop
 
 
-class WindowRoadTest(InstallerMachineCase):
-    WORK_PREFIX = "tw-window-road-"
+class WindowMachineCase(InstallerMachineCase):
+    """The machine, and the real window on its X display."""
 
     def setUp(self):
         super().setUp()
@@ -40,6 +40,10 @@ class WindowRoadTest(InstallerMachineCase):
         finally:
             if process.poll() is None:
                 process.kill()
+
+
+class WindowRoadTest(WindowMachineCase):
+    WORK_PREFIX = "tw-window-road-"
 
     def test_configuration_missing_shows_the_network_page_and_leaves(self):
         with PeerSet(context.deployment_file()) as peers:

@@ -4,6 +4,10 @@
 //   tw_test_helper parent-chain     prints "directory|md5" per ancestor
 //   tw_test_helper hold-locked-mutex NAME
 //       holds a mutex nobody may open, sets event NAME-ready, waits for NAME-done
+//   tw_test_helper tamper PATH REPLACEMENT
+//       tries to put REPLACEMENT's bytes where PATH is: by overwriting it, by
+//       renaming it away and by deleting it; exit code: a bit per way that
+//       worked (1 overwrite, 2 rename, 4 delete), 0 when all were refused
 // Exit code 0 on success, 2 when the object could not be opened or changed.
 #include <windows.h>
 
@@ -40,6 +44,26 @@ int wmain(int argc, wchar_t** argv) {
     ::CloseHandle(ready);
     ::CloseHandle(mutex);
     return 0;
+  }
+  if (argc == 4 && std::wcscmp(argv[1], L"tamper") == 0) {
+    const std::wstring path = argv[2];
+    int worked = 0;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(file);
+      if (::CopyFileW(argv[3], path.c_str(), FALSE)) worked |= 1;
+    }
+    const std::wstring aside = path + L".aside";
+    if (::MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      worked |= 2;
+      ::CopyFileW(argv[3], path.c_str(), FALSE);
+    }
+    if (::DeleteFileW(path.c_str())) {
+      worked |= 4;
+      ::CopyFileW(argv[3], path.c_str(), FALSE);
+    }
+    return worked;
   }
   // Extra arguments are tolerated: a copy started by self-update gets " -update:0".
   if (argc < 3) return 1;

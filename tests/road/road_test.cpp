@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <ctime>
+#include <optional>
 
 #include "app/tw_main.h"
 #include "net/tw_md5.h"
@@ -111,6 +113,33 @@ TEST_F(RoadTest, AnExeAndADllPackageInstallAndTheInstallerReports) {
     EXPECT_NE(found, std::string::npos) << "missing or out of order: " << line;
     if (found != std::string::npos) at = found;
   }
+}
+
+// Another process of the user (the download folder is theirs) tries to put
+// its own program in the verified package's place just before the launch.
+TEST_F(RoadTest, AVerifiedPackageCannotBeSwappedBeforeItStarts) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring recorded = std::wstring(temp) + L"tw_product_installer.txt";
+  ::DeleteFileW(recorded.c_str());
+  Configure(Tryno(Entry(m_exe)));
+  std::optional<DWORD> tampered;
+  TwMain::Hooks hooks = Draw(45);
+  hooks.beforeLaunch = [&tampered](const std::wstring& package) {
+    const std::wstring helper = test::ProgramDir() + L"tw_test_helper.exe";
+    tampered = test::RunProcess(L"\"" + helper + L"\" tamper \"" + package + L"\" \"" + helper + L"\"");
+  };
+  TwMain road(hooks);
+  road.SetWindow(m_window);
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  ASSERT_EQ(road.RunDetector(3), 1);
+  ASSERT_EQ(road.RunDetector(4), 1);
+  EXPECT_EQ(tampered, std::optional<DWORD>(0)) << "bits: 1 overwritten, 2 renamed away, 4 deleted";
+  const auto feedback = Feedback();
+  EXPECT_NE(std::find(feedback.begin(), feedback.end(), std::make_pair(UINT{112}, WPARAM{0})), feedback.end())
+      << "the verified product installer ran";
+  EXPECT_FALSE(test::ReadWholeFile(recorded).empty());
+  road.Uninit();
 }
 
 TEST_F(RoadTest, NodeSelectionAndChannelDefaults) {

@@ -77,6 +77,29 @@ TEST_F(CafeTest, RegistryCheckFindsTheLibraryBesideTheExecutable) {
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest");
 }
 
+// A value that exactly fills the rule's 261 bytes, stored without a
+// terminator (the 261st byte a backslash, half a character): its text ends
+// inside the buffer, so the executable's folder is the one named.
+TEST_F(CafeTest, RegistryCheckReadsAnExactlyFullUnterminatedValue) {
+  ExistingFile(L"cafe.dll");
+  std::wstring text = m_dir.Path() + L"cafe";
+  ASSERT_LT(text.size(), 130u);
+  text.resize(130, L' ');  // blanks the rule trims
+  std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  bytes += '\\';
+  ASSERT_EQ(bytes.size(), 261u);
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest", L"InstallPath", REG_SZ, bytes.data(),
+                              static_cast<DWORD>(bytes.size())),
+            ERROR_SUCCESS);
+  const std::string reg = R"(<reg instRootKey="3" dirReg="Software\TwCafeTest" instSubKeyName="InstallPath" filename=")";
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "cafe.dll\"/></soft>"), 1);
+  bytes += "xy";  // 263 bytes: larger than the rule reads
+  ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest", L"InstallPath", REG_SZ, bytes.data(),
+                    static_cast<DWORD>(bytes.size()));
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "cafe.dll\"/></soft>"), 0);
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest");
+}
+
 TEST_F(CafeTest, ProcessAndDefaultPathChecks) {
   EXPECT_EQ(Verdict(R"(<soft id="1"><process name="SURVEY_TESTS.EXE"/></soft>)"), 1) << "this very process";
   EXPECT_EQ(Verdict(R"(<soft id="1"><process name="no-such-cafe.exe"/></soft>)"), 0);

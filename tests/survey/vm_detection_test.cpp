@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
+#include "platform/win/registry_win.h"
 #include "survey/vm_detection.h"
 #include "tests/win/test_support_win.h"
 
@@ -63,6 +67,58 @@ TEST(VmDetection, TheSandboxLibraryInThisProcess) {
   EXPECT_EQ(IsVirtualMachine(), 1);
   ::FreeLibrary(module);
   EXPECT_FALSE(SandboxTest());
+}
+
+// A Downloads folder collects files: a VirtualBox library planted beside the
+// installer or in the current directory is neither loaded nor believed.
+TEST(VmDetection, AVirtualBoxLibraryBesideTheProgramSaysNothing) {
+  const bool before = VirtualBoxTest();
+  tw::test::ScratchDir current;
+  const std::wstring sample = tw::test::ProgramDir() + L"version_sample.dll";
+  const std::wstring beside = tw::test::ProgramDir() + L"VBoxHook.dll";
+  ASSERT_TRUE(::CopyFileW(sample.c_str(), beside.c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(sample.c_str(), (current.Path() + L"VBoxHook.dll").c_str(), FALSE));
+  wchar_t previous[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, previous);
+  ::SetCurrentDirectoryW(current.Path().c_str());
+  EXPECT_EQ(VirtualBoxTest(), before);
+  EXPECT_EQ(::GetModuleHandleW(L"VBoxHook.dll"), nullptr) << "nothing planted was loaded";
+  ::SetCurrentDirectoryW(previous);
+  ::DeleteFileW(beside.c_str());
+}
+
+struct WalkOfDeletedKey {
+  HKEY key;
+  bool found = true;
+  static DWORD WINAPI Run(void* self) {
+    auto* walk = static_cast<WalkOfDeletedKey*>(self);
+    walk->found = tw::win::AnySubkeyName(walk->key, [](std::wstring_view) { return false; });
+    return 0;
+  }
+};
+
+// The PCI and IDE walks end on any error, not only when the names run out:
+// here the key is deleted under the open handle, so every step fails.
+TEST(RegistryWalk, AKeyThatFailsForEverEndsTheWalk) {
+  constexpr wchar_t kKey[] = L"Software\\TwWalkTest";
+  HKEY created = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\child").c_str(), 0, nullptr, 0, KEY_WRITE,
+                              nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  ::RegCloseKey(created);
+  HKEY opened = nullptr;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ENUMERATE_SUB_KEYS, &opened), ERROR_SUCCESS);
+  ASSERT_EQ(::RegDeleteTreeW(HKEY_CURRENT_USER, kKey), ERROR_SUCCESS);
+  // On a thread of its own, so a walk that never ends fails the test instead of hanging it.
+  WalkOfDeletedKey walking{opened};
+  HANDLE walk = ::CreateThread(nullptr, 0, &WalkOfDeletedKey::Run, &walking, 0, nullptr);
+  ASSERT_NE(walk, nullptr);
+  const DWORD waited = ::WaitForSingleObject(walk, 30000);
+  if (waited != WAIT_OBJECT_0) ::TerminateThread(walk, 1);
+  ::CloseHandle(walk);
+  EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the walk did not end";
+  EXPECT_FALSE(walking.found);
+  ::RegCloseKey(opened);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/update_ini.h"
+#include "net/transfer_rules.h"
 #include "config/config_unwrap.h"
 #include "deploy_config.h"
 
@@ -47,6 +49,51 @@ TEST(UnwrapConfiguration, DocumentsFromTheServiceTool) {
   EXPECT_EQ(UnwrapConfiguration(Fixture("with-nul.b64"), kKey), "<root/>") << "the text ends at the first NUL";
   EXPECT_EQ(UnwrapConfiguration("", kKey), "");
   EXPECT_EQ(UnwrapConfiguration(good, RsaPublicKey{"", "65537"}), "") << "no key, no text";
+}
+
+// The self-update INI names a program the elevated installer starts: it is
+// read only when signed with the deployment's key or fetched over https.
+TEST(UpdateIni, OnlyAnAuthenticIniIsRead) {
+  const std::string plain = "[UiExe]\r\nurl=http://127.0.0.1:18080/update/newer.exe\r\n";
+  const struct {
+    const char* name;
+    std::string body;
+    bool https, allowPlain;
+    UpdateIniTrust trust;
+  } cases[] = {
+      {"signed", Fixture("update-signed.b64"), false, false, UpdateIniTrust::kSigned},
+      {"signed, over https", Fixture("update-signed.b64"), true, false, UpdateIniTrust::kSigned},
+      {"plain over http", plain, false, false, UpdateIniTrust::kRefused},
+      {"plain over http, allowed", plain, false, true, UpdateIniTrust::kPlainAllowed},
+      {"plain over https", plain, true, false, UpdateIniTrust::kOverHttps},
+      {"signed with another key", Fixture("update-forged.b64"), false, false, UpdateIniTrust::kRefused},
+      {"empty", "", false, false, UpdateIniTrust::kRefused},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const AuthenticatedIni ini = AuthenticateUpdateIni(c.body, kKey, c.https, c.allowPlain);
+    EXPECT_EQ(ini.trust, c.trust);
+    EXPECT_EQ(ini.text.empty(), c.trust == UpdateIniTrust::kRefused);
+  }
+  const UpdateOffer offer = ReadUpdateOffer(AuthenticateUpdateIni(Fixture("update-signed.b64"), kKey, false, false).text);
+  EXPECT_EQ(offer.url, "http://127.0.0.1:18080/update/newer.exe");
+  EXPECT_EQ(offer.md5, "D41D8CD98F00B204E9800998ECF8427E");
+  EXPECT_EQ(offer.dir, "%TEMP%\\twupdate");
+  EXPECT_EQ(offer.probability, 10000);
+  EXPECT_TRUE(IsHttpsAddress("HTTPS://update.example.com"));
+  EXPECT_FALSE(IsHttpsAddress("http://update.example.com"));
+}
+
+TEST(UpdateIni, ReadAsTheProfileFunctionsReadAFile) {
+  const UpdateOffer offer = ReadUpdateOffer(
+      "; published 2026-12\n[Other]\nurl=wrong\n[uiexe]\n URL = \"http://a/b.exe\" \nurl=second\nmd5=AB\r\n"
+      "dir=%TEMP%\\x\nprobability=12abc\n[UiExe]\nmd5=later");
+  EXPECT_EQ(offer.url, "http://a/b.exe") << "names in any case, blanks and one pair of quotes trimmed, first wins";
+  EXPECT_EQ(offer.md5, "AB");
+  EXPECT_EQ(offer.dir, "%TEMP%\\x");
+  EXPECT_EQ(offer.probability, 12);
+  EXPECT_EQ(ReadUpdateOffer("url=outside a section").url, "");
+  EXPECT_EQ(ReadUpdateOffer("[UiExe]\nurl=" + std::string(2000, 'a')).url.size(), 1023u);
 }
 
 }  // namespace

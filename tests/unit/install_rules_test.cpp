@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "app/install_rules.h"
+#include "config/recommendation.h"
 
 namespace tw {
 namespace {
@@ -33,6 +38,61 @@ TEST(PackageCommandLine, ExactText) {
                        "&noshowinstalldlg=0&a=1&b=2");
   EXPECT_EQ(line.noInstallDialog, 0);
   EXPECT_EQ(PackageCacheValueName(1029, 7, 2), L"PacketPath_1029_7_2");
+}
+
+// The arguments a Windows program sees (CommandLineToArgvW's rules: blanks
+// part them outside quotes; 2n backslashes before a quote are n and the
+// quote delimits, 2n+1 are n and a literal quote).
+std::vector<std::string> Arguments(const std::string& line) {
+  std::vector<std::string> arguments;
+  std::string current;
+  bool quoted = false, any = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    size_t slashes = 0;
+    while (i < line.size() && line[i] == '\\') ++slashes, ++i;
+    if (i < line.size() && line[i] == '"') {
+      current.append(slashes / 2, '\\');
+      any = true;
+      if (slashes % 2 == 1) current += '"';
+      else quoted = !quoted;
+      continue;
+    }
+    current.append(slashes, '\\');
+    if (i == line.size()) break;
+    if (line[i] == ' ' && !quoted) {
+      if (any || !current.empty()) arguments.push_back(current);
+      current.clear();
+      any = false;
+    } else {
+      current += line[i];
+    }
+  }
+  if (any || !current.empty()) arguments.push_back(current);
+  return arguments;
+}
+
+size_t CountStartingWith(const std::vector<std::string>& arguments, const std::string& prefix) {
+  return static_cast<size_t>(std::count_if(arguments.begin(), arguments.end(),
+                                           [&](const std::string& a) { return a.rfind(prefix, 0) == 0; }));
+}
+
+// The recommendation file is masked, not signed: its reason must not reach
+// the product installer able to add switches or change the install path.
+TEST(PackageCommandLine, AServedReasonCannotAddSwitches) {
+  for (const std::wstring& reason : {std::wstring(L"x\" /autoinstall ##silence=1&installpath=\"C:\\evil\" /rcmdreason=\"y"),
+                                    std::wstring(L"x\\"), std::wstring(L"a\r\n/autoinstall\tb\\\\")}) {
+    RecommendationResult refused;
+    refused.scene = 3;
+    const std::wstring switches = RecommendationSwitches(refused, reason);
+    const std::string prefix(switches.begin(), switches.end());  // ASCII throughout
+    const std::string line = BuildPackageCommandLine(prefix, "C:\\Program Files\\Zorn", 0x1A2B, 1, "").text;
+    SCOPED_TRACE(line);
+    const std::vector<std::string> arguments = Arguments(line);
+    EXPECT_EQ(CountStartingWith(arguments, "/autoinstall"), 1u);
+    EXPECT_EQ(CountStartingWith(arguments, "/rcmdreason="), 1u);
+    EXPECT_EQ(CountStartingWith(arguments, "/rcmdCanRcmd=0"), 1u) << "the switches after the reason stay switches";
+    EXPECT_EQ(CountStartingWith(arguments, "##silence=0&installpath=C:\\Program Files\\Zorn&hwnd=1a2b"), 1u);
+  }
 }
 
 }  // namespace

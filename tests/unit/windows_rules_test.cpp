@@ -3,7 +3,9 @@
 // flags and results, and the animator's frames.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <map>
+#include <string>
 
 #include "windows/animator_rules.h"
 #include "windows/install_path.h"
@@ -150,6 +152,33 @@ TEST(AnimatorRules, GeometryAndFrames) {
   EXPECT_EQ(ClosingFrame(geometry, 12, 12).width, 0);
   EXPECT_EQ(ClosingFrame(geometry, 13, 12).opacity, 0);
   EXPECT_EQ(ClosingFrame(geometry, 1, 12).opacity, 255 - 19);
+}
+
+// The customer-service link comes from a file beside the installer, where
+// anyone can drop one: only web addresses are opened.
+TEST(CustomerServiceLinkRule, OnlyWebAddressesAreOpened) {
+  const struct {
+    const wchar_t* link;
+    bool opened;
+  } cases[] = {
+      {L"https://chat.example.com/FDdK6y0s?_type=wpa&qidian=true", true},
+      {L"HTTP://chat.example.com/x", true},
+      {L"C:\\Windows\\System32\\calc.exe", false},
+      {L"calc.exe", false},
+      {L"file:///C:/Windows/System32/calc.exe", false},
+      {L"\\\\server\\share\\tool.exe", false},
+      {L"https://\\\\server\\share", false},
+      {L"http:///C:/x.exe", false},
+      {L"https://host/a\" -nohome \"b", false},
+      {L"https://host/a b", false},
+      {L"https://host/\nx", false},
+      {L"javascript:alert(1)", false},
+      {L"https://", false},
+      {L"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsWebLink(c.link), c.opened) << std::string(c.link, c.link + std::wcslen(c.link));
+  }
 }
 
 }  // namespace

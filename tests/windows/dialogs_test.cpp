@@ -3,9 +3,15 @@
 // the zoom that opens and shuts it in 12 frames each way.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
+#include "deploy_config.h"
+#include "tests/win/test_support_win.h"
 #include "tests/windows/windows_test_support_win.h"
 #include "windows/disagree_dialog_win.h"
 #include "windows/message_boxes_win.h"
+#include "windows/web_pages_win.h"
 
 namespace tw {
 namespace {
@@ -129,6 +135,35 @@ TEST_F(DialogsTest, DisagreeOverlayAnswersAndOpensThePrivacyStatement) {
       EXPECT_NE(dialog.opened[0].find(L"/privacy/zornPrivacy.html"), std::wstring::npos);
     }
   }
+}
+
+// The failed page's customer-service link comes from a file beside the
+// installer, which anyone can drop into a Downloads folder: only a web
+// address is taken from it, anything else gives the built-in link.
+TEST(CustomerServiceLinkFile, OnlyAWebAddressIsTaken) {
+  const std::wstring builtIn = std::wstring(L"https://") + deploy::kWEB_CHAT_HOST + L"/FDdK6y0s?_type=wpa&qidian=true";
+  test::ScratchDir installer;
+  ASSERT_TRUE(::CreateDirectoryW((installer.Path() + L"data").c_str(), nullptr));
+  const std::wstring file = installer.Path() + L"data\\operation_contact.dat";
+  EXPECT_EQ(CustomerServiceLink(installer.Path()), builtIn) << "no file";
+  const struct {
+    const char* value;
+    bool taken;
+  } cases[] = {
+      {"https://support.example.com/chat?id=7", true},
+      {"http://support.example.com/", true},
+      {"C:\\Windows\\System32\\calc.exe", false},
+      {"file:///C:/Windows/System32/calc.exe", false},
+      {"\\\\attacker\\share\\tool.exe", false},
+      {"cmd.exe /c calc", false},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(test::WriteWholeFile(file, std::string("[FeedBack]\r\nVipMarketQQLink=") + c.value + "\r\n"));
+    const std::wstring link = CustomerServiceLink(installer.Path());
+    EXPECT_EQ(link, c.taken ? std::wstring(c.value, c.value + std::strlen(c.value)) : builtIn) << c.value;
+  }
+  ::DeleteFileW(file.c_str());
+  ::RemoveDirectoryW((installer.Path() + L"data").c_str());
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+#include "platform/win/library_loading_win.h"
+
+#include <delayimp.h>
+
+#include <string>
+
+namespace tw::win {
+namespace {
+
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+std::wstring SystemPath(const std::wstring& fileName) {
+  wchar_t system[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::wstring();
+  std::wstring path(system, length);
+  if (path.back() != L'\\') path += L'\\';
+  return path + fileName;
+}
+
+// The delay-load helper would otherwise search with LoadLibraryA.
+FARPROC WINAPI DelayLoadNotify(unsigned reason, PDelayLoadInfo info) {
+  if (reason != dliNotePreLoadLibrary || info == nullptr) return nullptr;
+  return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll));
+}
+
+}  // namespace
+
+bool RestrictLibrarySearch() noexcept {
+  __pfnDliNotifyHook2 = &DelayLoadNotify;
+  // Absent on Windows 7 without KB2533623: looked up, not imported.
+  using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  const auto setDefault = reinterpret_cast<SetDefaultDirectories>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  ::SetDllDirectoryW(L"");  // the current directory leaves the search
+  return setDefault != nullptr && setDefault(kSearchSystem32) != FALSE;
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept {
+  if (fileName == nullptr || *fileName == L'\0' || std::wstring(fileName).find_first_of(L"\\/:") != std::wstring::npos) {
+    return nullptr;  // a bare file name only: the directory is ours to choose
+  }
+  try {
+    const std::wstring path = SystemPath(fileName);
+    if (path.empty()) return nullptr;
+    // A full path, so no search order decides; the library's own imports
+    // are looked for beside it, in the system directory.
+    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+HMODULE LoadSystemLibrary(const char* fileName) noexcept {
+  if (fileName == nullptr) return nullptr;
+  wchar_t wide[MAX_PATH] = {};
+  if (::MultiByteToWideChar(CP_ACP, 0, fileName, -1, wide, MAX_PATH) == 0) return nullptr;
+  return LoadSystemLibrary(wide);
+}
+
+}  // namespace tw::win

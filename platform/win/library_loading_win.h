@@ -1,0 +1,23 @@
+// The installer runs elevated from folders other programs can write (a
+// Downloads folder collects files), so no library may come from beside it
+// or from the current directory: every library it loads after start comes
+// from the system directory.
+#pragma once
+
+#include <windows.h>
+
+namespace tw::win {
+
+// Narrows the process's default library search to the system directory,
+// takes the current directory out of it and sends every delay-loaded
+// import there. Called first thing in the entry point. False when the
+// system lacks the default-directory functions (loads by our own hand still
+// use full system paths).
+[[nodiscard]] bool RestrictLibrarySearch() noexcept;
+
+// Loads a library of Windows by its file name from the system directory
+// only; null when it is not there.
+HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept;
+HMODULE LoadSystemLibrary(const char* fileName) noexcept;
+
+}  // namespace tw::win

@@ -1,0 +1,116 @@
+"""Libraries planted beside the installer, where a Downloads folder collects
+them: the elevated installer loads none of them, on the silent road (with
+the VPN and virtual-machine checks, which look for libraries of their own)
+or on the window road. And its import table names only libraries Windows
+always maps from its own directory, since the loader resolves static
+imports beside the executable first, before any of the installer's code
+runs (Wine's loader prefers its own copies of some, so the table is checked
+as well as the planted run)."""
+import shutil
+import struct
+import unittest
+from pathlib import Path
+
+from peers.services import PeerSet
+from tests.e2e.test_fault_matrix import PACKAGE, TARGET, InstallerMachineCase, step_records
+from tests.e2e.test_window_road import WindowMachineCase
+from tools.test import context
+from tools.wine import screen as desktop
+
+# Loaded at run time by the installer or by the libraries it uses, delay-loaded
+# imports, and names often planted next to installers.
+PLANTED = ("rasapi32", "wtsapi32", "userenv", "dwmapi", "comctl32", "VBoxHook", "bcrypt", "crypt32", "gdiplus",
+           "iphlpapi", "msimg32", "version", "secur32", "winhttp", "uxtheme", "propsys", "cryptbase", "winmm",
+           "dbghelp", "profapi", "sspicli", "netapi32", "wininet", "rsaenh", "cryptsp", "ntmarta")
+
+# Known to the loader: mapped from the system directory whatever lies beside
+# the program (comctl32 comes through the manifest's side-by-side assembly).
+KNOWN_LIBRARIES = {"kernel32", "user32", "gdi32", "advapi32", "shell32", "ole32", "oleaut32", "shlwapi", "ws2_32",
+                   "msvcrt", "comctl32", "comdlg32", "rpcrt4", "psapi", "setupapi", "normaliz", "wldap32",
+                   "imagehlp", "imm32", "sechost", "nsi", "combase", "msctf", "clbcatq", "difxapi"}
+
+# One item per check the road runs: the VPN's RAS library and VirtualBox's hook
+# library are what the checks themselves look for. "1|!1" holds either way.
+ENVIRONMENT_CHECK = ('<item id="1" name="vpn" value="1|!1"><leaf id="1" mode="vpn" switch="1"/></item>'
+                     '<item id="2" name="vm" value="1|!1"><leaf id="1" mode="vmvare" switch="1"/></item>')
+
+
+def imported_libraries(executable: Path):
+    """The names in a PE file's import directory, lower case, without ".dll"."""
+    data = executable.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections = struct.unpack_from("<H", data, pe + 6)[0]
+    optional_size = struct.unpack_from("<H", data, pe + 20)[0]
+    optional = pe + 24
+    import_rva = struct.unpack_from("<I", data, optional + 96 + 8)[0]  # PE32: data directory 1
+    table = optional + optional_size
+
+    def offset(rva):
+        for i in range(sections):
+            _, size, address, raw_size, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            if address <= rva < address + max(size, raw_size):
+                return rva - address + raw
+        raise ValueError(f"RVA {rva:#x} outside every section")
+
+    names = []
+    at = offset(import_rva)
+    while True:
+        name_rva = struct.unpack_from("<I", data, at + 12)[0]
+        if name_rva == 0:
+            return names
+        start = offset(name_rva)
+        names.append(data[start:data.index(b"\0", start)].decode().lower().removesuffix(".dll"))
+        at += 20
+
+
+class PlantedLibraries:
+    """Copies of a marking library under every planted name in `folder`."""
+
+    def plant(self, folder: Path):
+        mark = context.installer().parent / "tw_mark_library.dll"
+        for name in PLANTED:
+            shutil.copyfile(mark, folder / f"{name}.dll")
+
+    def marks(self, folder: Path):
+        return sorted(p.name for p in folder.glob("*.loaded"))
+
+
+class ImportTableTest(unittest.TestCase):
+    def test_only_known_system_libraries_are_imported_statically(self):
+        imported = imported_libraries(context.installer())
+        self.assertIn("kernel32", imported)
+        self.assertEqual(sorted(set(imported) - KNOWN_LIBRARIES), [])
+
+
+class SilentRoadWithPlantedLibrariesTest(InstallerMachineCase, PlantedLibraries):
+    WORK_PREFIX = "tw-planted-"
+
+    def test_the_silent_road_loads_nothing_planted(self):
+        self.fresh_machine()
+        self.plant(self.work)
+        with PeerSet(context.deployment_file()) as peers:
+            peers["config"].serve_package_channel(1029, 7, PACKAGE, self.product, TARGET, check=ENVIRONMENT_CHECK,
+                                                  tryno_attributes='condition="1&2"')
+            process = self.start_installer()  # from the planted folder, which is also the current directory
+            output, _ = process.communicate(timeout=300)
+            self.assertEqual(process.returncode, 0, output)
+            self.assertIn((21, 0), step_records(peers), "the checks ran and passed")
+        self.assertTrue(self.recorded.exists(), "the product installer ran")
+        self.assertEqual(self.marks(self.work), [])
+
+
+class WindowRoadWithPlantedLibrariesTest(WindowMachineCase, PlantedLibraries):
+    WORK_PREFIX = "tw-planted-window-"
+
+    def test_the_window_road_loads_nothing_planted(self):
+        self.plant(self.work)
+        with PeerSet(context.deployment_file()) as peers:
+            peers["config"].serve_package_channel(1029, 7, PACKAGE, self.product, TARGET,
+                                                  attributes='param="linger=10000"')
+            self.assertEqual(self.run_window(peers, desktop.FINISHED_BUTTON), 0)
+        self.assertTrue(self.recorded.exists())
+        self.assertEqual(self.marks(self.work), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
