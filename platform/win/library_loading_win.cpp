@@ -2,6 +2,7 @@
 
 #include <delayimp.h>
 
+#include <cwchar>
 #include <string>
 
 namespace tw::win {
@@ -38,7 +39,7 @@ bool RestrictLibrarySearch() noexcept {
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept {
-  if (fileName == nullptr || *fileName == L'\0' || std::wstring(fileName).find_first_of(L"\\/:") != std::wstring::npos) {
+  if (fileName == nullptr || *fileName == L'\0' || std::wcspbrk(fileName, L"\\/:") != nullptr) {
     return nullptr;  // a bare file name only: the directory is ours to choose
   }
   try {
