@@ -1,5 +1,6 @@
 #include "platform/win/registry_win.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/text.h"
@@ -76,17 +77,21 @@ std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept {
 }
 
 std::optional<std::wstring> ReadRegStringWithin(HKEY key, const wchar_t* valueName, DWORD maxBytes) {
-  std::vector<wchar_t> buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
+  // Room for the terminator the system adds to a value stored without one
+  // (Wine does, and then asks for the room); the text itself must fit.
+  const DWORD capacity = maxBytes + sizeof(wchar_t);
+  std::vector<wchar_t> buffer(capacity / sizeof(wchar_t) + 1, L'\0');
   DWORD type = 0;
-  DWORD bytes = maxBytes;
+  DWORD bytes = capacity;
   if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) !=
           ERROR_SUCCESS ||
-      type != REG_SZ || bytes > maxBytes) {
+      type != REG_SZ) {
     return std::nullopt;
   }
-  const size_t units = bytes / sizeof(wchar_t);
+  const size_t units = std::min(bytes, capacity) / sizeof(wchar_t);
   size_t length = 0;
   while (length < units && buffer[length] != L'\0') ++length;
+  if (length * sizeof(wchar_t) > maxBytes) return std::nullopt;
   return std::wstring(buffer.data(), length);
 }
 

@@ -32,9 +32,10 @@ std::optional<std::wstring> ReadRegString(HKEY key, const wchar_t* valueName);
 // terminator; anything longer, unterminated or of another type is absent.
 std::optional<std::wstring> ReadRegStringStrict(HKEY key, const wchar_t* valueName, DWORD maxChars);
 std::optional<DWORD> ReadRegDword(HKEY key, const wchar_t* valueName) noexcept;
-// A REG_SZ value that fits in `maxBytes`, ended inside its buffer whether it
-// was stored with its terminator or not (an odd last byte, half a
-// character, is dropped); anything larger or of another type is absent.
+// A REG_SZ value whose text (its terminator aside) fits in `maxBytes`,
+// ended inside its buffer whether it was stored with its terminator or not
+// (an odd last byte, half a character, is dropped); anything larger or of
+// another type is absent.
 std::optional<std::wstring> ReadRegStringWithin(HKEY key, const wchar_t* valueName, DWORD maxBytes);
 
 // True at the first subkey name `matches` accepts. Names too long for a key

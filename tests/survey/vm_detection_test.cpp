@@ -5,9 +5,7 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
-#include "platform/win/registry_win.h"
 #include "survey/vm_detection.h"
 #include "tests/win/test_support_win.h"
 
@@ -85,40 +83,6 @@ TEST(VmDetection, AVirtualBoxLibraryBesideTheProgramSaysNothing) {
   EXPECT_EQ(::GetModuleHandleW(L"VBoxHook.dll"), nullptr) << "nothing planted was loaded";
   ::SetCurrentDirectoryW(previous);
   ::DeleteFileW(beside.c_str());
-}
-
-struct WalkOfDeletedKey {
-  HKEY key;
-  bool found = true;
-  static DWORD WINAPI Run(void* self) {
-    auto* walk = static_cast<WalkOfDeletedKey*>(self);
-    walk->found = tw::win::AnySubkeyName(walk->key, [](std::wstring_view) { return false; });
-    return 0;
-  }
-};
-
-// The PCI and IDE walks end on any error, not only when the names run out:
-// here the key is deleted under the open handle, so every step fails.
-TEST(RegistryWalk, AKeyThatFailsForEverEndsTheWalk) {
-  constexpr wchar_t kKey[] = L"Software\\TwWalkTest";
-  HKEY created = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\child").c_str(), 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &created, nullptr),
-            ERROR_SUCCESS);
-  ::RegCloseKey(created);
-  HKEY opened = nullptr;
-  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ENUMERATE_SUB_KEYS, &opened), ERROR_SUCCESS);
-  ASSERT_EQ(::RegDeleteTreeW(HKEY_CURRENT_USER, kKey), ERROR_SUCCESS);
-  // On a thread of its own, so a walk that never ends fails the test instead of hanging it.
-  WalkOfDeletedKey walking{opened};
-  HANDLE walk = ::CreateThread(nullptr, 0, &WalkOfDeletedKey::Run, &walking, 0, nullptr);
-  ASSERT_NE(walk, nullptr);
-  const DWORD waited = ::WaitForSingleObject(walk, 30000);
-  if (waited != WAIT_OBJECT_0) ::TerminateThread(walk, 1);
-  ::CloseHandle(walk);
-  EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the walk did not end";
-  EXPECT_FALSE(walking.found);
-  ::RegCloseKey(opened);
 }
 
 }  // namespace

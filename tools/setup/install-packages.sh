@@ -13,6 +13,9 @@ packages=(
   # the Win32 cross toolchain and what the dependency script needs
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools libz-mingw-w64-dev
   dpkg-dev patch perl make
+  # 64-bit Windows programs: where the kernel runs no 32-bit code, Wine runs
+  # the platform's tests built for 64-bit Windows
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   # Wine, 32-bit, headless, with fonts that render Chinese
   wine wine32:i386 wine64 libgnutls30:i386 fonts-wine fonts-wqy-microhei
   xvfb xauth x11-utils x11-apps imagemagick xdotool

@@ -108,7 +108,7 @@ def run_fuzz(tally, seconds):
                   failures=[] if ok else ["crashed"])
 
 
-WINDOWS_PROGRAMS = ("core_tests", "win_tests", "e2e_tests", "net_tests", "url_rewrite_tests", "telemetry_tests",
+WINDOWS_PROGRAMS = ("core_tests", "win_tests", "platform_tests", "e2e_tests", "net_tests", "url_rewrite_tests", "telemetry_tests",
                     "config_tests", "survey_tests", "launch_tests", "road_tests", "ui_tests", "windows_tests")
 
 
@@ -121,6 +121,36 @@ def why_wine_cannot_run():
         return None
     except OSError as error:
         return f"this machine cannot run 32-bit x86 programs (/lib/ld-linux.so.2: {error.strerror})"
+
+
+def run_platform_tests_win64(tally):
+    """The platform's defences built for 64-bit Windows and run under 64-bit
+    Wine, for a machine that runs no 32-bit programs."""
+    out = REPO / "build" / "win64-platform"
+    built = subprocess.run([str(REPO / "tools" / "test" / "build_win64_platform.sh"), str(out)],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if built.returncode != 0:
+        print(built.stdout.decode("utf-8", "replace")[-4000:])
+        tally.add("platform_tests (64-bit, Wine)", failed=1, failures=["did not build"])
+        return
+    wine64 = "/usr/lib/wine/wine64"
+    env = dict(os.environ, WINEPREFIX=str(REPO / "build" / "wine64" / "prefix"), WINEARCH="win64", WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+    env.pop("DISPLAY", None)
+    quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not (Path(env["WINEPREFIX"]) / "system.reg").exists():
+        Path(env["WINEPREFIX"]).parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run([wine64, "wineboot", "--init"], timeout=300, **quiet)
+    subprocess.run(["wineserver", "-w"], timeout=300, **quiet)
+
+    def runner(program, args, cwd, timeout):
+        return subprocess.run([wine64, program, *args], env=env, cwd=cwd, timeout=timeout, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    try:
+        run_gtest(tally, "platform_tests (64-bit, Wine)", [str(out / "platform_tests.exe")], out,
+                  "platform_tests.json", runner=runner)
+    finally:
+        subprocess.run(["wineserver", "-k"], timeout=60, **quiet)
 
 
 def main():
@@ -139,11 +169,14 @@ def main():
 
     cannot = why_wine_cannot_run()
     if cannot is not None:
-        # Nothing of Wine starts here: each Windows program counts as one
-        # test not run, and the end-to-end tests that need no Wine (the
-        # executable's import table) still run.
+        # Nothing of 32-bit Wine starts here: each Windows program counts as
+        # one test not run; the platform's defences run as a 64-bit program,
+        # and the end-to-end tests that need no Wine (the executable's import
+        # table) still run.
         print(f"under Wine: NOT RUN, {cannot}", flush=True)
         tally.add("Windows test programs (Wine)", skipped=len(WINDOWS_PROGRAMS))
+        print("under 64-bit Wine", flush=True)
+        run_platform_tests_win64(tally)
         context.enter(None, options.deployment)
         run_python_tests(tally, "e2e without Wine", REPO / "tests" / "e2e")
     else:
