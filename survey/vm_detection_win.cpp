@@ -31,11 +31,21 @@ thread_local bool t_probeFaulted = false;
 // and under Wine alike.
 LONG CALLBACK SkipFaultingProbe(EXCEPTION_POINTERS* exception) {
   CONTEXT* context = exception->ContextRecord;
-  if (context->Eip != reinterpret_cast<DWORD>(&tw_vm_backdoor_in)) return EXCEPTION_CONTINUE_SEARCH;
+#if defined(__x86_64__)
+  DWORD64& instruction = context->Rip;  // the test programs' 64-bit build
+#else
+  DWORD& instruction = context->Eip;
+#endif
+  if (instruction != reinterpret_cast<uintptr_t>(&tw_vm_backdoor_in)) return EXCEPTION_CONTINUE_SEARCH;
   t_probeFaulted = true;
-  context->Eip += 1;  // "in eax, dx" is one byte
+  instruction += 1;  // "in eax, dx" is one byte
   return EXCEPTION_CONTINUE_EXECUTION;
 }
+
+// The assembler's name of a C symbol: "_name" for 32-bit Windows, "name" for 64-bit.
+#define TW_STRINGIFY_(x) #x
+#define TW_STRINGIFY(x) TW_STRINGIFY_(x)
+#define TW_ASM_SYMBOL(name) TW_STRINGIFY(__USER_LABEL_PREFIX__) #name
 
 __attribute__((noinline, noclone)) bool BackdoorProbe() {
   PVOID handler = ::AddVectoredExceptionHandler(1, &SkipFaultingProbe);
@@ -43,8 +53,7 @@ __attribute__((noinline, noclone)) bool BackdoorProbe() {
   t_probeFaulted = false;
   uint32_t eax = kBackdoorMagic, ebx = 0, ecx = 10, edx = kBackdoorPort;
   asm volatile(
-      ".globl _tw_vm_backdoor_in\n"
-      "_tw_vm_backdoor_in:\n\t"
+      ".globl " TW_ASM_SYMBOL(tw_vm_backdoor_in) "\n" TW_ASM_SYMBOL(tw_vm_backdoor_in) ":\n\t"
       "inl %%dx, %%eax\n"
       : "+a"(eax), "+b"(ebx), "+c"(ecx), "+d"(edx)
       :

@@ -121,7 +121,7 @@ SystemVersion::SystemVersion() {
   if (auto isWow64 = Lookup<IsWow64ProcessFn>(L"kernel32.dll", "IsWow64Process")) {
     if (!isWow64(::GetCurrentProcess(), &wow64)) wow64 = FALSE;
   }
-  m_is64 = wow64 != FALSE;
+  m_is64 = wow64 != FALSE || sizeof(void*) == 8;  // a 64-bit process (the tests' 64-bit build) is on a 64-bit system
 
   SYSTEM_INFO system{};
   ::GetSystemInfo(&system);

@@ -27,38 +27,54 @@ build_native() {
   cmake --build build/native -j "$jobs"
 }
 
-build_win32() {
-  local tree=build/win32-$deploy_name cached
+# The installer is a 32-bit program and its tests run under 32-bit Wine. Where
+# the kernel runs no 32-bit x86 code (a PVM guest, for one), Wine can run
+# only 64-bit programs: there the Windows test programs are also built for
+# 64-bit Windows and run in a 64-bit prefix. The installer shipped is always
+# the 32-bit one.
+runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+if runs_32bit; then
+  export TW_WINE_ARCH=win32
+  wine_root=build/wine
+else
+  export TW_WINE_ARCH=win64
+  wine_root=build/wine64
+fi
+
+build_windows() {  # tree, toolchain file, libraries prefix
+  local tree=$1 toolchain=$2 libraries=$3 cached
   # CMake keeps the library paths it found; libraries built anew (another
   # cache key) need a tree configured anew, or the old ones stay linked.
   cached=$(sed -n 's/^TW_DEPS_PREFIX:PATH=//p' "$tree/CMakeCache.txt" 2>/dev/null || true)
-  if [[ -n $cached && $cached != "$TW_DEPS_PREFIX" ]]; then
-    echo "Windows libraries changed ($cached -> $TW_DEPS_PREFIX): configuring $tree again"
+  if [[ -n $cached && $cached != "$libraries" ]]; then
+    echo "Windows libraries changed ($cached -> $libraries): configuring $tree again"
     rm -rf "$tree"
   fi
-  configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw32-toolchain.cmake" \
-    -DTW_DEPS_PREFIX="$TW_DEPS_PREFIX" -DCMAKE_BUILD_TYPE=MinSizeRel
+  TW_DEPS_PREFIX=$libraries configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/$toolchain" \
+    -DTW_DEPS_PREFIX="$libraries" -DCMAKE_BUILD_TYPE=MinSizeRel
   cmake --build "$tree" -j "$jobs"
-  mkdir -p "out/$deploy_name"
-  cp "$tree/bin/twinstall.exe" "out/$deploy_name/twinstall.exe"
 }
 
-# The installer is a 32-bit program: Wine runs it only where the kernel runs
-# 32-bit x86 code. Some virtual machines cannot (a PVM guest, for one); there
-# nothing of Wine can start, so the Windows tests are reported as not run.
-runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
-no_32bit_notice() {
-  echo "this machine cannot run 32-bit x86 programs (the i386 loader /lib/ld-linux.so.2 does not start):" >&2
-  echo "Wine cannot start here, so nothing that runs the Windows programs can either" >&2
+build_win32() {
+  build_windows "build/win32-$deploy_name" mingw32-toolchain.cmake "$TW_DEPS_PREFIX"
+  mkdir -p "out/$deploy_name"
+  cp "build/win32-$deploy_name/bin/twinstall.exe" "out/$deploy_name/twinstall.exe"
+}
+
+build_win64() {  # only where Wine runs only 64-bit programs
+  [[ $TW_WINE_ARCH == win64 ]] || return 0
+  local libraries
+  libraries=$(TW_WIN_ARCH=x86_64 tools/setup/build-mingw-deps.sh)
+  build_windows "build/win64-$deploy_name" mingw64-toolchain.cmake "$libraries"
 }
 
 # The Wine prefix is made in the background while the compilers run.
 start_prefix() {
   mkdir -p build
-  tools/wine/prefix.sh build/wine >build/wine-prefix.log 2>&1 &
+  tools/wine/prefix.sh "$wine_root" >build/wine-prefix.log 2>&1 &
   prefix_pid=$!
   # A failed build or an interrupt must not leave wineboot or its server behind.
-  trap 'kill "$prefix_pid" 2>/dev/null; WINEPREFIX="$repo/build/wine/prefix" wineserver -k 2>/dev/null || true' EXIT
+  trap 'kill "$prefix_pid" 2>/dev/null; WINEPREFIX="$repo/$wine_root/prefix" wineserver -k 2>/dev/null || true' EXIT
 }
 wait_prefix() {
   wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
@@ -75,7 +91,7 @@ shift || true
 case "$cmd" in
   setup)
     setup
-    tools/wine/prefix.sh "build/wine"
+    tools/wine/prefix.sh "$wine_root"
     ;;
   build)
     setup
@@ -85,24 +101,25 @@ case "$cmd" in
     ;;
   test)
     setup
-    if runs_32bit; then start_prefix; else no_32bit_notice; fi
+    start_prefix
     build_win32
+    build_win64
     build_native
     build_fuzz
-    if runs_32bit; then wait_prefix; fi
+    wait_prefix
     exec python3 tools/test/run_all.py --deployment "$deploy_name" "$@"
     ;;
   demo)
     setup
-    runs_32bit || { no_32bit_notice; exit 1; }
     start_prefix
     build_win32
+    build_win64
     wait_prefix
     exec python3 tools/demo.py --deployment "$deploy_name" "$@"
     ;;
   bench)
     setup
-    runs_32bit || { no_32bit_notice; exit 1; }
+    runs_32bit || { echo "the benchmarks measure the 32-bit installer: this machine runs no 32-bit programs" >&2; exit 1; }
     start_prefix
     build_win32
     build_native

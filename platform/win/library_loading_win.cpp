@@ -38,6 +38,12 @@ bool RestrictLibrarySearch() noexcept {
   return setDefault != nullptr && setDefault(kSearchSystem32) != FALSE;
 }
 
+void PreloadSystemLibraries() noexcept {
+  // Kept for the life of the process: that is the point.
+  constexpr const wchar_t* kLoadedBehindOurBack[] = {L"windowscodecs.dll", L"propsys.dll"};
+  for (const wchar_t* name : kLoadedBehindOurBack) (void)LoadSystemLibrary(name);
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept {
   if (fileName == nullptr || *fileName == L'\0' || std::wcspbrk(fileName, L"\\/:") != nullptr) {
     return nullptr;  // a bare file name only: the directory is ours to choose

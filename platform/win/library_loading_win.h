@@ -15,6 +15,13 @@ namespace tw::win {
 // use full system paths).
 [[nodiscard]] bool RestrictLibrarySearch() noexcept;
 
+// Loads, from the system directory, the libraries that Windows' own
+// libraries load later in ways the default directories do not govern, so
+// that those loads find them in the process already: Wine's GDI+ loads the
+// imaging codecs (and they the property system) through a search that
+// starts beside the program. Called right after RestrictLibrarySearch.
+void PreloadSystemLibraries() noexcept;
+
 // Loads a library of Windows by its file name from the system directory
 // only; null when it is not there.
 HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept;

@@ -162,9 +162,7 @@ TEST(ReportValues, RegistryAndIniLeaves) {
   test::ScratchDir driverDir;
   ASSERT_TRUE(test::WriteWholeFile(driverDir.Path() + L"data.ini", "[main]\r\nchannel=55\r\n"));
   const std::wstring dir = driverDir.Path();
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"software\\Drivolux\\Drivolux", L"AppPath", REG_SZ, dir.c_str(),
-                              static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
+  ASSERT_TRUE(test::SetRegString32(HKEY_LOCAL_MACHINE, L"software\\Drivolux\\Drivolux", L"AppPath", dir));
 
   std::multimap<int32_t, ReportLeaf> reports;
   reports.emplace(5, ReportLeaf{"Number", "TID1", "reg", "HKLM", "Software\\TwReportTest", "dword"});
@@ -181,7 +179,7 @@ TEST(ReportValues, RegistryAndIniLeaves) {
   EXPECT_EQ(values.tod1, L"kept") << "the long root name is skipped";
   EXPECT_EQ(values.tod2, L"55");
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest");
-  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"software\\Drivolux");
+  test::DeleteRegTree32(HKEY_LOCAL_MACHINE, L"software\\Drivolux");
 }
 
 }  // namespace

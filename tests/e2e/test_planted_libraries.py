@@ -75,9 +75,22 @@ class PlantedLibraries:
         return sorted(p.name for p in folder.glob("*.loaded"))
 
 
+def pe_kind(executable: Path):
+    """(machine, optional header magic, subsystem) of a PE file."""
+    data = executable.read_bytes()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    return (struct.unpack_from("<H", data, pe + 4)[0], struct.unpack_from("<H", data, pe + 24)[0],
+            struct.unpack_from("<H", data, pe + 24 + 68)[0])
+
+
 class ImportTableTest(unittest.TestCase):
+    """The installer as users download it (read, not run: this holds on any machine)."""
+
+    def test_a_32_bit_gui_program(self):
+        self.assertEqual(pe_kind(context.shipped_installer()), (0x14C, 0x10B, 2))
+
     def test_only_known_system_libraries_are_imported_statically(self):
-        imported = imported_libraries(context.installer())
+        imported = imported_libraries(context.shipped_installer())
         self.assertIn("kernel32", imported)
         self.assertEqual(sorted(set(imported) - KNOWN_LIBRARIES), [])
 
@@ -104,10 +117,16 @@ class WindowRoadWithPlantedLibrariesTest(WindowMachineCase, PlantedLibraries):
 
     def test_the_window_road_loads_nothing_planted(self):
         self.plant(self.work)
+        stages = self.temp / "tw_product_installer_stages.txt"
+        stages.unlink(missing_ok=True)
         with PeerSet(context.deployment_file()) as peers:
+            # The product installer holds its last stage, which would close the window by itself, for 10 s.
             peers["config"].serve_package_channel(1029, 7, PACKAGE, self.product, TARGET,
                                                   attributes='param="linger=10000"')
             self.assertEqual(self.run_window(peers, desktop.FINISHED_BUTTON), 0)
+            # It posts its last stage and leaves before the next test starts one of its own.
+            desktop.wait_until(lambda: stages.exists() and "stage 5" in stages.read_text(encoding="utf-8"), 60,
+                               "the product installer to finish")
         self.assertTrue(self.recorded.exists())
         self.assertEqual(self.marks(self.work), [])
 

@@ -20,12 +20,10 @@ class UrlRewriteTest : public testing::Test {
                             (s_productDir->Path() + L"twdtutil.dll").c_str(), FALSE));
     std::wstring dir = s_productDir->Path();
     dir.pop_back();  // stored without the backslash, as installers often do
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kProductKey, L"ProgramPath", REG_SZ, dir.c_str(),
-                                static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
+    ASSERT_TRUE(test::SetRegString32(HKEY_LOCAL_MACHINE, kProductKey, L"ProgramPath", dir));
   }
   static void TearDownTestSuite() {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey);
+    test::DeleteRegTree32(HKEY_LOCAL_MACHINE, kProductKey);
     // The module stays loaded until the process ends; its file goes with the folder later.
   }
   static test::ScratchDir* s_productDir;

@@ -7,6 +7,7 @@
 
 #include "net/tw_md5.h"
 #include "telemetry/machine_identity.h"
+#include "tests/win/test_support_win.h"
 
 namespace tw {
 namespace {
@@ -18,17 +19,13 @@ constexpr wchar_t kDidKey[] =
 constexpr wchar_t kLookupKey[] =
     L"CLSID\\{8AB9CCC4-75EC-438b-B6C0-D8D78882A12D}\\Implemented Categories\\{6BC04964-67B7-4d50-BB9B-3653A5C305B3}";
 
+// The identifiers live in the 32-bit view, as the installer keeps them.
 std::wstring Stored(const wchar_t* key, const wchar_t* name) {
-  wchar_t value[256] = {};
-  DWORD bytes = sizeof value - sizeof(wchar_t);
-  if (::RegGetValueW(HKEY_CLASSES_ROOT, key, name, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS) return L"?";
-  return value;
+  return test::RegString32(HKEY_CLASSES_ROOT, key, name).value_or(L"?");
 }
 
 void Store(const wchar_t* key, const wchar_t* name, const std::wstring& value) {
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, key, name, REG_SZ, value.c_str(),
-                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
+  ASSERT_TRUE(test::SetRegString32(HKEY_CLASSES_ROOT, key, name, value));
 }
 
 bool IsHex(const std::wstring& text, bool upper) {
@@ -46,7 +43,7 @@ class IdentityTest : public testing::Test {
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
   static void Clean() {
-    for (const wchar_t* key : {kIdexKey, kDidKey, kLookupKey}) ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+    for (const wchar_t* key : {kIdexKey, kDidKey, kLookupKey}) test::DeleteRegTree32(HKEY_CLASSES_ROOT, key);
   }
 };
 
@@ -69,7 +66,7 @@ TEST_F(IdentityTest, AStoredIdexIsReturnedAndWrittenBackUnchanged) {
   EXPECT_EQ(Stored(kIdexKey, L"idno"), L"1") << "idno is written on every call";
 
   const DWORD number = 7;  // a value of another type counts as empty: a new one is made
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, kIdexKey, L"idex", REG_DWORD, &number, sizeof number), ERROR_SUCCESS);
+  ASSERT_TRUE(test::SetRegValue32(HKEY_CLASSES_ROOT, kIdexKey, L"idex", REG_DWORD, &number, sizeof number));
   EXPECT_TRUE(IsHex(GetIdex(), true));
   EXPECT_TRUE(IsHex(Stored(kIdexKey, L"idex"), false));
 }

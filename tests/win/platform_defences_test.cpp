@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shlwapi.h>
 
 #include <optional>
 #include <string>
@@ -44,10 +47,32 @@ bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
   return text.size() >= prefix.size() && ::_wcsnicmp(text.c_str(), prefix.c_str(), prefix.size()) == 0;
 }
 
+// A 1x1 PNG through GDI+, as the window framework decodes its art.
+bool DecodePicture() {
+  static const unsigned char kPng[] = {
+      0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+      0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
+      0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0, 0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF,
+      0x89, 0x99, 0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+  bool decoded = false;
+  if (IStream* stream = ::SHCreateMemStream(kPng, sizeof kPng)) {
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    decoded = Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &bitmap) == Gdiplus::Ok && bitmap != nullptr;
+    if (bitmap != nullptr) Gdiplus::DllExports::GdipDisposeImage(bitmap);
+    stream->Release();
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return decoded;
+}
+
 // Libraries that mark their loading, planted beside this program and in
 // its current directory under names of Windows libraries it has not loaded.
 TEST(LibrarySearch, NothingBesideTheProgramOrInTheCurrentDirectoryIsLoaded) {
-  const wchar_t* const kNames[] = {L"userenv.dll", L"rasapi32.dll", L"dwmapi.dll", L"uxtheme.dll", L"winhttp.dll"};
+  const wchar_t* const kNames[] = {L"userenv.dll", L"rasapi32.dll", L"dwmapi.dll", L"uxtheme.dll", L"winhttp.dll",
+                                   L"propsys.dll"};
   test::ScratchDir current;
   const std::wstring mark = test::ProgramDir() + L"tw_mark_library.dll";
   for (const wchar_t* name : kNames) {
@@ -60,6 +85,8 @@ TEST(LibrarySearch, NothingBesideTheProgramOrInTheCurrentDirectoryIsLoaded) {
   ::SetCurrentDirectoryW(current.Path().c_str());
 
   EXPECT_TRUE(win::RestrictLibrarySearch()) << "Wine has SetDefaultDllDirectories";
+  win::PreloadSystemLibraries();
+  EXPECT_TRUE(DecodePicture()) << "GDI+ decodes a PNG (Wine's loads the imaging codecs for it)";
   HMODULE viaHelper = win::LoadSystemLibrary(L"userenv.dll");
   HMODULE viaHelperNarrow = win::LoadSystemLibrary("rasapi32.dll");
   HMODULE plain = ::LoadLibraryW(L"dwmapi.dll");  // as Windows' own libraries load on demand

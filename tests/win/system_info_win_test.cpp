@@ -21,11 +21,14 @@ TEST(SystemInfo, OsCodeFollowsTheIdOfThisWindows) {
   EXPECT_EQ(GetOsCode(), OsCodeFromId(id, IsNative64() != 0, info.wServicePackMajor));
 }
 
-TEST(SystemInfo, ThirtyTwoBitPrefixIsNotSixtyFourBit) {
-  // The tests run in a 32-bit Wine prefix: no WOW64, no 64-bit registry view.
-  EXPECT_EQ(IsNative64(), 0);
-  EXPECT_FALSE(SystemVersion::Instance().Is64());
-  EXPECT_EQ(SystemVersion::Instance().Architecture(), ProcessorArchitecture::kX86);
+TEST(SystemInfo, ThePrefixArchitectureIsTheProgramsOwn) {
+  // The tests run in a 32-bit Wine prefix (no WOW64, no 64-bit registry
+  // view), or, built for 64-bit Windows where the kernel runs no 32-bit
+  // programs, in a 64-bit one.
+  constexpr bool k64 = sizeof(void*) == 8;
+  EXPECT_EQ(IsNative64(), k64 ? 1 : 0);
+  EXPECT_EQ(SystemVersion::Instance().Is64(), k64);
+  EXPECT_EQ(SystemVersion::Instance().Architecture(), k64 ? ProcessorArchitecture::kX64 : ProcessorArchitecture::kX86);
   EXPECT_GE(SystemVersion::Instance().ProcessorCount(), 1u);
   EXPECT_NE(SystemVersion::Instance().VersionClass(), 0);
 }
@@ -50,7 +53,7 @@ TEST(SystemInfo, ParseRegistryPathGivesTheRootHandle) {
 // Writes the suite's install directory into the Wine registry and removes it again.
 class ProductDirTest : public testing::Test {
  protected:
-  void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus"); }
+  void TearDown() override { test::DeleteRegTree32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus"); }
 
   void SetProgramPath(const void* data, DWORD bytes, DWORD type) {
     HKEY key = nullptr;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win/module_path_win.h"
+#include "platform/win/registry_win.h"
 
 namespace tw::test {
 
@@ -84,6 +85,32 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
   if (file == nullptr) return false;
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && ok;
+}
+
+bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+                   DWORD bytes) {
+  win::UniqueRegKey opened;
+  return ::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, opened.Put(),
+                           nullptr) == ERROR_SUCCESS &&
+         ::RegSetValueExW(opened.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
+}
+
+bool SetRegString32(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text) {
+  return SetRegValue32(root, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::optional<std::wstring> RegString32(HKEY root, const std::wstring& key, const wchar_t* name) {
+  const win::UniqueRegKey opened = win::OpenRegKey(root, key, KEY_QUERY_VALUE, win::RegistryView::kView32);
+  return opened ? win::ReadRegString(opened.Get(), name) : std::nullopt;
+}
+
+void DeleteRegTree32(HKEY root, const std::wstring& key) {
+  {
+    win::UniqueRegKey opened;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, opened.Put()) != ERROR_SUCCESS) return;
+    ::RegDeleteTreeW(opened.Get(), nullptr);
+  }
+  ::RegDeleteKeyExW(root, key.c_str(), KEY_WOW64_32KEY, 0);
 }
 
 }  // namespace tw::test

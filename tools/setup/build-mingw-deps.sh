@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Cross-builds the static Windows (i686) libraries from Debian's source
-# packages: libcurl (Schannel TLS), OpenSSL's libcrypto, TinyXML-2 and
-# GoogleTest. zlib comes prebuilt from libz-mingw-w64-dev.
+# Cross-builds the static Windows libraries from Debian's source packages:
+# libcurl (Schannel TLS), OpenSSL's libcrypto, TinyXML-2 and GoogleTest.
+# zlib comes prebuilt from libz-mingw-w64-dev. For i686 (the installer's
+# architecture) unless TW_WIN_ARCH=x86_64: 64-bit libraries for the test
+# programs on a machine whose kernel runs no 32-bit code.
 # The result lives in a cache outside the repository, keyed by the source
 # versions, and is reused when present. Prints the prefix on stdout.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+arch=${TW_WIN_ARCH:-i686}
+case "$arch" in
+  i686) toolchain="$repo/cmake/mingw32-toolchain.cmake"; openssl_target=mingw ;;
+  x86_64) toolchain="$repo/cmake/mingw64-toolchain.cmake"; openssl_target=mingw64 ;;
+  *) echo "unknown TW_WIN_ARCH: $arch" >&2; exit 2 ;;
+esac
+triple=$arch-w64-mingw32
 cache=${TW_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/twinstall}
 jobs=$(nproc)
 
 versions=$( { apt-get source --print-uris curl tinyxml2 openssl 2>/dev/null | grep -o "'[^']*\.dsc'" ;
-              dpkg-query -W -f='${Version}\n' googletest libz-mingw-w64-dev g++-mingw-w64-i686-posix ;
-              cat "$0" "$repo/cmake/mingw32-toolchain.cmake"; } | sha256sum | cut -c1-16)
+              dpkg-query -W -f='${Version}\n' googletest libz-mingw-w64-dev "g++-mingw-w64-${arch//_/-}-posix" ;
+              cat "$0" "$toolchain"; } | sha256sum | cut -c1-16)
+[[ $arch == i686 ]] || versions="$arch-$versions"
 prefix="$cache/mingw-deps-$versions"
 if [[ -f $prefix/.complete ]]; then
   echo "$prefix"
@@ -40,7 +50,6 @@ fetch_source() {
 }
 for pkg in curl tinyxml2 openssl; do fetch_source "$pkg"; done
 
-toolchain="$repo/cmake/mingw32-toolchain.cmake"
 cmake_static=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
               -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF)
 
@@ -66,7 +75,7 @@ cmake -S curl-*/ -B build-curl "${cmake_static[@]}" -DCMAKE_BUILD_TYPE=MinSizeRe
   -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON -DCURL_DISABLE_POP3=ON \
   -DCURL_DISABLE_SMTP=ON -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_MQTT=ON -DCURL_DISABLE_SMB=ON \
   -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=ON \
-  -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include \
+  -DZLIB_LIBRARY=/usr/$triple/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$triple/include \
   -DUSE_LIBIDN2=OFF -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF \
   -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBSSH=OFF -DCURL_USE_LIBPSL=OFF -DCURL_USE_GSSAPI=OFF \
   -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DBUILD_CURL_EXE=OFF -DENABLE_MANUAL=OFF \
@@ -78,12 +87,12 @@ cmake --build build-curl -j "$jobs" --target install
 # configuration's RSA blocks) and MD5 only: every algorithm, error text and
 # feature the default provider would otherwise drag in is left out.
 cd openssl-*/
-./Configure mingw no-shared no-tests no-module no-legacy no-engine no-dso no-ui-console no-asm \
+./Configure $openssl_target no-shared no-tests no-module no-legacy no-engine no-dso no-ui-console no-asm \
   no-err no-autoload-config no-ec no-dh no-dsa no-sm2 no-sm3 no-sm4 no-idea no-rc2 no-rc4 no-rc5 no-des no-bf \
   no-cast no-camellia no-aria no-seed no-whirlpool no-mdc2 no-md4 no-blake2 no-siphash no-poly1305 no-chacha \
   no-ocb no-siv no-scrypt no-srp no-cms no-ts no-ocsp no-ct no-cmac no-rmd160 no-comp no-async no-sock \
   no-ssl-trace -Os $small_c \
-  --cross-compile-prefix=i686-w64-mingw32- --prefix="$prefix"
+  --cross-compile-prefix=$triple- --prefix="$prefix"
 make -s build_generated
 make -s -j "$jobs" libcrypto.a
 mkdir -p "$prefix/include" "$prefix/lib"

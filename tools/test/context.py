@@ -20,6 +20,15 @@ def wine_session():
 
 
 def installer() -> Path:
+    """The installer the Wine session runs: 32-bit, or its 64-bit build where
+    the machine runs no 32-bit programs."""
+    from tools.wine.session import wine_arch
+    tree = "win32" if wine_arch() == "win32" else "win64"
+    return REPO / "build" / f"{tree}-{_deployment}" / "bin" / "twinstall.exe"
+
+
+def shipped_installer() -> Path:
+    """The 32-bit installer as users download it."""
     return REPO / "build" / f"win32-{_deployment}" / "bin" / "twinstall.exe"
 
 

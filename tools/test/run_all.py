@@ -17,7 +17,7 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO))
 
-from tools.wine.session import WineSession  # noqa: E402
+from tools.wine.session import WineSession, wine_arch  # noqa: E402
 from tools.test import context  # noqa: E402
 from peers.net_peer import NetPeers  # noqa: E402
 
@@ -112,45 +112,6 @@ WINDOWS_PROGRAMS = ("core_tests", "win_tests", "platform_tests", "e2e_tests", "n
                     "config_tests", "survey_tests", "launch_tests", "road_tests", "ui_tests", "windows_tests")
 
 
-def why_wine_cannot_run():
-    """None where the kernel runs 32-bit x86 programs (Wine's loader for the
-    installer is one); otherwise the reason, as the system gives it."""
-    try:
-        subprocess.run(["/lib/ld-linux.so.2", "--version"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=30)
-        return None
-    except OSError as error:
-        return f"this machine cannot run 32-bit x86 programs (/lib/ld-linux.so.2: {error.strerror})"
-
-
-def run_platform_tests_win64(tally):
-    """The platform's defences built for 64-bit Windows and run under 64-bit
-    Wine, for a machine that runs no 32-bit programs."""
-    out = REPO / "build" / "win64-platform"
-    built = subprocess.run([str(REPO / "tools" / "test" / "build_win64_platform.sh"), str(out)],
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    if built.returncode != 0:
-        print(built.stdout.decode("utf-8", "replace")[-4000:])
-        tally.add("platform_tests (64-bit, Wine)", failed=1, failures=["did not build"])
-        return
-    wine64 = "/usr/lib/wine/wine64"
-    env = dict(os.environ, WINEPREFIX=str(REPO / "build" / "wine64" / "prefix"), WINEARCH="win64", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-    env.pop("DISPLAY", None)
-    quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    if not (Path(env["WINEPREFIX"]) / "system.reg").exists():
-        Path(env["WINEPREFIX"]).parent.mkdir(parents=True, exist_ok=True)
-        subprocess.run([wine64, "wineboot", "--init"], timeout=300, **quiet)
-    subprocess.run(["wineserver", "-w"], timeout=300, **quiet)
-
-    def runner(program, args, cwd, timeout):
-        return subprocess.run([wine64, program, *args], env=env, cwd=cwd, timeout=timeout, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    try:
-        run_gtest(tally, "platform_tests (64-bit, Wine)", [str(out / "platform_tests.exe")], out,
-                  "platform_tests.json", runner=runner)
-    finally:
-        subprocess.run(["wineserver", "-k"], timeout=60, **quiet)
 
 
 def main():
@@ -167,39 +128,31 @@ def main():
     run_gtest(tally, "core_tests (native)", [str(native_bin / "core_tests")], native_bin, "core_tests.json")
     run_python_tests(tally, "peers", REPO / "peers")
 
-    cannot = why_wine_cannot_run()
-    if cannot is not None:
-        # Nothing of 32-bit Wine starts here: each Windows program counts as
-        # one test not run; the platform's defences run as a 64-bit program,
-        # and the end-to-end tests that need no Wine (the executable's import
-        # table) still run.
-        print(f"under Wine: NOT RUN, {cannot}", flush=True)
-        tally.add("Windows test programs (Wine)", skipped=len(WINDOWS_PROGRAMS))
-        print("under 64-bit Wine", flush=True)
-        run_platform_tests_win64(tally)
-        context.enter(None, options.deployment)
-        run_python_tests(tally, "e2e without Wine", REPO / "tests" / "e2e")
+    arch = wine_arch()
+    os.environ["TW_WINE_ARCH"] = arch  # the session and the end-to-end tests follow it
+    win_bin = REPO / "build" / f"{'win32' if arch == 'win32' else 'win64'}-{options.deployment}" / "bin"
+    if arch == "win64":
+        print("under Wine: this machine runs no 32-bit x86 programs, so the Windows test programs run as "
+              "64-bit programs in a 64-bit prefix (the installer shipped stays 32-bit)", flush=True)
     else:
         print("under Wine", flush=True)
-        with WineSession(REPO / "build" / "wine") as wine:
-            def runner(program, args, cwd, timeout):
-                return wine.run(Path(program), args, cwd=cwd, timeout=timeout)
+    with WineSession(REPO / "build" / ("wine" if arch == "win32" else "wine64")) as wine:
+        def runner(program, args, cwd, timeout):
+            return wine.run(Path(program), args, cwd=cwd, timeout=timeout)
 
-            with NetPeers():
-                for program in WINDOWS_PROGRAMS:
-                    run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
-                              f"{program}.json", runner=runner)
-            # The Python end-to-end tests start the deployment's peers themselves.
-            context.enter(wine, options.deployment)
-            run_python_tests(tally, "e2e with peers (Wine)", REPO / "tests" / "e2e")
+        with NetPeers():
+            for program in WINDOWS_PROGRAMS:
+                run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
+                          f"{program}.json", runner=runner)
+        # The Python end-to-end tests start the deployment's peers themselves.
+        context.enter(wine, options.deployment)
+        run_python_tests(tally, "e2e with peers (Wine)", REPO / "tests" / "e2e")
 
     print("fuzzing", flush=True)
     run_fuzz(tally, options.fuzz_seconds)
 
     for failure in tally.failures:
         print(f"FAILED {failure}")
-    if cannot is not None:
-        print(f"NOT RUN: every Windows test, because {cannot}")
     summary = f"{tally.passed} passed, {tally.failed} failed"
     if tally.skipped:
         summary += f", {tally.skipped} skipped"

@@ -12,11 +12,27 @@ import time
 from pathlib import Path
 
 
+def wine_arch() -> str:
+    """win32, the installer's own, unless TW_WINE_ARCH says otherwise or the
+    kernel runs no 32-bit x86 programs (a PVM guest, for one): then win64."""
+    if "TW_WINE_ARCH" in os.environ:
+        return os.environ["TW_WINE_ARCH"]
+    try:
+        subprocess.run(["/lib/ld-linux.so.2", "--version"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=30)
+        return "win32"
+    except OSError:
+        return "win64"
+
+
 def wine_environment(root: Path) -> dict:
     env = dict(os.environ)
+    if wine_arch() == "win64":
+        # The shims tools/wine/env.sh writes: "wine" as the 64-bit loader.
+        env["PATH"] = f"{root / 'bin'}:{env.get('PATH', '')}"
     env.update({
         "WINEPREFIX": str(root / "prefix"),
-        "WINEARCH": "win32",
+        "WINEARCH": wine_arch(),
         "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         "LANG": "zh_CN.UTF-8",
