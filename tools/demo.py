@@ -34,7 +34,7 @@ from peers.config_service import FileFault  # noqa: E402
 from peers.services import PeerSet  # noqa: E402
 from peers.telemetry_reader import record_line, summarize  # noqa: E402
 from tools.wine import screen as desktop  # noqa: E402
-from tools.wine.session import WineSession  # noqa: E402
+from tools.wine.session import WineSession, wine_arch  # noqa: E402
 
 PACKAGE = "zorn_setup.exe"
 # The channel: install only where the suite's service is not running yet;
@@ -148,8 +148,14 @@ def main():
     parser.add_argument("--headless", action="store_true", help="drive the window on a private display")
     options, extra = parser.parse_known_args()
 
-    binaries = REPO / "build" / f"win32-{options.deployment}" / "bin"
-    installer = REPO / "out" / options.deployment / "twinstall.exe"
+    # The 32-bit installer users download; where the kernel runs no 32-bit
+    # programs, the same installer built for 64-bit Windows, in a 64-bit prefix.
+    arch = wine_arch()
+    binaries = REPO / "build" / f"{'win32' if arch == 'win32' else 'win64'}-{options.deployment}" / "bin"
+    installer = REPO / "out" / options.deployment / "twinstall.exe" if arch == "win32" else binaries / "twinstall.exe"
+    if arch == "win64":
+        print("this machine runs no 32-bit x86 programs: the demo runs the installer built for 64-bit Windows "
+              "in a 64-bit Wine prefix", flush=True)
     work = REPO / "build" / "demo"
     pictures = work / "pictures"
     shutil.rmtree(pictures, ignore_errors=True)
@@ -161,7 +167,7 @@ def main():
     started = time.monotonic()
 
     with PeerSet(REPO / "deploy" / f"{options.deployment}.ini") as peers, CityService(18082), \
-            WineSession(REPO / "build" / "wine", display=display) as wine:
+            WineSession(REPO / "build" / ("wine" if arch == "win32" else "wine64"), display=display) as wine:
         product = (binaries / "tw_product_installer.exe").read_bytes()
         channel = peers["config"].serve_package_channel(1029, 7, PACKAGE, product,
                                                         "%TEMP%\\twdemo\\zorn_????.exe", attributes=ENTRY,
