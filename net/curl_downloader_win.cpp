@@ -1,6 +1,7 @@
 #include "net/curl_downloader.h"
 
 #include "app/log.h"
+#include "net/certificate_check.h"
 #include "net/http_transfer.h"
 #include "net/transfer_rules.h"
 #include "platform/text.h"
@@ -82,6 +83,7 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
                       .Set(CURLOPT_XFERINFOFUNCTION, &CurlExecuter::OnProgress)
                       .Set(CURLOPT_XFERINFODATA, this)
                       .Set(CURLOPT_RESUME_FROM, static_cast<long>(m_currentSize))
+                      .Then(RequireTrustedCertificate)
                       .Code();
   if (code == CURLE_OK) code = curl_easy_perform(m_curl.get());
   if (code != CURLE_OK) return code;

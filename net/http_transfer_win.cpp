@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "net/curl_downloader.h"
+#include "net/certificate_check.h"
 #include "net/curl_support.h"
 #include "net/proxy_settings.h"
 #include "net/transfer_rules.h"
@@ -105,6 +106,7 @@ int HttpGetToString(const char* url, const char* query, std::string& body, long 
                              // on to plain http, where anyone on the path could write it.
                              .Set(CURLOPT_REDIR_PROTOCOLS_STR, IsHttpsAddress(fullUrl) ? "https" : "http,https")
                              .Then(ApplyProxySettings)
+                             .Then(RequireTrustedCertificate)
                              .Code();
   if (setup != CURLE_OK) return setup;
   const CURLcode performed = curl_easy_perform(curl.get());
@@ -120,6 +122,7 @@ int HttpPostForm(const char* url, const void* body, long length, std::string& an
   MemorySink sink;
   const CURLcode setup = PostOptions(curl.get(), target, body, length, headers.get(), 10L, 10L, sink)
                              .Then(ApplyProxySettings)
+                             .Then(RequireTrustedCertificate)
                              .Code();
   if (setup != CURLE_OK) return setup;
   const CURLcode performed = curl_easy_perform(curl.get());
@@ -137,7 +140,9 @@ int HttpPostBinary(const std::wstring& url, const void* body, long length, long 
   const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kOctetShort);
   MemorySink sink;
   const CURLcode setup =
-      PostOptions(curl.get(), target, body, length, headers.get(), totalLimitSeconds, connectLimitSeconds, sink).Code();
+      PostOptions(curl.get(), target, body, length, headers.get(), totalLimitSeconds, connectLimitSeconds, sink)
+          .Then(RequireTrustedCertificate)
+          .Code();
   if (setup != CURLE_OK) return 0;
   const CURLcode performed = curl_easy_perform(curl.get());
   answer += sink.Join();
@@ -166,6 +171,7 @@ int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds) {
                              .Set(CURLOPT_FOLLOWLOCATION, 1L)
                              .Set(CURLOPT_MAXREDIRS, kMaxRedirects)
                              .Then(ApplyProxySettings)
+                             .Then(RequireTrustedCertificate)
                              .Code();
   int result = setup;
   if (setup == CURLE_OK) {
@@ -195,6 +201,7 @@ int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLi
                              .Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1))
                              .Set(CURLOPT_NOPROGRESS, 0L)
                              .Set(CURLOPT_XFERINFOFUNCTION, &IgnoreProgress)
+                             .Then(RequireTrustedCertificate)
                              .Code();
   if (setup != CURLE_OK) return setup;
   const int result = ResultOf(curl_easy_perform(curl.get()), curl.get());
@@ -217,6 +224,7 @@ int HttpQueryHeaders(CurlExecuter& executer, std::string& headers) {
                       .Set(CURLOPT_TIMEOUT, 120L)
                       .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
                       .Set(CURLOPT_WRITEDATA, &sink)
+                      .Then(RequireTrustedCertificate)
                       .Code();
   if (code == CURLE_OK) code = curl_easy_perform(curl);
   long headerSize = 0;

@@ -51,4 +51,18 @@ bool IsHttpsAddress(std::string_view url) {
   return true;
 }
 
+std::string HostOfUrl(std::string_view url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return std::string();
+  std::string_view rest = url.substr(scheme + 3);
+  rest = rest.substr(0, rest.find_first_of("/?#"));
+  const size_t at = rest.rfind('@');
+  if (at != std::string_view::npos) rest = rest.substr(at + 1);
+  if (!rest.empty() && rest.front() == '[') {
+    const size_t close = rest.find(']');
+    return close == std::string_view::npos ? std::string() : std::string(rest.substr(1, close - 1));
+  }
+  return std::string(rest.substr(0, rest.find(':')));
+}
+
 }  // namespace tw

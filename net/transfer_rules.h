@@ -16,6 +16,10 @@ namespace tw {
 // each at its first ':'; a line with an empty name or value never matches.
 std::wstring FindHeaderValue(std::wstring_view headers, std::wstring_view name);
 
+// The host of an address: between "scheme://" (and any "user@") and the
+// port or path; brackets of an IPv6 literal removed. Empty when there is none.
+std::string HostOfUrl(std::string_view url);
+
 // True when the address's scheme is https (any letter case).
 bool IsHttpsAddress(std::string_view url);
 

@@ -92,16 +92,17 @@ class ConfigService(Peer):
 
     def serve_package_channel(self, cid: int, tid: int, name: str, data: bytes, path_pattern: str,
                               moduletype: str = "exe", md5: str = None, attributes: str = "", check: str = "",
-                              tryno_attributes: str = ""):
+                              tryno_attributes: str = "", url: str = None):
         """A channel whose one trial node installs one package served here
         (`md5` overrides the package's digest; `attributes` go on its entry,
-        `tryno_attributes` on the trial node; `check` is the check section's items)."""
+        `tryno_attributes` on the trial node; `check` is the check section's items;
+        `url` serves the package from elsewhere)."""
         import hashlib
         self._files[name] = data
         digest = md5 or hashlib.md5(data).hexdigest().upper()
         document = (f'<root><check>{check}</check><install><company id="{cid}" version="3">'
                     f'<tryno id="{tid}" version="2" {tryno_attributes}>'
-                    f'<dlfile url="http://127.0.0.1:{self.port}/files/{name}" md5="{digest}" '
+                    f'<dlfile url="{url or f"http://127.0.0.1:{self.port}/files/{name}"}" md5="{digest}" '
                     f'moduletype="{moduletype}" path="{path_pattern}" downloadtype="http" {attributes}/>'
                     f'</tryno></company></install><condition/></root>').encode()
         self.serve_configuration(cid, document)

@@ -17,6 +17,7 @@ from peers.city_service import CityService
 from peers.config_service import FileFault
 from peers.net_peer import HTTP_PROXY_PORT, SOCKS_PROXY_PORT, HttpProxy, SocksProxy
 from peers.services import PeerSet
+from peers.tls_peer import GOOD_PORT, SELF_SIGNED_PORT, WRONG_HOST_PORT, TlsPeers
 from tools.test import context
 
 PACKAGE = "zorn_setup.exe"
@@ -79,6 +80,19 @@ def with_proxy(mode, port, proxy_factory=None):
     return breaks
 
 
+def over_https(port):
+    """The package from a TLS peer whose test authority this machine trusts:
+    on `port`, the certificate it issued for localhost, one it issued for
+    another host, or one that signs itself."""
+    def breaks(peers, product, test):
+        tls = TlsPeers().__enter__()
+        test.row_cleanups.callback(tls.__exit__, None, None, None)
+        test.trust_root(tls.ca_file)
+        tls.serve_file(PACKAGE, product)
+        good_channel(peers, product, url=f"https://localhost:{port}/files/{PACKAGE}")
+    return breaks
+
+
 def telemetry(mode, seconds=None):
     def breaks(peers, product, test):
         good_channel(peers, product)
@@ -126,6 +140,9 @@ ROWS = {
     "disk full for the package (file size limit 256 KiB)":
         Row(lambda peers, product, test: good_channel(peers, product), False, 31,
             shell=("ulimit -f 256", "trap '' XFSZ")),
+    "package over https (a certificate the trusted authority issued)": Row(over_https(GOOD_PORT), True),
+    "package over https, a certificate for another host": Row(over_https(WRONG_HOST_PORT), False, 31),
+    "package over https, a self-signed certificate": Row(over_https(SELF_SIGNED_PORT), False, 31),
     "union file garbage": Row(lambda peers, product, test: (good_channel(peers, product),
                                                             peers["config"].set_container_state("unioncfg", "garbage")),
                               True),
@@ -193,6 +210,14 @@ class InstallerMachineCase(unittest.TestCase):
     def leftovers(self):
         folder = self.temp / FOLDER
         return list(folder.glob("*")) if folder.exists() else []
+
+    def trust_root(self, pem: Path):
+        """The certificate in `pem` becomes a trusted root of this machine."""
+        helper = context.installer().parent / "tw_test_helper.exe"
+        done = subprocess.run(["wine", str(helper), "trust-root", "Z:" + str(pem).replace("/", "\\")],
+                              env=self.wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=60)
+        self.assertEqual(done.returncode, 0, "the test authority was added to the trusted roots")
 
     def start_installer(self, shell=()) -> subprocess.Popen:
         """The silent channel's copy, started in the test's folder (also its current directory)."""

@@ -4,12 +4,15 @@
 //   tw_test_helper parent-chain     prints "directory|md5" per ancestor
 //   tw_test_helper hold-locked-mutex NAME
 //       holds a mutex nobody may open, sets event NAME-ready, waits for NAME-done
+//   tw_test_helper trust-root PEM
+//       adds the certificate in the PEM file to the machine's trusted roots
 //   tw_test_helper tamper PATH REPLACEMENT
 //       tries to put REPLACEMENT's bytes where PATH is: by overwriting it, by
 //       renaming it away and by deleting it; exit code: a bit per way that
 //       worked (1 overwrite, 2 rename, 4 delete), 0 when all were refused
 // Exit code 0 on success, 2 when the object could not be opened or changed.
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -44,6 +47,25 @@ int wmain(int argc, wchar_t** argv) {
     ::CloseHandle(ready);
     ::CloseHandle(mutex);
     return 0;
+  }
+  if (argc == 3 && std::wcscmp(argv[1], L"trust-root") == 0) {
+    FILE* file = ::_wfopen(argv[2], L"rb");
+    if (file == nullptr) return 2;
+    char pem[16384];
+    const size_t length = std::fread(pem, 1, sizeof pem, file);
+    std::fclose(file);
+    BYTE der[8192];
+    DWORD derLength = sizeof der;
+    if (!::CryptStringToBinaryA(pem, static_cast<DWORD>(length), CRYPT_STRING_BASE64HEADER, der, &derLength, nullptr,
+                                nullptr)) {
+      return 2;
+    }
+    HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    if (root == nullptr) return 2;
+    const BOOL added = ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, derLength,
+                                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    ::CertCloseStore(root, 0);
+    return added ? 0 : 2;
   }
   if (argc == 4 && std::wcscmp(argv[1], L"tamper") == 0) {
     const std::wstring path = argv[2];

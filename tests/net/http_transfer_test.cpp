@@ -2,9 +2,13 @@
 // what they return, how they end when the server misbehaves.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <wincrypt.h>
 #include <curl/curl.h>
 
+#include "net/download_file.h"
 #include "net/http_transfer.h"
+#include "platform/win/file_system_win.h"
 #include "tests/net/net_test_support.h"
 #include "tests/win/test_support_win.h"
 
@@ -88,6 +92,53 @@ TEST(HttpGetToFile, OverwritesFromTheStartAndCutsTheOldTail) {
   EXPECT_EQ(HttpGetToFile(test::Widen(Url("/file/1000/rcmd")), path, 0), 0);
   EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 1000));
   EXPECT_EQ(HttpGetToFile(test::Widen(Url("/status/404/rcmd")), path, 30), 404);
+}
+
+// The test certificate authority of the TLS peers (peers/tls_peer.py),
+// fetched over plain http and made a trusted root of this prefix, as an
+// administrator's or Windows' own roots are.
+bool TrustTestAuthority() {
+  std::string pem;
+  if (HttpGetToString("http://127.0.0.1:18093/ca.pem", nullptr, pem, 10) != 0 || pem.empty()) return false;
+  BYTE der[8192];
+  DWORD length = sizeof der;
+  if (!::CryptStringToBinaryA(pem.data(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, der, &length,
+                              nullptr, nullptr)) {
+    return false;
+  }
+  HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  if (root == nullptr) return false;
+  const BOOL added = ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, length,
+                                                        CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  ::CertCloseStore(root, 0);
+  return added != FALSE;
+}
+
+// The https road is checked for real: a certificate the trusted authority
+// issued for the host is taken; one issued for another host, or one that
+// signs itself, ends the transfer before anything is sent or kept (Wine's
+// Schannel alone would take both).
+TEST(HttpsTransfer, OnlyATrustedCertificateForTheHostIsTaken) {
+  ASSERT_TRUE(TrustTestAuthority());
+  std::string body;
+  EXPECT_EQ(HttpGetToString("https://localhost:18094/hello.txt", nullptr, body, 20), 0);
+  EXPECT_EQ(body, "hello over https\n");
+
+  test::ScratchDir dir;
+  for (const char* refused : {"https://localhost:18095/hello.txt", "https://localhost:18097/hello.txt"}) {
+    SCOPED_TRACE(refused);
+    std::string untouched = "untouched";
+    EXPECT_EQ(HttpGetToString(refused, nullptr, untouched, 20), CURLE_ABORTED_BY_CALLBACK);
+    EXPECT_EQ(untouched, "untouched");
+    int transferError = 0;
+    const std::wstring target = dir.Path() + L"package.exe";
+    EXPECT_NE(DownloadFile(test::Widen(refused), target, &transferError, nullptr, 20), 0);
+    EXPECT_EQ(transferError, CURLE_ABORTED_BY_CALLBACK);
+    EXPECT_FALSE(win::FileExists(target)) << "nothing kept";
+  }
+  int transferError = 0;
+  EXPECT_EQ(DownloadFile(L"https://localhost:18094/hello.txt", dir.Path() + L"good.txt", &transferError, nullptr, 20), 0);
+  EXPECT_EQ(test::ReadWholeFile(dir.Path() + L"good.txt"), "hello over https\n");
 }
 
 }  // namespace

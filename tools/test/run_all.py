@@ -20,6 +20,7 @@ sys.path.insert(0, str(REPO))
 from tools.wine.session import WineSession, wine_arch  # noqa: E402
 from tools.test import context  # noqa: E402
 from peers.net_peer import NetPeers  # noqa: E402
+from peers.tls_peer import TlsPeers  # noqa: E402
 
 
 class Tally:
@@ -140,7 +141,7 @@ def main():
         def runner(program, args, cwd, timeout):
             return wine.run(Path(program), args, cwd=cwd, timeout=timeout)
 
-        with NetPeers():
+        with NetPeers(), TlsPeers():
             for program in WINDOWS_PROGRAMS:
                 run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
                           f"{program}.json", runner=runner)
