@@ -109,10 +109,9 @@ def run_fuzz(tally, seconds):
                   failures=[] if ok else ["crashed"])
 
 
-WINDOWS_PROGRAMS = ("core_tests", "win_tests", "platform_tests", "e2e_tests", "net_tests", "url_rewrite_tests", "telemetry_tests",
-                    "config_tests", "survey_tests", "launch_tests", "road_tests", "ui_tests", "windows_tests")
-
-
+WINDOWS_PROGRAMS = ("core_tests", "win_tests", "platform_tests", "e2e_tests", "net_tests", "url_rewrite_tests",
+                    "telemetry_tests", "config_tests", "survey_tests", "launch_tests", "road_tests", "ui_tests",
+                    "windows_tests")
 
 
 def main():
