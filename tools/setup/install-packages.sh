@@ -24,6 +24,8 @@ packages=(
   # the configuration tool of the peers signs blocks with the test key
   openssl
   python3
+  # real proxies people deploy, for the installer's proxy rows
+  tinyproxy dante-server
 )
 
 stamp_dir=${TW_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/twinstall}
