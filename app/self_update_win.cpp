@@ -28,6 +28,11 @@ namespace {
 
 int DefaultDraw() { return std::rand() % 10000; }
 
+// The whole check runs before the window and so is bounded: an update that
+// cannot be decided in this time is left for a later run.
+constexpr ULONGLONG kDecisionBudgetMs = 3000;
+constexpr long kIniLimitSeconds = 3;
+
 struct SelfUpdate {
   SelfUpdate() { std::srand(static_cast<unsigned>(std::time(nullptr))); }
   std::mutex lock;
@@ -66,6 +71,7 @@ struct Outcome {
 };
 
 bool Check(SelfUpdate& update, Outcome& outcome) {
+  const ULONGLONG deadline = ::GetTickCount64() + kDecisionBudgetMs;
   if (SwitchedOff()) return false;  // stage 1
   outcome.stage = 2;
   TwLog::Instance().Start(TwLog::DefaultPath());  // what was refused, and why, is in the log
@@ -74,7 +80,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
     update.verified.Release();  // a new decision: what an earlier one held goes
     std::string body;
     const std::string url = std::string(deploy::kUPDATE_BASE_URL_A) + "/defend/o1/jcqgx.ini";
-    if (HttpGetToString(url.c_str(), nullptr, body, 10) != 0 || body.empty()) return false;
+    if (HttpGetToString(url.c_str(), nullptr, body, kIniLimitSeconds) != 0 || body.empty()) return false;
     const AuthenticatedIni ini =
         AuthenticateUpdateIni(body, RsaPublicKey{deploy::kCONFIG_RSA_MODULUS_A, deploy::kCONFIG_RSA_EXPONENT_A},
                               IsHttpsAddress(url), AllowPlainIni());
@@ -109,7 +115,16 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   std::wstring target = update.target;
   ExpandPathMacros(target);
   win::DeleteFileIfPresent(target);
-  const int result = DownloadFile(update.url, target, &outcome.transferError, nullptr, 300);
+  const ULONGLONG now = ::GetTickCount64();
+  if (now + 1000 > deadline) {
+    LogWrite("SelfUpdate: no time left for the download, skipped for this run");
+    outcome.code = kDownloadFileFailed;
+    outcome.transferError = 28;  // CURLE_OPERATION_TIMEDOUT
+    return false;
+  }
+  // Whole seconds left, at least one: the limit the transfer can have.
+  const long limit = static_cast<long>((deadline - now) / 1000);
+  const int result = DownloadFile(update.url, target, &outcome.transferError, nullptr, limit);
   if (result != kDownloadFileOk) {
     outcome.code = result;
     return false;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <thread>
+
 #include "app/command_line.h"
 #include "app/dump_mgr.h"
 #include "app/firewall_win.h"
@@ -12,6 +14,8 @@
 #include "platform/win/com_win.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
+#include "telemetry/report_queue_win.h"
+#include "telemetry/reports.h"
 #include "ui/ux_startup_win.h"
 #include "windows/main_window_win.h"
 #include "windows/message_boxes_win.h"
@@ -44,26 +48,62 @@ void RunInstaller(const std::wstring& commandLine) {
   window.DoModal(nullptr);
 }
 
+namespace {
+
+// What the queue gets at exit to deliver the last records; the rest are kept.
+constexpr uint32_t kTelemetryDrainMs = 2000;
+
+// The process's records go through the reporter thread while this lives.
+class TelemetryRun {
+ public:
+  TelemetryRun() { TwDirectMetra::TelemetryReporter::Instance().Start(TwInstallTool::TelemetryUrl()); }
+  ~TelemetryRun() { TwDirectMetra::TelemetryReporter::Instance().Stop(kTelemetryDrainMs); }
+  TelemetryRun(const TelemetryRun&) = delete;
+  TelemetryRun& operator=(const TelemetryRun&) = delete;
+};
+
+// The firewall entry is added beside the window, not before it: the COM
+// calls cost time the first page does not need. It is removed only after
+// the addition has ended.
+class FirewallRegistration {
+ public:
+  explicit FirewallRegistration(std::wstring imagePath)
+      : m_path(std::move(imagePath)),
+        m_adding([this] { (void)AddFirewallException(m_path); }) {}  // failures ignored: see firewall_win.h
+  ~FirewallRegistration() {
+    m_adding.join();
+    (void)RemoveFirewallException(m_path);
+  }
+  FirewallRegistration(const FirewallRegistration&) = delete;
+  FirewallRegistration& operator=(const FirewallRegistration&) = delete;
+
+ private:
+  std::wstring m_path;
+  std::thread m_adding;
+};
+
+}  // namespace
+
 int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
   (void)instance;
   const SwitchMap switches = ParseSwitches(commandLine);
   // A copy started by self-update carries "update": it must run even while
   // the copy that started it still holds the marker.
   SingleInstanceGuard guard;
-  if (switches.count(L"update") == 0) {
-    if (guard.Acquire() == SingleInstanceGuard::Result::kAlreadyRunning) return 0;
-    // A newer copy, when the service offers one, runs instead of this one.
-    if (ShouldSwitchToUpdate() && RunUpdatedCopy(commandLine)) return 0;
-  }
+  const bool updatedCopy = switches.count(L"update") != 0;
+  if (!updatedCopy && guard.Acquire() == SingleInstanceGuard::Result::kAlreadyRunning) return 0;
+  TelemetryRun telemetry;
+  // A newer copy, when the service offers one, runs instead of this one.
+  if (!updatedCopy && ShouldSwitchToUpdate() && RunUpdatedCopy(commandLine)) return 0;
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   TwDumpMgr::Instance().Install();  // crashes from here on send one record
 
-  const std::wstring selfPath = win::GetModulePath();
-  AddFirewallException(selfPath);  // failures ignored: see firewall_win.h
-  RunInstaller(commandLine);
-  RemoveFirewallException(selfPath);
+  {
+    FirewallRegistration firewall(win::GetModulePath());
+    RunInstaller(commandLine);
+  }
   guard.Release();
   return 0;
 }

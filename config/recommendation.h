@@ -4,6 +4,8 @@
 // switch text, recommended or not, with the reason.
 #pragma once
 
+#include <atomic>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -74,7 +76,8 @@ class TwInstallRcmdCfgParser {
 class TwInstallRcmdMgr {
  public:
   explicit TwInstallRcmdMgr(std::wstring directory);
-  bool DownloadCfgFile();
+  // Setting `cancel` (may be null) ends a fetch in flight within a second.
+  bool DownloadCfgFile(const std::atomic<bool>* cancel = nullptr);
   bool GetRecommendation(int scene);
   const RecommendationResult& Result() const { return m_result; }
   RecommendationResult& Result() { return m_result; }

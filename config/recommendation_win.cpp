@@ -248,10 +248,10 @@ TwInstallRcmdMgr::TwInstallRcmdMgr(std::wstring directory) : m_directory(std::mo
   if (!m_directory.empty() && m_directory.back() != L'\\') m_directory += L'\\';
 }
 
-bool TwInstallRcmdMgr::DownloadCfgFile() {
+bool TwInstallRcmdMgr::DownloadCfgFile(const std::atomic<bool>* cancel) {
   // The host with "/installrcmd" and the file name, single slashes, no scheme.
   const std::wstring url = std::wstring(deploy::kCONFIG_RCMD_HOST) + L"/installrcmd/TwInstallRcmdCfg.dat";
-  if (HttpGetToFile(url, CfgPath(), 0) != 0) {  // a limit of 0 is bounded inside the recipe
+  if (HttpGetToFile(url, CfgPath(), 0, cancel) != 0) {  // a limit of 0 is bounded inside the recipe
     LogWrite("TwInstallRcmdMgr::DownloadCfgFile FALSE");
     m_reason = L"DownloadCfgFile Failed";
     return false;

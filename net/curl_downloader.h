@@ -42,6 +42,10 @@ class CurlExecuter {
   int32_t TotalLength() const { return m_totalLength; }
   void SetTotalLength(int32_t length) { m_totalLength = length; }
   int32_t CurrentSize() const { return m_currentSize; }
+  // The HEAD request's limit: 120 s, or less when the caller's whole
+  // transfer has less.
+  long HeadLimitSeconds() const { return m_headLimitSeconds; }
+  void SetHeadLimitSeconds(long seconds) { m_headLimitSeconds = seconds; }
 
   bool CreateTarget();       // parents, then the file, always new
   void RestartTarget();      // back to an empty file at offset 0
@@ -57,6 +61,7 @@ class CurlExecuter {
   std::wstring m_path;
   int32_t m_totalLength = 0;
   int32_t m_currentSize = 0;
+  long m_headLimitSeconds = 120;
   win::UniqueFile m_file;
   UniqueCurl m_curl;
   IDownloadCallback* m_callback;

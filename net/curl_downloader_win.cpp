@@ -3,6 +3,7 @@
 #include "app/log.h"
 #include "net/certificate_check.h"
 #include "net/http_transfer.h"
+#include "net/proxy_settings.h"
 #include "net/transfer_rules.h"
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
@@ -83,9 +84,10 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
                       .Set(CURLOPT_XFERINFOFUNCTION, &CurlExecuter::OnProgress)
                       .Set(CURLOPT_XFERINFODATA, this)
                       .Set(CURLOPT_RESUME_FROM, static_cast<long>(m_currentSize))
+                      .Then(ApplyProxySettings)
                       .Then(RequireTrustedCertificate)
                       .Code();
-  if (code == CURLE_OK) code = curl_easy_perform(m_curl.get());
+  if (code == CURLE_OK) code = PerformWithDirectFallback(m_curl.get());
   if (code != CURLE_OK) return code;
   code = curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &responseCode);
   if (code != CURLE_OK) return code;
@@ -109,6 +111,8 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
 
 int TwCurlDownloader::Download(const std::wstring& url, const std::wstring& path, int* transferError,
                                IDownloadCallback* callback) {
+  // A new transfer: its progress starts from nothing, whatever came before.
+  if (callback != nullptr) callback->OnTransferStart();
   CurlExecuter executer(url, path, callback);
   if (!executer.CreateHandle()) return kDownloadNoHandle;
   return DownloadControl(executer, transferError);

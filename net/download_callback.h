@@ -19,6 +19,7 @@ class TwDowloadCallback final : public IDownloadCallback {
       : m_window(window), m_message(message), m_cancelFlag(cancelFlag) {}
 
   int32_t OnDownloadProgress(uint32_t totalLength, double fraction, int32_t reserved) override;
+  void OnTransferStart() override { m_state = ProgressState(); }
 
  private:
   HWND m_window;

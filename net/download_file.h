@@ -35,7 +35,7 @@ class CDownloadFile final : public ITwVipWebFile {
   int32_t Progress(double fraction) override;
 
   // Content-Length of `url` by a HEAD request: 0, or E_FAIL when unknown.
-  HRESULT QueryLength(const char* url);
+  HRESULT QueryLength(const char* url, long limitSeconds = 120);
   int32_t TotalLength() const { return m_totalLength; }
 
  private:

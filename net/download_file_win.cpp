@@ -1,5 +1,7 @@
 #include "net/download_file.h"
 
+#include <algorithm>
+
 #include "net/curl_downloader.h"
 #include "net/http_transfer.h"
 #include "platform/win/ansi_text_win.h"
@@ -9,6 +11,7 @@ namespace tw {
 namespace {
 
 constexpr long kDefaultLimitSeconds = 300;
+constexpr long kHeadLimitSeconds = 120;
 
 }  // namespace
 
@@ -46,9 +49,10 @@ int32_t CDownloadFile::Progress(double fraction) {
   return m_callback != nullptr ? m_callback->OnDownloadProgress(static_cast<uint32_t>(m_totalLength), fraction, 0) : 0;
 }
 
-HRESULT CDownloadFile::QueryLength(const char* url) {
+HRESULT CDownloadFile::QueryLength(const char* url, long limitSeconds) {
   if (url == nullptr) return E_FAIL;
   CurlExecuter executer(win::AnsiToWide(url), m_path, nullptr);
+  executer.SetHeadLimitSeconds(limitSeconds);
   if (!executer.CreateHandle() || GetDownloadFileLength(executer, nullptr) != kDownloadComplete) return E_FAIL;
   m_totalLength = executer.TotalLength();
   return S_OK;
@@ -58,10 +62,14 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
                  long timeLimitSeconds) {
   if (url.empty() || path.empty()) return kDownloadFileBadArguments;
   const std::string narrowUrl = win::WideToAnsi(url);
+  // A new transfer: its progress starts from nothing, whatever came before.
+  if (callback != nullptr) callback->OnTransferStart();
   CDownloadFile file(path, callback);
-  file.QueryLength(narrowUrl.c_str());  // unknown length only costs the speed figures
-  win::DeleteFileIfPresent(path);
   const long limit = timeLimitSeconds == 0 ? kDefaultLimitSeconds : timeLimitSeconds;
+  // Unknown length only costs the speed figures; a silent server must not
+  // hold the user longer for the length than for the whole file.
+  file.QueryLength(narrowUrl.c_str(), std::min(kHeadLimitSeconds, limit));
+  win::DeleteFileIfPresent(path);
   const int result = HttpGetToSink(narrowUrl.c_str(), &file, limit);
   if (result != 0) {
     win::DeleteFileIfPresent(path);

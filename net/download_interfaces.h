@@ -18,6 +18,9 @@ namespace tw {
 class IDownloadCallback {
  public:
   virtual int32_t OnDownloadProgress(uint32_t totalLength, double fraction, int32_t reserved) = 0;
+  // Each download (another package, a retry, the resumable fallback) starts
+  // its progress afresh: a fraction below the last transfer's is news.
+  virtual void OnTransferStart() {}
 
  protected:
   ~IDownloadCallback() = default;

@@ -1,9 +1,12 @@
 // Every request the installer makes: a fixed recipe of libcurl options,
-// headers and time-outs per purpose. All block the calling thread.
+// headers and time-outs per purpose. All block the calling thread, and all
+// go through the user's proxy (falling back once to a direct connection
+// when it cannot be reached).
 // Results: the libcurl code, or the HTTP status when the transfer worked but
 // the status was not 200 (0 means 200), unless said otherwise.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "net/download_interfaces.h"
@@ -18,11 +21,13 @@ class CurlExecuter;
 int HttpGetToString(const char* url, const char* query, std::string& body, long timeLimitSeconds);
 
 // Form POST of metra packets (10-second limits, proxy, URL rewriting). The
-// answer is stored only with status 200.
-int HttpPostForm(const char* url, const void* body, long length, std::string& answer);
+// answer is stored only with status 200. Setting `cancel` (may be null)
+// ends the post within about a second with CURLE_ABORTED_BY_CALLBACK.
+int HttpPostForm(const char* url, const void* body, long length, std::string& answer,
+                 const std::atomic<bool>* cancel = nullptr);
 
 // Binary POST; returns the HTTP status (0 when none was read). The answer
-// is appended to `answer`. No proxy; URL rewriting.
+// is appended to `answer`. Proxy and URL rewriting.
 int HttpPostBinary(const std::wstring& url, const void* body, long length, long connectLimitSeconds,
                    long totalLimitSeconds, std::string& answer);
 
@@ -30,10 +35,12 @@ int HttpPostBinary(const std::wstring& url, const void* body, long length, long 
 // (cut at its write position) after the transfer, also on failure.
 int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds);
 
-// The recommendation file, written over `path` from offset 0.
-int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds);
+// The recommendation file, written over `path` from offset 0; proxy. Setting
+// `cancel` (may be null) ends the fetch within about a second.
+int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds,
+                  const std::atomic<bool>* cancel = nullptr);
 
-// HEAD on the executer's handle; the header text of the answer.
+// HEAD on the executer's handle (its limit, proxy); the header text of the answer.
 int HttpQueryHeaders(CurlExecuter& executer, std::string& headers);
 
 }  // namespace tw

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "net/curl_downloader.h"
 #include "net/certificate_check.h"
 #include "net/curl_support.h"
@@ -81,7 +83,12 @@ OptionSetter PostOptions(CURL* curl, const std::string& url, const void* body, l
   return setter;
 }
 
-int IgnoreProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return 0; }
+// Ends a transfer whose owner stopped waiting for it (libcurl calls this at
+// least once a second, also while it waits for an answer).
+int CancelWhenAsked(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto* cancel = static_cast<const std::atomic<bool>*>(flag);
+  return cancel != nullptr && cancel->load() ? 1 : 0;
+}
 
 }  // namespace
 
@@ -109,23 +116,27 @@ int HttpGetToString(const char* url, const char* query, std::string& body, long 
                              .Then(RequireTrustedCertificate)
                              .Code();
   if (setup != CURLE_OK) return setup;
-  const CURLcode performed = curl_easy_perform(curl.get());
+  const CURLcode performed = PerformWithDirectFallback(curl.get());
   if (performed == CURLE_OK && sink.Size() > 0) body = sink.Join();
   return ResultOf(performed, curl.get());
 }
 
-int HttpPostForm(const char* url, const void* body, long length, std::string& answer) {
+int HttpPostForm(const char* url, const void* body, long length, std::string& answer,
+                 const std::atomic<bool>* cancel) {
   UniqueCurl curl(curl_easy_init());
   if (!curl) return CURLE_FAILED_INIT;
   const std::string target = RewriteAnsi(url);
   const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kForm);
   MemorySink sink;
   const CURLcode setup = PostOptions(curl.get(), target, body, length, headers.get(), 10L, 10L, sink)
+                             .Set(CURLOPT_NOPROGRESS, cancel != nullptr ? 0L : 1L)
+                             .Set(CURLOPT_XFERINFOFUNCTION, &CancelWhenAsked)
+                             .Set(CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel))
                              .Then(ApplyProxySettings)
                              .Then(RequireTrustedCertificate)
                              .Code();
   if (setup != CURLE_OK) return setup;
-  const CURLcode performed = curl_easy_perform(curl.get());
+  const CURLcode performed = PerformWithDirectFallback(curl.get());
   long status = 0;
   const int result = ResultOf(performed, curl.get(), &status);
   if (performed == CURLE_OK && (result == 0 || status == 0) && sink.Size() > 0) answer = sink.Join();
@@ -141,10 +152,11 @@ int HttpPostBinary(const std::wstring& url, const void* body, long length, long 
   MemorySink sink;
   const CURLcode setup =
       PostOptions(curl.get(), target, body, length, headers.get(), totalLimitSeconds, connectLimitSeconds, sink)
+          .Then(ApplyProxySettings)
           .Then(RequireTrustedCertificate)
           .Code();
   if (setup != CURLE_OK) return 0;
-  const CURLcode performed = curl_easy_perform(curl.get());
+  const CURLcode performed = PerformWithDirectFallback(curl.get());
   answer += sink.Join();
   long status = 0;
   if (performed != CURLE_OK || curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return 0;
@@ -176,13 +188,14 @@ int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds) {
   int result = setup;
   if (setup == CURLE_OK) {
     if (sink != nullptr) sink->Open();  // a failed open shows as a write error
-    result = ResultOf(curl_easy_perform(curl.get()), curl.get());
+    result = ResultOf(PerformWithDirectFallback(curl.get()), curl.get());
   }
   if (sink != nullptr) sink->Close();
   return result;
 }
 
-int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds) {
+int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds,
+                  const std::atomic<bool>* cancel) {
   win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                      nullptr));
   if (!file) return CURLE_WRITE_ERROR;
@@ -200,11 +213,13 @@ int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLi
                              .Set(CURLOPT_WRITEDATA, static_cast<void*>(file.Get()))
                              .Set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1))
                              .Set(CURLOPT_NOPROGRESS, 0L)
-                             .Set(CURLOPT_XFERINFOFUNCTION, &IgnoreProgress)
+                             .Set(CURLOPT_XFERINFOFUNCTION, &CancelWhenAsked)
+                             .Set(CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel))
+                             .Then(ApplyProxySettings)
                              .Then(RequireTrustedCertificate)
                              .Code();
   if (setup != CURLE_OK) return setup;
-  const int result = ResultOf(curl_easy_perform(curl.get()), curl.get());
+  const int result = ResultOf(PerformWithDirectFallback(curl.get()), curl.get());
   // An older, longer file must not keep its tail behind the new content.
   ::SetEndOfFile(file.Get());
   return result;
@@ -221,12 +236,13 @@ int HttpQueryHeaders(CurlExecuter& executer, std::string& headers) {
                       .Set(CURLOPT_HTTPHEADER, list.get())
                       .Set(CURLOPT_HEADER, 1L)
                       .Set(CURLOPT_NOBODY, 1L)
-                      .Set(CURLOPT_TIMEOUT, 120L)
+                      .Set(CURLOPT_TIMEOUT, executer.HeadLimitSeconds())
                       .Set(CURLOPT_WRITEFUNCTION, &MemorySink::Write)
                       .Set(CURLOPT_WRITEDATA, &sink)
+                      .Then(ApplyProxySettings)
                       .Then(RequireTrustedCertificate)
                       .Code();
-  if (code == CURLE_OK) code = curl_easy_perform(curl);
+  if (code == CURLE_OK) code = PerformWithDirectFallback(curl);
   long headerSize = 0;
   if (code == CURLE_OK) code = curl_easy_getinfo(curl, CURLINFO_HEADER_SIZE, &headerSize);
   // The handle is reused for the slices: it must not keep a pointer to the

@@ -1,6 +1,7 @@
 // The installer's five reports. Each send builds one packet (public block
-// plus the report's block), posts it to the telemetry service and returns 0
-// when acknowledged, -1 otherwise; no caller acts on the result.
+// plus the report's block) and posts it to the telemetry service: through
+// the reporter thread once the process started it, else on the calling
+// thread (0 when acknowledged, -1 otherwise). No caller acts on the result.
 #pragma once
 
 #include <functional>
@@ -15,10 +16,20 @@ namespace TwInstallTool {
 std::wstring TelemetryUrl();
 void SetTelemetryUrl(const std::wstring& url);
 
-// Builds and sends one record. `companyId`/`trynoId` are the public block's
-// decimal texts ("0" for reports that carry none there).
+// A record handed to the process's reporter thread (see report_queue_win.h).
+constexpr int kRecordQueued = 1;
+
+enum class Transport {
+  kQueued,     // through the reporter once it runs; synchronous before
+  kImmediate,  // posted on the calling thread whatever runs: the crash record
+};
+
+// Builds and sends one record: 0 acknowledged, -1 not, or kRecordQueued.
+// `companyId`/`trynoId` are the public block's decimal texts ("0" for
+// reports that carry none there).
 int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,
-               const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock);
+               const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock,
+               Transport transport = Transport::kQueued);
 
 // The values every report reuses, computed once by the install controller
 // (company and trial ids, idex, did); condition leaves read them.

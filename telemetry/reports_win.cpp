@@ -9,6 +9,7 @@
 #include "telemetry/machine_identity.h"
 #include "telemetry/metra_report.h"
 #include "telemetry/product_state.h"
+#include "telemetry/report_queue_win.h"
 #include "telemetry/system_info.h"
 
 namespace TwInstallTool {
@@ -54,7 +55,7 @@ int SendLeafDetail(int kind, int valueA, int valueB, const wchar_t* text) {
 }
 
 int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,
-               const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock) {
+               const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock, Transport transport) {
   TwDirectMetra::TwInstallReport report;
   auto publicBlock = std::make_unique<TwDirectMetra::TwPublicBlock>();
   auto block = std::make_unique<TwDirectMetra::TwInstallSerialize>();
@@ -63,6 +64,13 @@ int SendRecord(const std::string& companyId, const std::string& trynoId, const s
   report.AddBlock(publicBlock.release());
   fillBlock(*block);
   report.AddBlock(block.release());
+  TwDirectMetra::TelemetryReporter& reporter = TwDirectMetra::TelemetryReporter::Instance();
+  if (transport == Transport::kQueued && reporter.Started()) {
+    std::vector<uint8_t> packet = report.Packet();
+    if (packet.size() > 0xFFFF) return -1;  // its length field could not tell the truth
+    reporter.Enqueue(TelemetryUrl(), std::move(packet));
+    return kRecordQueued;
+  }
   return report.Send(TelemetryUrl(), TwDirectMetra::TwInstallReport::kModeForm);
 }
 
@@ -145,8 +153,10 @@ int TwUIInfoReport::Send() {
 }
 
 int TwDumpInfoReport::Send() {
-  return SendRecord("0", "0", m_machineId,
-                    [&](TwDirectMetra::TwInstallSerialize& block) { FillDumpBlock(block, m_values); });
+  // The process is dying: the record goes out now, while it still can.
+  return SendRecord(
+      "0", "0", m_machineId, [&](TwDirectMetra::TwInstallSerialize& block) { FillDumpBlock(block, m_values); },
+      Transport::kImmediate);
 }
 
 }  // namespace TwInstallTool

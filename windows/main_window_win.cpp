@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/log.h"
 #include "app/silent_flag.h"
 #include "app/startup.h"
 #include "config/recommendation.h"
@@ -28,6 +29,9 @@ constexpr UINT kTrayId = 2;
 // Worker → window: start the installation display on the window's thread.
 constexpr UINT kMsgStartInstallDisplay = WM_APP + 31;
 constexpr UINT_PTR kTimerPercent = 1, kTimerBanner = 2, kTimerWatch = 3, kTimerStay = 4;
+// How long the product installer's start waits for a recommendation still
+// being fetched; after it the switches say the file was not obtained.
+constexpr DWORD kRecommendationWaitMs = 5000;
 
 bool EventExists(const wchar_t* name) {
   win::UniqueHandleObject event(::OpenEventW(SYNCHRONIZE, FALSE, name));
@@ -57,15 +61,18 @@ TwDetectorMainDlg::TwDetectorMainDlg(int cid, int tid, TwMain::Hooks hooks)
       m_tid(tid),
       m_controller(std::move(hooks)),
       m_start_event(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      m_quit_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+      m_quit_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_rcmd_ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
   // The window never shows in silent mode: it agrees and ends by itself.
   SetShowOnStart(!IsSilent());
 }
 
 TwDetectorMainDlg::~TwDetectorMainDlg() {
-  m_rcmd.reset();
   ::SetEvent(m_quit_event.Get());
+  m_rcmd_cancel = true;  // a fetch in flight ends within a second
   m_worker.Stop(1000);
+  m_rcmd_fetch.Stop(2000);
+  m_rcmd.reset();  // only once no thread reads it
   SendUiReport();
   if (m_tray_icon) ::DestroyIcon(m_tray_icon);
 }
@@ -108,7 +115,7 @@ void TwDetectorMainDlg::OnInitDialog() {
     ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
   } else {
     m_rcmd = std::make_unique<TwInstallRcmdMgr>(TempDirectory());
-    if (m_rcmd->DownloadCfgFile()) m_rcmd->GetRecommendation(2);
+    m_rcmd_fetch.Start(this, &TwDetectorMainDlg::FetchRecommendation);
   }
   if (!m_reboot_at_start) {
     m_default_path = DefaultInstallPathHere();
@@ -117,6 +124,20 @@ void TwDetectorMainDlg::OnInitDialog() {
 }
 
 void TwDetectorMainDlg::StartWorker() { m_worker.Start(this, &TwDetectorMainDlg::Work); }
+
+void TwDetectorMainDlg::FetchRecommendation() {
+  if (m_rcmd->DownloadCfgFile(&m_rcmd_cancel)) m_rcmd->GetRecommendation(2);
+  ::SetEvent(m_rcmd_ready.Get());
+}
+
+std::wstring TwDetectorMainDlg::RecommendationPrefix() {
+  if (!m_rcmd) return {};
+  if (::WaitForSingleObject(m_rcmd_ready.Get(), kRecommendationWaitMs) != WAIT_OBJECT_0) {
+    LogWrite("TwInstallRcmdMgr: no recommendation within %lu ms", kRecommendationWaitMs);
+    return RecommendationSwitches(RecommendationResult(), L"DownloadCfgFile Failed");
+  }
+  return RecommendationSwitches(m_rcmd->Result(), m_rcmd->FailureReason());
+}
 
 std::wstring TwDetectorMainDlg::TempDirectory() {
   wchar_t temp[MAX_PATH + 1] = {};
@@ -137,10 +158,11 @@ void TwDetectorMainDlg::Work() {
     const HANDLE waits[2] = {m_start_event.Get(), m_quit_event.Get()};
     if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
       m_controller.SetInstallPath(m_install_path);
-      if (m_rcmd) m_controller.SetCommandLinePrefix(RecommendationSwitches(m_rcmd->Result(), m_rcmd->FailureReason()));
       if (!m_controller.RunDetector(kCheckAndDownload | kVerify)) {
         ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);
       } else {
+        // Needed only now, for the command lines: the downloads gave the fetch its time.
+        if (m_rcmd) m_controller.SetCommandLinePrefix(RecommendationPrefix());
         ::PostMessageW(m_hwnd, kMsgDownloadFinished, 0, 0);
         if (EventExists(kInstallerRunningEvent)) ::PostMessageW(m_hwnd, kMsgEndWindow, 0, 0);
         ::PostMessageW(m_hwnd, kMsgStartInstallDisplay, 0, 0);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +52,8 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
  private:
   void OnInitDialog();
   void Work();
+  void FetchRecommendation();
+  std::wstring RecommendationPrefix();
   void AgreeAndInstall();
   void Disagree();
   void TogglePanel(bool open);
@@ -80,6 +83,11 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   win::ThreadHolder<TwDetectorMainDlg> m_worker;
   win::UniqueHandleObject m_start_event;
   win::UniqueHandleObject m_quit_event;  // the window is going: the worker stops waiting
+  // The recommendation is fetched beside the window: the first page must
+  // not wait for the network.
+  win::ThreadHolder<TwDetectorMainDlg> m_rcmd_fetch;
+  win::UniqueHandleObject m_rcmd_ready;
+  std::atomic<bool> m_rcmd_cancel{false};
   std::unique_ptr<TwInstallRcmdMgr> m_rcmd;
   std::wstring m_install_path;
   std::wstring m_default_path;

@@ -1,0 +1,36 @@
+// Where undelivered telemetry records wait for the next run of any copy of
+// the installer: one file under the common application data folder, in a
+// folder only administrators and the system may write. Every change is a
+// whole new file renamed over the old one, under a machine-wide mutex, so
+// a crash or a second copy leaves either the old file or the new, never a
+// mixture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "telemetry/record_store.h"
+
+namespace TwDirectMetra {
+
+class KeptRecordFile {
+ public:
+  // The machine's file: %ProgramData%\Tarnwick\TwInstall\pending_records.dat.
+  KeptRecordFile();
+  explicit KeptRecordFile(std::wstring path);
+
+  // Takes every kept record out of the file, oldest first: they are this
+  // run's to send. Empty when there are none or the file cannot be used.
+  std::vector<Packet> Claim();
+  // Adds `packets` after the records kept already, the oldest dropped
+  // beyond the limit. False when the file could not be written.
+  [[nodiscard]] bool Keep(const std::vector<Packet>& packets);
+
+  const std::wstring& Path() const { return m_path; }
+  static std::wstring DefaultPath();
+
+ private:
+  std::wstring m_path;
+};
+
+}  // namespace TwDirectMetra

@@ -1,0 +1,137 @@
+// The reporter thread against the telemetry peer: records in order, the
+// undelivered kept in a file and sent first by the next run, a black-holed
+// service costing the drain and never a record.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "telemetry/metra_report.h"
+#include "telemetry/report_queue_win.h"
+#include "tests/telemetry/telemetry_peer_client.h"
+
+namespace TwDirectMetra {
+namespace {
+
+using tw::test::CountOf;
+using tw::test::PeerRecords;
+using tw::test::TelemetryControl;
+
+constexpr const wchar_t* kNobodyListens = L"http://127.0.0.1:18099/c/";
+
+// A final record whose button field tells the records apart.
+Packet FinalPacket(int button) {
+  TwInstallReport report;
+  auto* publicBlock = new TwPublicBlock();
+  publicBlock->FillPublic("0", "0", "1029", "7", "0", "0123456789ABCDEF0123456789ABCDEF", "0", kAppKey);
+  report.AddBlock(publicBlock);
+  auto* block = new TwInstallSerialize();
+  block->SetTableId(6139);
+  for (int value : {1, button, 1, 1}) block->AddUInt8(static_cast<uint32_t>(value));
+  block->Finish();
+  report.AddBlock(block);
+  return report.Packet();
+}
+
+// The buttons of the final records the peer decoded, in arrival order.
+std::vector<int> DeliveredButtons() {
+  const std::wstring records = PeerRecords();
+  std::vector<int> buttons;
+  const std::wstring key = L"\"final_button\":";
+  for (size_t at = records.find(key); at != std::wstring::npos; at = records.find(key, at + 1)) {
+    buttons.push_back(std::stoi(records.substr(at + key.size(), 4)));
+  }
+  return buttons;
+}
+
+class ReportQueueTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    tw::test::ResetTelemetryPeer();
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    m_folder = std::wstring(temp) + L"tw_kept_" + std::to_wstring(::GetCurrentProcessId());
+    m_path = m_folder + L"\\pending_records.dat";
+    ::DeleteFileW(m_path.c_str());
+  }
+  void TearDown() override {
+    ::DeleteFileW(m_path.c_str());
+    ::RemoveDirectoryW(m_folder.c_str());
+    tw::test::ResetTelemetryPeer();
+  }
+
+  size_t KeptCount() { return KeptRecordFile(m_path).Claim().size(); }
+
+  std::wstring m_folder, m_path;
+};
+
+TEST_F(ReportQueueTest, RecordsReachTheServiceInTheOrderTheyWereMade) {
+  TelemetryReporter reporter(KeptRecordFile(m_path), &PostRecord);
+  reporter.Start(tw::test::kTelemetryPeerUrl);
+  for (int button = 1; button <= 5; ++button) reporter.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(button));
+  reporter.Stop(20000);
+  EXPECT_EQ(DeliveredButtons(), (std::vector<int>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(KeptCount(), 0u) << "nothing left for the next run";
+}
+
+TEST_F(ReportQueueTest, UndeliveredRecordsAreSentUnchangedAndFirstByTheNextRun) {
+  {
+    // The first record is refused: it and every later one are kept, in order.
+    TelemetryReporter down(KeptRecordFile(m_path), &PostRecord);
+    down.Start(kNobodyListens);
+    for (int button = 1; button <= 3; ++button) down.Enqueue(kNobodyListens, FinalPacket(button));
+    down.Stop(2000);
+  }
+  EXPECT_EQ(DeliveredButtons(), std::vector<int>{});
+  {
+    TelemetryReporter up(KeptRecordFile(m_path), &PostRecord);
+    up.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(9));  // before Start: straight into the file
+    up.Start(tw::test::kTelemetryPeerUrl);
+    for (int button = 4; button <= 5; ++button) up.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(button));
+    up.Stop(20000);
+  }
+  EXPECT_EQ(DeliveredButtons(), (std::vector<int>{1, 2, 3, 9, 4, 5}));
+  const std::wstring records = PeerRecords();
+  EXPECT_EQ(CountOf(records, L"\"error\""), 0u) << "each kept packet decodes as it was made";
+  EXPECT_EQ(KeptCount(), 0u);
+}
+
+TEST_F(ReportQueueTest, ABlackHoledServiceCostsTheDrainAndKeepsEveryRecord) {
+  ASSERT_EQ(TelemetryControl("/_peer/ack?mode=silent&seconds=60"), "ok");
+  TelemetryReporter reporter(KeptRecordFile(m_path), &PostRecord);
+  reporter.Start(tw::test::kTelemetryPeerUrl);
+  for (int button = 1; button <= 3; ++button) reporter.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(button));
+  // The first post hangs; Stop cancels it after the drain and keeps all three,
+  // the one in flight included.
+  reporter.Stop(500);
+  EXPECT_EQ(KeptCount(), 3u);
+}
+
+TEST_F(ReportQueueTest, CopiesKeepingAtTheSameTimeLoseNothing) {
+  constexpr int kEach = 25;
+  auto keep = [&](int first) {
+    for (int i = 0; i < kEach; ++i) ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(first + i)}));
+  };
+  std::thread a(keep, 0), b(keep, 100);
+  a.join();
+  b.join();
+  EXPECT_EQ(KeptCount(), 2u * kEach);
+}
+
+TEST_F(ReportQueueTest, AFileThatIsNotOursGivesNoRecordsAndIsReplaced) {
+  ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(1)}));
+  HANDLE file = ::CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(file, "MZ garbage", 10, &written, nullptr);
+  ::CloseHandle(file);
+  EXPECT_EQ(KeptCount(), 0u);
+  ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(2)}));
+  EXPECT_EQ(KeptCount(), 1u);
+}
+
+}  // namespace
+}  // namespace TwDirectMetra
