@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/curl_downloader.h"
 #include "net/download_callback.h"
 #include "net/download_file.h"
 #include "net/tw_md5.h"
@@ -140,6 +141,41 @@ TEST(DownloadProgress, ThrottledMessagesEndingAt100) {
     fastest = std::max(fastest, post.speed);
   }
   EXPECT_GT(fastest, 0) << "the length is known, so the speed is";
+}
+
+TEST(DownloadProgress, EachTransferStartsItsOwnProgress) {
+  // A second package, its retry and the resumable fallback share the
+  // window's sink: each must show its own progress, not wait to pass 100 %.
+  ProgressWindow window;
+  test::ScratchDir dir;
+  TwDowloadCallback callback(window.Handle(), kDownloadProgressMessage, nullptr);
+  constexpr UINT kTransferEnded = WM_APP + 2;
+  std::thread worker([&] {
+    for (int transfer = 0; transfer < 3; ++transfer) {
+      const std::wstring url = Url("/trickle/150000/150000/" + test::UniqueToken());
+      const std::wstring path = dir.Path() + L"p" + std::to_wstring(transfer) + L".exe";
+      const int result = transfer < 2 ? DownloadFile(url, path, nullptr, &callback, 60)
+                                      : TwCurlDownloader().Download(url, path, nullptr, &callback);
+      ::PostMessageW(window.Handle(), kTransferEnded, static_cast<WPARAM>(result), 0);
+    }
+    ::PostMessageW(window.Handle(), kDownloadDone, 0, 0);
+  });
+  std::vector<std::vector<WPARAM>> percents(1);
+  MSG message{};
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != kDownloadDone) {
+    if (message.message == kDownloadProgressMessage) percents.back().push_back(message.wParam);
+    if (message.message == kTransferEnded) {
+      EXPECT_EQ(message.wParam, 0u);
+      percents.emplace_back();
+    }
+  }
+  worker.join();
+  ASSERT_EQ(percents.size(), 4u);
+  for (size_t transfer = 0; transfer < 3; ++transfer) {
+    const auto& shown = percents[transfer];
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](WPARAM p) { return p > 0 && p < 100; }))
+        << "transfer " << transfer << " showed progress on its way";
+  }
 }
 
 TEST(DownloadProgress, TheCancelFlagStopsTheTransfer) {

@@ -2,14 +2,26 @@
 // the request must be seen by the proxy peer it names.
 #include <gtest/gtest.h>
 
+#include "app/log.h"
+#include "net/curl_downloader.h"
+#include "net/download_file.h"
 #include "net/http_transfer.h"
+#include "net/tw_md5.h"
 #include "tests/net/net_test_support.h"
+#include "tests/win/test_support_win.h"
 
 namespace tw {
 namespace {
 
 constexpr wchar_t kSuiteKey[] = L"Software\\Tarnwick\\TwVip\\0";
 constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr const char* kTelemetryPeer = "http://127.0.0.1:18096/c/";
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
 
 class ProxyTest : public testing::Test {
  protected:
@@ -125,6 +137,61 @@ TEST_F(ProxyTest, MissingOrBrokenSettingsMeanNoProxy) {
   SuiteProxy(7, L"127.0.0.1", test::kHttpProxyPort);
   Fetch();
   EXPECT_EQ(SeenBy("http").size(), 0u) << "an unknown mode is no proxy";
+}
+
+TEST_F(ProxyTest, EveryRecipeGoesThroughTheProxy) {
+  SuiteProxy(2, L"127.0.0.1", test::kHttpProxyPort);
+  test::ScratchDir dir;
+  // A package download: the HEAD for its length, then the GET.
+  m_path = "/file/5000/" + test::UniqueToken() + "/p";
+  const std::wstring url = test::Widen(std::string(test::kFilePeer) + m_path);
+  EXPECT_EQ(DownloadFile(url, dir.Path() + L"p.exe", nullptr, nullptr, 30), kDownloadFileOk);
+  EXPECT_EQ(SeenBy("http").size(), 2u) << "HEAD and GET";
+  // The recommendation file and a binary post.
+  m_path = "/file/64/" + test::UniqueToken();
+  EXPECT_EQ(HttpGetToFile(test::Widen(std::string(test::kFilePeer) + m_path), dir.Path() + L"r.dat", 30), 0);
+  EXPECT_EQ(SeenBy("http").size(), 1u) << "the recommendation fetch";
+  m_path = "/echo/" + test::UniqueToken();
+  std::string answer;
+  EXPECT_EQ(HttpPostBinary(test::Widen(std::string(test::kFilePeer) + m_path), "x", 1, 30, 30, answer), 200);
+  EXPECT_EQ(answer, "echo:x");
+  EXPECT_EQ(SeenBy("http").size(), 1u) << "the binary post";
+}
+
+TEST_F(ProxyTest, EverySliceOfTheResumableDownloadGoesThroughTheProxy) {
+  SuiteProxy(3, L"127.0.0.1", test::kSocksProxyPort);
+  const size_t before = SocksCount();
+  test::ScratchDir dir;
+  const std::string path = "/drop/250000/70000/" + test::UniqueToken() + "/p";
+  TwCurlDownloader::Policy policy;
+  policy.pauseMs = 10;
+  EXPECT_EQ(TwCurlDownloader(policy).Download(test::Widen(std::string(test::kFilePeer) + path), dir.Path() + L"p.exe",
+                                              nullptr, nullptr),
+            kDownloadComplete);
+  EXPECT_TRUE(VerifyFileMd5(dir.Path() + L"p.exe", test::Widen(test::PatternMd5(250000))));
+  size_t gets = 0;
+  for (const auto& seen : test::PeerRequests(path)) gets += seen.method == "GET" ? 1 : 0;
+  EXPECT_EQ(gets, 4u);
+  // Each slice after a dropped connection needs a connection of its own.
+  EXPECT_GE(SocksCount() - before, gets) << "the HEAD and every slice went through the proxy";
+}
+
+TEST_F(ProxyTest, ADeadProxyFallsBackToADirectConnectionAndSaysSo) {
+  test::ScratchDir dir;
+  ASSERT_TRUE(TwLog::Instance().Start(dir.Path() + L"twinst.log"));
+  for (const auto& [mode, port] : {std::pair<DWORD, DWORD>{2, 18098}, {3, 18099}}) {
+    SuiteProxy(mode, L"127.0.0.1", port);  // nothing listens there
+    Fetch();
+    Fetch();  // the proxy is not tried again in this run
+    std::string answer;
+    EXPECT_EQ(HttpPostForm(kTelemetryPeer, "not a packet", 12, answer), 400) << "a record post reaches the service";
+  }
+  TwLog::Instance().Stop();
+  const std::string log = test::ReadWholeFile(dir.Path() + L"twinst.log");
+  for (const char* port : {"18098", "18099"}) {
+    const std::string line = std::string("Proxy 127.0.0.1:") + port + " unreachable (curl 7), direct connection\r\n";
+    EXPECT_EQ(Occurrences(log, line), 1u) << log;
+  }
 }
 
 }  // namespace
