@@ -79,6 +79,9 @@ class ConfigService(Peer):
         self.route("GET", r"/files/[^/]+", self._file)
         self.route("HEAD", r"/files/[^/]+", self._file)
         self.configuration_delay = 0.0
+        # Parts that accept the request and never answer: "config", "unioncfg", "rcmd", "update".
+        self.silent = set()
+        self.silent_seconds = 120.0
         self._containers = {"unioncfg": containers(UNION), "rcmd": containers(RCMD)}
         self._container_state = {"unioncfg": "good", "rcmd": "good"}
         self.route("GET", r"/lminstall3/unioncfg\.dat", lambda r: self._container("unioncfg"))
@@ -129,6 +132,8 @@ class ConfigService(Peer):
         self._container_state[name] = state
 
     def _update_part(self, part):
+        if part == "ini" and "update" in self.silent:
+            return Response(stall_seconds=self.silent_seconds)
         return Response(200, self._update[part]) if part in self._update else Response(404, b"")
 
     def _set_update(self, request):
@@ -149,6 +154,8 @@ class ConfigService(Peer):
         return Response(200, b"ok")
 
     def _container(self, name):
+        if name in self.silent:
+            return Response(stall_seconds=self.silent_seconds)
         return Response(200, self._containers[name][self._container_state[name]])
 
     def _set_container(self, request):
@@ -207,6 +214,8 @@ class ConfigService(Peer):
                             cut_after=fault.cut_after)
 
     def _configuration(self, request):
+        if "config" in self.silent:
+            return Response(stall_seconds=self.silent_seconds)
         # A slow service: the answer comes, but late (bounded by the peer's lifetime).
         time.sleep(self.configuration_delay)
         cid = int(request.path.split("/")[-1].split(".")[0])

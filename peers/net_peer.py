@@ -113,6 +113,13 @@ class FileServer(Peer):
         return Response(200, json.dumps(proxy.seen if proxy else []).encode(), {"Content-Type": "application/json"})
 
 
+def reachable(host: str) -> bool:
+    """The proxies reach loopback, and resolve the test network's names
+    (under the reserved ".invalid" domain, which the machine itself never
+    resolves) to it: a network where only the proxy reaches the services."""
+    return host in ("127.0.0.1", "localhost") or host.endswith(".invalid")
+
+
 class HttpProxy(Peer):
     """A forward proxy for http:// targets on loopback; records each request line."""
 
@@ -128,7 +135,7 @@ class HttpProxy(Peer):
     def _forward(self, request: Request) -> Response:
         target = request.headers.get("x-target-url", "")
         self.seen.append({"target": target, "auth": request.headers.get("proxy-authorization", "")})
-        match = re.fullmatch(r"http://(127\.0\.0\.1|localhost):(\d+)(/.*)", target)
+        match = re.fullmatch(r"http://(127\.0\.0\.1|localhost|[a-z0-9.-]+\.invalid):(\d+)(/.*)", target)
         if not match:
             return Response(502, b"proxy: loopback targets only")
         connection = http.client.HTTPConnection("127.0.0.1", int(match.group(2)), timeout=60)
@@ -222,7 +229,7 @@ class SocksProxy:
             raise OSError("address type")
         port = struct.unpack(">H", self._exactly(sock, 2))[0]
         self.seen.append({"target": f"{host}:{port}", "auth": user})
-        if command != 1 or host not in ("127.0.0.1", "localhost"):
+        if command != 1 or not reachable(host):
             sock.sendall(b"\x05\x02\x00\x01\x00\x00\x00\x00\x00\x00")
             return
         upstream = socket.create_connection(("127.0.0.1", port), timeout=60)

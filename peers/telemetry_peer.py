@@ -155,7 +155,8 @@ class TelemetryPeer(Peer):
 
     def _receive(self, request):
         record = {"time": int(time.time()), "content_type": request.headers.get("content-type", ""),
-                  "user_agent": request.headers.get("user-agent", ""), "accept": request.headers.get("accept", "")}
+                  "user_agent": request.headers.get("user-agent", ""), "accept": request.headers.get("accept", ""),
+                  "packet": request.body.hex()}
         try:
             record.update(ok=True, blocks=decode_packet(request.body))
         except (PacketError, UnicodeDecodeError) as error:

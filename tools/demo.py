@@ -33,6 +33,7 @@ from peers.city_service import CityService  # noqa: E402
 from peers.config_service import FileFault  # noqa: E402
 from peers.services import PeerSet  # noqa: E402
 from peers.telemetry_reader import record_line, summarize  # noqa: E402
+from tools.test.context import kept_records_file  # noqa: E402
 from tools.wine import screen as desktop  # noqa: E402
 from tools.wine.session import WineSession, wine_arch  # noqa: E402
 
@@ -176,6 +177,7 @@ def main():
         temp = temp_dir(wine)
         for name in ("tw_product_installer.txt", "tw_product_installer_stages.txt", "twinst.log", "twinst.log0"):
             (temp / name).unlink(missing_ok=True)
+        kept_records_file(wine).unlink(missing_ok=True)  # records an earlier test run could not deliver
         subprocess.run(["wine", "reg", "delete", "HKLM\\SOFTWARE\\tarnwick\\Antivirus", "/f"], env=wine.env,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         recorded = temp / "tw_product_installer.txt"

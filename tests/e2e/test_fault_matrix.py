@@ -5,10 +5,12 @@ happened."""
 import contextlib
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
 import unittest
+import zlib
 from dataclasses import dataclass
 from pathlib import Path
 from typing import Callable, Optional, Sequence
@@ -16,7 +18,9 @@ from typing import Callable, Optional, Sequence
 from peers.city_service import CityService
 from peers.config_service import FileFault
 from peers.net_peer import HTTP_PROXY_PORT, SOCKS_PROXY_PORT, HttpProxy, SocksProxy
+from peers.real_proxies import DANTE_PORT, TINYPROXY_PORT, Dante, Tinyproxy
 from peers.services import PeerSet
+from peers.telemetry_peer import decode_packet
 from peers.tls_peer import GOOD_PORT, SELF_SIGNED_PORT, WRONG_HOST_PORT, TlsPeers
 from tools.test import context
 
@@ -27,6 +31,8 @@ CITY_PORT = 18082
 DEAD_PORT = 18099
 PROXY_KEY = "HKCU\\Software\\Tarnwick\\TwVip\\0"
 INTERNET_SETTINGS = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"
+# A host only the proxies resolve: on the proxy-only network the package lives there.
+PROXY_ONLY_PACKAGE_URL = f"http://files.tarnwick.invalid:18080/files/{PACKAGE}"
 # The package is refused with a condition on this city: percent 0 there.
 CITY_CHECK = '<item id="1" name="city" value="1"><leaf id="1" mode="cityblacklist" percent="0" cityid="1101"/></item>'
 
@@ -38,6 +44,8 @@ class Row:
     failed_step: Optional[int] = None  # a step record that must carry a non-zero result
     shell: Sequence[str] = ()  # commands run in the shell before the installer (resource limits)
     final_record: bool = True  # the final record reaches the telemetry service
+    proxied: str = ""  # a text the targets the row's proxy relayed must hold
+    kept: bool = False  # the final record waits in the kept-record file for the next run
 
 
 def good_channel(peers, product, **kwargs):
@@ -62,13 +70,20 @@ def with_peer(peer_factory, **channel):
     return breaks
 
 
-def with_proxy(mode, port, proxy_factory=None):
+def with_proxy(mode, port, proxy_factory=None, credentials=None, faults=(), **channel):
     """The suite's proxy settings in `mode` (1 the system's, 2 HTTP, 3 SOCKS5) to
-    127.0.0.1:`port`, where `proxy_factory` starts a proxy, or nothing listens."""
+    127.0.0.1:`port`, where `proxy_factory` starts a proxy, or nothing listens;
+    with `credentials` (user, password) sent as Basic authorization."""
     def breaks(peers, product, test):
-        good_channel(peers, product)
-        test.set_registry(PROXY_KEY, [("Proxy Mode", "REG_DWORD", str(mode)), ("Proxy Host", "REG_SZ", "127.0.0.1"),
-                                      ("Proxy Port", "REG_DWORD", str(port))])
+        good_channel(peers, product, **channel)
+        if faults:
+            peers["config"].set_file_faults(PACKAGE, *faults(len(product)))
+        settings = [("Proxy Mode", "REG_DWORD", str(mode)), ("Proxy Host", "REG_SZ", "127.0.0.1"),
+                    ("Proxy Port", "REG_DWORD", str(port))]
+        if credentials:
+            settings += [("Proxy Authorization", "REG_DWORD", "1"), ("Proxy User", "REG_SZ", credentials[0]),
+                         ("Proxy Password", "REG_SZ", credentials[1])]
+        test.set_registry(PROXY_KEY, settings)
         if mode == 1:
             test.set_registry(INTERNET_SETTINGS, [("ProxyEnable", "REG_DWORD", "1"),
                                                   ("ProxyServer", "REG_SZ", f"http=127.0.0.1:{port}")],
@@ -155,19 +170,40 @@ ROWS = {
     "city lookup answers the refused city": Row(with_peer(lambda: CityService(CITY_PORT), check=CITY_CHECK,
                                                           tryno_attributes='condition="1"'), False, 21),
     "telemetry answers garbage": Row(telemetry("garbage"), True),
-    "telemetry answers 500": Row(telemetry("status500"), True),
-    # Each record is held past the form post's 10 s limit: a black hole, as the installer sees it.
-    "telemetry black-holed (no answer within a record's limit)": Row(telemetry("silent", 15), True),
+    # A server error is no delivery: that record and every later one are kept, in order.
+    "telemetry answers 500": Row(telemetry("status500"), True, final_record=False, kept=True),
+    # Each record is held past the form post's 10 s limit: a black hole, as the installer sees it. The
+    # road does not wait for it; at exit the records are kept.
+    "telemetry black-holed (no answer within a record's limit)":
+        Row(telemetry("silent", 15), True, final_record=False, kept=True),
     "telemetry service down": Row(lambda peers, product, test: (good_channel(peers, product),
                                                                 peers["telemetry"].stop()), True,
-                                  final_record=False),
+                                  final_record=False, kept=True),
     "proxy: a working HTTP proxy": Row(with_proxy(2, HTTP_PROXY_PORT, lambda: HttpProxy(HTTP_PROXY_PORT)), True),
     "proxy: a working SOCKS5 proxy": Row(with_proxy(3, SOCKS_PROXY_PORT, lambda: SocksProxy(SOCKS_PROXY_PORT)), True),
     "proxy: the system's (Internet Explorer) HTTP proxy":
         Row(with_proxy(1, HTTP_PROXY_PORT, lambda: HttpProxy(HTTP_PROXY_PORT)), True),
-    # Records are form posts, which go through the proxy as the configuration request does:
-    # with a dead proxy nothing is fetched and nothing is reported.
-    "proxy: a dead proxy": Row(with_proxy(2, DEAD_PORT), False, final_record=False),
+    "proxy: tinyproxy (Debian's) with Basic authentication":
+        Row(with_proxy(2, TINYPROXY_PORT, lambda: Tinyproxy(TINYPROXY_PORT, "tw", "zorn"), ("tw", "zorn")), True),
+    "proxy: dante (Debian's SOCKS5 server)": Row(with_proxy(3, DANTE_PORT, lambda: Dante(DANTE_PORT)), True),
+    # Nothing listens at the proxy's address: every request falls back once
+    # to a direct connection, so the install and its records go through.
+    "proxy: a dead proxy": Row(with_proxy(2, DEAD_PORT), True),
+    # Only the proxy resolves the package's host name: its HEAD, its GET and,
+    # after a time-out, every slice of the resumable downloader must go through it.
+    "proxy-only network: HTTP proxy": Row(with_proxy(2, HTTP_PROXY_PORT, lambda: HttpProxy(HTTP_PROXY_PORT),
+                                                     url=PROXY_ONLY_PACKAGE_URL), True, proxied=".invalid"),
+    "proxy-only network: SOCKS5 proxy resolving names":
+        Row(with_proxy(3, SOCKS_PROXY_PORT, lambda: SocksProxy(SOCKS_PROXY_PORT), url=PROXY_ONLY_PACKAGE_URL), True,
+            proxied=".invalid"),
+    "proxy-only network: HTTP proxy, time-out then the resumable downloader":
+        Row(with_proxy(2, HTTP_PROXY_PORT, lambda: HttpProxy(HTTP_PROXY_PORT), url=PROXY_ONLY_PACKAGE_URL,
+                       faults=lambda size: [FileFault(rate=size / 20)], attributes='downloadtime="2" sd="1"'), True,
+            proxied=".invalid"),
+    "proxy-only network: SOCKS5, time-out then the resumable downloader":
+        Row(with_proxy(3, SOCKS_PROXY_PORT, lambda: SocksProxy(SOCKS_PROXY_PORT), url=PROXY_ONLY_PACKAGE_URL,
+                       faults=lambda size: [FileFault(rate=size / 20)], attributes='downloadtime="2" sd="1"'), True,
+            proxied=".invalid"),
     "product installer fails": Row(lambda peers, product, test: good_channel(peers, product,
                                                                              attributes='param="mode=fail"'), True),
     "product installer crashes": Row(lambda peers, product, test: good_channel(peers, product,
@@ -182,6 +218,27 @@ def _wine_temp(wine) -> Path:
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)
     return Path(subprocess.run(["winepath", "-u", temp.stdout.decode("gbk", "replace").strip()], env=wine.env,
                                stdout=subprocess.PIPE, timeout=60).stdout.decode().strip())
+
+
+KEPT_MAGIC = b"TWRQ\x01"
+
+
+def kept_packets(data: bytes) -> list:
+    """The records in the installer's kept-record file, by its own layout."""
+    assert data.startswith(KEPT_MAGIC), data[:16]
+    packets, at = [], len(KEPT_MAGIC)
+    while at + 8 <= len(data):
+        length, crc = struct.unpack_from("<II", data, at)
+        packet = data[at + 8:at + 8 + length]
+        assert len(packet) == length and zlib.crc32(packet) == crc, f"a damaged record at {at}"
+        packets.append(packet)
+        at += 8 + length
+    return packets
+
+
+def steps_of(packets) -> list:
+    return [(b["fields"]["step"], b["fields"]["step_result"]) for packet in packets
+            for b in decode_packet(packet) if b["table"] == 7706]
 
 
 def step_records(peers):
@@ -267,13 +324,23 @@ class FaultMatrixTest(InstallerMachineCase):
             if row.final_record:
                 self.assertTrue(any(b["table"] == 6139 for r in peers["telemetry"].records for b in r["blocks"]),
                                 f"{name}: the final record")
+            if row.kept:
+                kept = context.kept_records_file(self.wine)
+                self.assertTrue(kept.exists() and any(b["table"] == 6139 for packet in kept_packets(kept.read_bytes())
+                                                      for b in decode_packet(packet)),
+                                f"{name}: the final record kept for the next run")
             if row.failed_step is not None:
                 self.assertTrue(any(step == row.failed_step and result != 0 for step, result in steps),
                                 f"{name}: a failure at step {row.failed_step} in {steps}")
             if self.row_peer is not None:
-                # Proxies record what they relayed; other peers what they were asked.
-                asked = self.row_peer.seen if hasattr(self.row_peer, "seen") else self.row_peer.requests
+                # Proxies record what they relayed (real ones once the connection closed); other peers
+                # what they were asked.
+                asked = (self.row_peer.wait_seen() if hasattr(self.row_peer, "wait_seen") else
+                         self.row_peer.seen if hasattr(self.row_peer, "seen") else self.row_peer.requests)
                 self.assertTrue(asked, f"{name}: the row's own peer was asked")
+                if row.proxied:
+                    self.assertTrue(any(row.proxied in seen["target"] for seen in asked),
+                                    f"{name}: the proxy relayed the package: {asked}")
             print(f"  {name}: exit 0 after {seconds:.1f} s, installer {'ran' if self.recorded.exists() else 'not run'}"
                   f", steps {steps}", flush=True)
 
@@ -307,6 +374,33 @@ class FaultMatrixTest(InstallerMachineCase):
             self.assertTrue(self.recorded.exists(), "the first copy installed")
             configurations = [r for r in peers["config"].requests if r.path.startswith("/lminstall3/1029")]
             self.assertEqual(len(configurations), 1, "only the first copy fetched the configuration")
+
+    def test_records_of_a_run_without_telemetry_arrive_with_the_next_run(self):
+        self.fresh_machine()
+        kept_file = context.kept_records_file(self.wine)
+        with PeerSet(context.deployment_file()) as peers:
+            good_channel(peers, self.product)
+            peers["telemetry"].stop()
+            first = self.start_installer()
+            first.communicate(timeout=300)
+            self.assertEqual(first.returncode, 0)
+        saved = kept_file.read_bytes()
+        kept = kept_packets(saved)
+        steps = [step for step, _ in steps_of(kept)]
+        self.assertIn(51, steps, "the first run's records up to the launch were kept")
+        self.recorded.unlink(missing_ok=True)
+        context.forget_install_state(self.wine)  # the product's state goes, the kept records stay
+        kept_file.write_bytes(saved)
+        with PeerSet(context.deployment_file()) as peers:
+            good_channel(peers, self.product)
+            second = self.start_installer()
+            second.communicate(timeout=300)
+            self.assertEqual(second.returncode, 0)
+            delivered = [bytes.fromhex(record["packet"]) for record in peers["telemetry"].records]
+            self.assertEqual(delivered[:len(kept)], kept, "the kept records first, each unchanged, in order")
+            self.assertTrue(all(record["ok"] for record in peers["telemetry"].records), "each one decoded")
+            self.assertEqual([s for s, _ in steps_of(delivered[len(kept):])][:2], [0, 11], "then the run's own")
+        self.assertFalse(kept_file.exists() and kept_packets(kept_file.read_bytes()), "nothing left kept")
 
     def test_a_pending_reboot_ends_the_silent_run_before_any_request(self):
         self.fresh_machine()

@@ -4,6 +4,7 @@ button of the page the road ends on. The button is there only when the
 right page shows, so the click that closes the window proves the page."""
 import shutil
 import subprocess
+import time
 import unittest
 
 from peers.services import PeerSet
@@ -19,16 +20,19 @@ class WindowMachineCase(InstallerMachineCase):
         super().setUp()
         self.screen = desktop.Screen(self.wine)
 
-    def run_window(self, peers, last_button):
+    def run_window(self, peers, last_button, window_within=60):
         """Agrees, then presses `last_button` on the page the road ends on;
-        returns the exit code."""
+        returns the exit code. The time to the first page is in
+        `self.seconds_to_window`."""
         self.fresh_machine()
         copy = self.work / "setup_1029_7.exe"
         shutil.copyfile(context.installer(), copy)
+        started = time.monotonic()
         process = subprocess.Popen(["wine", str(copy)], env=self.wine.env, cwd=self.work, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            window = desktop.wait_until(self.screen.main_window, 60, "the main window")
+            window = desktop.wait_until(self.screen.main_window, window_within, "the main window")
+            self.seconds_to_window = time.monotonic() - started
             self.screen.settled(window)
             self.screen.click(window, desktop.AGREE_AND_INSTALL)
             # The road ends with a failing step or the launch; its page is up once the window stops changing.
@@ -73,6 +77,70 @@ class WindowRoadTest(WindowMachineCase):
             self.assertNotIn("stage 5", posted, "the window closed by its button, not by the last stage")
             self.assertIn((51, 0), step_records(peers))
         self.assertTrue(self.recorded.exists())
+
+
+class WindowFirstTest(WindowMachineCase):
+    """The first page shows while a service never answers; the road then
+    goes on as far as that service allows."""
+    WORK_PREFIX = "tw-window-first-"
+    # Far below what a silent service used to cost before the first page
+    # (10 s for the self-update file, 300 s for the recommendation).
+    WINDOW_WITHIN = 8
+
+    def run_silent(self, service):
+        """The window agreed to as a user does; returns the step records
+        once the installer has ended (by itself after the launch)."""
+        self.fresh_machine()
+        with PeerSet(context.deployment_file()) as peers:
+            peers["config"].serve_package_channel(1029, 7, PACKAGE, self.product, TARGET)
+            if service == "telemetry":
+                peers["telemetry"].ack_mode = "silent"
+                peers["telemetry"].silent_seconds = 120
+            elif service:
+                peers["config"].silent.add(service)
+            copy = self.work / "setup_1029_7.exe"
+            shutil.copyfile(context.installer(), copy)
+            started = time.monotonic()
+            process = subprocess.Popen(["wine", str(copy)], env=self.wine.env, cwd=self.work,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                window = desktop.wait_until(self.screen.main_window, self.WINDOW_WITHIN, "the main window")
+                print(f"  {service or 'every service answering'}: the first page after "
+                      f"{time.monotonic() - started:.1f} s", flush=True)
+                self.screen.settled(window)
+                self.screen.click(window, desktop.AGREE_AND_INSTALL)
+                if service == "config":
+                    # The network page, left by its button.
+                    desktop.wait_until(lambda: (11, 50) in step_records(peers), 60, "the configuration's failure")
+                    self.screen.settled(window)
+                    self.screen.click(window, desktop.FAILED_BUTTON)
+                self.assertEqual(process.wait(timeout=120), 0)
+            finally:
+                if process.poll() is None:
+                    process.kill()
+            return step_records(peers)
+
+    def test_every_service_answering(self):
+        self.assertIn((51, 0), self.run_silent(""))
+        self.assertTrue(self.recorded.exists())
+
+    def test_self_update_never_answers(self):
+        self.assertIn((51, 0), self.run_silent("update"))
+        self.assertTrue(self.recorded.exists())
+
+    def test_recommendation_never_answers(self):
+        self.assertIn((51, 0), self.run_silent("rcmd"))
+        self.assertIn("DownloadCfgFile Failed", self.recorded.read_text("utf-8", "replace"),
+                      "the switches say the file never came")
+
+    def test_telemetry_never_answers(self):
+        self.run_silent("telemetry")
+        self.assertTrue(self.recorded.exists(), "the product installer ran")
+        self.assertTrue(context.kept_records_file(self.wine).exists(), "the records wait for the next run")
+
+    def test_configuration_never_answers(self):
+        self.run_silent("config")
+        self.assertFalse(self.recorded.exists())
 
 
 if __name__ == "__main__":

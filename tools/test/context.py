@@ -40,10 +40,17 @@ CACHE_KEY = ("HKCR\\CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented C
              "{607568DD-B059-434b-B7E7-38EC51998F8E}")
 
 
+def kept_records_file(wine) -> Path:
+    """Where the installer keeps telemetry records it could not deliver."""
+    return (Path(wine.env["WINEPREFIX"]) / "drive_c" / "ProgramData" / "Tarnwick" / "TwInstall"
+            / "pending_records.dat")
+
+
 def forget_install_state(wine, cid=1029, tid=7):
-    """The product's registry state and the package cache of one channel,
-    as a machine that never installed has them."""
+    """The product's registry state, the package cache of one channel and
+    the kept telemetry records, as a machine that never installed has them."""
     import subprocess
+    kept_records_file(wine).unlink(missing_ok=True)
     commands = [["reg", "delete", "HKLM\\SOFTWARE\\tarnwick\\Antivirus", "/f"]]
     commands += [["reg", "delete", CACHE_KEY, "/v", f"PacketPath_{cid}_{tid}_{i}", "/f"] for i in (1, 2, 3)]
     for command in commands:
