@@ -47,6 +47,9 @@ def main(argv):
     for what, measure in steps:
         print(f"measuring {what}…", flush=True)
         measure()
+    from tools.wine.session import wine_arch
+    if wine_arch() == "win64":
+        table.note("start", "(under Wine: the 64-bit build, since this machine runs no 32-bit programs)")
     print(table.text())
     (REPO / "build" / "bench").mkdir(parents=True, exist_ok=True)
     (REPO / "build" / "bench" / "table.txt").write_text(table.text() + "\n", encoding="utf-8")
