@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr ULONGLONG kShowWithinMs = 150000;
+
 struct Found {
   DWORD process;
   bool visible;
@@ -40,12 +42,16 @@ bool Measure(const std::wstring& command, double& ms, SIZE_T& working_set) {
     return false;
   }
   bool shown = false;
-  for (int round = 0; round < 3000 && !shown; ++round) {
+  // Bounded by time, not by rounds: before a program has a message queue,
+  // Wine's WaitForInputIdle returns at once instead of waiting its 50 ms.
+  const ULONGLONG deadline = ::GetTickCount64() + kShowWithinMs;
+  while (!shown && ::GetTickCount64() < deadline) {
     ::WaitForInputIdle(process.hProcess, 50);
     Found found{process.dwProcessId, false};
     ::EnumWindows(&FindVisible, reinterpret_cast<LPARAM>(&found));
     shown = found.visible && ::WaitForInputIdle(process.hProcess, 0) == 0;
-    if (!shown && ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
+    // The pause between looks, cut short when the program ends.
+    if (!shown && ::WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) break;
   }
   ::QueryPerformanceCounter(&end);
   ms = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);

@@ -24,14 +24,7 @@ class MetraSendTest : public testing::Test {
   // A final record (table 6139) behind a public block, as every report sends.
   static int SendFinal(int mode = TwInstallReport::kModeForm) {
     TwInstallReport report;
-    auto* publicBlock = new TwPublicBlock();
-    publicBlock->FillPublic("0", "0", "1029", "7", "0", "0123456789ABCDEF0123456789ABCDEF", "0", kAppKey);
-    report.AddBlock(publicBlock);
-    auto* block = new TwInstallSerialize();
-    block->SetTableId(6139);
-    for (uint32_t value : {1u, 2u, 1u, 1u}) block->AddUInt8(value);
-    block->Finish();
-    report.AddBlock(block);
+    tw::test::AddFinalRecordBlocks(report, 2);
     return report.Send(tw::test::kTelemetryPeerUrl, mode);
   }
 

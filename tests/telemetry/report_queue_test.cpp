@@ -25,14 +25,7 @@ constexpr const wchar_t* kNobodyListens = L"http://127.0.0.1:18099/c/";
 // A final record whose button field tells the records apart.
 Packet FinalPacket(int button) {
   TwInstallReport report;
-  auto* publicBlock = new TwPublicBlock();
-  publicBlock->FillPublic("0", "0", "1029", "7", "0", "0123456789ABCDEF0123456789ABCDEF", "0", kAppKey);
-  report.AddBlock(publicBlock);
-  auto* block = new TwInstallSerialize();
-  block->SetTableId(6139);
-  for (int value : {1, button, 1, 1}) block->AddUInt8(static_cast<uint32_t>(value));
-  block->Finish();
-  report.AddBlock(block);
+  tw::test::AddFinalRecordBlocks(report, button);
   return report.Packet();
 }
 

@@ -5,6 +5,17 @@
 
 namespace tw::test {
 
+void AddFinalRecordBlocks(TwDirectMetra::TwInstallReport& report, int button) {
+  auto* publicBlock = new TwDirectMetra::TwPublicBlock();
+  publicBlock->FillPublic("0", "0", "1029", "7", "0", "0123456789ABCDEF0123456789ABCDEF", "0", TwDirectMetra::kAppKey);
+  report.AddBlock(publicBlock);
+  auto* block = new TwDirectMetra::TwInstallSerialize();
+  block->SetTableId(6139);
+  for (int value : {1, button, 1, 1}) block->AddUInt8(static_cast<uint32_t>(value));
+  block->Finish();
+  report.AddBlock(block);
+}
+
 std::string TelemetryControl(const std::string& path) {
   std::string body;
   DirectGet("http://127.0.0.1:18096" + path, body);

@@ -4,7 +4,12 @@
 
 #include <string>
 
+#include "telemetry/metra_report.h"
+
 namespace tw::test {
+
+// A final record (table 6139, pressed `button`) behind a public block, as every report sends.
+void AddFinalRecordBlocks(TwDirectMetra::TwInstallReport& report, int button);
 
 constexpr const wchar_t* kTelemetryPeerUrl = L"http://127.0.0.1:18096/c/";
 
