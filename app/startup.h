@@ -4,6 +4,7 @@
 // failure through its exit code, because nobody reads it.
 #pragma once
 
+#include <functional>
 #include <windows.h>
 
 #include <string>
@@ -20,7 +21,8 @@ constexpr const wchar_t* kRebootNoticeButton = L"我知道了";
 int RunEntry(HINSTANCE instance, const std::wstring& commandLine);
 
 // Reads the channel, then runs the main window unless a reboot is pending.
-void RunInstaller(const std::wstring& commandLine);
+// `onFirstPage` (may be empty) runs on this thread once the first page shows.
+void RunInstaller(const std::wstring& commandLine, std::function<void()> onFirstPage = {});
 
 // The channel with every default applied, and the silent flag set when asked.
 ChannelInfo ReadChannel(const std::wstring& commandLine, const std::wstring& modulePath);

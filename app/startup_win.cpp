@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <thread>
 
 #include "app/command_line.h"
@@ -11,7 +12,6 @@
 #include "app/silent_flag.h"
 #include "app/single_instance_win.h"
 #include "app/startup.h"
-#include "platform/win/com_win.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/report_queue_win.h"
@@ -34,10 +34,8 @@ bool IsRebootPending() {
   return win::RegKeyExists(HKEY_LOCAL_MACHINE, kRebootPendingKey, win::RegistryView::kDefault);
 }
 
-void RunInstaller(const std::wstring& commandLine) {
+void RunInstaller(const std::wstring& commandLine, std::function<void()> onFirstPage) {
   const ChannelInfo channel = ReadChannel(commandLine, win::GetModulePath());
-  // The folder browser and the shell need COM on the window's thread.
-  win::ComApartment com;
   ux::win::LoadFrameworkResources();  // skins, styles, strings and the base font, before any window
 
   if (IsRebootPending()) {
@@ -45,6 +43,7 @@ void RunInstaller(const std::wstring& commandLine) {
     return;
   }
   TwDetectorMainDlg window(channel.cid, channel.tid);
+  window.OnFirstPage(std::move(onFirstPage));
   window.DoModal(nullptr);
 }
 
@@ -62,15 +61,18 @@ class TelemetryRun {
   TelemetryRun& operator=(const TelemetryRun&) = delete;
 };
 
-// The firewall entry is added beside the window, not before it: the COM
-// calls cost time the first page does not need. It is removed only after
-// the addition has ended.
+// The firewall entry is added once the first page shows, on a thread of its
+// own: its COM calls cost the first page time it does not need. It is
+// removed only after the addition has ended, and only when it was added.
 class FirewallRegistration {
  public:
-  explicit FirewallRegistration(std::wstring imagePath)
-      : m_path(std::move(imagePath)),
-        m_adding([this] { (void)AddFirewallException(m_path); }) {}  // failures ignored: see firewall_win.h
+  explicit FirewallRegistration(std::wstring imagePath) : m_path(std::move(imagePath)) {}
+  void Start() {
+    if (m_adding.joinable()) return;
+    m_adding = std::thread([this] { (void)AddFirewallException(m_path); });  // failures ignored: see firewall_win.h
+  }
   ~FirewallRegistration() {
+    if (!m_adding.joinable()) return;
     m_adding.join();
     (void)RemoveFirewallException(m_path);
   }
@@ -102,7 +104,7 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
 
   {
     FirewallRegistration firewall(win::GetModulePath());
-    RunInstaller(commandLine);
+    RunInstaller(commandLine, [&firewall] { firewall.Start(); });
   }
   guard.Release();
   return 0;

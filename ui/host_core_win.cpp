@@ -1,5 +1,6 @@
 #include "ui/host_core_win.h"
 
+#include "platform/win/com_win.h"
 #include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
@@ -323,6 +324,7 @@ void UxHostCore::ToggleMaximized() {
 
 void UxHostCore::OpenLink(std::wstring_view href) {
   const std::wstring target(href);
+  tw::win::ComApartment com;  // the shell wants COM on this thread
   ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -1,5 +1,6 @@
 #include "windows/install_path_win.h"
 
+#include "platform/win/com_win.h"
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -31,6 +32,8 @@ std::wstring DefaultInstallPathHere() {
 }
 
 std::optional<std::wstring> BrowseInstallFolder(HWND owner) {
+  // COM is set up where it is needed, not before the first page.
+  win::ComApartment com;
   wchar_t saved[MAX_PATH] = {};
   ::GetCurrentDirectoryW(MAX_PATH, saved);
   PIDLIST_ABSOLUTE drives = nullptr;

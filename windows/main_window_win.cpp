@@ -28,6 +28,8 @@ constexpr wchar_t kTitle[] = L"Tarnwick Zorn-极速安装包";
 constexpr UINT kTrayId = 2;
 // Worker → window: start the installation display on the window's thread.
 constexpr UINT kMsgStartInstallDisplay = WM_APP + 31;
+// Posted during the window's initialisation: it arrives once the first page was shown.
+constexpr UINT kMsgFirstPageShown = WM_APP + 32;
 constexpr UINT_PTR kTimerPercent = 1, kTimerBanner = 2, kTimerWatch = 3, kTimerStay = 4;
 // How long the product installer's start waits for a recommendation still
 // being fetched; after it the switches say the file was not obtained.
@@ -111,6 +113,7 @@ void TwDetectorMainDlg::OnInitDialog() {
   m_tray_icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TWINSTALL), IMAGE_ICON, 16, 16, 0));
   m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon, kTitle);
   StartWorker();
+  ::PostMessageW(m_hwnd, kMsgFirstPageShown, 0, 0);
   if (IsSilent()) {
     ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
   } else {
@@ -465,6 +468,9 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
     case kMsgInstallerStage: OnStage(static_cast<int>(wparam)); return 0;
     case kMsgDownloadFinished: OnDownloadFinished(); return 0;
     case kMsgStartInstallDisplay: StartInstallDisplay(); return 0;
+    case kMsgFirstPageShown:
+      if (m_on_first_page) std::exchange(m_on_first_page, nullptr)();
+      return 0;
     case kMsgInstallSucceeded: OnInstallSucceeded(); return 0;
     case kMsgInstallFailed: OnInstallFailed(); return 0;
     case kMsgSilentAgree: AgreeAndInstall(); return 0;

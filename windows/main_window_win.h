@@ -5,6 +5,7 @@
 // controller; the product installer reports back by posted messages.
 #pragma once
 
+#include <functional>
 #include <windows.h>
 
 #include <atomic>
@@ -28,6 +29,10 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
  public:
   TwDetectorMainDlg(int cid, int tid, TwMain::Hooks hooks = {});
   ~TwDetectorMainDlg() override;
+
+  // Runs once on the window's thread after the first page was shown (also
+  // in silent mode, where nothing shows): work the first page must not wait for.
+  void OnFirstPage(std::function<void()> callback) { m_on_first_page = std::move(callback); }
 
   const UserActionRecord& UserActions() const noexcept { return m_actions; }
   int SimulatedPercent() const noexcept { return m_percent; }
@@ -110,6 +115,7 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   unsigned m_random = 0;
   bool m_reboot_at_start = false;
   int m_pointer_over = 0;
+  std::function<void()> m_on_first_page;
 };
 
 // The start event of another product installation: set while one runs.

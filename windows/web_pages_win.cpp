@@ -1,5 +1,6 @@
 #include "windows/web_pages_win.h"
 
+#include "platform/win/com_win.h"
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -29,6 +30,7 @@ std::wstring CustomerServiceLink(const std::wstring& installer_directory) {
 }
 
 bool OpenWebPage(const std::wstring& address) {
+  win::ComApartment com;  // the shell wants COM; set up where it is needed, not before the first page
   auto opened = [](HINSTANCE result) { return reinterpret_cast<INT_PTR>(result) > 32; };
   if (opened(::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL))) return true;
   if (opened(::ShellExecuteW(nullptr, L"open", L"IEXPLORE.EXE", address.c_str(), nullptr, SW_SHOWNORMAL))) return true;
