@@ -4,6 +4,7 @@
 // window whose road is left out, so every pixel is deterministic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tests/road/road_fixture.h"
@@ -172,6 +173,36 @@ TEST_F(MainWindowTest, InstallerFailureAndASilentInstaller) {
       });
   EXPECT_EQ(Run(window, script), 0);
   EXPECT_EQ(window.SimulatedPercent(), 10);
+}
+
+// Records every download-progress percent the window shows.
+class ProgressRecordingWindow : public TestMainWindow {
+ public:
+  using TestMainWindow::TestMainWindow;
+  std::vector<WPARAM> percents;
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
+    if (message == kMsgDownloadProgress) percents.push_back(wparam);
+    return TestMainWindow::OnMessage(message, wparam, lparam, handled);
+  }
+};
+
+TEST_F(MainWindowTest, TheSecondPackageShowsItsOwnProgress) {
+  // Two packages trickled over about a second each; their MD5s are wrong, so
+  // the road ends on the failed page after both downloads.
+  const std::string wrong(32, '0');
+  const std::string run = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
+  Configure(Tryno(FilePeerEntry("/trickle/200000/200000/first-" + run, wrong, "", "%TEMP%\\twtwo\\a_????.dll") +
+                  FilePeerEntry("/trickle/200000/200000/second-" + run, wrong, "", "%TEMP%\\twtwo\\b_????.dll")));
+  ProgressRecordingWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { Click(window, 1011); }).Then([&] { return window.Shown(500); }).Do([&] { Click(window, 1); });
+  EXPECT_EQ(Run(window, script), 0);
+  const auto first_done = std::find(window.percents.begin(), window.percents.end(), 100u);
+  ASSERT_NE(first_done, window.percents.end()) << "the first package finished";
+  EXPECT_TRUE(std::any_of(first_done, window.percents.end(), [](WPARAM p) { return p > 0 && p < 100; }))
+      << "the second package's progress showed on its way to 100 %";
 }
 
 TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
