@@ -30,7 +30,10 @@ bool IsInAbRange(std::string_view range, int draw) {
   while (start <= range.size()) {
     size_t end = range.find(',', start);
     if (end == std::string_view::npos) end = range.size();
-    if (end > start) pieces.push_back(range.substr(start, end - start));
+    std::string_view piece = range.substr(start, end - start);
+    // Operators write "30, 60": blanks before a number are not part of it.
+    while (!piece.empty() && (piece.front() == ' ' || piece.front() == '\t')) piece.remove_prefix(1);
+    if (!piece.empty()) pieces.push_back(piece);
     start = end + 1;
   }
   if (pieces.size() < 2 || (!AllDigits(pieces[0]) && !AllDigits(pieces[1]))) return true;

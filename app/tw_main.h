@@ -85,6 +85,9 @@ class TwMain final : public ITwDetector {
   // Each verified package, held from its verification until its installer
   // has started (a dll's entry function returned): nobody swaps it between.
   std::vector<win::HeldFile> m_held;
+  // Which packages this run downloaded: only those may be deleted when
+  // they fail verification (a skipped package's file is not ours).
+  std::vector<bool> m_downloaded;
   win::ThreadHolder<TwMain> m_reportThread;
   ReportValues m_values;
   IDownloadCallback* m_progress = nullptr;

@@ -219,6 +219,7 @@ int TwMain::DownloadPackages() {
   }
   bool any = false;
   int lastFailure = 0;
+  m_downloaded.assign(m_packages.size(), false);
   for (size_t i = 0; i < m_packages.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
@@ -256,6 +257,7 @@ int TwMain::DownloadPackages() {
                          reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
       }
       any = true;
+      m_downloaded[i] = true;
       m_report.ReportStep(31, 0, index);
     } else {
       LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,errorcode = %d", entry.url.c_str(), entry.md5.c_str(),
@@ -292,12 +294,14 @@ bool TwMain::Verify() {
     m_held[i] = HoldVerified(file, Wide(entry.md5));
     const bool ok = m_held[i].IsHeld();
     m_report.ReportStep(41, ok ? 0 : 251, index);
-    if (!ok) mismatched.push_back(file);
+    if (!ok && i < m_downloaded.size() && m_downloaded[i]) mismatched.push_back(file);
     any = any || ok;
   }
-  // A package that is not the one published is of no use to anyone. When the
-  // road ends here it goes now, like a failed download; otherwise the
-  // install step reports it (305) and removes it then.
+  // A package this run downloaded that is not the one published is of no
+  // use to anyone. When the road ends here it goes now, like a failed
+  // download; otherwise the install step reports it (305) and removes it
+  // then. Files of packages this run skipped (their condition, a cache that
+  // no longer verifies) are left as they are.
   if (!any) {
     for (const std::wstring& file : mismatched) RemovePackage(file);
   }

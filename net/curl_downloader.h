@@ -61,6 +61,7 @@ class CurlExecuter {
   std::wstring m_path;
   int32_t m_totalLength = 0;
   int32_t m_currentSize = 0;
+  int32_t m_sliceStart = 0;  // where the running slice resumed
   long m_headLimitSeconds = 120;
   win::UniqueFile m_file;
   UniqueCurl m_curl;

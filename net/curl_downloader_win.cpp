@@ -52,6 +52,12 @@ void CurlExecuter::CloseTarget() {
 size_t CurlExecuter::WriteToFile(char* data, size_t size, size_t count, void* self) {
   auto* executer = static_cast<CurlExecuter*>(self);
   const size_t bytes = size * count;
+  // Only the file's own bytes: a whole answer from the start, or a range.
+  // An error page (503, 429 …) is read and dropped, so the next slice
+  // resumes where the file really ends.
+  long status = 0;
+  curl_easy_getinfo(executer->m_curl.get(), CURLINFO_RESPONSE_CODE, &status);
+  if (!(status == 206 || (status == 200 && executer->m_sliceStart == 0))) return bytes;
   DWORD written = 0;
   // A failed write ends the slice: counting bytes that never reached the
   // disk would resume past a hole and report a damaged file as complete.
@@ -71,6 +77,7 @@ int CurlExecuter::OnProgress(void* self, curl_off_t total, curl_off_t now, curl_
 
 int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
   if (!IsValid()) return CURLE_FAILED_INIT;
+  m_sliceStart = m_currentSize;
   const std::string url = win::WideToAnsi(m_url);
   CURLcode code = OptionSetter(m_curl.get())
                       .Set(CURLOPT_URL, url.c_str())

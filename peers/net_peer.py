@@ -76,6 +76,7 @@ class FileServer(Peer):
             r"/short/(\d+)/(\d+)/.*": lambda r: Response(200, pattern(0, self._n(r, 1)),
                                                          content_length=self._n(r, 2), close=True),
             r"/silent/(\d+)/.*": lambda r: Response(stall_seconds=float(self._n(r, 1))),
+            r"/unavailable-first/(\d+)/.*": lambda r: self._unavailable_first(r),
             r"/garbage/.*": lambda r: Response(raw=b"HTTP/1.1 200 OK\r\nContent-Length: zz\x01\xff\r\n\x00garbage"
                                                    b"\r\n\r\nbody"),
             r"/echo/.*": lambda r: Response(200, b"echo:" + r.body),
@@ -95,6 +96,13 @@ class FileServer(Peer):
         cut = every if request.method == "GET" and not earlier else -1
         plain = Request(request.method, request.path, {}, {}, b"")
         return stream_range(plain, size, pattern, cut_after=cut)
+
+    def _unavailable_first(self, request):
+        """The first GET of a path is a 503 with an error page; later ones serve the file."""
+        earlier = [q for q in list(self.requests)[:-1] if q.path == request.path and q.method == "GET"]
+        if request.method == "GET" and not earlier:
+            return Response(503, b"<html>Service Unavailable</html>")
+        return stream_range(request, self._n(request, 1), pattern)
 
     def _nolength(self, request):
         data = pattern(0, self._n(request, 1))

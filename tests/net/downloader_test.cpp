@@ -91,8 +91,20 @@ TEST_F(DownloaderTest, GivesUpAfterTheLastAttempt) {
             kDownloadAttemptsExhausted);
   EXPECT_EQ(error, 503) << "the last response code when libcurl itself succeeded";
   const std::string log = Log();
-  EXPECT_NE(log.find("Count = 3, CurrentSize = 14, ResCode = 503"), std::string::npos) << log;
+  EXPECT_NE(log.find("Count = 3, CurrentSize = 0, ResCode = 503"), std::string::npos) << "error pages are not the file";
   EXPECT_NE(log.find("DownloadControl -- End HRESULT = 259, Count = 4\r\n"), std::string::npos);
+}
+
+TEST_F(DownloaderTest, AnErrorPageBetweenSlicesIsNotWrittenIntoTheFile) {
+  // The first GET is answered 503 with an error page, later ones with the file.
+  TwCurlDownloader::Policy policy;
+  policy.pauseMs = 10;
+  int error = 0;
+  EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/unavailable-first/50000/" + test::UniqueToken()), Target(), &error,
+                                              nullptr),
+            kDownloadComplete);
+  EXPECT_TRUE(VerifyFileMd5(Target(), test::Widen(test::PatternMd5(50000))));
+  EXPECT_NE(Log().find("Count = 1, CurrentSize = 0, ResCode = 503"), std::string::npos);
 }
 
 TEST_F(DownloaderTest, RefusesWhatItCannotStart) {

@@ -181,6 +181,32 @@ TEST_F(RoadTest, AFailedFirstPackageAndAGoodSecond) {
   EXPECT_EQ(StepRecords(51, 0), 1u);
 }
 
+TEST_F(RoadTest, VerificationDeletesOnlyWhatThisRunDownloaded) {
+  // The first package is skipped by its condition; a file at its path (a copy
+  // an earlier install kept) is not this run's. The second arrives with a
+  // wrong MD5, so no package verifies.
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring folder = std::wstring(temp) + L"twkeep";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring kept = folder + L"\\kept.dll";
+  test::WriteWholeFile(kept, "an earlier install's copy");
+  const std::string check = R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
+  Configure(Tryno(FilePeerEntry("/file/1000/keep", PatternMd5(1000), "condition=\"1\"", "%TEMP%\\twkeep\\kept.dll") +
+                  FilePeerEntry("/file/2000/bad", std::string(32, '0'), "", "%TEMP%\\twkeep\\bad.dll")),
+            check);
+  {
+    TwMain road(Draw(45));
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    EXPECT_EQ(road.RunDetector(3), 0) << "nothing verifies";
+  }
+  EXPECT_EQ(test::ReadWholeFile(kept), "an earlier install's copy") << "the skipped package's file stays";
+  EXPECT_EQ(::GetFileAttributesW((folder + L"\\bad.dll").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the download that failed verification goes";
+  ::DeleteFileW(kept.c_str());
+  ::RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(RoadTest, ACachedPackageIsNotDownloadedAgain) {
   Configure(Tryno(Entry(m_dll, "ndp=\"1\"")));
   {

@@ -23,6 +23,9 @@ TEST(AbRange, DrawAdmission) {
       {"30,x", 99, false},  // one numeric piece is enough: high reads 0
       {",,30,,60,", 45, true},  // empty pieces dropped
       {"30,60x", 60, true},     // leading digits of the second piece
+      {"30, 60", 45, true},     // blanks before a number
+      {" 30,\t60", 61, false},
+      {"30, ", 45, true},       // a piece of blanks only is empty: one piece
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.range << " draw " << c.draw);
