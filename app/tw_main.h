@@ -58,6 +58,9 @@ class TwMain final : public ITwDetector {
   void SetInstallPath(const std::wstring& path) { m_installPath = path; }
   void SetCommandLinePrefix(const std::wstring& prefix) { m_prefix = prefix; }
   int GetNoInstallDialogFlag() const { return m_noInstallDialog; }
+  // The thread that ran this controller was terminated: it may have died
+  // holding a lock, so nothing more is sent or logged from here on.
+  void Abandon() { m_abandoned = true; }
   int Draw() const { return m_draw; }
 
  private:
@@ -73,6 +76,7 @@ class TwMain final : public ITwDetector {
   std::wstring CachedPath(int index) const;
   bool ApplicableAt(const PackageEntry& entry) const;
   void SendProcessReport();
+  void StopReportThread();
 
   Hooks m_hooks;
   TwInstallTool::TwInstallToolReport m_report;
@@ -97,6 +101,7 @@ class TwMain final : public ITwDetector {
   int m_exit[3] = {2, 0, 2};
   int m_draw = 1;
   int m_reid = 0;
+  bool m_abandoned = false;
 };
 
 }  // namespace tw

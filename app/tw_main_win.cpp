@@ -25,6 +25,9 @@
 namespace tw {
 namespace {
 
+// The parent-process record is queued in a moment; its thread gets this
+// long to end before it is terminated.
+constexpr DWORD kReportThreadWaitMs = 3000;
 
 // Log lines carry Chinese text: written in the ANSI code page like every line.
 void Log(const std::wstring& text) { LogWrite("%s", win::WideToAnsi(text).c_str()); }
@@ -60,8 +63,21 @@ TwMain::TwMain(Hooks hooks) : m_hooks(std::move(hooks)) {
 }
 
 TwMain::~TwMain() {
+  StopReportThread();
+  // A thread that died inside the heap, the log or libcurl may hold their
+  // locks for ever: the final record would wait on them.
+  if (m_abandoned) return;
   m_report.ReportFinal(m_exit[0], m_exit[1], m_exit[2]);
-  m_reportThread.Stop(1000);
+}
+
+void TwMain::StopReportThread() {
+  if (m_reportThread.StopGracefully(kReportThreadWaitMs)) return;
+  // Logged while the thread still runs: after it is terminated, the log's
+  // lock may be gone with it.
+  LogWrite("TwMain: the report thread did not end within %lu ms and is terminated; the final record is skipped",
+           kReportThreadWaitMs);
+  m_reportThread.Terminate();
+  m_abandoned = true;
 }
 
 HRESULT TwMain::SetProgressSink(const GUID& id, IDownloadCallback* sink) {
@@ -125,6 +141,7 @@ int TwMain::InitCore(int cid, int tid) {
 }
 
 void TwMain::SendProcessReport() {
+  if (m_reportThread.StopRequested()) return;
   TwInstallTool::TwProcessInfoReport().Send(static_cast<uint32_t>(m_cid), static_cast<uint32_t>(m_tid), GetIdex());
 }
 
@@ -380,11 +397,11 @@ bool TwMain::Install() {
 }
 
 int TwMain::Uninit() {
-  m_reportThread.Stop(1000);
+  StopReportThread();
   m_cid = -1;
   m_tid = -1;
   m_node = nullptr;
-  TwLog::Instance().Stop();
+  if (!m_abandoned) TwLog::Instance().Stop();
   return 1;
 }
 

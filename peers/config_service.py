@@ -16,6 +16,8 @@
                                       set the INI text or the newer copy's bytes; the INI
                                       is served signed with the test key (the default), as
                                       posted, or signed with another key
+  POST /_peer/silent?part=config|unioncfg|rcmd|update&seconds=N
+                                      that part accepts and never answers (no part: all answer)
 Every request is recorded (Peer.requests).
 """
 import base64
@@ -92,6 +94,7 @@ class ConfigService(Peer):
         self.route("GET", r"/defend/o1/jcqgx\.ini", lambda r: self._update_part("ini"))
         self.route("GET", r"/update/newer\.exe", lambda r: self._update_part("exe"))
         self.route("POST", r"/_peer/update", self._set_update)
+        self.route("POST", r"/_peer/silent", self._set_silent)
 
     def serve_package_channel(self, cid: int, tid: int, name: str, data: bytes, path_pattern: str,
                               moduletype: str = "exe", md5: str = None, attributes: str = "", check: str = "",
@@ -130,6 +133,16 @@ class ConfigService(Peer):
 
     def set_container_state(self, name: str, state: str):
         self._container_state[name] = state
+
+    def _set_silent(self, request):
+        """?part=config|unioncfg|rcmd|update&seconds=N: that part accepts and says nothing for N s;
+        no part: every part answers again."""
+        part = request.query.get("part", [""])[0]
+        if part and part not in ("config", "unioncfg", "rcmd", "update"):
+            return Response(400, b"unknown part")
+        self.silent = {part} if part else set()
+        self.silent_seconds = float(request.query.get("seconds", ["120"])[0])
+        return Response(200, b"ok")
 
     def _update_part(self, part):
         if part == "ini" and "update" in self.silent:

@@ -34,6 +34,8 @@ constexpr UINT_PTR kTimerPercent = 1, kTimerBanner = 2, kTimerWatch = 3, kTimerS
 // How long the product installer's start waits for a recommendation still
 // being fetched; after it the switches say the file was not obtained.
 constexpr DWORD kRecommendationWaitMs = 5000;
+// What the window's threads get to end when it closes, before termination.
+constexpr DWORD kThreadStopWaitMs = 5000;
 
 bool EventExists(const wchar_t* name) {
   win::UniqueHandleObject event(::OpenEventW(SYNCHRONIZE, FALSE, name));
@@ -70,12 +72,25 @@ TwDetectorMainDlg::TwDetectorMainDlg(int cid, int tid, TwMain::Hooks hooks)
 }
 
 TwDetectorMainDlg::~TwDetectorMainDlg() {
+  // Every thread is asked to end first: the worker stops waiting, a
+  // download in flight and the recommendation fetch end within a second.
   ::SetEvent(m_quit_event.Get());
-  m_rcmd_cancel = true;  // a fetch in flight ends within a second
-  m_worker.Stop(1000);
-  m_rcmd_fetch.Stop(2000);
-  m_rcmd.reset();  // only once no thread reads it
-  SendUiReport();
+  ::InterlockedIncrement(&m_cancel);
+  m_rcmd_cancel = true;
+  const bool workerEnded = m_worker.StopGracefully(kThreadStopWaitMs);
+  const bool fetchEnded = m_rcmd_fetch.StopGracefully(kThreadStopWaitMs);
+  if (!workerEnded || !fetchEnded) {
+    // Logged before the termination: afterwards the log's lock may be gone.
+    LogWrite("TwDetectorMainDlg: a thread did not end within %lu ms and is terminated; the closing records are "
+             "skipped", kThreadStopWaitMs);
+    m_worker.Terminate();
+    m_rcmd_fetch.Terminate();
+    m_controller.Abandon();
+    (void)m_rcmd.release();  // a terminated fetch may still be inside it
+  } else {
+    m_rcmd.reset();  // only once no thread reads it
+    SendUiReport();
+  }
   if (m_tray_icon) ::DestroyIcon(m_tray_icon);
 }
 
@@ -135,7 +150,8 @@ void TwDetectorMainDlg::FetchRecommendation() {
 
 std::wstring TwDetectorMainDlg::RecommendationPrefix() {
   if (!m_rcmd) return {};
-  if (::WaitForSingleObject(m_rcmd_ready.Get(), kRecommendationWaitMs) != WAIT_OBJECT_0) {
+  const HANDLE waits[2] = {m_rcmd_ready.Get(), m_quit_event.Get()};
+  if (::WaitForMultipleObjects(2, waits, FALSE, kRecommendationWaitMs) != WAIT_OBJECT_0) {
     LogWrite("TwInstallRcmdMgr: no recommendation within %lu ms", kRecommendationWaitMs);
     return RecommendationSwitches(RecommendationResult(), L"DownloadCfgFile Failed");
   }
@@ -158,8 +174,10 @@ void TwDetectorMainDlg::Work() {
     // Agreeing while Init still ran is remembered by the event. Closing the
     // window before agreeing ends the wait instead of leaving the thread to
     // be terminated.
-    const HANDLE waits[2] = {m_start_event.Get(), m_quit_event.Get()};
-    if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
+    // Leaving wins over an agreement given while Init still ran: with both
+    // set, the first handle listed is the one reported.
+    const HANDLE waits[2] = {m_quit_event.Get(), m_start_event.Get()};
+    if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
       m_controller.SetInstallPath(m_install_path);
       if (!m_controller.RunDetector(kCheckAndDownload | kVerify)) {
         ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);

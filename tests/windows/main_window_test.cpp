@@ -205,6 +205,22 @@ TEST_F(MainWindowTest, TheSecondPackageShowsItsOwnProgress) {
       << "the second package's progress showed on its way to 100 %";
 }
 
+TEST_F(MainWindowTest, AgreeingWhileInitRunsThenLeavingStartsNoDownload) {
+  Configure(Tryno(Entry(m_packages.exe)));
+  Post("/_peer/silent?part=unioncfg&seconds=2", "");  // Init waits 2 s for the union file
+  {
+    TestMainWindow window(1029, 7);
+    Script script([&] { window.EndDialog(-1); });
+    script.Do([&] { Click(window, 1011); }).Do([&] { Click(window, 1); });  // agree, then leave (confirmed)
+    EXPECT_EQ(Run(window, script), 0);
+    EXPECT_TRUE(window.UserActions().leaving_confirmed);
+  }  // the window waits for its worker to end
+  Post("/_peer/silent", "");
+  EXPECT_EQ(StepRecords(11, 0), 1u) << "Init ran to its end";
+  EXPECT_EQ(StepRecords(20, 0), 0u) << "but nothing after it: the user had left";
+  EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"table\":7787"), 1u) << "the UI record, sent after the worker ended";
+}
+
 TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
   // Its own folder: other road tests keep the packages they completed.
   Configure(Tryno(FilePeerEntry("/trickle/400000/20000/leave", PatternMd5(400000), "",
