@@ -398,10 +398,10 @@ template <typename Leaf>
 std::unique_ptr<ICheckLeaf> Build(const XMLElement& element) {
   Attributes attributes{element};
   auto leaf = std::make_unique<Leaf>(attributes);
+  // The id is a number like every other: leading digits, none gives 0.
+  const long id = attributes.Number("id");
   if (!attributes.ok) return nullptr;
-  int id = 0;
-  if (element.QueryIntAttribute("id", &id) != tinyxml2::XML_SUCCESS) return nullptr;
-  leaf->SetId(id);
+  leaf->SetId(static_cast<int32_t>(id));
   return leaf;
 }
 

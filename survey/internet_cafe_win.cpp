@@ -169,8 +169,9 @@ std::vector<SoftwareInfo> ParseCafeRules(const std::string& xml) {
   if (document.Parse(xml.c_str(), xml.size()) != tinyxml2::XML_SUCCESS) return rules;
   const tinyxml2::XMLElement* root = document.FirstChildElement();
   if (root == nullptr || !tw::EqualsNoCase(FromUtf8(root->Name()), L"root")) return rules;
-  const tinyxml2::XMLElement* cafe = root->FirstChildElement();
-  if (cafe == nullptr || std::string(cafe->Name()) != "cybercafe") return rules;
+  // Found by name: the union file's other sections may come before it.
+  const tinyxml2::XMLElement* cafe = root->FirstChildElement("cybercafe");
+  if (cafe == nullptr) return rules;
   for (const tinyxml2::XMLElement* soft = cafe->FirstChildElement("soft"); soft != nullptr;
        soft = soft->NextSiblingElement("soft")) {
     SoftwareInfo rule;

@@ -119,6 +119,25 @@ TEST_F(LeafTest, ServiceAndOsVersion) {
   EXPECT_EQ(Check(R"(<leaf id="1" mode="osversion" versionvalue="abc"/>)"), GetOsCode() == 0);
 }
 
+TEST_F(LeafTest, TheIdIsReadAsANumberAndOnlyAMissingOneRejectsTheLeaf) {
+  struct Case {
+    const char* id;  // nullptr: no attribute
+    std::optional<int32_t> made;
+  } cases[] = {{"7", 7}, {" 12x", 12}, {"-3", -3}, {"abc", 0}, {"", 0}, {nullptr, std::nullopt}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id != nullptr ? c.id : "(none)");
+    tinyxml2::XMLDocument document;
+    const std::string id = c.id != nullptr ? std::string(" id=\"") + c.id + "\"" : "";
+    ASSERT_EQ(document.Parse(("<leaf" + id + R"( mode="service" name="TwNoSuchService"/>)").c_str()),
+              tinyxml2::XML_SUCCESS);
+    const std::unique_ptr<ICheckLeaf> leaf = MakeConditionLeaf(LeafMode::kService, *document.RootElement());
+    ASSERT_EQ(leaf != nullptr, c.made.has_value());
+    if (leaf != nullptr) {
+      EXPECT_EQ(leaf->Id(), *c.made);
+    }
+  }
+}
+
 TEST_F(LeafTest, LeavesThatReportWhatTheyFound) {
   EXPECT_EQ(Check(R"(<leaf id="1" mode="uninstcounts" Interval="1" count="0" param="1" switch="1"/>)"), false);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="vpn" switch="0"/>)"), false);

@@ -29,10 +29,13 @@ std::string Utf8(const std::wstring& text) {
 
 class CafeTest : public testing::Test {
  protected:
-  // The verdict of a union file holding `softs` inside root/cybercafe.
-  std::optional<int> Verdict(const std::string& softs, const std::string& root = "root") {
+  // The verdict of a union file holding `softs` inside root/cybercafe,
+  // after the sections in `before`.
+  std::optional<int> Verdict(const std::string& softs, const std::string& root = "root",
+                             const std::string& before = "") {
     const std::wstring path = m_dir.Path() + L"unioncfg.dat";
-    EXPECT_TRUE(tw::test::WriteWholeFile(path, Masked("<" + root + "><cybercafe>" + softs + "</cybercafe></" + root + ">")));
+    EXPECT_TRUE(tw::test::WriteWholeFile(
+        path, Masked("<" + root + ">" + before + "<cybercafe>" + softs + "</cybercafe></" + root + ">")));
     return ComputeInternetCafeVerdict(path);
   }
   std::string ExistingFile(const wchar_t* name) {
@@ -53,6 +56,8 @@ TEST_F(CafeTest, DocumentRules) {
       << "a misspelt check is skipped, the others count; check names ignore case";
   EXPECT_EQ(Verdict("<soft id=\"1\">" + hit + "</soft>", "ROOT"), 1) << "the root's name ignores case";
   EXPECT_EQ(Verdict("<soft id=\"1\">" + hit + "</soft>", "rules"), 0);
+  EXPECT_EQ(Verdict("<soft id=\"1\">" + hit + "</soft>", "root", "<other><soft id=\"9\"/></other>"), 1)
+      << "another section before the cafe rules";
 
   const std::wstring path = m_dir.Path() + L"unioncfg.dat";
   ASSERT_TRUE(tw::test::WriteWholeFile(path, "XXXX" + Masked("<root/>").substr(4)));
