@@ -55,4 +55,13 @@ std::wstring PackageCacheValueName(int cid, int tid, int index) {
   return L"PacketPath_" + std::to_wstring(cid) + L"_" + std::to_wstring(tid) + L"_" + std::to_wstring(index);
 }
 
+std::optional<uint32_t> FirstActiveSession(const std::vector<SessionState>& sessions) {
+  for (const SessionState& session : sessions) {
+    if (session.active) return session.id;
+  }
+  return std::nullopt;
+}
+
+bool HasLinkedTokens(uint32_t majorVersion) { return majorVersion >= 6; }
+
 }  // namespace tw

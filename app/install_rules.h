@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <optional>
+#include <vector>
 
 namespace tw {
 
@@ -25,5 +27,19 @@ PackageCommandLine BuildPackageCommandLine(const std::string& prefix, const std:
 
 // "PacketPath_<cid>_<tid>_<index>"
 std::wstring PackageCacheValueName(int cid, int tid, int index);
+
+// Whose token starts the product installer: the user of the first session
+// whose state is active (not the console's: on a remote desktop the user
+// sits in another session). Empty when no session is active.
+struct SessionState {
+  uint32_t id;
+  bool active;
+};
+std::optional<uint32_t> FirstActiveSession(const std::vector<SessionState>& sessions);
+
+// Windows versions on which an administrator's session token is the
+// filtered one with the full token linked to it: 6.0 (Vista) and every
+// later one, 10 and 11 included.
+bool HasLinkedTokens(uint32_t majorVersion);
 
 }  // namespace tw

@@ -3,8 +3,10 @@
 #include <wtsapi32.h>
 #include <tlhelp32.h>
 
+#include <optional>
 #include <vector>
 
+#include "app/install_rules.h"
 #include "platform/text.h"
 #include "platform/win/library_loading_win.h"
 #include "platform/win/unique_handle.h"
@@ -47,6 +49,25 @@ DWORD FindProcess(const wchar_t* name) {
   return 0;
 }
 
+// The first session whose state is active, as WTSEnumerateSessions lists them.
+std::optional<uint32_t> ActiveSession(HMODULE wtsapi) {
+  using EnumerateFn = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW*, DWORD*);
+  using FreeFn = void(WINAPI*)(PVOID);
+  if (wtsapi == nullptr) return std::nullopt;
+  const auto enumerate =
+      reinterpret_cast<EnumerateFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSEnumerateSessionsW")));
+  const auto release = reinterpret_cast<FreeFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSFreeMemory")));
+  WTS_SESSION_INFOW* listed = nullptr;
+  DWORD count = 0;
+  if (enumerate == nullptr || release == nullptr || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &listed, &count)) {
+    return std::nullopt;
+  }
+  std::vector<SessionState> sessions;
+  for (DWORD i = 0; i < count; ++i) sessions.push_back({listed[i].SessionId, listed[i].State == WTSActive});
+  release(listed);
+  return FirstActiveSession(sessions);
+}
+
 // The token of the active session's user, else of the first explorer.exe.
 UniqueHandleObject InteractiveUserToken(std::wstring* trace) {
   UniqueHandleObject token;
@@ -54,8 +75,8 @@ UniqueHandleObject InteractiveUserToken(std::wstring* trace) {
   HMODULE wtsapi = win::LoadSystemLibrary(L"wtsapi32.dll");
   const auto query = wtsapi ? reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSQueryUserToken")))
                             : nullptr;
-  const DWORD session = ::WTSGetActiveConsoleSessionId();
-  const bool viaWts = query != nullptr && session != 0xFFFFFFFF && query(session, token.Put()) && token;
+  const std::optional<uint32_t> session = ActiveSession(wtsapi);
+  const bool viaWts = query != nullptr && session && query(*session, token.Put()) && token;
   if (!viaWts) token.Release();
   if (wtsapi != nullptr) ::FreeLibrary(wtsapi);
   Note(trace, L"wts", viaWts);
@@ -143,7 +164,7 @@ bool StartWithToken(HANDLE token, const std::wstring& program, const std::wstrin
 bool StartAsElevatedUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
                          std::wstring* trace) {
   UniqueHandleObject token = InteractiveUserToken(trace);
-  if (token && SystemVersion::Instance().Major() == 6) {  // the full administrator token on Windows 6.x
+  if (token && HasLinkedTokens(SystemVersion::Instance().Major())) {  // the full administrator token
     TOKEN_LINKED_TOKEN linked{};
     DWORD bytes = 0;
     const bool ok = ::GetTokenInformation(token.Get(), TokenLinkedToken, &linked, sizeof linked, &bytes) &&

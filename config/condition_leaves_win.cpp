@@ -147,9 +147,9 @@ class RegIntervalTimeLeaf final : public ICheckLeaf {
       if (m_type == REG_SZ || m_type == REG_EXPAND_SZ) {
         const std::wstring text = AsText(*value);
         if (text.empty()) continue;
-        cf::time::TwTime parsed;
-        parsed.Parse(text);
-        stamp = parsed.Value() != 0 ? parsed.Value() : ParseLeadingLong(text);
+        // A text is a date and time only; one that is not gives no stamp,
+        // so the interval has long passed.
+        stamp = cf::time::TwTime(text).Value();
       } else if (m_type == REG_DWORD) {
         DWORD number = 0;
         std::memcpy(&number, value->data.data(), sizeof number);

@@ -156,10 +156,12 @@ int HttpPostBinary(const std::wstring& url, const void* body, long length, long 
           .Then(RequireTrustedCertificate)
           .Code();
   if (setup != CURLE_OK) return 0;
-  const CURLcode performed = PerformWithDirectFallback(curl.get());
+  (void)PerformWithDirectFallback(curl.get());
   answer += sink.Join();
+  // A transfer that failed after the status line still read a status; one
+  // that failed before it reads 0.
   long status = 0;
-  if (performed != CURLE_OK || curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return 0;
+  if (curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return 0;
   return static_cast<int>(status);
 }
 

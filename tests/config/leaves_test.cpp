@@ -6,6 +6,7 @@
 #include <tinyxml2.h>
 
 #include <ctime>
+#include <cwchar>
 
 #include "config/condition_leaves.h"
 #include "config/report_values.h"
@@ -117,6 +118,50 @@ TEST_F(LeafTest, ServiceAndOsVersion) {
   EXPECT_EQ(Check(R"(<leaf id="1" mode="service" name="TwLeafService"/>)"), false);
   EXPECT_EQ(Check("<leaf id=\"1\" mode=\"osversion\" versionvalue=\"" + std::to_string(GetOsCode()) + "\"/>"), true);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="osversion" versionvalue="abc"/>)"), GetOsCode() == 0);
+}
+
+TEST_F(LeafTest, IntervalTimeStampsAndRegistryViews) {
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  auto leaf = [](const char* type, int wow64) {
+    return std::string(R"(<leaf id="1" mode="regintervaltime" mainkey="hklm" subkey="Software\TwLeafTest" )") +
+           "keyname=\"stamp\" keytype=\"" + type + "\" intervaltime=\"24\" wow64=\"" + std::to_string(wow64) + "\"/>";
+  };
+  SYSTEMTIME hourAgo{};
+  FILETIME file{};
+  ::GetSystemTimeAsFileTime(&file);
+  ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
+  ticks.QuadPart -= 3600ULL * 10000000ULL;
+  file = {ticks.LowPart, ticks.HighPart};
+  FILETIME local{};
+  ::FileTimeToLocalFileTime(&file, &local);
+  ::FileTimeToSystemTime(&local, &hourAgo);
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", hourAgo.wYear, hourAgo.wMonth, hourAgo.wDay, hourAgo.wHour,
+                hourAgo.wMinute, hourAgo.wSecond);
+  SetText(L"stamp", text);
+  EXPECT_EQ(Check(leaf("1", 0)), true) << "a date an hour ago, 24 hours allowed";
+  SetText(L"stamp", std::to_wstring(now - 3600));
+  EXPECT_EQ(Check(leaf("1", 0)), false) << "a text is read as a date only, not as a number";
+  const DWORD hourAgoNumber = static_cast<DWORD>(now - 3600), twoDaysAgo = static_cast<DWORD>(now - 2 * 86400);
+  SetValue(L"stamp", REG_DWORD, &hourAgoNumber, sizeof hourAgoNumber);
+  EXPECT_EQ(Check(leaf("4", 0)), true) << "a number is a Unix time";
+  SetValue(L"stamp", REG_DWORD, &twoDaysAgo, sizeof twoDaysAgo);
+  EXPECT_EQ(Check(leaf("4", 0)), false);
+  EXPECT_EQ(Check(leaf("1", 0)), false) << "another type than keytype: not read";
+
+  // The registry views: wow64 0 reads the 64-bit view, then the 32-bit one;
+  // wow64 1 the 32-bit view only (one view on a 32-bit system).
+  ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey);
+  ASSERT_TRUE(test::SetRegValue32(HKEY_LOCAL_MACHINE, kTestKey, L"stamp", REG_DWORD, &hourAgoNumber,
+                                  sizeof hourAgoNumber));
+  EXPECT_EQ(Check(leaf("4", 0)), true) << "found in the 32-bit view after the 64-bit one";
+  EXPECT_EQ(Check(leaf("4", 1)), true);
+  test::DeleteRegTree32(HKEY_LOCAL_MACHINE, kTestKey);
+  if (SystemVersion::Instance().Is64()) {
+    SetValue(L"stamp", REG_DWORD, &hourAgoNumber, sizeof hourAgoNumber);  // this 64-bit program's own view
+    EXPECT_EQ(Check(leaf("4", 0)), true);
+    EXPECT_EQ(Check(leaf("4", 1)), false) << "wow64 1 never looks into the 64-bit view";
+  }
 }
 
 TEST_F(LeafTest, TheIdIsReadAsANumberAndOnlyAMissingOneRejectsTheLeaf) {

@@ -83,6 +83,8 @@ TEST(HttpPostBinary, ReturnsTheStatusAndAppendsTheAnswer) {
   EXPECT_EQ(answer, std::string("before:echo:\x01\x02"));
   EXPECT_EQ(HttpPostBinary(test::Widen(Url("/status/503/bin")), "x", 1, 5, 10, answer), 503);
   EXPECT_EQ(HttpPostBinary(test::Widen(std::string(test::kClosedPort)), "x", 1, 5, 10, answer), 0) << "no status was read";
+  EXPECT_EQ(HttpPostBinary(test::Widen(Url("/short/100/200/bin")), "x", 1, 5, 10, answer), 200)
+      << "the answer broke off after its status line: the status was read";
 }
 
 TEST(HttpGetToFile, OverwritesFromTheStartAndCutsTheOldTail) {

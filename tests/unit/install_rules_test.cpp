@@ -98,5 +98,18 @@ TEST(PackageCommandLine, AServedReasonCannotAddSwitches) {
   }
 }
 
+TEST(ProcessStarterRules, TheFirstActiveSessionNotTheConsole) {
+  EXPECT_EQ(FirstActiveSession({{0, false}, {1, false}, {3, true}, {5, true}}), 3u)
+      << "a remote desktop user: the console session 1 is not the active one";
+  EXPECT_EQ(FirstActiveSession({{0, false}}), std::nullopt);
+  EXPECT_EQ(FirstActiveSession({}), std::nullopt);
+}
+
+TEST(ProcessStarterRules, EveryVersionWithUserAccountControlHasLinkedTokens) {
+  for (const auto& [major, linked] : {std::pair<uint32_t, bool>{5, false}, {6, true}, {10, true}, {11, true}}) {
+    EXPECT_EQ(HasLinkedTokens(major), linked) << major;
+  }
+}
+
 }  // namespace
 }  // namespace tw
