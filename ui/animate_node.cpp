@@ -81,6 +81,10 @@ bool CUXAnimateNode::AllFinished() const {
   return true;
 }
 
+CUXAnimateNode::~CUXAnimateNode() {
+  if (m_running && m_host) m_host->UnregisterAnimation(this);
+}
+
 void CUXAnimateNode::StartAnimation() {
   if (!HasActiveAnimation() || m_running) return;
   m_running = true;

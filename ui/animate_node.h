@@ -42,6 +42,8 @@ class UxControlAnimator : public IUxAnimationHandler {
 
 class CUXAnimateNode : public CUxDialog, public IUxAnimationHandler {
  public:
+  // A destroyed node leaves the host's timeline: a tick must never reach it.
+  ~CUXAnimateNode() override;
   std::string_view TagName() const override { return "animate"; }
   int ApplyAttribute(std::string_view name, std::string_view value, bool loading) override;
   void StartAnimation() override;

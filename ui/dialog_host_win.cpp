@@ -174,8 +174,7 @@ LRESULT CUxDialogViewImplEx::WindowProc(UINT message, WPARAM wparam, LPARAM lpar
       }
       return Dispatch(message, wparam, lparam);
     case WM_DESTROY:
-      if (m_timeline) m_timeline->Stop();
-      m_timeline.reset();
+      DiscardTimeline();
       m_memory_dc.Select(nullptr);
       m_bitmap.reset();
       return Dispatch(message, wparam, lparam);

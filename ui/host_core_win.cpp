@@ -70,7 +70,21 @@ void StartAnimatedNodes(CUxWindow& control) {
   for (auto& child : static_cast<CUxPanel&>(control).Children()) StartAnimatedNodes(*child);
 }
 
+void StopAnimatedNodes(CUxWindow& control) {
+  if (auto* node = dynamic_cast<CUXAnimateNode*>(&control)) node->StopAnimation();
+  if (!control.IsPanel()) return;
+  for (auto& child : static_cast<CUxPanel&>(control).Children()) StopAnimatedNodes(*child);
+}
+
 }  // namespace
+
+void UxHostCore::DiscardTimeline() {
+  // Nodes still registered would think themselves running and never start
+  // again when the window is created anew.
+  m_layout.ForEachLoadedSection([](CUxDialog& s) { StopAnimatedNodes(s); });
+  if (m_timeline) m_timeline->Stop();
+  m_timeline.reset();
+}
 
 void UxHostCore::AttachToWindow() {
   m_layout.AttachHost(this);

@@ -99,6 +99,8 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   void Invalidate(const UxRect& rect) override;
   intptr_t SendNoticeToParent(uintptr_t wparam, UxNotice& notice) override;
   void RegisterAnimation(IUxAnimationHandler* handler) override;
+  // The window is going: its animated nodes stop and the timeline goes.
+  void DiscardTimeline();
   void UnregisterAnimation(IUxAnimationHandler* handler) override;
   // Runs one tick of the animation timeline now (the renderer's clock).
   void TickAnimations();

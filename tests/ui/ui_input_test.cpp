@@ -174,5 +174,20 @@ TEST(UiRichTextInput, LinkClickReachesTheHostsParentOnlyOnTheSameLink) {
   ::DestroyWindow(parent);
 }
 
+// A window created again after its first window went plays its animated
+// node again: the node was stopped with the timeline it belonged to.
+TEST(AnimatedWindow, ANodeStartsAgainWhenItsWindowIsCreatedAnew) {
+  test::UseTestResources();
+  RecordingWindow window(20009);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_NE(window.Create(nullptr), nullptr);
+    ASSERT_NE(window.Timeline(), nullptr);
+    EXPECT_EQ(window.Timeline()->HandlerCount(), 1u) << "the animated node is on the timeline";
+    ::DestroyWindow(window.Hwnd());
+    EXPECT_EQ(window.Timeline(), nullptr);
+  }
+}
+
 }  // namespace
 }  // namespace tw::ux

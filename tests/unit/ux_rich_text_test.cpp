@@ -158,6 +158,23 @@ TEST_F(AnimateNodeTest, MovesFadesStepsAndHidesAfterPlay) {
   EXPECT_FALSE(layout.IsControlShown(1, true)) << "hide_after_play";
 }
 
+// A running node that goes — reloaded layout, a child detached with destroy —
+// leaves the timeline: the next tick must not reach freed memory (ASan).
+TEST_F(AnimateNodeTest, ADestroyedNodeIsNoLongerTicked) {
+  const char* markup = R"(<animate id="1" pos="10,10,60,40" transform="[0,100]:[0,0]|0,1000"/>)";
+  Start(markup);
+  ASSERT_EQ(host.handlers.size(), 1u);
+  layout.Body().DetachChildById(1, true);
+  EXPECT_TRUE(host.handlers.empty()) << "detached with destroy";
+  Tick(100);
+
+  Start(markup);
+  ASSERT_EQ(host.handlers.size(), 1u);
+  ASSERT_TRUE(layout.Parse("<layer><body/></layer>"));
+  EXPECT_TRUE(host.handlers.empty()) << "the layout loaded anew";
+  Tick(100);
+}
+
 // Found by fuzzing: a value beyond an int's range was converted as it was
 // (x86 gives INT_MIN, so the node wrapped and the opacity fell to 0).
 TEST_F(AnimateNodeTest, AbsurdValuesAreHeldAtTheEdgeOfTheRange) {

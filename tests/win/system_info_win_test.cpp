@@ -53,6 +53,9 @@ TEST(SystemInfo, ParseRegistryPathGivesTheRootHandle) {
 // Writes the suite's install directory into the Wine registry and removes it again.
 class ProductDirTest : public testing::Test {
  protected:
+  // A machine without the product, whatever an earlier run (the demo's
+  // product installer stand-in, another test) left in the prefix.
+  void SetUp() override { test::DeleteRegTree32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus"); }
   void TearDown() override { test::DeleteRegTree32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus"); }
 
   void SetProgramPath(const void* data, DWORD bytes, DWORD type) {
