@@ -411,7 +411,19 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
       result = 1;
       return true;
     case WM_GETDLGCODE:
-      result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
+      // 0x85: every key, Enter and Escape among them, reaches the form.
+      result = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+      return true;
+    case WM_KEYDOWN:
+      if (wparam != VK_RETURN && wparam != VK_ESCAPE) return false;
+      // The dialog manager leaves these keys to us now: the framed form's
+      // frame applies its keyboard rule; a top-level form makes them the
+      // commands 1 and 2 the dialog manager made of them before.
+      if (m_form == HostForm::kFramed) {
+        ::SendMessageW(::GetParent(m_hwnd), WM_KEYDOWN, wparam, lparam);
+      } else if (::IsWindowEnabled(m_hwnd) && !(::GetKeyState(VK_CONTROL) & 0x8000)) {
+        ::SendMessageW(m_hwnd, WM_COMMAND, wparam == VK_RETURN ? IDOK : IDCANCEL, 0);
+      }
       return true;
     case WM_SETFOCUS:
       if (HWND first = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE); first && first != m_hwnd) ::SetFocus(first);

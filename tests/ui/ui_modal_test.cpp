@@ -46,11 +46,12 @@ class EscapableBox : public win::CUxDialogImpl {
   using CUxDialogImpl::CUxDialogImpl;
   std::vector<int> clicks;
   UINT first_step = WM_KEYDOWN;
+  WPARAM key = VK_ESCAPE;
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
     if (message == WM_INITDIALOG) ::SetTimer(m_hwnd, 1, 10, nullptr);
     if (message == WM_TIMER) {
       ::KillTimer(m_hwnd, 1);
-      if (first_step == WM_KEYDOWN) ::PostMessageW(m_view.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+      if (first_step == WM_KEYDOWN) ::PostMessageW(m_view.Hwnd(), WM_KEYDOWN, key, 0);
       else ::PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
       handled = true;
     }
@@ -90,6 +91,21 @@ TEST_F(UiModalTest, EscapeAndCloseInAMessageBoxClickCancel) {
     EXPECT_EQ(box.DoModal(nullptr), 2) << step;
     EXPECT_EQ(box.clicks, std::vector<int>{2}) << step;
   }
+}
+
+TEST_F(UiModalTest, EnterInAMessageBoxClicksOkAndTheViewWantsEveryKey) {
+  EscapableBox box(20005);
+  box.key = VK_RETURN;
+  box.EnableShadow(false);
+  EXPECT_EQ(box.DoModal(nullptr), IDOK);
+  EXPECT_EQ(box.clicks, std::vector<int>{IDOK});
+  // The view asks the dialog manager for every key, Enter and Escape
+  // included, so the form's own keyboard rule decides them.
+  EscapableBox probe(20005);
+  probe.EnableShadow(false);
+  ASSERT_NE(probe.Create(nullptr), nullptr);
+  EXPECT_EQ(::SendMessageW(probe.View().Hwnd(), WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS);
+  ::DestroyWindow(probe.Hwnd());
 }
 
 TEST_F(UiModalTest, MissingLayoutReturnsZeroAndReleasesTheOwner) {
