@@ -58,7 +58,10 @@ UxTextRun PlanControlText(const CUxWindow& control, std::wstring_view text, uint
   run.font = state.font;
   run.colour = state.text == kNoColour ? 0 : state.text;
   run.background = state.background;
-  run.transparent = state.transparent || state.background == kNoColour;
+  // The paint pipeline has filled the control's background already (a
+  // hover colour, a translucent GDI+ fill): text drawn opaque would put a
+  // box of the plain colour behind itself.
+  run.transparent = true;
   run.rect = state.text_rect;
   if (UxBaseFont::Instance().IsYaHei() && style.yhresizedisable != 1) {
     int base = UxBaseFont::Instance().height;

@@ -143,6 +143,19 @@ TEST_F(UxStateTextTest, TextPathFollowsStyleAndOpacity) {
   EXPECT_EQ(canvas.texts[3].shadow, MakeColour(255, 0, 0));
 }
 
+TEST_F(UxStateTextTest, TextIsDrawnWithoutABoxOverTheFilledBackground) {
+  CUxWindow& text = Load(R"(<style><class name="col" crbg="00FF00" crbghover="0000FF" bggdiplus="1" alphabg="128"/>
+                              </style>)",
+                         R"(<text id="1" class="col" pos="0,0,100,20">x</text>)");
+  RecordingCanvas canvas;
+  text.DrawInnerText(canvas);
+  text.ChangeStateBits(kStateHover, 0);
+  text.DrawInnerText(canvas);
+  ASSERT_EQ(canvas.texts.size(), 2u);
+  EXPECT_TRUE(canvas.texts[0].transparent) << "a translucent background colour";
+  EXPECT_TRUE(canvas.texts[1].transparent) << "hovered, over its hover colour";
+}
+
 TEST_F(UxStateTextTest, BackgroundsBySkinColourAndState) {
   world.images.sizes[5] = {40, 10};
   ASSERT_TRUE(UxSkinPool::Instance().LoadDocument(R"(<skins><png name="four" src="5" subwidth="10"/></skins>)"));
