@@ -160,7 +160,10 @@ TEST(ConditionSections, ParsingRules) {
   TwCheckParser checks;
   EXPECT_TRUE(checks.Parse(root->FirstChildElement("check"), factory, widen));
   EXPECT_EQ(checks.Size(), 2u) << "items 1 and 6 remain";
+  EXPECT_EQ(made, 3) << "the factory is asked for the leaves of items 1, 5 and 6: not for an item without a "
+                        "value, nor for a mode no leaf class has (\"nosuch\", \"file\")";
   EXPECT_FALSE(checks.Parse(nullptr, factory, widen));
+  EXPECT_EQ(made, 3);
 
   TwConditionParse conditions;
   ASSERT_TRUE(conditions.Parse(root->FirstChildElement("condition")));
