@@ -341,7 +341,10 @@ TEST_F(MainWindowPictures, HostileMessagesAndAGarbledContactFile) {
   // A customer-service file of garbage gives the built-in link.
   const std::wstring data = test::ProgramDir() + L"data";
   ::CreateDirectoryW(data.c_str(), nullptr);
-  const std::string garbage = "\x01\xFF[FeedBack\nVipMarketQQLink\x00=\n\n[[[]]]===";
+  // Every byte of it, the NUL in the middle and what follows included.
+  static constexpr char kGarbage[] = "\x01\xFF[FeedBack\nVipMarketQQLink\x00=\n\n[[[]]]===";
+  const std::string garbage(kGarbage, sizeof kGarbage - 1);
+  ASSERT_GT(garbage.find("[[[]]]"), garbage.find('\0'));
   test::WriteWholeFile(data + L"\\operation_contact.dat", garbage);
   QuietMainWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
