@@ -26,8 +26,11 @@ TEST(VmDetection, EveryTestAnswersUnderWine) {
   RecordProperty("sandbox", SandboxTest());
   RecordProperty("deepfreeze", DeepFreezeTest());
   RecordProperty("yzidiot", YzIdiotTest());
-  const int answer = IsVirtualMachine();
-  EXPECT_TRUE(answer == 0 || answer == 1);
+  // The verdict is exactly "any of the eight tests found one", whatever the
+  // machine under the prefix is.
+  const bool any = HypervisorTest() || VirtualBoxTest() || VirtualPcTest() || KvmTest() || PciVendorTest() ||
+                   SandboxTest() || DeepFreezeTest() || YzIdiotTest();
+  EXPECT_EQ(IsVirtualMachine(), any ? 1 : 0);
   EXPECT_FALSE(SandboxTest());
   EXPECT_FALSE(DeepFreezeTest());
   EXPECT_FALSE(YzIdiotTest());
