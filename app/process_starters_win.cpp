@@ -75,7 +75,9 @@ UniqueHandleObject InteractiveUserToken(std::wstring* trace) {
   HMODULE wtsapi = win::LoadSystemLibrary(L"wtsapi32.dll");
   const auto query = wtsapi ? reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSQueryUserToken")))
                             : nullptr;
-  const std::optional<uint32_t> session = ActiveSession(wtsapi);
+  // Where the sessions cannot be listed (Wine lists none), the console's.
+  std::optional<uint32_t> session = ActiveSession(wtsapi);
+  if (!session && ::WTSGetActiveConsoleSessionId() != 0xFFFFFFFF) session = ::WTSGetActiveConsoleSessionId();
   const bool viaWts = query != nullptr && session && query(*session, token.Put()) && token;
   if (!viaWts) token.Release();
   if (wtsapi != nullptr) ::FreeLibrary(wtsapi);

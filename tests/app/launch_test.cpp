@@ -99,6 +99,17 @@ TEST(ProcessStarters, ThePathWineTakes) {
   }));
   RecordProperty("elevated", std::string(elevated.begin(), elevated.end()));
   RecordProperty("user", std::string(user.begin(), user.end()));
+  // Whichever way the system gave the token, the steps are the documented
+  // ones, in order, and the start used it.
+  for (const std::wstring* trace : {&elevated, &user}) {
+    const std::string text(trace->begin(), trace->end());
+    EXPECT_TRUE(trace->rfind(L"wts:yes", 0) == 0 || trace->find(L"explorer:yes") != std::wstring::npos)
+        << "a user token from the active session or from explorer: " << text;
+    EXPECT_NE(trace->find(L"start:yes"), std::wstring::npos) << text;
+  }
+  EXPECT_NE(elevated.find(L"admin:"), std::wstring::npos) << "the administrator step was taken";
+  EXPECT_LT(elevated.find(L"admin:"), elevated.find(L"start:")) << "before the start";
+  EXPECT_EQ(user.find(L"admin:"), std::wstring::npos) << "the user start takes no administrator step";
   DWORD exitCode = 99;
   EXPECT_TRUE(StartAsSelf(test::ProgramDir() + L"tw_test_helper.exe", L"set-event NoSuchEventAnywhere", -1, 0, &exitCode));
   EXPECT_EQ(exitCode, 2u) << "waited for, with its exit code";

@@ -83,10 +83,13 @@ TEST_F(SelfUpdateTest, ANewerCopyIsDownloadedCachedAndStartedWithOurCommandLine)
   EXPECT_NE(cached.find(L"\\twupdate_test\\launch_tests.bak.exe"), std::wstring::npos) << test::Narrow(cached);
   EXPECT_EQ(test::ReadWholeFile(cached), m_newer);
 
+  // The newer copy names the event after the arguments it was given: only
+  // our command line followed by -update:0 sets this one.
   const std::wstring name = L"TwUpdated" + std::to_wstring(::GetCurrentProcessId());
-  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-  EXPECT_TRUE(RunUpdatedCopy(L"set-event " + name)) << "started with \"set-event NAME -update:0\"";
-  EXPECT_EQ(::WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "waited for: the event is already set";
+  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"|-update:0").c_str());
+  EXPECT_TRUE(RunUpdatedCopy(L"set-event-with-arguments " + name));
+  EXPECT_EQ(::WaitForSingleObject(event, 0), WAIT_OBJECT_0)
+      << "started with \"set-event-with-arguments NAME -update:0\" and waited for: the event is already set";
   ::CloseHandle(event);
 
   Post("exe", "");  // the service no longer has it: the cached copy is used

@@ -1,6 +1,8 @@
 // A second process for the Windows tests: acts on named objects from the
 // outside, as a support tool or another copy of the installer would.
 //   tw_test_helper reset-event NAME | set-event NAME
+//   tw_test_helper set-event-with-arguments NAME ARG...
+//       sets the event "NAME|ARG|ARG…": what it was started with, seen from outside
 //   tw_test_helper parent-chain     prints "directory|md5" per ancestor
 //   tw_test_helper hold-locked-mutex NAME
 //       holds a mutex nobody may open, sets event NAME-ready, waits for NAME-done
@@ -86,6 +88,15 @@ int wmain(int argc, wchar_t** argv) {
       ::CopyFileW(argv[3], path.c_str(), FALSE);
     }
     return worked;
+  }
+  if (argc >= 3 && std::wcscmp(argv[1], L"set-event-with-arguments") == 0) {
+    std::wstring name = argv[2];
+    for (int i = 3; i < argc; ++i) name += std::wstring(L"|") + argv[i];
+    HANDLE event = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+    if (event == nullptr) return 2;
+    const BOOL ok = ::SetEvent(event);
+    ::CloseHandle(event);
+    return ok ? 0 : 2;
   }
   // Extra arguments are tolerated: a copy started by self-update gets " -update:0".
   if (argc < 3) return 1;
