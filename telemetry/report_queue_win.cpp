@@ -76,11 +76,9 @@ void TelemetryReporter::Run() {
     if (m_queue.empty() || m_gaveUp || m_cancel) break;
     Record record = std::move(m_queue.front());
     m_queue.pop_front();
-    m_posting = true;
     lock.unlock();
     const Delivery delivery = m_post(record.url, record.packet, m_cancel);
     lock.lock();
-    m_posting = false;
     if (delivery == Delivery::kUndelivered) {
       m_queue.push_front(std::move(record));
       m_gaveUp = true;

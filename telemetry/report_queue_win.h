@@ -61,7 +61,6 @@ class TelemetryReporter {
   std::deque<Record> m_queue;
   std::wstring m_keptUrl;
   State m_state = State::kIdle;
-  bool m_posting = false;
   bool m_gaveUp = false;   // an undelivered record ended posting for this run
   bool m_stopping = false;
   bool m_finished = false;
