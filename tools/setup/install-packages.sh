@@ -26,18 +26,28 @@ packages=(
   python3
   # real proxies people deploy, for the installer's proxy rows
   tinyproxy dante-server
+  # Wine names Unix files in the Unix locale's charset: zh_CN.UTF-8 lets the
+  # tests use the Chinese paths our users have
+  locales
 )
+
+# Generated here, not by apt: the package alone generates no locale.
+generate_chinese_locale() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
+  $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+}
 
 stamp_dir=${TW_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/twinstall}
 mkdir -p "$stamp_dir"
 key=$(printf '%s\n' "${packages[@]}" "$(cat "$0")" | sha256sum | cut -c1-16)
 stamp="$stamp_dir/packages-$key.stamp"
-if [[ -f $stamp ]] && dpkg -s wine32:i386 g++-mingw-w64-i686-posix >/dev/null 2>&1; then
-  exit 0
-fi
-
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo=sudo
+
+if [[ -f $stamp ]] && dpkg -s wine32:i386 g++-mingw-w64-i686-posix >/dev/null 2>&1; then
+  generate_chinese_locale
+  exit 0
+fi
 export DEBIAN_FRONTEND=noninteractive
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -62,4 +72,5 @@ fi
 
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+generate_chinese_locale
 touch "$stamp"

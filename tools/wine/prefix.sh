@@ -17,8 +17,8 @@ wineboot --init
 wineserver -w
 
 # A UTF-16 .reg file carries the Chinese face names whatever the Linux
-# locale is (zh_CN may not be generated on the build machine), and the
-# crash-dialog setting.
+# locale is (setup generates zh_CN.UTF-8, but a machine set up by hand may
+# lack it), and the crash-dialog setting.
 reg="$root/fonts.reg"
 {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'

@@ -65,3 +65,13 @@ class Screen:
 
     def click(self, window, point):
         self._run("xdotool", "mousemove", "--window", window, str(point[0]), str(point[1]), "click", "1")
+
+    # Keys go to the focused window as a keyboard's would (not sent to a
+    # window: programs may ignore synthetic events).
+    def key(self, keys):
+        """Keys pressed together ("ctrl+a")."""
+        self._run("xdotool", "key", keys)
+
+    def type(self, text):
+        """Any text; xdotool maps a spare key to each character it types."""
+        self._run("xdotool", "type", "--delay", "20", text)
