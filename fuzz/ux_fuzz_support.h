@@ -52,6 +52,9 @@ class AnyImages : public IUxImageSource {
   }
   std::shared_ptr<UxImage> Jpg(int id) override { return Png(id); }
   std::shared_ptr<UxImage> Bitmap(int id) override { return Png(id); }
+  std::shared_ptr<UxImage> File(std::wstring_view name) override {
+    return name.empty() ? nullptr : Png(static_cast<int>(name.size()));
+  }
   std::shared_ptr<UxImage> ScaledToWidth(const std::shared_ptr<UxImage>& image, int width) override {
     return std::make_shared<FixedImage>(std::max(1, std::min(width, 4096)), image->Height());
   }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,9 @@ class IUxImageSource {
   virtual std::shared_ptr<UxImage> Png(int id) = 0;
   virtual std::shared_ptr<UxImage> Jpg(int id) = 0;
   virtual std::shared_ptr<UxImage> Bitmap(int id) = 0;
+  // An image file of the resource set on disk, by its plain file name (a
+  // `skinpng` skin's `file`); none where no resource folder is set.
+  virtual std::shared_ptr<UxImage> File(std::wstring_view name) = 0;
   // The image resized so that its width becomes `width` (height in proportion).
   virtual std::shared_ptr<UxImage> ScaledToWidth(const std::shared_ptr<UxImage>& image, int width) = 0;
   // The image rotated or flipped by a GDI+ RotateFlipType.

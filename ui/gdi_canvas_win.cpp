@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 #include <string>
 
 #include "platform/win/library_loading_win.h"
@@ -36,24 +37,56 @@ Gdiplus::Color GdiplusColour(UxColour colour, int alpha) {
                         static_cast<BYTE>(ColourGreen(colour)), static_cast<BYTE>(ColourBlue(colour)));
 }
 
-std::unique_ptr<Gdiplus::Font> GdiplusFont(HDC dc, UxFontChoice choice) {
+// A GDI+ font with the family it was made from: Wine's fonts keep a pointer
+// to their family, so the family must outlive the font.
+struct GdiplusFontOfFamily {
+  std::unique_ptr<Gdiplus::FontFamily> family;
+  std::unique_ptr<Gdiplus::Font> font;
+  Gdiplus::Font* get() const noexcept { return font.get(); }
+  explicit operator bool() const noexcept { return font != nullptr; }
+};
+
+GdiplusFontOfFamily FontOfFamily(std::unique_ptr<Gdiplus::FontFamily> family, const LOGFONTW& description) {
+  if (!family || family->GetLastStatus() != Gdiplus::Ok) return {};
+  int style = Gdiplus::FontStyleRegular;
+  if (description.lfWeight >= FW_BOLD) style |= Gdiplus::FontStyleBold;
+  if (description.lfItalic) style |= Gdiplus::FontStyleItalic;
+  if (description.lfUnderline) style |= Gdiplus::FontStyleUnderline;
+  auto font = std::make_unique<Gdiplus::Font>(family.get(), static_cast<Gdiplus::REAL>(std::abs(description.lfHeight)),
+                                              style, Gdiplus::UnitPixel);
+  if (font->GetLastStatus() != Gdiplus::Ok) return {};
+  return {std::move(family), std::move(font)};
+}
+
+// The installed family of the font GDI realises for `choice` in `dc`.
+std::unique_ptr<Gdiplus::FontFamily> RealisedFamily(HDC dc, UxFontChoice choice) {
+  const HGDIOBJ old = ::SelectObject(dc, UxFontPool::Instance().Font(choice));
+  std::vector<uint8_t> metrics(::GetOutlineTextMetricsW(dc, 0, nullptr));
+  auto* outline = reinterpret_cast<OUTLINETEXTMETRICW*>(metrics.data());
+  const bool measured = metrics.size() >= sizeof(OUTLINETEXTMETRICW) &&
+                        ::GetOutlineTextMetricsW(dc, static_cast<UINT>(metrics.size()), outline) != 0;
+  ::SelectObject(dc, old);
+  const auto offset = measured ? reinterpret_cast<uintptr_t>(outline->otmpFamilyName) : 0;
+  if (offset == 0 || offset >= metrics.size()) return nullptr;
+  return std::make_unique<Gdiplus::FontFamily>(reinterpret_cast<const wchar_t*>(metrics.data() + offset));
+}
+
+GdiplusFontOfFamily GdiplusFont(HDC dc, UxFontChoice choice) {
   UxFontPool& pool = UxFontPool::Instance();
   const LOGFONTW description = pool.Describe(choice);
   if (Gdiplus::FontCollection* collection = pool.PrivateCollection()) {
-    Gdiplus::FontFamily family;
+    auto family = std::make_unique<Gdiplus::FontFamily>();
     int found = 0;
-    if (collection->GetFamilies(1, &family, &found) == Gdiplus::Ok && found == 1) {
-      int style = Gdiplus::FontStyleRegular;
-      if (description.lfWeight >= FW_BOLD) style |= Gdiplus::FontStyleBold;
-      if (description.lfItalic) style |= Gdiplus::FontStyleItalic;
-      if (description.lfUnderline) style |= Gdiplus::FontStyleUnderline;
-      auto font = std::make_unique<Gdiplus::Font>(&family, static_cast<Gdiplus::REAL>(std::abs(description.lfHeight)),
-                                                  style, Gdiplus::UnitPixel);
-      if (font->GetLastStatus() == Gdiplus::Ok) return font;
+    if (collection->GetFamilies(1, family.get(), &found) == Gdiplus::Ok && found == 1) {
+      if (GdiplusFontOfFamily font = FontOfFamily(std::move(family), description)) return font;
     }
   }
   auto font = std::make_unique<Gdiplus::Font>(dc, &description);
-  return font->GetLastStatus() == Gdiplus::Ok ? std::move(font) : nullptr;
+  if (font->GetLastStatus() == Gdiplus::Ok) return {nullptr, std::move(font)};
+  // GDI+ knows installed families only: a face reached through a font
+  // substitute (宋体 or 微软雅黑 on a system that maps them) is refused by
+  // name. The family of the font GDI actually realised is an installed one.
+  return FontOfFamily(RealisedFamily(dc, choice), description);
 }
 
 void BuildStringFormat(Gdiplus::StringFormat& format, uint32_t dt_format, uint32_t ex) {

@@ -84,6 +84,29 @@ bool PngEncoder(CLSID& clsid) {
   return false;
 }
 
+// A bitmap resource (RT_BITMAP) drawn into an opaque premultiplied DIB.
+std::shared_ptr<GdiImage> BitmapResource(HMODULE module, int id) {
+  HBITMAP loaded = ::LoadBitmapW(module, MAKEINTRESOURCEW(id));
+  if (!loaded) return nullptr;
+  BITMAP info{};
+  ::GetObjectW(loaded, sizeof info, &info);
+  std::shared_ptr<GdiImage> dib = GdiImage::Create(info.bmWidth, info.bmHeight);
+  if (dib) {
+    HDC screen = ::GetDC(nullptr);
+    HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
+    HGDIOBJ old_from = ::SelectObject(from, loaded), old_to = ::SelectObject(to, dib->Bitmap());
+    ::BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
+    ::SelectObject(from, old_from);
+    ::SelectObject(to, old_to);
+    ::DeleteDC(from);
+    ::DeleteDC(to);
+    ::ReleaseDC(nullptr, screen);
+    for (int i = 0; i < info.bmWidth * info.bmHeight; ++i) dib->Bits()[i] |= 0xFF000000u;
+  }
+  ::DeleteObject(loaded);
+  return dib;
+}
+
 }  // namespace
 
 GdiImage::~GdiImage() {
@@ -140,32 +163,25 @@ std::shared_ptr<UxImage> UxImagePools::Cached(std::map<int, std::shared_ptr<UxIm
 std::shared_ptr<UxImage> UxImagePools::Bitmap(int id) {
   std::lock_guard<std::mutex> hold(m_lock);
   if (auto found = m_bmp.find(id); found != m_bmp.end()) return found->second;
-  std::optional<std::string> bytes = UxResource::Instance().Load(id, L"bmp");
+  const UxResource& resources = UxResource::Instance();
   std::shared_ptr<UxImage> image;
-  if (bytes) image = DecodeImage(*bytes);
+  if (HMODULE module = resources.ResourceModule()) image = BitmapResource(module, id);
+  if (!image) image = BitmapResource(::GetModuleHandleW(nullptr), id);
   if (!image) {
-    // A bitmap resource: draw it into a DIB (opaque).
-    HBITMAP loaded = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
-    if (loaded) {
-      BITMAP info{};
-      ::GetObjectW(loaded, sizeof info, &info);
-      if (auto dib = GdiImage::Create(info.bmWidth, info.bmHeight)) {
-        HDC screen = ::GetDC(nullptr);
-        HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
-        HGDIOBJ old_from = ::SelectObject(from, loaded), old_to = ::SelectObject(to, dib->Bitmap());
-        ::BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
-        ::SelectObject(from, old_from);
-        ::SelectObject(to, old_to);
-        ::DeleteDC(from);
-        ::DeleteDC(to);
-        ::ReleaseDC(nullptr, screen);
-        for (int i = 0; i < info.bmWidth * info.bmHeight; ++i) dib->Bits()[i] |= 0xFF000000u;
-        image = dib;
-      }
-      ::DeleteObject(loaded);
+    if (std::optional<std::string> bytes = resources.PrimaryFile(std::to_wstring(id) + L".bmp")) {
+      image = DecodeImage(*bytes);
     }
   }
   if (image) m_bmp.emplace(id, image);
+  return image;
+}
+
+std::shared_ptr<UxImage> UxImagePools::File(std::wstring_view name) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  if (auto found = m_files.find(name); found != m_files.end()) return found->second;
+  std::optional<std::string> bytes = UxResource::Instance().PrimaryFile(name);
+  std::shared_ptr<UxImage> image = bytes ? DecodeImage(*bytes) : nullptr;
+  if (image) m_files.emplace(std::wstring(name), image);
   return image;
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "ui/canvas.h"
 
@@ -47,7 +48,10 @@ class UxImagePools : public IUxImageSource {
  public:
   std::shared_ptr<UxImage> Png(int id) override { return Cached(m_png, id, L"png"); }
   std::shared_ptr<UxImage> Jpg(int id) override { return Cached(m_jpg, id, L"jpg"); }
+  // A bitmap resource of the resource module, then of the executable, then
+  // "<id>.bmp" in the resource folder.
   std::shared_ptr<UxImage> Bitmap(int id) override;
+  std::shared_ptr<UxImage> File(std::wstring_view name) override;
   std::shared_ptr<UxImage> ScaledToWidth(const std::shared_ptr<UxImage>& image, int width) override;
   std::shared_ptr<UxImage> RotatedFlipped(const std::shared_ptr<UxImage>& image, int rotate_flip) override;
 
@@ -58,6 +62,7 @@ class UxImagePools : public IUxImageSource {
   std::map<int, std::shared_ptr<UxImage>> m_png;
   std::map<int, std::shared_ptr<UxImage>> m_jpg;
   std::map<int, std::shared_ptr<UxImage>> m_bmp;
+  std::map<std::wstring, std::shared_ptr<UxImage>, std::less<>> m_files;
 };
 
 }  // namespace tw::ux::win

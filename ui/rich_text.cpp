@@ -3,6 +3,7 @@
 #include <tinyxml2.h>
 
 #include "ui/attribute_values.h"
+#include "ui/text_paint.h"
 
 namespace tw::ux {
 
@@ -141,7 +142,6 @@ UxSize CUxRichText::ContentSize(const UxMeasure& request) {
 
 void CUxRichText::Paint(IUxCanvas& canvas) {
   const RichFlow flow = Flow(canvas);
-  const UxStyle& style = Style();
   for (const RichRun& run : flow.runs) {
     UxTextRun text;
     text.text = run.text;
@@ -153,8 +153,9 @@ void CUxRichText::Paint(IUxCanvas& canvas) {
       text.colour = m_links[run.link].hover_colour;
     }
     text.transparent = true;
-    text.path = style.gdiplus ? UxTextRun::Path::kGdiPlus : UxTextRun::Path::kGdi;
-    text.alpha = style.alphatxt >= 255 ? 254 : style.alphatxt;
+    if (m_auto_adjust_yahei) text.rect = CorrectControlTextForYaHei(*this, text.rect, text.format, text.font, canvas);
+    // A fading control or animation fades its runs as it fades plain text.
+    ChooseTextPath(*this, text);
     canvas.DrawTextRun(text);
   }
   m_painted = flow.runs;

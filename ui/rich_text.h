@@ -56,7 +56,10 @@ class CUxRichText : public CUxWindow {
   uint16_t m_default_font = 0;
   std::string m_link_class;
   int m_force_cursor = 0;
+  // Read and kept for documents that set it; the markup's rules give it no
+  // effect on the flow or the drawing.
   int m_adjust_pos = 0;
+  // The YaHei correction of every run, as plain text takes it.
   int m_auto_adjust_yahei = 0;
   std::vector<RichRun> m_painted;  // the last paint's runs: link areas for the pointer
   int m_hovered = -1;

@@ -30,16 +30,23 @@ int CUxImageSkinBase::ApplyImageAttribute(std::string_view name, std::string_vie
   return kAttrHandled;
 }
 
+std::shared_ptr<UxImage> CUxImageSkinBase::SourceImage(IUxImageSource& images) const {
+  if (!ImageFile().empty()) {
+    if (std::shared_ptr<UxImage> image = images.File(ImageFile())) return image;
+  }
+  switch (m_source) {
+    case Source::kPng: return images.Png(m_src);
+    case Source::kJpg: return images.Jpg(m_src);
+    case Source::kBitmap: return images.Bitmap(m_src);
+  }
+  return nullptr;
+}
+
 bool CUxImageSkinBase::LoadSkinImage() {
   if (m_image) return true;
   IUxImageSource* images = ImageSource();
   if (!images) return false;
-  std::shared_ptr<UxImage> image;
-  switch (m_source) {
-    case Source::kPng: image = images->Png(m_src); break;
-    case Source::kJpg: image = images->Jpg(m_src); break;
-    case Source::kBitmap: image = images->Bitmap(m_src); break;
-  }
+  std::shared_ptr<UxImage> image = SourceImage(*images);
   // A failed decode is not kept: the next paint tries again.
   if (!image) return false;
   if (WantedWidth() > 0 && WantedWidth() != image->Width()) image = images->ScaledToWidth(image, WantedWidth());
@@ -69,16 +76,21 @@ PlainSource CUxImageSkinBase::Plain(int frame) const {
 
 void CUxImageSkinBase::DrawImage(IUxCanvas& canvas, const UxRect& rect, int frame, int alpha) {
   if (!LoadSkinImage()) return;
-  for (const BlendPart& part : PlainParts(Plain(frame), rect)) canvas.Blend(*m_image, part.src, part.dst, alpha);
+  for (const BlendPart& part : PlainParts(Plain(frame), rect)) {
+    canvas.Blend(*m_image, part.src, part.dst, WithOwnAlpha(alpha));
+  }
 }
 
 void CUxImageSkinBase::DrawImageMode(IUxCanvas& canvas, const UxRect& rect, int frame, int mode) {
   if (!LoadSkinImage()) return;
-  for (const BlendPart& part : PlainModeParts(Plain(frame), rect, mode)) canvas.Blend(*m_image, part.src, part.dst, 255);
+  for (const BlendPart& part : PlainModeParts(Plain(frame), rect, mode)) {
+    canvas.Blend(*m_image, part.src, part.dst, WithOwnAlpha(255));
+  }
 }
 
 void CUxImageSkinBase::DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state, bool scaled, int alpha) {
   if (!LoadSkinImage()) return;
+  alpha = WithOwnAlpha(alpha);
   const FrameLayout frames = ComputeFrames(m_image->Width(), m_subwidth);
   NineGridSource source;
   source.image_width = m_image->Width();

@@ -4,6 +4,7 @@
 // borders that must not be stretched.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,7 +52,14 @@ class CUxImageSkinBase : public CUxSkinBase {
   // Rotation/flip applied to the image before drawing (the `png` type).
   virtual int RotateFlip() const { return 0; }
   virtual int WantedWidth() const { return 0; }
+  // An image file taken before `src` when set (the `skinpng` types).
+  virtual std::wstring_view ImageFile() const { return {}; }
+  // The skin's own opacity, applied on top of the one each draw asks for.
+  virtual int OwnAlpha() const { return 255; }
+  int WithOwnAlpha(int alpha) const { return alpha * OwnAlpha() / 255; }
   PlainSource Plain(int frame) const;
+  // The named file when there is one, else the resource `src`.
+  std::shared_ptr<UxImage> SourceImage(IUxImageSource& images) const;
 
   Source m_source;
   int m_src = 0;
@@ -89,13 +97,19 @@ class CUxJpgSkin : public CUxImageSkinBase {
   std::string_view TagName() const override { return "jpg"; }
 };
 
-// `skinpng` and `skinjpg`: as png/jpg plus a few attributes kept for
-// documents written for them (`file`, `alpha`, `extern_alpha_key`, `flip`).
+// `skinpng` and `skinjpg`: as png/jpg, flipped along X with `flip`, drawn
+// with the skin's own `alpha`, from the resource set's image `file` when
+// there is one; `extern_alpha_key` is kept (no external provider exists).
 class CUxNormalImageSkin : public CUxImageSkinBase {
  public:
   CUxNormalImageSkin(Source source, std::string_view tag) : CUxImageSkinBase(source), m_tag(tag) {}
   std::string_view TagName() const override { return m_tag; }
   int ApplyAttribute(std::string_view name, std::string_view value, bool loading) override;
+
+ protected:
+  int RotateFlip() const override { return m_flip ? 4 : 0; }
+  std::wstring_view ImageFile() const override { return m_file; }
+  int OwnAlpha() const override { return std::clamp(m_alpha, 0, 255); }
 
  private:
   std::string_view m_tag;

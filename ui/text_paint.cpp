@@ -48,27 +48,17 @@ UxRect CorrectForYaHei(const UxRect& rect, uint32_t format, int base_abs, int se
   return out;
 }
 
-UxTextRun PlanControlText(const CUxWindow& control, std::wstring_view text, uint32_t format,
-                          IUxTextMeasurer& measurer) {
+UxRect CorrectControlTextForYaHei(const CUxWindow& control, const UxRect& rect, uint32_t format, UxFontChoice font,
+                                  IUxTextMeasurer& measurer) {
+  if (!UxBaseFont::Instance().IsYaHei() || control.Style().yhresizedisable == 1) return rect;
+  int base = UxBaseFont::Instance().height;
+  if (control.DpiAware() && DpiScalingOn()) base = static_cast<int>(base * DpiFactor());
+  const int selected = measurer.FontHeight(font);
+  return CorrectForYaHei(rect, format, std::abs(base), std::abs(selected), control.AutoFixTextRect());
+}
+
+void ChooseTextPath(const CUxWindow& control, UxTextRun& run) {
   const UxStyle& style = control.Style();
-  const UxDrawState state = BeginDraw(control);
-  UxTextRun run;
-  run.text = text;
-  run.format = format;
-  run.font = state.font;
-  run.colour = state.text == kNoColour ? 0 : state.text;
-  run.background = state.background;
-  // The paint pipeline has filled the control's background already (a
-  // hover colour, a translucent GDI+ fill): text drawn opaque would put a
-  // box of the plain colour behind itself.
-  run.transparent = true;
-  run.rect = state.text_rect;
-  if (UxBaseFont::Instance().IsYaHei() && style.yhresizedisable != 1) {
-    int base = UxBaseFont::Instance().height;
-    if (control.DpiAware() && DpiScalingOn()) base = static_cast<int>(base * DpiFactor());
-    const int selected = measurer.FontHeight(state.font);
-    run.rect = CorrectForYaHei(run.rect, format, std::abs(base), std::abs(selected), control.AutoFixTextRect());
-  }
   const int a = control.Opacity();
   if (style.gdiplus || (a >= 1 && a <= 254)) {
     int t = control.ControlAlphaText() >= 0 ? control.ControlAlphaText() : style.alphatxt;
@@ -81,6 +71,23 @@ UxTextRun PlanControlText(const CUxWindow& control, std::wstring_view text, uint
     run.path = UxTextRun::Path::kShadow;
     run.shadow = style.crshadow;
   }
+}
+
+UxTextRun PlanControlText(const CUxWindow& control, std::wstring_view text, uint32_t format,
+                          IUxTextMeasurer& measurer) {
+  const UxDrawState state = BeginDraw(control);
+  UxTextRun run;
+  run.text = text;
+  run.format = format;
+  run.font = state.font;
+  run.colour = state.text == kNoColour ? 0 : state.text;
+  run.background = state.background;
+  // The paint pipeline has filled the control's background already (a
+  // hover colour, a translucent GDI+ fill): text drawn opaque would put a
+  // box of the plain colour behind itself.
+  run.transparent = true;
+  run.rect = CorrectControlTextForYaHei(control, state.text_rect, format, state.font, measurer);
+  ChooseTextPath(control, run);
   return run;
 }
 

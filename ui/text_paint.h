@@ -27,6 +27,15 @@ UxDrawState BeginDraw(const CUxWindow& control);
 // are the absolute font heights.
 UxRect CorrectForYaHei(const UxRect& rect, uint32_t format, int base_abs, int selected_abs, bool autofix);
 
+// The correction above for a control's text in `font`: only under a YaHei
+// base face and unless the control's style turns it off.
+UxRect CorrectControlTextForYaHei(const CUxWindow& control, const UxRect& rect, uint32_t format, UxFontChoice font,
+                                  IUxTextMeasurer& measurer);
+
+// GDI+ (with the text alpha scaled by the control's and the animation's
+// opacity), shadow or plain GDI text for the control's runs.
+void ChooseTextPath(const CUxWindow& control, UxTextRun& run);
+
 // Everything decided about drawing `text` for `control` into `rect`.
 UxTextRun PlanControlText(const CUxWindow& control, std::wstring_view text, uint32_t format,
                           IUxTextMeasurer& measurer);

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw::ux::win {
@@ -20,10 +21,14 @@ class UxResource {
 
   void SetDirectories(std::wstring primary, std::wstring secondary, bool first);
   void SetResourceModule(HMODULE module) noexcept { m_module = module; }
+  HMODULE ResourceModule() const noexcept { return m_module; }
   const std::wstring& PrimaryDirectory() const noexcept { return m_primary; }
 
   // The first source's data, with a NUL added after it.
   std::optional<std::string> Load(int id, const wchar_t* type) const;
+  // A file of the primary folder by its plain name ("12.bmp", "logo.png"); a
+  // name that could leave the folder, or no folder, reads nothing.
+  std::optional<std::string> PrimaryFile(std::wstring_view name) const;
   // Every source's data in lookup order (the start-up documents merge them).
   std::vector<std::string> LoadAll(int id, const wchar_t* type) const;
 

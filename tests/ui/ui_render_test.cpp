@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/ui_test_support_win.h"
+#include "ui/ux_resource_win.h"
 
 namespace tw::ux {
 namespace {
@@ -156,6 +157,76 @@ TEST_F(UiRenderTest, RichTextAndAnAnimatedNodeOverTime) {
   const win::RenderResult background = Render(Request(20009, {L"show:2:0"}));
   ASSERT_TRUE(background.ok);
   EXPECT_EQ(test::PixelAt(*end.image, 30, 125), test::PixelAt(*background.image, 30, 125));
+}
+
+TEST_F(UiRenderTest, SkinPngFlipsFadesAndTakesItsFile) {
+  const win::RenderResult result = Render(WithoutOverlay(20010));
+  ASSERT_TRUE(result.ok);
+  const win::GdiImage& image = *result.image;
+  auto row = [&](int top, int x, int y) { return test::PixelAt(image, x, top + y); };
+  int mirrored = 0, halved = 0, from_file = 0;
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 160; ++x) {
+      mirrored += row(30, x, y) == row(0, 159 - x, y);
+      const uint32_t plain_alpha = row(0, x, y) >> 24, half_alpha = row(60, x, y) >> 24;
+      halved += plain_alpha == 255 && half_alpha >= 126 && half_alpha <= 130;
+      from_file += row(90, x, y) == row(0, x, y);
+    }
+  }
+  EXPECT_EQ(mirrored, 160 * 24) << "flip mirrors the image along X";
+  EXPECT_GT(halved, 160 * 24 / 2) << "alpha 128 halves every opaque pixel";
+  EXPECT_EQ(from_file, 160 * 24) << "the file, not the resource src";
+  EXPECT_NE(row(30, 1, 12), row(0, 1, 12)) << "the image is not symmetric, so the flip shows";
+}
+
+TEST_F(UiRenderTest, RichTextFadesWithItsControl) {
+  const win::RenderResult plain = Render(Request(20009, {L"show:2:0"}));
+  const win::RenderResult faded = Render(Request(20009, {L"show:2:0", L"opacity:1:96"}));
+  ASSERT_TRUE(plain.ok && faded.ok);
+  int changed = 0;
+  long plain_light = 0, faded_light = 0;
+  for (int y = 6; y < 96; ++y) {
+    for (int x = 10; x < 290; ++x) {
+      const uint32_t p = test::PixelAt(*plain.image, x, y), f = test::PixelAt(*faded.image, x, y);
+      changed += p != f;
+      plain_light += (p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF);
+      faded_light += (f & 0xFF) + ((f >> 8) & 0xFF) + ((f >> 16) & 0xFF);
+    }
+  }
+  EXPECT_GT(changed, 200) << "the runs are drawn at the control's opacity";
+  EXPECT_GT(faded_light, plain_light) << "faded text lets the light background through";
+}
+
+BOOL CALLBACK TakeFirstId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  if (!IS_INTRESOURCE(name)) return TRUE;
+  *reinterpret_cast<int*>(found) = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
+  return FALSE;
+}
+
+// The system's common controls carry bitmap resources the tests' executable
+// does not have: set as the resource module, its bitmap must be the one taken.
+TEST_F(UiRenderTest, BitmapsComeFromTheResourceModuleFirst) {
+  HMODULE module = ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr);
+  int id = 0;
+  ::EnumResourceNamesW(module, MAKEINTRESOURCEW(2) /* RT_BITMAP */, TakeFirstId, reinterpret_cast<LONG_PTR>(&id));
+  ASSERT_NE(id, 0) << "comctl32 lists a bitmap";
+  HBITMAP direct = ::LoadBitmapW(module, MAKEINTRESOURCEW(id));
+  ASSERT_NE(direct, nullptr);
+  BITMAP size{};
+  ::GetObjectW(direct, sizeof size, &size);
+  ::DeleteObject(direct);
+
+  win::UxResource& resources = win::UxResource::Instance();
+  const HMODULE previous = resources.ResourceModule();
+  EXPECT_EQ(win::UxImagePools().Bitmap(id), nullptr) << "the executable and the resource set have no bitmap " << id;
+  resources.SetResourceModule(module);
+  const std::shared_ptr<UxImage> image = win::UxImagePools().Bitmap(id);
+  resources.SetResourceModule(previous);
+  ::FreeLibrary(module);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Width(), size.bmWidth);
+  EXPECT_EQ(image->Height(), size.bmHeight);
 }
 
 TEST_F(UiRenderTest, RichTextLinkTakesItsHoverColour) {

@@ -19,12 +19,13 @@ class RichTextTest : public ::testing::Test {
   CUxControlCreator creator;
   UxLayout layout{HostForm::kTopLevel};
 
-  CUxRichText& Load(const std::string& markup, const char* pos = "0,0,60,200", const char* tag = "richtext") {
+  CUxRichText& Load(const std::string& markup, const char* pos = "0,0,60,200", const char* tag = "richtext",
+                    const char* attributes = "") {
     EXPECT_TRUE(UxStylePool::Instance().LoadDocument(
         R"(<style><class name="rt" linespacing="20"/><class name="lk" crtext="0000FF"/></style>)"));
     layout.SetCreator(&creator);
     EXPECT_TRUE(layout.Parse(std::string("<layer><body><") + tag + " id=\"1\" class=\"rt\" linkclass=\"lk\" pos=\"" +
-                             pos + "\">" + markup + "</" + tag + "></body></layer>"));
+                             pos + "\" " + attributes + ">" + markup + "</" + tag + "></body></layer>"));
     layout.LayoutAll({0, 0, 300, 300});
     return static_cast<CUxRichText&>(*layout.FindControlById(1));
   }
@@ -69,6 +70,22 @@ TEST_F(RichTextTest, LinksCarryTheirIdsAndTheLinkClass) {
       Load("<text>ab</text><break/><offset offset=\"12\"/><char color=\"00FF00\">c</char>", "0,0,60,200",
            "richtext2"));
   EXPECT_EQ(Texts(two.Flow(world.measurer)), "ab@0,8;c@12,28;");
+}
+
+TEST_F(RichTextTest, RunsTakeTheYaHeiCorrectionWhenAsked) {
+  UxBaseFont::Instance().face = L"微软雅黑";
+  auto run_tops = [&](const char* attributes) {
+    CUxRichText& text = Load("ab <s size=\"2\">cd</s>", "0,0,200,100", "richtext", attributes);
+    test::RecordingCanvas canvas;
+    text.PaintInRegion(canvas);
+    EXPECT_EQ(canvas.texts.size(), 2u);
+    return std::make_pair(canvas.texts.front().rect.top, canvas.texts.back().rect.top);
+  };
+  const auto plain = run_tops("");
+  const auto corrected = run_tops("autoadjustyahei=\"1\"");
+  // Top-aligned single lines move up by 3c + 3, c being how much larger than the base the run's font is.
+  EXPECT_EQ(corrected.first, plain.first - 3);
+  EXPECT_EQ(corrected.second, plain.second - (3 * 2 + 3));
 }
 
 TEST(UxRichFlow, AbsurdBoxesNeitherOverflowNorRunAway) {

@@ -179,6 +179,31 @@ TEST(UxSkinPool, FirstNameWinsUnknownTypesAndNamelessAreSkipped) {
   }
 }
 
+TEST(UxSkinPool, SkinPngTakesItsFileFlipAndOwnAlpha) {
+  UxWorld world;
+  world.images.sizes[4] = {50, 50};
+  world.images.files[L"wide.png"] = {80, 20};
+  ASSERT_TRUE(UxSkinPool::Instance().LoadDocument(R"(<skins>
+      <skinpng name="own" src="4" file="wide.png" flip="1" alpha="128"/>
+      <skinpng name="missing_file" src="4" file="absent.png"/>
+      <png name="plain" src="4"/></skins>)"));
+  CUxSkinBase* own = UxSkinPool::Instance().Find("own");
+  EXPECT_EQ(own->SkinFrameSize(), (UxSize{80, 20})) << "the file, not the resource";
+  EXPECT_EQ(world.images.rotate_flips, std::vector<int>{4}) << "flip is RotateNoneFlipX";
+  RecordingCanvas canvas;
+  own->DrawSkin(canvas, {0, 0, 80, 20}, 0, false, 200);
+  own->DrawImage(canvas, {0, 0, 80, 20}, 0, 255);
+  own->DrawImageMode(canvas, {0, 0, 80, 20}, 0, 0);
+  EXPECT_EQ(canvas.calls, (std::vector<std::string>{"blend 0,0,80,20 -> 0,0,80,20 a100",
+                                                     "blend 0,0,80,20 -> 0,0,80,20 a128",
+                                                     "blend 0,0,80,20 -> 0,0,80,20 a128"}));
+  EXPECT_EQ(UxSkinPool::Instance().Find("missing_file")->SkinFrameSize(), (UxSize{50, 50})) << "falls back to src";
+  RecordingCanvas plain;
+  UxSkinPool::Instance().Find("plain")->DrawSkin(plain, {0, 0, 50, 50}, 0, false, 200);
+  EXPECT_EQ(plain.calls, std::vector<std::string>{"blend 0,0,50,50 -> 0,0,50,50 a200"});
+  EXPECT_EQ(world.images.rotate_flips.size(), 1u);
+}
+
 TEST(UxSkinPool, MissingImageDrawsNothingAndIsRetried) {
   UxWorld world;
   ASSERT_TRUE(UxSkinPool::Instance().LoadDocument(R"(<skins><png name="late" src="9" subwidth="10"/></skins>)"));

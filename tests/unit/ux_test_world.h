@@ -29,6 +29,8 @@ class SizedImage : public UxImage {
 class FakeImages : public IUxImageSource {
  public:
   std::map<int, std::pair<int, int>> sizes;
+  std::map<std::wstring, std::pair<int, int>, std::less<>> files;
+  std::vector<int> rotate_flips;  // every RotateFlipType asked for
   int decodes = 0;
   std::shared_ptr<UxImage> Png(int id) override {
     auto found = sizes.find(id);
@@ -38,10 +40,18 @@ class FakeImages : public IUxImageSource {
   }
   std::shared_ptr<UxImage> Jpg(int id) override { return Png(id); }
   std::shared_ptr<UxImage> Bitmap(int id) override { return Png(id); }
+  std::shared_ptr<UxImage> File(std::wstring_view name) override {
+    auto found = files.find(name);
+    if (found == files.end()) return nullptr;
+    return std::make_shared<SizedImage>(found->second.first, found->second.second);
+  }
   std::shared_ptr<UxImage> ScaledToWidth(const std::shared_ptr<UxImage>& image, int width) override {
     return std::make_shared<SizedImage>(width, image->Height() * width / std::max(1, image->Width()));
   }
-  std::shared_ptr<UxImage> RotatedFlipped(const std::shared_ptr<UxImage>& image, int) override { return image; }
+  std::shared_ptr<UxImage> RotatedFlipped(const std::shared_ptr<UxImage>& image, int rotate_flip) override {
+    rotate_flips.push_back(rotate_flip);
+    return image;
+  }
 };
 
 class FakeMeasurer : public IUxTextMeasurer {

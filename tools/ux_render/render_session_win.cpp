@@ -63,6 +63,15 @@ class TopLevelRenderHost : public RecordingHost<CUxDialogViewImplEx> {
   void OpenLink(std::wstring_view href) override { notices.push_back("open " + Narrow(std::wstring(href))); }
 };
 
+// What a fade (an opacity change or an alpha animation) leaves a control at.
+bool SetOpacity(UxHostCore& host, int id, int alpha) {
+  CUxWindow* control = host.FindControlById(id);
+  if (!control) return false;
+  control->SetOpacity(alpha);
+  control->RequestRepaint(control->Rect());
+  return true;
+}
+
 bool ApplyOperation(UxHostCore& host, const std::wstring& operation, std::wstring& error) {
   const std::vector<std::wstring> parts = Split(operation, 4);
   if (parts.size() < 3) return error = L"bad operation: " + operation, false;
@@ -74,6 +83,7 @@ bool ApplyOperation(UxHostCore& host, const std::wstring& operation, std::wstrin
   else if (parts[0] == L"check") done = host.SetControlChecked(id, on);
   else if (parts[0] == L"text") done = host.SetControlText(id, Split(operation, 3).back());
   else if (parts[0] == L"attr" && parts.size() == 4) done = host.SetControlAttribute(id, Narrow(parts[2]), Narrow(parts[3]));
+  else if (parts[0] == L"opacity") done = SetOpacity(host, id, std::wcstol(parts[2].c_str(), nullptr, 10));
   else return error = L"unknown operation: " + operation, false;
   if (!done) error = L"no control for: " + operation;
   return done;

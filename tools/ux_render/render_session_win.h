@@ -21,7 +21,8 @@ struct RenderRequest {
   bool overlay = true;  // the top-level host's border outline
   int width = 0;        // 0: the layout's own size
   int height = 0;
-  // "show:ID:0|1", "enable:ID:0|1", "check:ID:0|1", "text:ID:TEXT", "attr:ID:NAME:VALUE"
+  // "show:ID:0|1", "enable:ID:0|1", "check:ID:0|1", "text:ID:TEXT", "attr:ID:NAME:VALUE",
+  // "opacity:ID:0..255"
   std::vector<std::wstring> operations;
   // "move:X:Y", "down:X:Y", "up:X:Y", "dblclick:X:Y", "leave"
   std::vector<std::wstring> events;
