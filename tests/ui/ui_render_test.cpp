@@ -197,6 +197,16 @@ TEST_F(UiRenderTest, RichTextFadesWithItsControl) {
   EXPECT_GT(faded_light, plain_light) << "faded text lets the light background through";
 }
 
+TEST_F(UiRenderTest, ImageFilesAreReadOnlyByAPlainNameInTheResourceFolder) {
+  const win::UxResource& resources = win::UxResource::Instance();
+  EXPECT_TRUE(resources.PrimaryFile(L"11.png").has_value());
+  const std::wstring outside[] = {L"..\\ui\\11.png", L"../ui/11.png", L".\\11.png", L"C:11.png",
+                                  test::FixtureFolder() + L"\\11.png", L"..", L""};
+  for (const std::wstring& name : outside) {
+    EXPECT_FALSE(resources.PrimaryFile(name).has_value()) << std::string(name.begin(), name.end());
+  }
+}
+
 BOOL CALLBACK TakeFirstId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
   if (!IS_INTRESOURCE(name)) return TRUE;
   *reinterpret_cast<int*>(found) = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
