@@ -14,7 +14,7 @@ namespace tw::ux {
 CUxWindow::CUxWindow() : m_handle(UxHandleRegistry::Instance().Register(this)) {}
 
 CUxWindow::~CUxWindow() {
-  if (m_animation && m_host) m_host->UnregisterAnimation(m_animation);
+  if (m_animation && m_host) m_host->UnregisterAnimation(m_animation.get());
   UxHandleRegistry::Instance().Unregister(m_handle);
 }
 
@@ -99,11 +99,11 @@ int CUxWindow::ApplyAttribute(std::string_view name, std::string_view value, boo
 
 void CUxWindow::StartAnimation() {
   m_animating = true;
-  if (m_animation && m_host) m_host->RegisterAnimation(m_animation);
+  if (m_animation && m_host) m_host->RegisterAnimation(m_animation.get());
 }
 
 void CUxWindow::StopAnimation() {
-  if (m_animation && m_host) m_host->UnregisterAnimation(m_animation);
+  if (m_animation && m_host) m_host->UnregisterAnimation(m_animation.get());
   m_animating = false;
 }
 
@@ -122,14 +122,14 @@ UxStyle::Cursor CUxWindow::ChooseCursor() const { return Style().cursor; }
 
 void CUxWindow::ChangeStateBits(uint32_t add, uint32_t remove) { m_state = (m_state | add) & ~remove; }
 
-void CUxWindow::SetAnimation(IUxAnimationHandler* animation) {
+void CUxWindow::SetAnimation(std::shared_ptr<IUxAnimationHandler> animation) {
   StopAnimation();
-  m_animation = animation;
-  if (m_animation && m_host) m_host->RegisterAnimation(m_animation);
+  m_animation = std::move(animation);
+  if (m_animation && m_host) m_host->RegisterAnimation(m_animation.get());
 }
 
 void CUxWindow::AttachHost(IUxContainer* host) {
-  if (m_animation && m_host) m_host->UnregisterAnimation(m_animation);
+  if (m_animation && m_host) m_host->UnregisterAnimation(m_animation.get());
   m_host = host;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -76,7 +77,9 @@ class CUxWindow : public CUxObject {
   virtual void OnHookThree(intptr_t, intptr_t, intptr_t) {}
   virtual UxStyle::Cursor ChooseCursor() const;
   virtual void ChangeStateBits(uint32_t add, uint32_t remove);
-  virtual void SetAnimation(IUxAnimationHandler* animation);
+  // Stops and lets go of the current animation, keeps a share of the new one
+  // and puts it on the host's timeline.
+  virtual void SetAnimation(std::shared_ptr<IUxAnimationHandler> animation);
   virtual void AttachHost(IUxContainer* host);
   virtual UxHandle HitTest(int x, int y, int flag) const;
   virtual bool RepaintsOnStateChange() const;
@@ -135,7 +138,7 @@ class CUxWindow : public CUxObject {
   void SetPaintHook(IUxWindowPaintHook* hook) noexcept { m_paint_hook = hook; }
   void SetEventHook(IUxWindowEventHook* hook) noexcept { m_event_hook = hook; }
   bool IsAnimating() const noexcept { return m_animating; }
-  IUxAnimationHandler* Animation() const noexcept { return m_animation; }
+  IUxAnimationHandler* Animation() const noexcept { return m_animation.get(); }
 
   // The state index a skin is given for this control's background.
   int BackgroundStateIndex() const;
@@ -191,7 +194,7 @@ class CUxWindow : public CUxObject {
   int m_alpha = 255;
   int m_anim_alpha = 255;
   bool m_animating = false;
-  IUxAnimationHandler* m_animation = nullptr;
+  std::shared_ptr<IUxAnimationHandler> m_animation;
   IUxWindowPaintHook* m_paint_hook = nullptr;
   IUxWindowEventHook* m_event_hook = nullptr;
   uint32_t m_cached_format = 0;

@@ -192,6 +192,43 @@ TEST_F(AnimateNodeTest, ADestroyedNodeIsNoLongerTicked) {
   Tick(100);
 }
 
+// Window code can animate any control: the control keeps a share of the
+// animator it is given, lets go of it when another replaces it, and the
+// animator fades or moves it until finished.
+TEST_F(AnimateNodeTest, AControlOwnsTheAnimationItIsGiven) {
+  layout.SetCreator(&creator);
+  ASSERT_TRUE(layout.Parse(R"(<layer><body><text id="1" pos="10,10,60,40">a</text></body></layer>)"));
+  layout.AttachHost(&host);
+  layout.LayoutAll({0, 0, 300, 100});
+  CUxWindow& control = *layout.FindControlById(1);
+  auto animator = [&control](std::unique_ptr<CUXAnimateBase> animation, const char* description) {
+    EXPECT_TRUE(animation->ParseDescription(description));
+    return std::make_shared<UxControlAnimator>(control, std::move(animation));
+  };
+
+  std::shared_ptr<UxControlAnimator> fade = animator(std::make_unique<CUXAlphaAnimate>(), "[255,0]|0,1000");
+  const std::weak_ptr<UxControlAnimator> first = fade;
+  control.SetAnimation(std::move(fade));
+  EXPECT_FALSE(first.expired()) << "the control holds its share";
+  ASSERT_EQ(host.handlers.size(), 1u);
+  Tick(0);
+  Tick(500);
+  EXPECT_EQ(control.Opacity(), 127);
+  Tick(500);
+  EXPECT_TRUE(host.handlers.empty()) << "finished: it stopped itself";
+
+  control.SetAnimation(animator(std::make_unique<CUXTransformAnimate>(), "[0,100]:[0,0]|0,1000"));
+  EXPECT_TRUE(first.expired()) << "the replaced animator is let go";
+  Tick(0);
+  Tick(1000);
+  EXPECT_EQ(control.Rect(), (UxRect{110, 10, 160, 40}));
+
+  control.SetAnimation(animator(std::make_unique<CUXTransformAnimate>(), "[0,100]:[0,0]|0,1000"));
+  ASSERT_EQ(host.handlers.size(), 1u);
+  ASSERT_TRUE(layout.Parse("<layer><body/></layer>"));
+  EXPECT_TRUE(host.handlers.empty()) << "a control that goes takes its animator off the timeline";
+}
+
 // Found by fuzzing: a value beyond an int's range was converted as it was
 // (x86 gives INT_MIN, so the node wrapped and the opacity fell to 0).
 TEST_F(AnimateNodeTest, AbsurdValuesAreHeldAtTheEdgeOfTheRange) {
