@@ -150,6 +150,10 @@ def main():
 
     print("fuzzing", flush=True)
     run_fuzz(tally, options.fuzz_seconds)
+    # Built in the sanitized tree beside the fuzz targets.
+    fuzz_bin = REPO / "build" / "fuzz" / "fuzz"
+    run_gtest(tally, "framework_asan_tests (ASan)", [str(fuzz_bin / "framework_asan_tests")], fuzz_bin,
+              "framework_asan_tests.json")
 
     for failure in tally.failures:
         print(f"FAILED {failure}")
