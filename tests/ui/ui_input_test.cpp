@@ -83,19 +83,25 @@ TEST_F(UiInputTest, LinksOpenAndDisabledControlsStayQuiet) {
   EXPECT_FALSE(window.FindControlById(26)->State() & kStateHover);
 }
 
-TEST_F(UiInputTest, GroupButtonsCheckOneAnother) {
-  // Two image buttons of one group: releasing on the second unchecks the first.
-  ASSERT_TRUE(window.SetControlAttribute(23, "group", "g"));
-  ASSERT_TRUE(window.SetControlAttribute(24, "group", "g"));
-  UxHandleRegistry::Instance().JoinGroup("g", window.FindControlById(23)->Handle());
-  UxHandleRegistry::Instance().JoinGroup("g", window.FindControlById(24)->Handle());
-  for (int x : {20, 50}) {
-    window.Send(WM_MOUSEMOVE, x, 84);
-    window.Send(WM_LBUTTONDOWN, x, 84);
-    window.Send(WM_LBUTTONUP, x, 84);
-  }
-  EXPECT_FALSE(window.IsControlChecked(23));
-  EXPECT_TRUE(window.IsControlChecked(24));
+TEST(UiGroupTest, ButtonsLoadedIntoAGroupCheckOneAnother) {
+  // Two image buttons the layout puts in one group: loading them joins the
+  // group, so releasing on the second unchecks the first.
+  test::UseTestResources();
+  RecordingWindow pair{20011};
+  ASSERT_NE(pair.Create(nullptr), nullptr);
+  auto click = [&pair](int x) {
+    pair.Send(WM_MOUSEMOVE, x, 22);
+    pair.Send(WM_LBUTTONDOWN, x, 22);
+    pair.Send(WM_LBUTTONUP, x, 22);
+  };
+  click(22);
+  EXPECT_TRUE(pair.IsControlChecked(1));
+  click(62);
+  EXPECT_FALSE(pair.IsControlChecked(1)) << "the group's other member was unchecked";
+  EXPECT_TRUE(pair.IsControlChecked(2));
+  click(62);
+  EXPECT_FALSE(pair.IsControlChecked(2)) << "a checked member released on unchecks itself";
+  ::DestroyWindow(pair.Hwnd());
 }
 
 TEST_F(UiInputTest, RealWindowFollowsItsPlaceholder) {
