@@ -12,6 +12,7 @@
 //       tries to put REPLACEMENT's bytes where PATH is: by overwriting it, by
 //       renaming it away and by deleting it; exit code: a bit per way that
 //       worked (1 overwrite, 2 rename, 4 delete), 0 when all were refused
+//   tw_test_helper os-code      exit code: the OS code of the Windows it runs on
 // Exit code 0 on success, 2 when the object could not be opened or changed.
 #include <windows.h>
 #include <wincrypt.h>
@@ -21,8 +22,10 @@
 #include <string>
 
 #include "telemetry/anti_cheat.h"
+#include "telemetry/system_info.h"
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wcscmp(argv[1], L"os-code") == 0) return tw::GetOsCode();
   if (argc == 2 && std::wcscmp(argv[1], L"parent-chain") == 0) {
     TwInstallTool::TwAntiCheatMgr chain;
     chain.Collect();

@@ -10,15 +10,33 @@
 namespace tw {
 namespace {
 
-TEST(SystemInfo, OsCodeFollowsTheIdOfThisWindows) {
-  const int id = GetOsId();
-  EXPECT_GE(id, 1);
-  EXPECT_LE(id, 13);
-  EXPECT_EQ(GetOsId(), id) << "computed once";
-  OSVERSIONINFOEXW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  ASSERT_TRUE(::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)));
-  EXPECT_EQ(GetOsCode(), OsCodeFromId(id, IsNative64() != 0, info.wServicePackMajor));
+// Wine reports the Windows version its registry names for a program
+// (AppDefaults): the helper is run as each Windows and reports its OS code.
+// No AppDefaults gives the prefix's own, Windows 7. (Wine 8 answers its
+// "win7" and "win2008r2" settings each with the other's product type, so
+// those two names are not used.)
+TEST(SystemInfo, OsCodeOfEachWindows) {
+  const std::wstring key = L"Software\\Wine\\AppDefaults\\tw_test_helper.exe";
+  constexpr bool k64 = sizeof(void*) == 8;
+  const struct {
+    const wchar_t* version;  // null: the prefix's own
+    DWORD code;
+  } cases[] = {{nullptr, k64 ? 12u : 11u}, {L"vista", k64 ? 10u : 9u}, {L"win8", k64 ? 16u : 15u},
+               {L"win81", k64 ? 18u : 17u}, {L"win10", k64 ? 20u : 19u}};
+  for (const auto& c : cases) {
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+    if (c.version) {
+      HKEY app = nullptr;
+      ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &app, nullptr),
+                ERROR_SUCCESS);
+      ::RegSetValueExW(app, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.version),
+                       static_cast<DWORD>((std::wcslen(c.version) + 1) * sizeof(wchar_t)));
+      ::RegCloseKey(app);
+    }
+    const std::optional<DWORD> code = test::RunProcess(L"\"" + test::ProgramDir() + L"tw_test_helper.exe\" os-code");
+    EXPECT_EQ(code, std::optional<DWORD>(c.code)) << (c.version ? c.version : L"the prefix's own");
+  }
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
 }
 
 TEST(SystemInfo, ThePrefixArchitectureIsTheProgramsOwn) {
