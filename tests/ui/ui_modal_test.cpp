@@ -1,7 +1,9 @@
 // The modal loop and the framed dialog under Wine: ending from inside the
-// loop, Escape and the close command in a message box, the owner disabled
+// loop and from a message another thread sends, Escape and the close command in a message box, the owner disabled
 // while the loop runs, and the failure path of a missing layout.
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "tests/ui/ui_test_support_win.h"
 #include "ui/dialog_host_win.h"
@@ -35,6 +37,31 @@ class TimedWindow : public win::CUxDialogViewImplEx {
       ::KillTimer(m_hwnd, 1);
       owner_enabled_inside = owner && ::IsWindowEnabled(owner);
       EndDialog(42);
+      handled = true;
+    }
+    return 0;
+  }
+};
+
+// Ended by a message another thread sends: GetMessage handles a sent
+// message inside itself and goes on waiting, so the loop sees the end only
+// when something is posted after it.
+class EndedFromAnotherThread : public win::CUxDialogViewImplEx {
+ public:
+  static constexpr UINT kEnd = WM_APP + 7;
+  using CUxDialogViewImplEx::CUxDialogViewImplEx;
+  // Set once the loop has nothing left to do: shown, painted, its timer seen.
+  HANDLE idle = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ~EndedFromAnotherThread() override { ::CloseHandle(idle); }
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
+    if (message == WM_INITDIALOG) ::SetTimer(m_hwnd, 1, 10, nullptr);
+    if (message == WM_TIMER) {
+      ::KillTimer(m_hwnd, 1);
+      ::SetEvent(idle);
+      handled = true;
+    }
+    if (message == kEnd) {
+      EndDialog(7);
       handled = true;
     }
     return 0;
@@ -81,6 +108,31 @@ TEST_F(UiModalTest, EndDialogInsideTheLoopReturnsAndTheOwnerComesBack) {
   EXPECT_TRUE(::IsWindowEnabled(owner.Get()));
   EXPECT_FALSE(window.Exists());
   EXPECT_EQ(win::CurrentMainWindow(), nullptr);
+}
+
+TEST_F(UiModalTest, EndingFromAMessageAnotherThreadSendsWakesTheLoop) {
+  EndedFromAnotherThread window(20011);
+  const DWORD loop_thread = ::GetCurrentThreadId();
+  HANDLE returned = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  bool rescued = false;
+  std::thread sender([&] {
+    if (::WaitForSingleObject(window.idle, 10000) != WAIT_OBJECT_0) return;
+    ::SendMessageW(window.Hwnd(), EndedFromAnotherThread::kEnd, 0, 0);
+    if (::WaitForSingleObject(returned, 5000) == WAIT_TIMEOUT) {
+      rescued = true;  // the loop slept on: wake it so that the test ends
+      ::PostThreadMessageW(loop_thread, WM_NULL, 0, 0);
+    }
+  });
+  // Away from the pointer: a window appearing under it is sent a mouse move,
+  // which would wake the loop by chance.
+  POINT pointer{};
+  ::GetCursorPos(&pointer);
+  const RECT away = pointer.x < 400 ? RECT{600, 600, 700, 644} : RECT{0, 0, 100, 44};
+  EXPECT_EQ(window.DoModal(nullptr, &away), 7);
+  ::SetEvent(returned);
+  sender.join();
+  ::CloseHandle(returned);
+  EXPECT_FALSE(rescued) << "the loop went on waiting after it was ended";
 }
 
 TEST_F(UiModalTest, EscapeAndCloseInAMessageBoxClickCancel) {
