@@ -1,6 +1,7 @@
 // The modal loop and the framed dialog under Wine: ending from inside the
-// loop and from a message another thread sends, Escape and the close command in a message box, the owner disabled
-// while the loop runs, and the failure path of a missing layout.
+// loop and from a message another thread sends, Escape and the close
+// command in a message box, the owner disabled while the loop runs, and the
+// failure path of a missing layout.
 #include <gtest/gtest.h>
 
 #include <thread>
