@@ -36,10 +36,11 @@ enum DetectorAction : int { kCheckAndDownload = 1, kVerify = 2, kInstall = 4 };
 
 class TwMain final : public ITwDetector {
  public:
-  // What tests replace or watch: the A/B draw, the silent-mode delay, and
-  // the moment between a package's last verification and its start.
+  // What tests replace or watch: the A/B draw, silence and the silent-mode
+  // delay, and the moment between a package's last verification and its start.
   struct Hooks {
     std::function<int()> draw;          // 1..100; default rand() % 100 + 1
+    std::function<bool()> silent;       // default IsSilent(), which never goes back to false
     std::function<void(DWORD)> sleep;  // default ::Sleep
     std::function<void(const std::wstring& package)> beforeLaunch;  // default: nothing
   };

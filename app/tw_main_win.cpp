@@ -59,6 +59,7 @@ TwMain::TwMain() : TwMain(Hooks{}) {}
 
 TwMain::TwMain(Hooks hooks) : m_hooks(std::move(hooks)) {
   if (!m_hooks.draw) m_hooks.draw = [] { return std::rand() % 100 + 1; };
+  if (!m_hooks.silent) m_hooks.silent = [] { return IsSilent(); };
   if (!m_hooks.sleep) m_hooks.sleep = [](DWORD ms) { ::Sleep(ms); };
 }
 
@@ -245,7 +246,7 @@ int TwMain::DownloadPackages() {
       m_report.ReportStep(31, lastFailure, index);
       continue;
     }
-    if (IsSilent() && entry.delaytime > 0) m_hooks.sleep(static_cast<DWORD>(entry.delaytime) * 60000);
+    if (m_hooks.silent() && entry.delaytime > 0) m_hooks.sleep(static_cast<DWORD>(entry.delaytime) * 60000);
     LogWrite("CheckInstallCondition_begin: condition = %s", entry.condition.c_str());
     const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
     LogWrite("CheckInstallCondition_end: condition = %s, return = %d", entry.condition.c_str(), condition);

@@ -42,10 +42,10 @@ std::string Entry(const Package& p, const std::string& attributes) {
          "\" downloadtype=\"http\" " + p.extra + " " + attributes + "/>";
 }
 
-void Configure(const std::string& tryno, const std::string& check, int cid) {
+void Configure(const std::string& tryno, const std::string& check, int cid, const std::string& conditions) {
   Post("/_peer/config?cid=" + std::to_string(cid),
        "<root><check>" + check + "</check><install><company id=\"" + std::to_string(cid) + "\" version=\"3\">" + tryno +
-           "</company></install><condition/></root>");
+           "</company></install><condition>" + conditions + "</condition></root>");
 }
 
 std::string Tryno(const std::string& entries, const std::string& attributes, int id) {

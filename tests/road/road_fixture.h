@@ -26,7 +26,9 @@ Packages PublishPackages();
 
 std::string Entry(const Package& p, const std::string& attributes = "");
 // Serves a channel document made of one trial node for `cid`.
-void Configure(const std::string& tryno, const std::string& check = "", int cid = 1029);
+// `conditions`: the items of the condition section (CheckCondition's).
+void Configure(const std::string& tryno, const std::string& check = "", int cid = 1029,
+               const std::string& conditions = "");
 std::string Tryno(const std::string& entries, const std::string& attributes = "", int id = 7);
 
 // The file peer's byte pattern of `size` bytes, and its digest.

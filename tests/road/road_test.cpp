@@ -207,6 +207,65 @@ TEST_F(RoadTest, VerificationDeletesOnlyWhatThisRunDownloaded) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
+TEST_F(RoadTest, OnlyASilentRunWaitsEachEntrysDelayBeforeItsDownload) {
+  Configure(Tryno(Entry(m_dll, "delaytime=\"2\"") + Entry(m_exe)));
+  for (const bool silent : {true, false}) {
+    std::vector<DWORD> slept;
+    TwMain::Hooks hooks = Draw(45);
+    hooks.silent = [silent] { return silent; };
+    hooks.sleep = [&slept](DWORD ms) { slept.push_back(ms); };
+    TwMain road(hooks);
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    EXPECT_EQ(road.RunDetector(kCheckAndDownload), 1);
+    EXPECT_EQ(slept, silent ? std::vector<DWORD>{120000} : std::vector<DWORD>{})
+        << (silent ? "two minutes before the first entry only" : "a run with a window never waits");
+  }
+}
+
+TEST_F(RoadTest, CheckConditionAnswersByItemAndReportsIt) {
+  // Check item 1 looks for an event nobody made, item 2 for one this test holds.
+  HANDLE present = ::CreateEventW(nullptr, TRUE, FALSE, L"TwRoadConditionEvent");
+  ASSERT_NE(present, nullptr);
+  const std::string check =
+      R"(<item id="1" name="absent" value="1"><leaf id="1" mode="kernelobject" type="event" name="TwRoadNoEvent"/></item>)"
+      R"(<item id="2" name="present" value="1"><leaf id="1" mode="kernelobject" type="event" name="TwRoadConditionEvent"/></item>)";
+  Configure(Tryno(Entry(m_dll)), check, 1029, R"(<item id="5" expression="2"/><item id="6" expression="1&amp;2"/>)");
+  TwMain road(Draw(45));
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  EXPECT_EQ(road.CheckCondition(5), 1);
+  EXPECT_EQ(road.CheckCondition(6), 0);
+  EXPECT_EQ(road.CheckCondition(99), 0) << "no such item";
+  ::CloseHandle(present);
+  EXPECT_EQ(StepRecords(60, 0), 3u);
+  EXPECT_EQ(StepRecords(61, 0), 1u);
+  EXPECT_EQ(StepRecords(61, 200), 1u) << "the false expression";
+  EXPECT_EQ(StepRecords(61, 207), 1u) << "the missing item";
+}
+
+class CountingSink : public IDownloadCallback {
+ public:
+  int32_t OnDownloadProgress(uint32_t, double, int32_t) override { return ++calls, 0; }
+  int calls = 0;
+};
+
+TEST_F(RoadTest, OnlyTheProgressSinksOwnIdentifierIsAccepted) {
+  Configure(Tryno(Entry(m_dll)));
+  const GUID other = {0xf7256169, 0x7030, 0x4483, {0xa3, 0xfb, 0x83, 0xf4, 0xd0, 0x1b, 0xf3, 0x03}};
+  CountingSink refused, accepted;
+  TwMain road(Draw(45));
+  EXPECT_EQ(road.SetProgressSink(other, &refused), E_FAIL);
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  ASSERT_EQ(road.RunDetector(kCheckAndDownload), 1);
+  EXPECT_EQ(refused.calls, 0) << "a sink offered under another identifier hears nothing";
+
+  ForgetInstallState();
+  TwMain second(Draw(45));
+  EXPECT_EQ(second.SetProgressSink(kProgressSinkId, &accepted), S_OK);
+  ASSERT_EQ(second.Init(1029, 7), 1);
+  ASSERT_EQ(second.RunDetector(kCheckAndDownload), 1);
+  EXPECT_GT(accepted.calls, 0);
+}
+
 TEST_F(RoadTest, ACachedPackageIsNotDownloadedAgain) {
   Configure(Tryno(Entry(m_dll, "ndp=\"1\"")));
   {
