@@ -403,17 +403,30 @@ class FaultMatrixTest(InstallerMachineCase):
         self.assertFalse(kept_file.exists() and kept_packets(kept_file.read_bytes()), "nothing left kept")
 
     def test_a_pending_reboot_ends_the_silent_run_before_any_request(self):
-        self.fresh_machine()
-        reboot_key = "HKLM\\SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot"
-        self.reg("add", reboot_key, "/f")
-        self.addCleanup(self.reg, "delete", reboot_key, "/f")
-        with PeerSet(context.deployment_file()) as peers:
-            good_channel(peers, self.product)
-            process = self.start_installer()
-            output, _ = process.communicate(timeout=120)
-            self.assertEqual(process.returncode, 0, output)
-            self.assertFalse(self.recorded.exists())
-            self.assertEqual([r.path for r in peers["config"].requests if r.path.startswith("/lminstall3/1029")], [])
+        run_once = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
+        rows = {
+            # checked at start-up, before the window
+            "the product's reboot key": (["add", "HKLM\\SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot", "/f"],
+                                         ["delete", "HKLM\\SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot", "/f"]),
+            # checked by the window, which ends before its worker starts
+            "the RunOnce reboot value": (["add", run_once, "/v", "TWAV7NEEDREBOOT", "/t", "REG_SZ", "/d", "1", "/f"],
+                                         ["delete", run_once, "/v", "TWAV7NEEDREBOOT", "/f"]),
+        }
+        for name, (add, delete) in rows.items():
+            with self.subTest(row=name):
+                self.fresh_machine()
+                self.reg(*add)
+                try:
+                    with PeerSet(context.deployment_file()) as peers:
+                        good_channel(peers, self.product)
+                        process = self.start_installer()
+                        output, _ = process.communicate(timeout=120)
+                        self.assertEqual(process.returncode, 0, output)
+                        self.assertFalse(self.recorded.exists())
+                        self.assertEqual([r.path for r in peers["config"].requests
+                                          if r.path.startswith("/lminstall3/1029")], [])
+                finally:
+                    self.reg(*delete)
 
 
 if __name__ == "__main__":
