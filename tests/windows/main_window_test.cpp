@@ -11,6 +11,7 @@
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"
 #include "tests/windows/windows_test_support_win.h"
+#include "windows/disagree_dialog_win.h"
 #include "windows/main_window_rules.h"
 
 namespace tw {
@@ -134,6 +135,25 @@ TEST_F(MainWindowTest, DisagreeClosedKeepsTheStartPageAndGivingUpEnds) {
   EXPECT_EQ(window.UserActions().decision, 4);
 }
 
+TEST_F(MainWindowTest, DecliningToLeaveStaysAndAgreeingAfterAllInstalls) {
+  Configure(Tryno(Entry(m_packages.exe)));
+  TestMainWindow window(1029, 7);
+  window.leave_answer = 0;  // the question answered with "stay"
+  window.disagree_answer = TwDisagreeInstallDlg::kAgreed;
+  Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { Click(window, 1); }).Do([&] {
+    EXPECT_EQ(window.leave_questions, 1);
+    EXPECT_TRUE(window.UserActions().leaving_cancelled);
+    EXPECT_TRUE(window.Shown(100)) << "still on the start page";
+    Click(window, 101);  // disagree, then agree after all in the dialog
+  });
+  EXPECT_EQ(Run(window, script), 2) << "installed: stage 5 ends the window";
+  EXPECT_EQ(window.UserActions().decision, 3);
+  EXPECT_TRUE(window.UserActions().agreed);
+  EXPECT_FALSE(window.UserActions().leaving_confirmed);
+  EXPECT_NE(Recorded().find("/autoinstall ##silence=0"), std::string::npos) << "the product installer ran";
+}
+
 TEST_F(MainWindowTest, UnreachableConfigurationShowsTheNetworkFailure) {
   TestMainWindow window(4242, 7);  // the configuration service has no document for this channel
   Script script([&] { window.EndDialog(-1); });
@@ -250,6 +270,32 @@ class QuietMainWindow : public TestMainWindow {
  protected:
   void StartWorker() override {}
 };
+
+// The product's installer left its reboot key (as the installer stand-in's
+// needreboot=1 does); the road is left out and its outcome posted.
+TEST_F(MainWindowTest, APendingRebootIsAnnouncedOnTheFinishedPageAndWhenLeaving) {
+  HKEY reboot = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &reboot, nullptr),
+            ERROR_SUCCESS);
+  ::RegCloseKey(reboot);
+  {
+    QuietMainWindow window(1029, 7);
+    Script script([&] { window.EndDialog(-1); });
+    script.Do([&] { Click(window, 1011); })
+        .Do([&] { ::PostMessageW(window.Hwnd(), kMsgInstallSucceeded, 0, 0); })
+        .Then([&] { return window.Shown(400); })
+        .Do([&] { Click(window, 401); });
+    EXPECT_EQ(Run(window, script), 0);
+    EXPECT_EQ(window.reboot_notices, 1) << "the finished page's button announces the reboot";
+  }
+  QuietMainWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { Click(window, 1); });
+  EXPECT_EQ(Run(window, script), 0);
+  EXPECT_EQ(window.reboot_notices, 1) << "leaving announces the reboot";
+  EXPECT_EQ(window.leave_questions, 0) << "and asks nothing";
+}
 
 class MainWindowPictures : public testing::Test {
  protected:
