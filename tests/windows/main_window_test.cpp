@@ -4,8 +4,12 @@
 // window whose road is left out, so every pixel is deterministic.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 
 #include "tests/road/road_fixture.h"
 #include "tests/telemetry/telemetry_peer_client.h"
@@ -152,6 +156,46 @@ TEST_F(MainWindowTest, DecliningToLeaveStaysAndAgreeingAfterAllInstalls) {
   EXPECT_TRUE(window.UserActions().agreed);
   EXPECT_FALSE(window.UserActions().leaving_confirmed);
   EXPECT_NE(Recorded().find("/autoinstall ##silence=0"), std::string::npos) << "the product installer ran";
+}
+
+// How many of the command line's arguments, as Windows splits it, are `argument`.
+int ArgumentsEqualTo(const std::string& utf8, const wchar_t* argument) {
+  std::wstring line(utf8.size(), L'\0');
+  line.resize(static_cast<size_t>(
+      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), line.data(), static_cast<int>(line.size()))));
+  int count = 0, found = 0;
+  LPWSTR* arguments = ::CommandLineToArgvW(line.c_str(), &count);
+  for (int i = 0; arguments && i < count; ++i) found += std::wcscmp(arguments[i], argument) == 0;
+  ::LocalFree(arguments);
+  return found;
+}
+
+// The recommendation the window fetched, evaluated, reaches the product
+// installer as its eight switches before /autoinstall; a served reason
+// cannot add switches of its own.
+TEST_F(MainWindowTest, TheRecommendationsSwitchesReachTheProductInstaller) {
+  Configure(Tryno(Entry(m_packages.exe)));
+  const struct {
+    const char* document;
+    const char* switches;
+  } cases[] = {
+      {R"(<version value="1" switch="1"><sence id="2"><soft id="7" probability="100" cid="5" tid="6"><condition/></soft></sence></version>)",
+       R"(/rcmdfromtwinst /rcmdSceneId=2 /rcmdSoftId=7 /rcmdcheck=1 /rcmdreason="" /rcmdCid=5 /rcmdTid=6 /rcmdCanRcmd=1 /autoinstall ##)"},
+      {R"(<version value="1" switch="1"><sence id="2"><soft id="7"><condition><registry key="HKEY_CURRENT_USER\Software\TwNoSuchKey" valuename="v" minivalue="1" maxvalue="2" notRcmdReason="x&quot; /autoinstall ##silence=1&amp;installpath=&quot;C:\evil"/></condition></soft></sence></version>)",
+       R"(/rcmdreason="x' /autoinstall ##silence=1&installpath='C:\evil" /rcmdCid=0 /rcmdTid=0 /rcmdCanRcmd=0 /autoinstall ##)"},
+  };
+  for (const auto& c : cases) {
+    Post("/_peer/container?name=rcmd", c.document);
+    ::DeleteFileW(TempPath(L"tw_product_installer.txt").c_str());
+    TestMainWindow window(1029, 7);
+    Script script([&] { window.EndDialog(-1); });
+    script.Do([&] { Click(window, 1011); });
+    EXPECT_EQ(Run(window, script), 2);
+    const std::string recorded = Recorded();
+    EXPECT_NE(recorded.find(c.switches), std::string::npos) << recorded;
+    EXPECT_EQ(ArgumentsEqualTo(recorded, L"/autoinstall"), 1) << "as Windows splits the command line: " << recorded;
+  }
+  Post("/_peer/container?name=rcmd", "<root/>");
 }
 
 TEST_F(MainWindowTest, UnreachableConfigurationShowsTheNetworkFailure) {
