@@ -119,29 +119,54 @@ TEST_F(CafeTest, ProcessAndDefaultPathChecks) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
-TEST_F(CafeTest, DesktopShortcutCheck) {
-  const std::string target = ExistingFile(L"barclient.exe");
-  wchar_t desktop[MAX_PATH] = {};
-  ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, desktop)));
-  ::CreateDirectoryW(desktop, nullptr);
-  const std::wstring link = std::wstring(desktop) + L"\\TwCafe.lnk";
-  ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  {
+// A shortcut to `target` named `name` in the shell folder `csidl`; removed by the caller.
+std::wstring PlaceShortcut(int csidl, const wchar_t* name, const std::wstring& target) {
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, 0, folder))) return L"";
+  ::CreateDirectoryW(folder, nullptr);
+  const std::wstring link = std::wstring(folder) + L"\\" + name;
+  bool saved = false;
+  if (SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
     IShellLinkW* shell = nullptr;
-    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                             reinterpret_cast<void**>(&shell))));
-    shell->SetPath((m_dir.Path() + L"barclient.exe").c_str());
-    IPersistFile* file = nullptr;
-    ASSERT_TRUE(SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
-    ASSERT_TRUE(SUCCEEDED(file->Save(link.c_str(), TRUE)));
-    file->Release();
-    shell->Release();
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                     reinterpret_cast<void**>(&shell)))) {
+      shell->SetPath(target.c_str());
+      IPersistFile* file = nullptr;
+      if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        saved = SUCCEEDED(file->Save(link.c_str(), TRUE));
+        file->Release();
+      }
+      shell->Release();
+    }
+    ::CoUninitialize();
   }
-  ::CoUninitialize();
-  EXPECT_EQ(Verdict(R"(<soft id="1"><lnk name="TwCafe.lnk" type="desktop" filename="barclient"/></soft>)"), 1);
-  EXPECT_EQ(Verdict(R"(<soft id="1"><lnk name="TwCafe.lnk" type="desktop" filename="other"/></soft>)"), 0);
-  EXPECT_EQ(Verdict(R"(<soft id="1"><lnk name="TwCafe.lnk" type="quicklaunch"/></soft>)"), 0);
-  ::DeleteFileW(link.c_str());
+  return saved ? link : L"";
+}
+
+TEST_F(CafeTest, ShortcutChecksLookWhereTheirTypeSays) {
+  ExistingFile(L"barclient.exe");
+  const std::wstring target = m_dir.Path() + L"barclient.exe";
+  const std::wstring onDesktop = PlaceShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, L"TwCafeDesk.lnk", target);
+  const std::wstring inPrograms = PlaceShortcut(CSIDL_COMMON_PROGRAMS, L"TwCafeMenu.lnk", target);
+  ASSERT_FALSE(onDesktop.empty() || inPrograms.empty());
+  const struct {
+    const char* soft;
+    int verdict;
+  } cases[] = {
+      {R"(<lnk name="TwCafeDesk.lnk" type="desktop" filename="barclient"/>)", 1},
+      {R"(<lnk name="TwCafeDesk.lnk" type="desktop" filename="other"/>)", 0},
+      {R"(<lnk name="TwCafeDesk.lnk" type="desktop" filename=""/>)", 1},
+      {R"(<lnk name="TwCafeMenu.lnk" type="startup" filename="barclient"/>)", 1},
+      {R"(<lnk name="TwCafeMenu.lnk" type="startup" filename="BarClient"/>)", 0},  // case-sensitive
+      {R"(<lnk name="TwCafeDesk.lnk" type="startup"/>)", 0},  // the Start menu holds no such shortcut
+      {R"(<lnk name="TwCafeMenu.lnk" type="desktop"/>)", 0},  // nor the desktop this one
+      {R"(<lnk name="TwCafeDesk.lnk" type="quicklaunch"/>)", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Verdict(std::string(R"(<soft id="1">)") + c.soft + "</soft>"), c.verdict) << c.soft;
+  }
+  ::DeleteFileW(onDesktop.c_str());
+  ::DeleteFileW(inPrograms.c_str());
 }
 
 TEST_F(CafeTest, TheVerdictIsComputedOncePerProcess) {
