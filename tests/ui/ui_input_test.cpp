@@ -3,6 +3,8 @@
 // it receives stands in for window code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/ui/ui_test_support_win.h"
 #include "ui/dialog_host_win.h"
 
@@ -13,6 +15,7 @@ class RecordingWindow : public win::CUxDialogViewImplEx {
  public:
   using CUxDialogViewImplEx::CUxDialogViewImplEx;
   std::vector<std::string> heard;
+  std::vector<uint32_t> notice_codes;  // every framework notice window code receives
   HWND edit = nullptr;
 
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
@@ -20,6 +23,7 @@ class RecordingWindow : public win::CUxDialogViewImplEx {
       edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_TABSTOP, 0, 0, 10, 10, m_hwnd,
                                reinterpret_cast<HMENU>(43), nullptr, nullptr);
     }
+    if (message == WM_NOTIFY) notice_codes.push_back(reinterpret_cast<const UxNotice*>(lparam)->code);
     if (message == WM_NOTIFY && wparam == static_cast<WPARAM>(-1)) {
       const auto* notice = reinterpret_cast<const UxNotice*>(lparam);
       EXPECT_EQ(notice->idFrom, static_cast<uintptr_t>(-1));
@@ -126,10 +130,19 @@ TEST_F(UiInputTest, CursorAndRepaintRequestsReachTheHost) {
   window.Send(WM_MOUSEMOVE, 120, 50);  // the link's style asks for the hand
   ::SendMessageW(window.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
-  // A control's repaint request arrives as WM_NOTIFY 1000 and is not passed on.
-  window.Take();
-  window.FindControlById(20)->RequestRepaint({0, 0, 10, 10});
-  EXPECT_TRUE(window.Take().empty());
+  // A control's repaint request arrives at the host as a notice, which
+  // invalidates the rectangle and keeps the notice from window code.
+  ::ShowWindow(window.Hwnd(), SW_SHOWNOACTIVATE);  // a hidden window keeps no update region
+  ::UpdateWindow(window.Hwnd());
+  ::ValidateRect(window.Hwnd(), nullptr);
+  window.notice_codes.clear();
+  window.FindControlById(20)->RequestRepaint({3, 4, 13, 14});
+  RECT update{};
+  ASSERT_TRUE(::GetUpdateRect(window.Hwnd(), &update, FALSE)) << "the rectangle waits to be painted";
+  EXPECT_TRUE(update.left <= 3 && update.top <= 4 && update.right >= 13 && update.bottom >= 14)
+      << update.left << "," << update.top << "," << update.right << "," << update.bottom;
+  EXPECT_EQ(std::count(window.notice_codes.begin(), window.notice_codes.end(), UXN_REPAINT_REQUEST), 0)
+      << "window code never hears the request";
 }
 
 }  // namespace
