@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <vector>
 #include <string>
 
 #include "platform/win/library_loading_win.h"
@@ -32,61 +31,40 @@ uint32_t BlendPixel(uint32_t dst, UxColour colour, int alpha) {
          channel(0, ColourBlue(colour));
 }
 
+// Premultiplied `over` laid on `under` at `alpha` (0..255), channel by channel.
+uint32_t Mix(uint32_t under, uint32_t over, int alpha) {
+  const uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 255));
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t u = (under >> shift) & 0xFF, o = (over >> shift) & 0xFF;
+    out |= ((o * a + u * (255 - a) + 127) / 255) << shift;
+  }
+  return out;
+}
+
 Gdiplus::Color GdiplusColour(UxColour colour, int alpha) {
   return Gdiplus::Color(static_cast<BYTE>(std::clamp(alpha, 0, 255)), static_cast<BYTE>(ColourRed(colour)),
                         static_cast<BYTE>(ColourGreen(colour)), static_cast<BYTE>(ColourBlue(colour)));
 }
 
-// A GDI+ font with the family it was made from: Wine's fonts keep a pointer
-// to their family, so the family must outlive the font.
-struct GdiplusFontOfFamily {
-  std::unique_ptr<Gdiplus::FontFamily> family;
-  std::unique_ptr<Gdiplus::Font> font;
-  Gdiplus::Font* get() const noexcept { return font.get(); }
-  explicit operator bool() const noexcept { return font != nullptr; }
-};
-
-GdiplusFontOfFamily FontOfFamily(std::unique_ptr<Gdiplus::FontFamily> family, const LOGFONTW& description) {
-  if (!family || family->GetLastStatus() != Gdiplus::Ok) return {};
-  int style = Gdiplus::FontStyleRegular;
-  if (description.lfWeight >= FW_BOLD) style |= Gdiplus::FontStyleBold;
-  if (description.lfItalic) style |= Gdiplus::FontStyleItalic;
-  if (description.lfUnderline) style |= Gdiplus::FontStyleUnderline;
-  auto font = std::make_unique<Gdiplus::Font>(family.get(), static_cast<Gdiplus::REAL>(std::abs(description.lfHeight)),
-                                              style, Gdiplus::UnitPixel);
-  if (font->GetLastStatus() != Gdiplus::Ok) return {};
-  return {std::move(family), std::move(font)};
-}
-
-// The installed family of the font GDI realises for `choice` in `dc`.
-std::unique_ptr<Gdiplus::FontFamily> RealisedFamily(HDC dc, UxFontChoice choice) {
-  const HGDIOBJ old = ::SelectObject(dc, UxFontPool::Instance().Font(choice));
-  std::vector<uint8_t> metrics(::GetOutlineTextMetricsW(dc, 0, nullptr));
-  auto* outline = reinterpret_cast<OUTLINETEXTMETRICW*>(metrics.data());
-  const bool measured = metrics.size() >= sizeof(OUTLINETEXTMETRICW) &&
-                        ::GetOutlineTextMetricsW(dc, static_cast<UINT>(metrics.size()), outline) != 0;
-  ::SelectObject(dc, old);
-  const auto offset = measured ? reinterpret_cast<uintptr_t>(outline->otmpFamilyName) : 0;
-  if (offset == 0 || offset >= metrics.size()) return nullptr;
-  return std::make_unique<Gdiplus::FontFamily>(reinterpret_cast<const wchar_t*>(metrics.data() + offset));
-}
-
-GdiplusFontOfFamily GdiplusFont(HDC dc, UxFontChoice choice) {
+std::unique_ptr<Gdiplus::Font> GdiplusFont(HDC dc, UxFontChoice choice) {
   UxFontPool& pool = UxFontPool::Instance();
   const LOGFONTW description = pool.Describe(choice);
   if (Gdiplus::FontCollection* collection = pool.PrivateCollection()) {
-    auto family = std::make_unique<Gdiplus::FontFamily>();
+    Gdiplus::FontFamily family;
     int found = 0;
-    if (collection->GetFamilies(1, family.get(), &found) == Gdiplus::Ok && found == 1) {
-      if (GdiplusFontOfFamily font = FontOfFamily(std::move(family), description)) return font;
+    if (collection->GetFamilies(1, &family, &found) == Gdiplus::Ok && found == 1) {
+      int style = Gdiplus::FontStyleRegular;
+      if (description.lfWeight >= FW_BOLD) style |= Gdiplus::FontStyleBold;
+      if (description.lfItalic) style |= Gdiplus::FontStyleItalic;
+      if (description.lfUnderline) style |= Gdiplus::FontStyleUnderline;
+      auto font = std::make_unique<Gdiplus::Font>(&family, static_cast<Gdiplus::REAL>(std::abs(description.lfHeight)),
+                                                  style, Gdiplus::UnitPixel);
+      if (font->GetLastStatus() == Gdiplus::Ok) return font;
     }
   }
   auto font = std::make_unique<Gdiplus::Font>(dc, &description);
-  if (font->GetLastStatus() == Gdiplus::Ok) return {nullptr, std::move(font)};
-  // GDI+ knows installed families only: a face reached through a font
-  // substitute (宋体 or 微软雅黑 on a system that maps them) is refused by
-  // name. The family of the font GDI actually realised is an installed one.
-  return FontOfFamily(RealisedFamily(dc, choice), description);
+  return font->GetLastStatus() == Gdiplus::Ok ? std::move(font) : nullptr;
 }
 
 void BuildStringFormat(Gdiplus::StringFormat& format, uint32_t dt_format, uint32_t ex) {
@@ -297,7 +275,7 @@ void GdiCanvas::DrawTextRun(const UxTextRun& run) {
   DrawGdiText(run, run.path == UxTextRun::Path::kShadow);
 }
 
-void GdiCanvas::DrawGdiText(const UxTextRun& run, bool shadow) {
+void GdiCanvas::DrawGdiText(const UxTextRun& run, bool shadow, int alpha) {
   // Remember the pixels GDI may touch so the ones it changed get their alpha.
   const UxRect area{std::max(0, run.rect.left - 4), std::max(0, run.rect.top - 4),
                     std::min(m_target.Width(), run.rect.right + 4), std::min(m_target.Height(), run.rect.bottom + 4)};
@@ -328,16 +306,19 @@ void GdiCanvas::DrawGdiText(const UxTextRun& run, bool shadow) {
   for (int y = area.top; y < area.bottom; ++y) {
     uint32_t* row = m_target.Bits() + static_cast<size_t>(y) * m_target.Width();
     for (int x = area.left; x < area.right; ++x, ++i) {
-      if (row[x] != before[i]) row[x] |= 0xFF000000u;
+      if (row[x] != before[i]) row[x] = alpha >= 255 ? row[x] | 0xFF000000u : Mix(before[i], row[x] | 0xFF000000u, alpha);
     }
   }
 }
 
 void GdiCanvas::DrawGdiplusText(const UxTextRun& run) {
   Gdiplus::Graphics* graphics = Graphics();
-  if (!graphics) return DrawGdiText(run, false);
+  // Without GDI+ for this font, GDI draws it and the pixels it changed are
+  // blended: the text still fades. (GDI+ refuses a face known only through a
+  // font substitute, 微软雅黑 under Wine for one.)
+  if (!graphics) return DrawGdiText(run, false, run.alpha);
   auto font = GdiplusFont(m_dc, run.font);
-  if (!font) return DrawGdiText(run, false);
+  if (!font) return DrawGdiText(run, false, run.alpha);
   Gdiplus::StringFormat format;
   BuildStringFormat(format, run.format, run.format_ex);
   graphics->SetTextRenderingHint(static_cast<Gdiplus::TextRenderingHint>(run.render_hint));

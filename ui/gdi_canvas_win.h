@@ -64,7 +64,9 @@ class GdiCanvas : public IUxCanvas {
   // Calls `write(pixel)` for every pixel of `rect` inside the clip.
   template <typename F>
   void ForEachPixel(const UxRect& rect, F&& write);
-  void DrawGdiText(const UxTextRun& run, bool shadow);
+  // GDI text; `alpha` below 255 blends the pixels it changed over what was
+  // there (the translucent text GDI+ would have drawn).
+  void DrawGdiText(const UxTextRun& run, bool shadow, int alpha = 255);
   void DrawGdiplusText(const UxTextRun& run);
 
   HDC m_dc;
