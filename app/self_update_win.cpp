@@ -6,8 +6,8 @@
 #include <ctime>
 #include <mutex>
 
-#include "app/log.h"
-#include "app/process_starters.h"
+#include "platform/log.h"
+#include "install/process_starters.h"
 #include "app/update_ini.h"
 #include "net/transfer_rules.h"
 #include "deploy_config.h"

@@ -13,11 +13,6 @@
 
 namespace tw {
 
-constexpr const wchar_t* kRebootPendingKey = L"SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot";
-constexpr const wchar_t* kRebootNotice =
-    L"您安装Tarnwick Zorn后尚未重新启动系统，重启后\n即可享受Tarnwick Zorn的全面保护！";
-constexpr const wchar_t* kRebootNoticeButton = L"我知道了";
-
 int RunEntry(HINSTANCE instance, const std::wstring& commandLine);
 
 // Reads the channel, then runs the main window unless a reboot is pending.
@@ -26,7 +21,5 @@ void RunInstaller(const std::wstring& commandLine, std::function<void()> onFirst
 
 // The channel with every default applied, and the silent flag set when asked.
 ChannelInfo ReadChannel(const std::wstring& commandLine, const std::wstring& modulePath);
-
-bool IsRebootPending();
 
 }  // namespace tw

@@ -6,12 +6,13 @@
 #include <thread>
 
 #include "app/command_line.h"
-#include "app/dump_mgr.h"
+#include "install/dump_mgr.h"
 #include "app/firewall_win.h"
 #include "app/self_update.h"
-#include "app/silent_flag.h"
+#include "install/silent_flag.h"
 #include "app/single_instance_win.h"
 #include "app/startup.h"
+#include "install/reboot_state.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/report_queue_win.h"
@@ -28,10 +29,6 @@ ChannelInfo ReadChannel(const std::wstring& commandLine, const std::wstring& mod
   if (channel.silent) SetSilent();
   ApplyDefaultTrial(channel);
   return channel;
-}
-
-bool IsRebootPending() {
-  return win::RegKeyExists(HKEY_LOCAL_MACHINE, kRebootPendingKey, win::RegistryView::kDefault);
 }
 
 void RunInstaller(const std::wstring& commandLine, std::function<void()> onFirstPage) {

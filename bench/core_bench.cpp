@@ -16,7 +16,7 @@
 #include "deploy_config.h"
 #include "telemetry/metra_serialize.h"
 #include "telemetry/report_blocks.h"
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 
 namespace {
 

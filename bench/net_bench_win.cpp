@@ -15,8 +15,8 @@
 #include "config/config_unwrap.h"
 #include "config/install_config.h"
 #include "deploy_config.h"
-#include "net/tw_md5.h"
-#include "app/tw_main.h"
+#include "platform/tw_md5.h"
+#include "install/tw_main.h"
 #include "telemetry/report_queue_win.h"
 #include "telemetry/reports.h"
 

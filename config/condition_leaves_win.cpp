@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/city_lookup.h"
+#include "platform/win/temp_dir_win.h"
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
@@ -20,9 +21,10 @@
 #include "survey/vm_detection.h"
 #include "telemetry/identity_keys.h"
 #include "telemetry/reports.h"
-#include "telemetry/system_info.h"
-#include "telemetry/tw_time.h"
-#include "telemetry/ux_json.h"
+#include "platform/system_info.h"
+#include "platform/tw_time.h"
+#include "platform/ux_json.h"
+#include "platform/win/proc_address_win.h"
 
 namespace tw {
 namespace {
@@ -308,7 +310,7 @@ class ConnectVpnLeaf final : public ICheckLeaf {
     HMODULE rasapi = win::LoadSystemLibrary(L"rasapi32.dll");  // absent on some systems: then no VPN
     using EnumFn = DWORD(WINAPI*)(RASCONNW*, DWORD*, DWORD*);
     const auto enumerate =
-        rasapi ? reinterpret_cast<EnumFn>(reinterpret_cast<void*>(::GetProcAddress(rasapi, "RasEnumConnectionsW")))
+        rasapi ? tw::win::GetProc<EnumFn>(rasapi, "RasEnumConnectionsW")
                : nullptr;
     if (enumerate != nullptr) {
       const DWORD first = enumerate(nullptr, &bytes, &count);
@@ -350,10 +352,9 @@ class BarUserLeaf final : public ICheckLeaf {
  public:
   explicit BarUserLeaf(Attributes&) {}
   bool Check() override {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) return false;
-    const std::wstring path = std::wstring(temp) + L"unioncfg.dat";
+    const std::optional<std::wstring> temp = win::TempDirectory();
+    if (!temp) return false;
+    const std::wstring path = *temp + L"unioncfg.dat";
     if (!win::FileExists(path)) return false;
     return anti_cheat::IsInternetCafe(path) && anti_cheat::InternetCafeVerdict() != 0;
   }

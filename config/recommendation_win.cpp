@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "deploy_config.h"
 #include "net/http_transfer.h"
 #include "platform/text.h"
@@ -14,8 +14,8 @@
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
 #include "survey/internet_cafe.h"
-#include "telemetry/system_info.h"
-#include "telemetry/tw_time.h"
+#include "platform/system_info.h"
+#include "platform/tw_time.h"
 
 namespace tw {
 namespace {

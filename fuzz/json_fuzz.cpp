@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring text;

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "net/transfer_rules.h"
 #include "platform/win/ansi_text_win.h"
 

@@ -1,6 +1,6 @@
 #include "net/curl_downloader.h"
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "net/certificate_check.h"
 #include "net/http_transfer.h"
 #include "net/proxy_settings.h"

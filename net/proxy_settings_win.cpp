@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "net/proxy_rules.h"
 #include "net/proxy_settings.h"
 #include "platform/win/ansi_text_win.h"

@@ -2,7 +2,8 @@
 
 #include "net/domain_transfer.h"
 #include "platform/win/unique_handle.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
+#include "platform/win/proc_address_win.h"
 
 namespace tw {
 namespace {
@@ -35,8 +36,7 @@ class DomainTransferModule {
     if (!m_config.Installed()) return;
     win::UniqueLibrary module(::LoadLibraryW((m_config.ProductDir() + std::wstring(L"twdtutil.dll")).c_str()));
     if (!module) return;
-    auto factory = reinterpret_cast<DomainTransferFactory>(
-        reinterpret_cast<void*>(::GetProcAddress(module.Get(), "DllGetClassObject")));
+    auto factory = tw::win::GetProc<DomainTransferFactory>(module.Get(), "DllGetClassObject");
     void* instance = nullptr;
     if (factory == nullptr || FAILED(factory(&kDomainTransferId, &instance)) || instance == nullptr) return;
     auto* transfer = static_cast<IDomainTransfer*>(instance);

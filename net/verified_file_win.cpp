@@ -1,6 +1,6 @@
 #include "net/verified_file.h"
 
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 
 namespace tw {
 

@@ -16,7 +16,7 @@
 #include "platform/win/path_macros_win.h"
 #include "survey/union_config.h"
 #include "telemetry/anti_cheat.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
 
 namespace anti_cheat {
 namespace {

@@ -14,7 +14,8 @@
 #include "platform/win/registry_win.h"
 #include "platform/win/unique_handle.h"
 #include "survey/vm_rules.h"
-#include "telemetry/file_version_info.h"
+#include "platform/file_version_info.h"
+#include "platform/win/proc_address_win.h"
 
 extern "C" void tw_vm_backdoor_in();  // the address of the probe's IN instruction
 
@@ -142,11 +143,11 @@ bool FreezeDriver(const wchar_t* file, const wchar_t* product) {
   using DisableFn = BOOL(WINAPI*)(PVOID*);
   using RevertFn = BOOL(WINAPI*)(PVOID);
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  const auto isWow64 = reinterpret_cast<IsWow64Fn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+  const auto isWow64 = tw::win::GetProc<IsWow64Fn>(kernel, "IsWow64Process");
   const auto disable =
-      reinterpret_cast<DisableFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+      tw::win::GetProc<DisableFn>(kernel, "Wow64DisableWow64FsRedirection");
   const auto revert =
-      reinterpret_cast<RevertFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+      tw::win::GetProc<RevertFn>(kernel, "Wow64RevertWow64FsRedirection");
   BOOL wow64 = FALSE;
   if (isWow64 == nullptr || disable == nullptr || revert == nullptr || !isWow64(::GetCurrentProcess(), &wow64) ||
       !wow64) {

@@ -3,10 +3,11 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "platform/text.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/unique_handle.h"
+#include "platform/win/proc_address_win.h"
 
 namespace TwInstallTool {
 namespace {
@@ -59,7 +60,7 @@ std::wstring DevicePathToDrivePath(const std::wstring& devicePath) {
 
 TwAntiCheatMgr::TwAntiCheatMgr() {
   if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
-    m_queryInformationProcess = reinterpret_cast<void*>(::GetProcAddress(ntdll, "ZwQueryInformationProcess"));
+    m_queryInformationProcess = tw::win::GetProc<void*>(ntdll, "ZwQueryInformationProcess");
   }
 }
 

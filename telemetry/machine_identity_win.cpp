@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
 
 namespace tw {
 namespace {

@@ -1,7 +1,7 @@
 #include "telemetry/product_state.h"
 
 #include "platform/text.h"
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 
 namespace tw {
 

@@ -3,7 +3,7 @@
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/product_state.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
 
 namespace tw {
 namespace {

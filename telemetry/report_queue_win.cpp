@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "net/http_transfer.h"
 #include "platform/win/ansi_text_win.h"
 

@@ -1,6 +1,7 @@
 #include "ui/dwm_glass_win.h"
 
 #include "platform/win/library_loading_win.h"
+#include "platform/win/proc_address_win.h"
 
 namespace tw::ux::win {
 
@@ -39,11 +40,11 @@ DwmGlass::DwmGlass() {
   m_version_ok = GlassVersion();
   HMODULE dwm = tw::win::LoadSystemLibrary(L"dwmapi.dll");
   if (!dwm) return;
-  m_extend = reinterpret_cast<ExtendFn>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmExtendFrameIntoClientArea")));
+  m_extend = tw::win::GetProc<ExtendFn>(dwm, "DwmExtendFrameIntoClientArea");
   m_is_enabled =
-      reinterpret_cast<IsEnabledFn>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmIsCompositionEnabled")));
-  m_enable = reinterpret_cast<EnableFn>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmEnableComposition")));
-  m_blur = reinterpret_cast<BlurFn>(reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmEnableBlurBehindWindow")));
+      tw::win::GetProc<IsEnabledFn>(dwm, "DwmIsCompositionEnabled");
+  m_enable = tw::win::GetProc<EnableFn>(dwm, "DwmEnableComposition");
+  m_blur = tw::win::GetProc<BlurFn>(dwm, "DwmEnableBlurBehindWindow");
 }
 
 bool DwmGlass::CompositionEnabled() const {

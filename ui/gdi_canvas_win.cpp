@@ -7,6 +7,7 @@
 
 #include "platform/win/library_loading_win.h"
 #include "ui/font_pool_win.h"
+#include "platform/win/proc_address_win.h"
 
 namespace tw::ux::win {
 
@@ -88,7 +89,7 @@ DrawShadowTextFn ShadowTextFunction() {
   static DrawShadowTextFn function = [] {
     HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
     if (!comctl) comctl = tw::win::LoadSystemLibrary(L"comctl32.dll");
-    return comctl ? reinterpret_cast<DrawShadowTextFn>(reinterpret_cast<void*>(::GetProcAddress(comctl, "DrawShadowText")))
+    return comctl ? tw::win::GetProc<DrawShadowTextFn>(comctl, "DrawShadowText")
                   : nullptr;
   }();
   return function;

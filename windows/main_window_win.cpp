@@ -2,9 +2,10 @@
 
 #include <cstdlib>
 
-#include "app/log.h"
-#include "app/silent_flag.h"
-#include "app/startup.h"
+#include "platform/win/temp_dir_win.h"
+#include "platform/log.h"
+#include "install/silent_flag.h"
+#include "install/reboot_state.h"
 #include "config/recommendation.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
@@ -40,16 +41,6 @@ constexpr DWORD kThreadStopWaitMs = 5000;
 bool EventExists(const wchar_t* name) {
   win::UniqueHandleObject event(::OpenEventW(SYNCHRONIZE, FALSE, name));
   return event.IsValid();
-}
-
-bool RebootValueAtStart() {
-  win::UniqueRegKey key = win::OpenRegKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                                          KEY_QUERY_VALUE, win::RegistryView::kDefault);
-  return key && ::RegQueryValueExW(key.Get(), L"TWAV7NEEDREBOOT", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-bool RebootPending() {
-  return win::RegKeyExists(HKEY_LOCAL_MACHINE, kRebootPendingKey, win::RegistryView::kDefault);
 }
 
 std::wstring ModuleDirectory() {
@@ -117,7 +108,7 @@ void TwDetectorMainDlg::OnInitDialog() {
   ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon(16)));
   ::SetWindowTextW(m_hwnd, kTitle);
 
-  if (RebootValueAtStart()) {
+  if (IsRebootValueInRunOnce()) {
     if (IsSilent()) {
       EndWindow(0);
       return;
@@ -132,7 +123,7 @@ void TwDetectorMainDlg::OnInitDialog() {
   if (IsSilent()) {
     ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
   } else {
-    m_rcmd = std::make_unique<TwInstallRcmdMgr>(TempDirectory());
+    m_rcmd = std::make_unique<TwInstallRcmdMgr>(win::TempDirectory().value_or(L".\\"));
     m_rcmd_fetch.Start(this, &TwDetectorMainDlg::FetchRecommendation);
   }
   if (!m_reboot_at_start) {
@@ -156,12 +147,6 @@ std::wstring TwDetectorMainDlg::RecommendationPrefix() {
     return RecommendationSwitches(RecommendationResult(), L"DownloadCfgFile Failed");
   }
   return RecommendationSwitches(m_rcmd->Result(), m_rcmd->FailureReason());
-}
-
-std::wstring TwDetectorMainDlg::TempDirectory() {
-  wchar_t temp[MAX_PATH + 1] = {};
-  const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-  return length ? std::wstring(temp, length) : std::wstring(L".\\");
 }
 
 void TwDetectorMainDlg::Work() {
@@ -269,7 +254,7 @@ void TwDetectorMainDlg::OnClick(int id) {
     case 170: OpenPage(PrivacyPageUrl()); break;
     case 401:
       EndWindow(0);
-      if (RebootPending()) ShowRebootNotice();
+      if (IsRebootPending()) ShowRebootNotice();
       break;
     case 501:
       if (m_install_failed) OpenPage(CustomerServiceLink(ModuleDirectory()));
@@ -414,7 +399,7 @@ void TwDetectorMainDlg::ApplyTooltip(int kind, int percent) {
 void TwDetectorMainDlg::EndWindow(INT_PTR result) { EndDialog(result); }
 
 void TwDetectorMainDlg::LeaveRequest() {
-  if (RebootPending()) {
+  if (IsRebootPending()) {
     ShowRebootNotice();
     EndWindow(0);
     return;

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "app/tw_main.h"
+#include "install/tw_main.h"
 #include "config/recommendation.h"
 #include "net/download_callback.h"
 #include "platform/win/thread_holder_win.h"
@@ -80,7 +80,6 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   void RestoreDefaultPath();
   void ShowBanner(unsigned index);
   void SendUiReport();
-  static std::wstring TempDirectory();
 
   int m_cid;
   int m_tid;

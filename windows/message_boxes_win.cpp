@@ -1,6 +1,5 @@
 #include "windows/message_boxes_win.h"
 
-#include "app/startup.h"
 #include "platform/utf8.h"
 #include "ui/style.h"
 
@@ -159,6 +158,11 @@ int ShowLiteMsgbox(HWND parent, const std::wstring& text, const std::wstring& ti
   TwLiteMsgbox box(std::move(params));
   return static_cast<int>(box.DoModal(parent));
 }
+
+namespace {
+constexpr const wchar_t* kRebootNotice = L"您安装Tarnwick Zorn后尚未重新启动系统，重启后\n即可享受Tarnwick Zorn的全面保护！";
+constexpr const wchar_t* kRebootNoticeButton = L"我知道了";
+}  // namespace
 
 void ShowRebootNotice(HWND parent) {
   ShowNewMsgbox(parent, kRebootNotice, L"", L"", kRebootNoticeButton, kBoxRightButton, 2, L"", 0, L"common_dlg_btn_cancel", L"common_dlg_btn_ok",

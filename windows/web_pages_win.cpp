@@ -5,7 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "app/process_starters.h"
+#include "install/process_starters.h"
 #include "deploy_config.h"
 #include "windows/main_window_rules.h"
 

@@ -1,4 +1,5 @@
 #include "platform/win/library_loading_win.h"
+#include "platform/win/proc_address_win.h"
 
 #include <delayimp.h>
 
@@ -32,8 +33,7 @@ bool RestrictLibrarySearch() noexcept {
   // Absent on Windows 7 without KB2533623: looked up, not imported.
   using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  const auto setDefault = reinterpret_cast<SetDefaultDirectories>(
-      reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  const auto setDefault = tw::win::GetProc<SetDefaultDirectories>(kernel, "SetDefaultDllDirectories");
   ::SetDllDirectoryW(L"");  // the current directory leaves the search
   return setDefault != nullptr && setDefault(kSearchSystem32) != FALSE;
 }

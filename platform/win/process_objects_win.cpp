@@ -1,4 +1,5 @@
 #include "platform/win/process_objects_win.h"
+#include "platform/win/proc_address_win.h"
 
 #include <windows.h>
 
@@ -29,8 +30,7 @@ constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 unsigned long CountFromSystemTable() {
   const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
   const auto query =
-      ntdll ? reinterpret_cast<QuerySystemInformation>(
-                  reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQuerySystemInformation")))
+      ntdll ? tw::win::GetProc<QuerySystemInformation>(ntdll, "NtQuerySystemInformation")
             : nullptr;
   if (query == nullptr) return 0;
   std::vector<char> buffer(256 * 1024);

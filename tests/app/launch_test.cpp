@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/install_loader.h"
-#include "app/process_starters.h"
+#include "install/install_loader.h"
+#include "install/process_starters.h"
 #include "platform/win/path_macros_win.h"
 #include "tests/win/test_support_win.h"
 

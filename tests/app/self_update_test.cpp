@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "app/self_update.h"
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "telemetry/reports.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"

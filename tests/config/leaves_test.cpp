@@ -11,7 +11,7 @@
 #include "config/condition_leaves.h"
 #include "config/report_values.h"
 #include "telemetry/reports.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/peer_http_win.h"
 #include "tests/win/test_support_win.h"

@@ -6,6 +6,7 @@
 
 #include "app/single_instance_win.h"
 #include "app/startup.h"
+#include "install/reboot_state.h"
 #include "tests/win/test_support_win.h"
 
 namespace tw {

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "app/dump_mgr.h"
+#include "install/dump_mgr.h"
 #include "telemetry/reports.h"
 
 static LONG WINAPI ContinueFirstException(EXCEPTION_POINTERS* exception) {

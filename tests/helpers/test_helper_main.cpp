@@ -22,7 +22,7 @@
 #include <string>
 
 #include "telemetry/anti_cheat.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wcscmp(argv[1], L"os-code") == 0) return tw::GetOsCode();

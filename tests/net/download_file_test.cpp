@@ -11,7 +11,7 @@
 #include "net/curl_downloader.h"
 #include "net/download_callback.h"
 #include "net/download_file.h"
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "tests/net/net_test_support.h"
 #include "tests/win/test_support_win.h"
 

@@ -4,9 +4,9 @@
 
 #include <curl/curl.h>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "net/curl_downloader.h"
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "tests/net/net_test_support.h"
 #include "tests/win/test_support_win.h"
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "net/tw_md5.h"
-#include "telemetry/ux_json.h"
+#include "platform/tw_md5.h"
+#include "platform/ux_json.h"
 #include "tests/win/peer_http_win.h"
 
 namespace tw::test {

@@ -2,11 +2,11 @@
 // the request must be seen by the proxy peer it names.
 #include <gtest/gtest.h>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "net/curl_downloader.h"
 #include "net/download_file.h"
 #include "net/http_transfer.h"
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "tests/net/net_test_support.h"
 #include "tests/win/test_support_win.h"
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <curl/curl.h>
 
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"
 

@@ -11,8 +11,8 @@
 #include <ctime>
 #include <optional>
 
-#include "app/tw_main.h"
-#include "net/tw_md5.h"
+#include "install/tw_main.h"
+#include "platform/tw_md5.h"
 #include "tests/road/road_fixture.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"

@@ -5,7 +5,7 @@
 
 #include <cwctype>
 
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "telemetry/machine_identity.h"
 #include "tests/win/test_support_win.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "platform/win/module_path_win.h"
 #include "telemetry/anti_cheat.h"
 #include "telemetry/reports.h"

@@ -1,6 +1,6 @@
 #include "tests/telemetry/telemetry_peer_client.h"
 
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 #include "tests/win/peer_http_win.h"
 
 namespace tw::test {

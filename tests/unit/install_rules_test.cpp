@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/install_rules.h"
+#include "install/install_rules.h"
 #include "config/recommendation.h"
 
 namespace tw {

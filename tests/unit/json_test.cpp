@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 
 namespace cf::UxJson {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/log_format.h"
+#include "platform/log_format.h"
 
 namespace tw {
 namespace {

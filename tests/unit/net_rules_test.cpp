@@ -6,7 +6,7 @@
 #include "net/proxy_rules.h"
 #include "net/transfer_rules.h"
 #include "platform/path_rules.h"
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 
 namespace tw {
 namespace {

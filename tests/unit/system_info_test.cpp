@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "telemetry/os_version.h"
-#include "telemetry/registry_path.h"
-#include "telemetry/version_translation.h"
+#include "platform/os_version.h"
+#include "platform/registry_path.h"
+#include "platform/version_translation.h"
 
 namespace tw {
 namespace {

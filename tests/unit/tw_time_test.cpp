@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "telemetry/tw_time.h"
+#include "platform/tw_time.h"
 
 namespace cf::time {
 namespace {

@@ -3,7 +3,7 @@
 #include <regex>
 #include <string>
 
-#include "app/log.h"
+#include "platform/log.h"
 #include "tests/win/test_support_win.h"
 
 namespace tw {

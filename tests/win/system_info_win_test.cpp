@@ -3,8 +3,8 @@
 #include <thread>
 
 #include "platform/win/registry_win.h"
-#include "telemetry/file_version_info.h"
-#include "telemetry/system_info.h"
+#include "platform/file_version_info.h"
+#include "platform/system_info.h"
 #include "tests/win/test_support_win.h"
 
 namespace tw {

@@ -1,7 +1,7 @@
 // Reading JSON text. Every failure records a code and the line and column
 // where the cursor stood, so a damaged answer from a peer can be diagnosed
 // from one log line.
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 
 namespace cf {
 namespace UxJson {

@@ -1,5 +1,5 @@
 // Building and editing the tree: containers, handles and the document root.
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "telemetry/os_version.h"
+#include "platform/os_version.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "telemetry/version_translation.h"
+#include "platform/version_translation.h"
 
 namespace tw {
 

@@ -1,9 +1,9 @@
-#include "app/dump_mgr.h"
+#include "install/dump_mgr.h"
 
 #include "platform/win/module_path_win.h"
-#include "telemetry/file_version_info.h"
+#include "platform/file_version_info.h"
 #include "telemetry/machine_identity.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
 
 namespace tw {
 namespace {

@@ -1,10 +1,11 @@
-#include "app/install_loader.h"
+#include "install/install_loader.h"
 
-#include "app/process_starters.h"
+#include "install/process_starters.h"
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/unique_handle.h"
+#include "platform/win/proc_address_win.h"
 
 namespace tw {
 
@@ -39,7 +40,7 @@ int TwInstallLoader::Run(int index) {
     if (name.size() > 255) name.resize(255);
     if (!name.empty()) {
       using EntryFn = void(WINAPI*)(const wchar_t*);
-      const auto entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(::GetProcAddress(library.Get(), name.c_str())));
+      const auto entry = tw::win::GetProc<EntryFn>(library.Get(), name.c_str());
       if (entry == nullptr) return kLaunchFunctionMissing;
       entry(m_parameters.c_str());  // its result is not part of the contract
     }

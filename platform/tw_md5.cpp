@@ -1,4 +1,4 @@
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 
 // The one-shot MD5 functions, not EVP: EVP would link libcrypto's whole
 // provider machinery (megabytes) into a small downloadable installer.

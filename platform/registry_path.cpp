@@ -1,4 +1,4 @@
-#include "telemetry/registry_path.h"
+#include "platform/registry_path.h"
 
 #include "platform/text.h"
 

@@ -1,8 +1,9 @@
 #include <windows.h>
 
 #include "platform/win/registry_win.h"
-#include "telemetry/file_version_info.h"
-#include "telemetry/system_info.h"
+#include "platform/file_version_info.h"
+#include "platform/system_info.h"
+#include "platform/win/proc_address_win.h"
 
 namespace tw {
 namespace {
@@ -16,7 +17,7 @@ using GetNativeSystemInfoFn = void(WINAPI*)(SYSTEM_INFO*);
 template <typename Fn>
 Fn Lookup(const wchar_t* module, const char* name) {
   HMODULE handle = ::GetModuleHandleW(module);  // ntdll and kernel32 are always loaded
-  return handle == nullptr ? nullptr : reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(handle, name)));
+  return handle == nullptr ? nullptr : tw::win::GetProc<Fn>(handle, name);
 }
 
 OSVERSIONINFOEXW ReportedVersion() {

@@ -1,4 +1,4 @@
-#include "telemetry/tw_time.h"
+#include "platform/tw_time.h"
 
 #include <ctime>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/install_rules.h"
+#include "install/install_rules.h"
 
 #include <cstdio>
 #include <vector>

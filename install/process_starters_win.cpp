@@ -1,4 +1,4 @@
-#include "app/process_starters.h"
+#include "install/process_starters.h"
 
 #include <wtsapi32.h>
 #include <tlhelp32.h>
@@ -6,11 +6,12 @@
 #include <optional>
 #include <vector>
 
-#include "app/install_rules.h"
+#include "install/install_rules.h"
 #include "platform/text.h"
 #include "platform/win/library_loading_win.h"
 #include "platform/win/unique_handle.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
+#include "platform/win/proc_address_win.h"
 
 namespace tw {
 namespace {
@@ -55,8 +56,8 @@ std::optional<uint32_t> ActiveSession(HMODULE wtsapi) {
   using FreeFn = void(WINAPI*)(PVOID);
   if (wtsapi == nullptr) return std::nullopt;
   const auto enumerate =
-      reinterpret_cast<EnumerateFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSEnumerateSessionsW")));
-  const auto release = reinterpret_cast<FreeFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSFreeMemory")));
+      tw::win::GetProc<EnumerateFn>(wtsapi, "WTSEnumerateSessionsW");
+  const auto release = tw::win::GetProc<FreeFn>(wtsapi, "WTSFreeMemory");
   WTS_SESSION_INFOW* listed = nullptr;
   DWORD count = 0;
   if (enumerate == nullptr || release == nullptr || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &listed, &count)) {
@@ -73,7 +74,7 @@ UniqueHandleObject InteractiveUserToken(std::wstring* trace) {
   UniqueHandleObject token;
   using QueryFn = BOOL(WINAPI*)(ULONG, PHANDLE);
   HMODULE wtsapi = win::LoadSystemLibrary(L"wtsapi32.dll");
-  const auto query = wtsapi ? reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(wtsapi, "WTSQueryUserToken")))
+  const auto query = wtsapi ? tw::win::GetProc<QueryFn>(wtsapi, "WTSQueryUserToken")
                             : nullptr;
   // Where the sessions cannot be listed (Wine lists none), the console's.
   std::optional<uint32_t> session = ActiveSession(wtsapi);
@@ -139,9 +140,9 @@ bool StartWithToken(HANDLE token, const std::wstring& program, const std::wstrin
   using CreateBlockFn = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
   using DestroyBlockFn = BOOL(WINAPI*)(LPVOID);
   HMODULE userenv = win::LoadSystemLibrary(L"userenv.dll");  // on demand: only this path needs it
-  const auto create = userenv ? reinterpret_cast<CreateBlockFn>(reinterpret_cast<void*>(::GetProcAddress(userenv, "CreateEnvironmentBlock")))
+  const auto create = userenv ? tw::win::GetProc<CreateBlockFn>(userenv, "CreateEnvironmentBlock")
                               : nullptr;
-  const auto destroy = userenv ? reinterpret_cast<DestroyBlockFn>(reinterpret_cast<void*>(::GetProcAddress(userenv, "DestroyEnvironmentBlock")))
+  const auto destroy = userenv ? tw::win::GetProc<DestroyBlockFn>(userenv, "DestroyEnvironmentBlock")
                                : nullptr;
   void* environment = nullptr;
   if (create == nullptr || !create(&environment, token, FALSE)) environment = nullptr;
@@ -213,8 +214,7 @@ bool StartWithShellToken(const std::wstring& program, const std::wstring& parame
   PROCESS_INFORMATION info{};
   using WithTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW,
                                     LPPROCESS_INFORMATION);
-  const auto withToken = reinterpret_cast<WithTokenFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW")));
+  const auto withToken = tw::win::GetProc<WithTokenFn>(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW");
   const bool started =
       withToken != nullptr
           ? withToken(token.Get(), 0, nullptr, launch.line.data(), 0, nullptr, nullptr, &launch.startup, &info) != FALSE

@@ -1,18 +1,19 @@
-#include "app/tw_main.h"
+#include "install/tw_main.h"
 
 #include <cstdlib>
 #include <ctime>
 
-#include "app/dump_mgr.h"
-#include "app/install_loader.h"
-#include "app/install_rules.h"
-#include "app/log.h"
-#include "app/silent_flag.h"
+#include "install/dump_mgr.h"
+#include "install/install_loader.h"
+#include "install/install_rules.h"
+#include "platform/win/temp_dir_win.h"
+#include "platform/log.h"
+#include "install/silent_flag.h"
 #include "deploy_config.h"
 #include "net/connectivity.h"
 #include "net/curl_downloader.h"
 #include "net/download_file.h"
-#include "net/tw_md5.h"
+#include "platform/tw_md5.h"
 #include "net/verified_file.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
@@ -20,7 +21,7 @@
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
 #include "telemetry/machine_identity.h"
-#include "telemetry/system_info.h"
+#include "platform/system_info.h"
 
 namespace tw {
 namespace {
@@ -33,12 +34,6 @@ constexpr DWORD kReportThreadWaitMs = 3000;
 void Log(const std::wstring& text) { LogWrite("%s", win::WideToAnsi(text).c_str()); }
 
 std::wstring Wide(const std::string& ansi) { return win::AnsiToWide(ansi); }
-
-std::wstring TempDir() {
-  wchar_t temp[MAX_PATH + 1] = {};
-  const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-  return length > 0 && length <= MAX_PATH ? std::wstring(temp) : std::wstring();
-}
 
 // Deletes a package file, or marks it for deletion at the next restart.
 void RemovePackage(const std::wstring& path) {
@@ -94,7 +89,7 @@ int TwMain::Init(int cid, int tid) {
   const std::string unionUrl = std::string(deploy::kCONFIG_BASE_URL_A) + "lminstall3/unioncfg.dat?time=" +
                                std::to_string(static_cast<int32_t>(std::time(nullptr)));
   int ignored = 0;
-  DownloadFile(Wide(unionUrl), TempDir() + L"unioncfg.dat", &ignored, nullptr, 300);
+  DownloadFile(Wide(unionUrl), win::TempDirectory().value_or(L"") + L"unioncfg.dat", &ignored, nullptr, 300);
   TwDumpMgr::Instance().SetCompanyId(static_cast<uint32_t>(cid));
   TwDumpMgr::Instance().SetTrialId(static_cast<uint32_t>(tid));
   const int result = InitCore(cid, tid);

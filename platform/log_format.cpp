@@ -1,4 +1,4 @@
-#include "app/log_format.h"
+#include "platform/log_format.h"
 
 #include <cstdio>
 #include <cstring>

@@ -5,8 +5,9 @@
 #include <mutex>
 #include <string>
 
-#include "app/log.h"
-#include "app/log_format.h"
+#include "platform/log.h"
+#include "platform/log_format.h"
+#include "platform/win/temp_dir_win.h"
 #include "platform/win/thread_holder_win.h"
 #include "platform/win/unique_handle.h"
 
@@ -66,10 +67,7 @@ TwLog::TwLog() : m_state(std::make_unique<State>()) {}
 TwLog::~TwLog() { Stop(); }
 
 std::wstring TwLog::DefaultPath() {
-  wchar_t temp[MAX_PATH + 1] = {};
-  const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-  if (length == 0 || length > MAX_PATH) return L"twinst.log";
-  return std::wstring(temp, length) + L"twinst.log";
+  return win::TempDirectory().value_or(L"") + L"twinst.log";
 }
 
 std::wstring TwLog::EnableEventName(unsigned long processId) {

@@ -1,4 +1,4 @@
-#include "app/silent_flag.h"
+#include "install/silent_flag.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
 // Writing JSON text. The compact form is what goes on the wire; the pretty
 // form is for people reading a log or a saved document.
-#include "telemetry/ux_json.h"
+#include "platform/ux_json.h"
 
 namespace cf {
 namespace UxJson {

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "telemetry/os_version.h"
-#include "telemetry/registry_path.h"
+#include "platform/os_version.h"
+#include "platform/registry_path.h"
 
 namespace tw {
 

@@ -2,8 +2,8 @@
 #include <cstring>
 #include <vector>
 
-#include "telemetry/file_version_info.h"
-#include "telemetry/version_translation.h"
+#include "platform/file_version_info.h"
+#include "platform/version_translation.h"
 
 namespace tw {
 
