@@ -17,8 +17,12 @@ setup() {
 
 configure() {  # tree, extra cmake arguments...
   local tree=$1; shift
-  if [[ ! -f $tree/build.ninja ]]; then
-    cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_DEPLOY="$deploy_file" "$@" >/dev/null
+  # A tree made for another deployment is configured again for this one
+  # (edits to the same deployment file reconfigure through CMake itself).
+  local deployed
+  deployed=$(sed -n 's/^TW_DEPLOY:FILEPATH=//p' "$tree/CMakeCache.txt" 2>/dev/null || true)
+  if [[ ! -f $tree/build.ninja || $deployed != "$deploy_file" ]]; then
+    cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_DEPLOY="$deploy_file" "$@"
   fi
 }
 
@@ -105,7 +109,8 @@ case "$cmd" in
     build_win32
     build_win64
     build_native
-    build_fuzz
+    # TW_FUZZ_SECONDS=0: no fuzzing, so no sanitized tree to build.
+    [[ ${TW_FUZZ_SECONDS:-10} == 0 ]] || build_fuzz
     wait_prefix
     exec python3 tools/test/run_all.py --deployment "$deploy_name" "$@"
     ;;
