@@ -9,6 +9,7 @@ counts as one failure.
 import argparse
 import json
 import os
+import re
 import subprocess
 import sys
 import unittest
@@ -88,10 +89,16 @@ def run_python_tests(tally, label, start_dir: Path):
               [str(test) for test, _ in bad])
 
 
+def registered(tree: Path, label: str) -> list:
+    """The programs the build registered with CTest under `label`, in order."""
+    listing = subprocess.run(["ctest", "--test-dir", str(tree), "-N", "-L", f"^{label}$"], stdout=subprocess.PIPE,
+                             stderr=subprocess.STDOUT, timeout=120).stdout.decode("utf-8", "replace")
+    return re.findall(r"Test\s+#\d+: (\S+)", listing)
+
+
 def run_fuzz(tally, seconds):
     fuzz_bin = REPO / "build" / "fuzz" / "fuzz"
-    for target in ("command_line_fuzz", "json_fuzz", "condition_fuzz", "unwrap_fuzz", "union_fuzz",
-                   "config_parse_fuzz", "layout_fuzz", "ux_documents_fuzz"):
+    for target in registered(REPO / "build" / "fuzz", "fuzz"):
         corpus = REPO / "fuzz" / "corpus" / target.replace("_fuzz", "")
         work = REPO / "build" / "fuzz" / f"{target}-corpus"
         work.mkdir(parents=True, exist_ok=True)
@@ -109,11 +116,6 @@ def run_fuzz(tally, seconds):
                   failures=[] if ok else ["crashed"])
 
 
-WINDOWS_PROGRAMS = ("core_tests", "win_tests", "platform_tests", "e2e_tests", "net_tests", "url_rewrite_tests",
-                    "telemetry_tests", "config_tests", "survey_tests", "launch_tests", "road_tests", "ui_tests",
-                    "windows_tests")
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--deployment", default="local")
@@ -125,7 +127,8 @@ def main():
     win_bin = REPO / "build" / f"win32-{options.deployment}" / "bin"
 
     print("native", flush=True)
-    run_gtest(tally, "core_tests (native)", [str(native_bin / "core_tests")], native_bin, "core_tests.json")
+    for program in registered(native_bin.parent, "gtest"):
+        run_gtest(tally, f"{program} (native)", [str(native_bin / program)], native_bin, f"{program}.json")
     run_python_tests(tally, "peers", REPO / "peers")
 
     arch = wine_arch()
@@ -141,7 +144,7 @@ def main():
             return wine.run(Path(program), args, cwd=cwd, timeout=timeout)
 
         with NetPeers(), TlsPeers():
-            for program in WINDOWS_PROGRAMS:
+            for program in registered(win_bin.parent, "gtest"):
                 run_gtest(tally, f"{program} (Wine)", [str(win_bin / f"{program}.exe")], win_bin,
                           f"{program}.json", runner=runner)
         # The Python end-to-end tests start the deployment's peers themselves.
@@ -153,8 +156,8 @@ def main():
         run_fuzz(tally, options.fuzz_seconds)
         # Built in the sanitized tree beside the fuzz targets.
         fuzz_bin = REPO / "build" / "fuzz" / "fuzz"
-        run_gtest(tally, "framework_asan_tests (ASan)", [str(fuzz_bin / "framework_asan_tests")], fuzz_bin,
-                  "framework_asan_tests.json")
+        for program in registered(REPO / "build" / "fuzz", "gtest"):
+            run_gtest(tally, f"{program} (ASan)", [str(fuzz_bin / program)], fuzz_bin, f"{program}.json")
     else:
         print("fuzzing: not run (TW_FUZZ_SECONDS=0), nor the sanitized framework tests", flush=True)
 
