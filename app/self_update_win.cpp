@@ -9,6 +9,7 @@
 #include "platform/log.h"
 #include "install/process_starters.h"
 #include "app/update_ini.h"
+#include "platform/road_codes.h"
 #include "net/transfer_rules.h"
 #include "deploy_config.h"
 #include "net/download_file.h"
@@ -90,7 +91,10 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
     update.url = win::AnsiToWide(offer.url);
     update.md5 = win::AnsiToWide(offer.md5);
     std::wstring dir = win::AnsiToWide(offer.dir);
-    outcome.code = update.url.empty() ? 354 : update.md5.empty() ? 356 : dir.empty() ? 355 : 0;
+    outcome.code = update.url.empty()   ? road::kUpdateNoUrl
+                   : update.md5.empty() ? road::kUpdateNoMd5
+                   : dir.empty()        ? road::kUpdateNoFolder
+                                        : road::kOk;
     if (outcome.code != 0) return false;
     update.probability = offer.probability;
     ExpandPathMacros(dir);
@@ -119,7 +123,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   if (now + 1000 > deadline) {
     LogWrite("SelfUpdate: no time left for the download, skipped for this run");
     outcome.code = kDownloadFileFailed;
-    outcome.transferError = 28;  // CURLE_OPERATION_TIMEDOUT
+    outcome.transferError = road::kTransferTimedOut;
     return false;
   }
   // Whole seconds left, at least one: the limit the transfer can have.

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/road_codes.h"
+
 namespace tinyxml2 {
 class XMLElement;
 }
@@ -106,10 +108,10 @@ class TwConditionParse {
 
 enum ConditionResult : int {
   kConditionSatisfied = 0,
-  kConditionNotSatisfied = 200,
-  kConditionMissing = 201,    // no text, or no configuration loaded
-  kConditionMalformed = 202,  // the 0/1 text does not evaluate
-  kConditionBadCharacter = 204,
+  kConditionNotSatisfied = road::kConditionFalse,
+  kConditionMissing = road::kNoCondition,             // no text, or no configuration loaded
+  kConditionMalformed = road::kConditionMalformed,    // the 0/1 text does not evaluate
+  kConditionBadCharacter = road::kConditionBadCharacter,
 };
 
 // A condition over check-item numbers. "~" negates the next number in the

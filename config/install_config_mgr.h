@@ -2,6 +2,7 @@
 // configuration service: the first thing the install controller needs.
 #pragma once
 
+#include "platform/road_codes.h"
 #include "config/condition_leaves.h"
 #include "config/install_config.h"
 
@@ -9,9 +10,9 @@ namespace tw {
 
 enum ConfigLoadResult : int {
   kConfigLoaded = 0,
-  kConfigNotFetched = 50,    // no answer, not 200, or an empty body
-  kConfigInvalid = 100,      // the text is not a usable configuration
-  kConfigEmptyText = 101,    // the body unwrapped to nothing
+  kConfigNotFetched = road::kConfigNotFetched,  // no answer, not 200, or an empty body
+  kConfigInvalid = road::kConfigNotValid,       // the text is not a usable configuration
+  kConfigEmptyText = road::kConfigEmpty,        // the body unwrapped to nothing
 };
 
 class TwInstallConfigMgr : public InstallConfiguration {

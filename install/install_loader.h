@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/road_codes.h"
 #include "telemetry/reports.h"
 
 namespace tw {
@@ -16,12 +17,12 @@ constexpr GUID kInstallReportSinkId = {0x322217fd, 0xba1d, 0x43ac, {0x9d, 0x29, 
 
 enum LaunchResult : int {
   kLaunchOk = 0,
-  kLaunchBadModuleType = 302,
-  kLaunchLibraryNotLoaded = 311,
-  kLaunchFunctionMissing = 312,
-  kLaunchNotStarted = 313,
-  kLaunchEmptyPath = 314,
-  kLaunchFileMissing = 315,
+  kLaunchBadModuleType = road::kUnknownModuleType,
+  kLaunchLibraryNotLoaded = road::kLibraryNotLoaded,
+  kLaunchFunctionMissing = road::kFunctionNotFound,
+  kLaunchNotStarted = road::kProcessNotStarted,
+  kLaunchEmptyPath = road::kEmptyPath,
+  kLaunchFileMissing = road::kPackageFileMissing,
 };
 
 class TwInstallLoader {

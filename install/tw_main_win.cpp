@@ -20,6 +20,7 @@
 #include "platform/win/path_macros_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
+#include "platform/road_codes.h"
 #include "telemetry/machine_identity.h"
 #include "platform/system_info.h"
 
@@ -93,7 +94,7 @@ int TwMain::Init(int cid, int tid) {
   TwDumpMgr::Instance().SetCompanyId(static_cast<uint32_t>(cid));
   TwDumpMgr::Instance().SetTrialId(static_cast<uint32_t>(tid));
   const int result = InitCore(cid, tid);
-  m_report.ReportStep(11, result, 0);
+  m_report.ReportStep(road::kStepInitialised, result, 0);
   return result == 0 ? 1 : 0;
 }
 
@@ -115,7 +116,7 @@ int TwMain::InitCore(int cid, int tid) {
   m_cid = cid;
   m_tid = tid;
   SetIdentity();
-  m_report.ReportStep(0, 0, 0);
+  m_report.ReportStep(road::kStepStart, road::kOk, 0);
   Log(L"检测器启动");
   Log(L"加载配置开始  m_nCompanyID = " + std::to_wstring(m_cid) + L" m_nTrynoID = " + std::to_wstring(m_tid));
   int result = m_config.Load(m_cid);
@@ -143,14 +144,14 @@ void TwMain::SendProcessReport() {
 
 int TwMain::SelectNode() {
   m_node = m_config.GetTrynoNode(m_tid);
-  if (m_node == nullptr) return 150;
+  if (m_node == nullptr) return road::kNoTrialNode;
   m_report.SetPackageVersion(m_node->version);
   m_packages = m_node->packages;
   for (PackageEntry& entry : m_packages) {
-    if (!entry.IsUsable()) return 253;
+    if (!entry.IsUsable()) return road::kUnusableEntry;
     if (!IsInAbRange(entry.abtestrange, m_draw)) continue;
     std::wstring path = Wide(entry.path);
-    if (!ExpandPathMacros(path)) return 252;
+    if (!ExpandPathMacros(path)) return road::kPathWithoutMacro;
     entry.path = win::WideToAnsi(path);
   }
   return 0;
@@ -170,17 +171,17 @@ int TwMain::RunDetector(int actionBits) {
 }
 
 bool TwMain::CheckAndDownload() {
-  m_report.ReportStep(20, 0, 0);
+  m_report.ReportStep(road::kStepCheckBegins, road::kOk, 0);
   Log(L" 检测安装环境开始");
   const int environment = CheckEnvironment();
-  m_report.ReportStep(21, environment, 0);
+  m_report.ReportStep(road::kStepChecked, environment, 0);
   Log(L" 检测安装环境结束 nRet = " + std::to_wstring(environment));
   if (environment != 0) {
     Log(L"安装条件不符!");
     return false;
   }
   Log(L" 下载安装包开始");
-  m_report.ReportStep(30, 0, 0);
+  m_report.ReportStep(road::kStepDownloadBegins, road::kOk, 0);
   const int downloaded = DownloadPackages();
   Log(L" 下载安装包结束 nRet = " + std::to_wstring(downloaded));
   if (downloaded != 0) {
@@ -191,16 +192,16 @@ bool TwMain::CheckAndDownload() {
 }
 
 int TwMain::CheckEnvironment() {
-  if (m_node == nullptr) return 206;
+  if (m_node == nullptr) return road::kCheckWithoutNode;
   const int condition = m_config.CheckInstallCondition(m_node->condition.c_str());
   if (condition != 0) return condition;
   if (m_node->interval == 0) return 0;
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
   if (const auto time = UninstallTime(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus")) {
-    return (now - *time) / 86400 < m_node->interval ? 352 : 0;
+    return (now - *time) / 86400 < m_node->interval ? road::kUninstalledRecently : road::kOk;
   }
   if (const auto time = UninstallTime(HKEY_CLASSES_ROOT, kIdexKey)) {
-    return (now - *time) / 86400 < m_node->interval ? 358 : 0;
+    return (now - *time) / 86400 < m_node->interval ? road::kUninstalledRecentlySecond : road::kOk;
   }
   return 0;
 }
@@ -215,10 +216,10 @@ std::wstring TwMain::CachedPath(int index) const {
 int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& transferError) {
   const std::wstring url = Wide(entry.url);
   const std::wstring file = Wide(entry.path);
-  if (url.empty() || file.empty()) return 54;
+  if (url.empty() || file.empty()) return road::kPackageUrlOrFileEmpty;
   int result = DownloadFile(url, file, &transferError, m_progress, entry.downloadtime);
-  if (result != 0 && transferError == 28 && entry.sd > 0 && IsInternetReachable()) {
-    m_report.ReportDetail(40, 1, 28, index, L"");
+  if (result != 0 && transferError == road::kTransferTimedOut && entry.sd > 0 && IsInternetReachable()) {
+    m_report.ReportDetail(road::kDetailStepDownload, road::kDetailTimedOutTryingResumable, road::kTransferTimedOut, index, L"");
     transferError = 0;
     result = TwCurlDownloader().Download(url, file, &transferError, m_progress);
   }
@@ -227,8 +228,8 @@ int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& tran
 
 int TwMain::DownloadPackages() {
   if (m_node == nullptr) {
-    m_report.ReportStep(31, 254, 0);
-    return 254;
+    m_report.ReportStep(road::kStepDownloaded, road::kNoUsableNode, 0);
+    return road::kNoUsableNode;
   }
   bool any = false;
   int lastFailure = 0;
@@ -237,8 +238,8 @@ int TwMain::DownloadPackages() {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
     if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      lastFailure = entry.IsUsable() ? 261 : 253;
-      m_report.ReportStep(31, lastFailure, index);
+      lastFailure = entry.IsUsable() ? road::kOutsideRangeDownload : road::kUnusableEntry;
+      m_report.ReportStep(road::kStepDownloaded, lastFailure, index);
       continue;
     }
     if (m_hooks.silent() && entry.delaytime > 0) m_hooks.sleep(static_cast<DWORD>(entry.delaytime) * 60000);
@@ -247,13 +248,13 @@ int TwMain::DownloadPackages() {
     LogWrite("CheckInstallCondition_end: condition = %s, return = %d", entry.condition.c_str(), condition);
     if (condition != 0) {
       lastFailure = condition;
-      m_report.ReportStep(31, condition, index);
+      m_report.ReportStep(road::kStepDownloaded, condition, index);
       continue;
     }
     const std::wstring cached = CachedPath(index);
     if (!cached.empty() && VerifyFileMd5(cached, Wide(entry.md5))) {
       any = true;
-      m_report.ReportStep(31, 0, index);
+      m_report.ReportStep(road::kStepDownloaded, road::kOk, index);
       continue;
     }
     LogWrite("_DownloadSinglePacket_begin: url = %s,md5 = %s,file = %s", entry.url.c_str(), entry.md5.c_str(),
@@ -271,13 +272,13 @@ int TwMain::DownloadPackages() {
       }
       any = true;
       m_downloaded[i] = true;
-      m_report.ReportStep(31, 0, index);
+      m_report.ReportStep(road::kStepDownloaded, road::kOk, index);
     } else {
       LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,errorcode = %d", entry.url.c_str(), entry.md5.c_str(),
                result);
       RemovePackage(Wide(entry.path));
-      m_report.ReportDetail(40, 2, transferError, index, L"");
-      m_report.ReportStep(31, result, index);
+      m_report.ReportDetail(road::kDetailStepDownload, road::kDetailResumableFailed, transferError, index, L"");
+      m_report.ReportStep(road::kStepDownloaded, result, index);
       lastFailure = result;
     }
   }
@@ -285,10 +286,10 @@ int TwMain::DownloadPackages() {
 }
 
 bool TwMain::Verify() {
-  m_report.ReportStep(40, 0, 0);
+  m_report.ReportStep(road::kStepVerifyBegins, road::kOk, 0);
   Log(L" 校验安装包md5开始");
   if (m_node == nullptr) {
-    m_report.ReportStep(41, 254, 0);
+    m_report.ReportStep(road::kStepVerified, road::kNoUsableNode, 0);
     return false;
   }
   bool any = false;
@@ -299,14 +300,14 @@ bool TwMain::Verify() {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
     if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      m_report.ReportStep(41, entry.IsUsable() ? 263 : 253, index);
+      m_report.ReportStep(road::kStepVerified, entry.IsUsable() ? road::kOutsideRangeVerify : road::kUnusableEntry, index);
       continue;
     }
     const std::wstring cached = CachedPath(index);
     const std::wstring file = cached.empty() ? Wide(entry.path) : cached;
     m_held[i] = HoldVerified(file, Wide(entry.md5));
     const bool ok = m_held[i].IsHeld();
-    m_report.ReportStep(41, ok ? 0 : 251, index);
+    m_report.ReportStep(road::kStepVerified, ok ? road::kOk : road::kMd5Mismatch, index);
     if (!ok && i < m_downloaded.size() && m_downloaded[i]) mismatched.push_back(file);
     any = any || ok;
   }
@@ -318,16 +319,16 @@ bool TwMain::Verify() {
   if (!any) {
     for (const std::wstring& file : mismatched) RemovePackage(file);
   }
-  Log(L" 校验安装包md5结束 nRet = " + std::to_wstring(any ? 0 : 251));
+  Log(L" 校验安装包md5结束 nRet = " + std::to_wstring(any ? 0 : road::kMd5Mismatch));
   if (!any) Log(L"校验安装包失败");
   return any;
 }
 
 bool TwMain::Install() {
   Log(L" 加载安装包开始");
-  m_report.ReportStep(50, 0, 0);
+  m_report.ReportStep(road::kStepInstallBegins, road::kOk, 0);
   if (m_node == nullptr) {
-    m_report.ReportStep(51, 306, 0);
+    m_report.ReportStep(road::kStepInstalled, road::kNoNodeAtInstall, 0);
     return false;
   }
   bool any = false;
@@ -336,12 +337,12 @@ bool TwMain::Install() {
     const int index = static_cast<int>(i) + 1;
     PackageEntry& entry = m_packages[i];
     if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      m_report.ReportStep(51, entry.IsUsable() ? 262 : 253, index);
+      m_report.ReportStep(road::kStepInstalled, entry.IsUsable() ? road::kOutsideRangeInstall : road::kUnusableEntry, index);
       continue;
     }
     const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
     if (condition != 0) {
-      m_report.ReportStep(51, condition, index);
+      m_report.ReportStep(road::kStepInstalled, condition, index);
       continue;
     }
     const PackageCommandLine line = BuildPackageCommandLine(win::WideToAnsi(m_prefix), win::WideToAnsi(m_installPath),
@@ -356,7 +357,7 @@ bool TwMain::Install() {
     if (!held.IsHeld() || held.Path() != file) held = win::HeldFile::Hold(file);
     if (!VerifyHeldMd5(held, Wide(entry.md5))) {
       held.Release();
-      m_report.ReportStep(51, 305, index);
+      m_report.ReportStep(road::kStepInstalled, road::kMd5MismatchAtInstall, index);
       // Unless another entry names the same file (it may be its package).
       bool shared = false;
       for (size_t j = 0; j < m_packages.size(); ++j) {
@@ -371,7 +372,7 @@ bool TwMain::Install() {
     int code;
     if (!loader.Prepare(Wide(entry.moduletype), file, Wide(entry.param), Wide(entry.funcname),
                         Wide(entry.initfuncname), Wide(entry.uninitfuncname), entry.show, 0)) {
-      code = 303;
+      code = road::kLauncherRefused;
       held.Release();
       RemovePackage(file);
     } else {
@@ -380,7 +381,7 @@ bool TwMain::Install() {
       held.Release();  // started (or its entry function returned): the file may go
       if (entry.ndp == 0) RemovePackage(file);
     }
-    m_report.ReportStep(51, code, index);
+    m_report.ReportStep(road::kStepInstalled, code, index);
     any = any || code == 0;
   }
   m_held.clear();
@@ -402,10 +403,10 @@ int TwMain::Uninit() {
 }
 
 int TwMain::CheckCondition(int conditionId) {
-  m_report.ReportStep(60, 0, 0);
+  m_report.ReportStep(road::kStepConditionBegins, road::kOk, 0);
   const TwItemNode* item = m_config.GetConditionItem(conditionId);
-  const int result = item == nullptr ? 207 : m_config.CheckInstallCondition(item->Expression().c_str());
-  m_report.ReportStep(61, result, 0);
+  const int result = item == nullptr ? road::kConditionNotFound : m_config.CheckInstallCondition(item->Expression().c_str());
+  m_report.ReportStep(road::kStepConditionChecked, result, 0);
   return result == 0 ? 1 : 0;
 }
 

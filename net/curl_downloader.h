@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/road_codes.h"
 #include "net/curl_support.h"
 #include "net/download_interfaces.h"
 #include "platform/win/unique_handle.h"
@@ -17,12 +18,12 @@ namespace tw {
 
 enum DownloaderResult : int {
   kDownloadComplete = 0,
-  kDownloadNoHandle = 255,
-  kDownloadInvalid = 256,
-  kDownloadHeadFailed = 257,
-  kDownloadCreateFailed = 258,
-  kDownloadAttemptsExhausted = 259,
-  kDownloadNoContentLength = 260,
+  kDownloadNoHandle = road::kResumableNoHandle,
+  kDownloadInvalid = road::kResumableInvalid,
+  kDownloadHeadFailed = road::kResumableHeadFailed,
+  kDownloadCreateFailed = road::kResumableCreateFailed,
+  kDownloadAttemptsExhausted = road::kResumableAttemptsExhausted,
+  kDownloadNoContentLength = road::kResumableNoContentLength,
 };
 
 // The transfer record of one resumable download.

@@ -10,30 +10,43 @@ file the demo writes): each record has "time", "ok" and the decoded "blocks".
 """
 import argparse
 import json
+import re
 import sys
 import time
 import urllib.request
 from collections import OrderedDict
+from pathlib import Path
 
 TABLE_NAMES = {4: "public", 7706: "step", 4680: "detail", 6139: "final", 3806: "crash", 4033: "self-update",
                3769: "parents", 7787: "window"}
 
-# The road's steps as the step records number them.
-STEP_NAMES = {0: "start", 11: "configuration", 20: "environment check", 21: "channel match", 30: "download",
-              31: "download done", 40: "verification", 41: "verified", 50: "install", 51: "installed"}
+ROAD_CODES = Path(__file__).resolve().parents[1] / "platform" / "road_codes.h"
 
-# What a step's result code means.
-RESULTS = {50: "configuration not fetched", 100: "configuration not valid", 101: "configuration empty",
-           51: "empty URL or file", 53: "file missing after download", 54: "empty URL or file for a package",
-           150: "no usable trial node for the tid", 200: "condition false", 201: "no condition or configuration",
-           202: "malformed condition", 204: "character not allowed in a condition",
-           206: "environment check without a usable node", 250: "download failed", 251: "MD5 mismatch",
-           252: "package path without a macro", 253: "unusable package entry", 254: "no usable node",
-           261: "outside the A/B range", 262: "outside the A/B range", 263: "outside the A/B range",
-           302: "module type neither exe nor dll", 303: "launcher refused the entry", 305: "MD5 mismatch at install",
-           306: "no usable node at install", 311: "library not loaded", 312: "function not found",
-           313: "could not start the process", 314: "empty path", 315: "package file missing",
-           352: "uninstalled too recently", 358: "uninstalled too recently"}
+
+def road_names(header: Path = ROAD_CODES) -> tuple:
+    """(step names, result meanings) by number, from the installer's own
+    header: each constant of its "Steps." and "Results." groups with the
+    comment after it."""
+    groups = {"Steps.": {}, "Results.": {}}
+    current = None
+    for line in header.read_text(encoding="utf-8").splitlines():
+        heading = re.match(r"//\s*(Steps\.|Results\.)\s*$", line.strip())
+        if heading:
+            current = groups[heading.group(1)]
+            continue
+        if not line.strip():
+            current = None
+        elif current is not None and line.startswith("constexpr"):
+            constant = re.match(r"constexpr int (k\w+) = (\d+);\s*//\s*(.+)$", line.strip())
+            if not constant:
+                raise ValueError(f"{header}: a code without its name: {line.strip()}")
+            current.setdefault(int(constant.group(2)), constant.group(3).strip())
+    return groups["Steps."], groups["Results."]
+
+
+# The road's steps as the step records number them, and what a step's
+# result code means.
+STEP_NAMES, RESULTS = road_names()
 
 # Fields that say nothing to an operator (fixed values, padding).
 QUIET = ("zero", "reserved", "one", "record_version", "format_tag", "app_key", "machine_key", "send_time")

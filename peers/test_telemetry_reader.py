@@ -3,7 +3,7 @@ them: two installs on two machines, one failing at the download, and a
 damaged packet."""
 import unittest
 
-from peers.telemetry_reader import record_line, summarize
+from peers.telemetry_reader import record_line, road_names, summarize
 
 
 def record(machine, company, blocks, ok=True):
@@ -50,3 +50,23 @@ class TelemetryReaderTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class RoadNamesTest(unittest.TestCase):
+    """The reader's names come from the installer's own header of codes."""
+
+    def test_every_step_and_result_the_road_sends_has_a_name(self):
+        steps, results = road_names()
+        self.assertEqual(sorted(steps), [0, 11, 20, 21, 30, 31, 40, 41, 50, 51, 60, 61])
+        for code in (50, 100, 101, 150, 200, 201, 202, 204, 206, 207, 250, 251, 252, 253, 254, 261, 262, 263,
+                     302, 303, 305, 306, 311, 312, 313, 314, 315, 352, 358):
+            self.assertIn(code, results)
+
+    def test_a_constant_without_its_name_is_refused(self):
+        import tempfile
+        from pathlib import Path
+        with tempfile.TemporaryDirectory() as folder:
+            header = Path(folder) / "codes.h"
+            header.write_text("// Steps.\nconstexpr int kStepStart = 0;\n", encoding="utf-8")
+            with self.assertRaises(ValueError):
+                road_names(header)
