@@ -6,7 +6,6 @@ the package in that temporary folder, hand the product installer the path
 as typed, and write its log there, readable."""
 import shutil
 import subprocess
-import time
 import unittest
 from pathlib import Path
 
