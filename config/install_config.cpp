@@ -102,7 +102,7 @@ void InstallConfiguration::ParseReports(const tinyxml2::XMLElement& other) {
                                        Text(*leaf, "mainkey"), Text(*leaf, "path"), Text(*leaf, "regtype")});
     }
   }
-  m_reportMap = std::move(reports);
+  m_report_map = std::move(reports);
 }
 
 bool InstallConfiguration::Parse(const std::string& text) {
@@ -115,10 +115,10 @@ bool InstallConfiguration::Parse(const std::string& text) {
   if (check == nullptr) return false;
   m_checks = std::make_unique<TwCheckParser>();
   const LeafFactory noLeaves = [](LeafMode, const tinyxml2::XMLElement&) { return std::unique_ptr<ICheckLeaf>(); };
-  if (!m_checks->Parse(check, m_makeLeaf ? m_makeLeaf : noLeaves, Widen)) return false;
+  if (!m_checks->Parse(check, m_make_leaf ? m_make_leaf : noLeaves, Widen)) return false;
 
   if (const tinyxml2::XMLElement* other = root->FirstChildElement("other")) {
-    m_reportMap.clear();
+    m_report_map.clear();
     ParseReports(*other);
   }
 

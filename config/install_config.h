@@ -67,7 +67,7 @@ struct ReportLeaf {
 // section, so a failed parse keeps the sections before the failing one.
 class InstallConfiguration {
  public:
-  explicit InstallConfiguration(LeafFactory makeLeaf = {}) : m_makeLeaf(std::move(makeLeaf)) {}
+  explicit InstallConfiguration(LeafFactory makeLeaf = {}) : m_make_leaf(std::move(makeLeaf)) {}
 
   // True when the text is a usable configuration (root, check, install
   // with a usable company, condition).
@@ -76,17 +76,17 @@ class InstallConfiguration {
   const TwTrynoNode* GetTrynoNode(int32_t trynoId) const;
   const TwItemNode* GetConditionItem(int32_t id) const;
   int CheckInstallCondition(const char* condition);
-  const std::multimap<int32_t, ReportLeaf>& ReportMap() const { return m_reportMap; }
+  const std::multimap<int32_t, ReportLeaf>& ReportMap() const { return m_report_map; }
   const TwCompanyNode* Company() const { return m_company.get(); }
 
  private:
   void ParseReports(const tinyxml2::XMLElement& other);
 
-  LeafFactory m_makeLeaf;
+  LeafFactory m_make_leaf;
   std::unique_ptr<TwCheckParser> m_checks;
   std::unique_ptr<TwConditionParse> m_conditions;
   std::unique_ptr<TwCompanyNode> m_company;
-  std::multimap<int32_t, ReportLeaf> m_reportMap;
+  std::multimap<int32_t, ReportLeaf> m_report_map;
 };
 
 }  // namespace tw

@@ -64,13 +64,13 @@ class TwInstallRcmdCfgParser {
   // 0, or 1 BadSceneId, 2 XmlParseFailed, 3 CfgVerNotMatch, 4 SwithIsOff, 5 NoRcmdItem.
   int ParseCfgFile(const std::wstring& path, int scene);
   bool GetRcmdItem(RecommendationResult& result);
-  const std::wstring& LastConditionReason() const { return m_lastReason; }
+  const std::wstring& LastConditionReason() const { return m_last_reason; }
   // The draw 1..100; replaceable so tests can force it.
   int (*draw)() = nullptr;
 
  private:
   std::vector<RcmdCandidate> m_candidates;
-  std::wstring m_lastReason;
+  std::wstring m_last_reason;
 };
 
 class TwInstallRcmdMgr {

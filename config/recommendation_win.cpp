@@ -219,7 +219,7 @@ bool TwInstallRcmdCfgParser::GetRcmdItem(RecommendationResult& result) {
     bool eligible = true;
     for (const auto& condition : candidate.conditions) {
       if (!condition->Check()) {
-        m_lastReason = condition->NotRcmdReason();
+        m_last_reason = condition->NotRcmdReason();
         eligible = false;
         break;
       }
@@ -230,7 +230,7 @@ bool TwInstallRcmdCfgParser::GetRcmdItem(RecommendationResult& result) {
   }
   if (selected == nullptr) {
     result.canRecommend = 0;
-    LogWide("TwInstallRcmdCfgParser::GetRcmdItem Failed The reason is %s", m_lastReason);
+    LogWide("TwInstallRcmdCfgParser::GetRcmdItem Failed The reason is %s", m_last_reason);
     return false;
   }
   result.softId = selected->softId;

@@ -35,7 +35,7 @@ class TwInstallLoader {
 
  private:
   TwInstallTool::IInstallToolReport* m_sink = nullptr;
-  std::wstring m_moduleType, m_path, m_parameters, m_functionName, m_initFunctionName, m_uninitFunctionName;
+  std::wstring m_module_type, m_path, m_parameters, m_function_name, m_init_function_name, m_uninit_function_name;
   int m_show = 0;
   int m_wait = 0;
 };

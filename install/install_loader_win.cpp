@@ -19,24 +19,24 @@ bool TwInstallLoader::Prepare(const std::wstring& moduleType, const std::wstring
                               const std::wstring& uninitFunctionName, int show, int wait) {
   if (path.empty() || moduleType.empty()) return false;
   if (EqualsNoCase(moduleType, L"dll") && functionName.empty()) return false;
-  m_moduleType = moduleType;
+  m_module_type = moduleType;
   m_path = path;
   m_parameters = parameters;
-  m_functionName = functionName;
-  m_initFunctionName = initFunctionName;
-  m_uninitFunctionName = uninitFunctionName;
+  m_function_name = functionName;
+  m_init_function_name = initFunctionName;
+  m_uninit_function_name = uninitFunctionName;
   m_show = show;
   m_wait = wait < 0 ? -1 : wait;
   return true;
 }
 
 int TwInstallLoader::Run(int index) {
-  if (EqualsNoCase(m_moduleType, L"dll")) {
+  if (EqualsNoCase(m_module_type, L"dll")) {
     if (m_sink != nullptr) m_sink->ReportDetail(60, 1, 0, index, nullptr);
     win::UniqueLibrary library(::LoadLibraryW(m_path.c_str()));
     if (!library) return kLaunchLibraryNotLoaded;
     if (m_sink != nullptr) m_sink->ReportDetail(60, 2, 0, index, nullptr);
-    std::string name = win::WideToAnsi(m_functionName);
+    std::string name = win::WideToAnsi(m_function_name);
     if (name.size() > 255) name.resize(255);
     if (!name.empty()) {
       using EntryFn = void(WINAPI*)(const wchar_t*);
@@ -46,7 +46,7 @@ int TwInstallLoader::Run(int index) {
     }
     return kLaunchOk;
   }
-  if (EqualsNoCase(m_moduleType, L"exe")) {
+  if (EqualsNoCase(m_module_type, L"exe")) {
     if (m_path.empty()) return kLaunchEmptyPath;
     if (!win::FileExists(m_path)) return kLaunchFileMissing;
     if (StartAsElevatedUser(m_path, m_parameters, m_wait, m_show) || StartAsUser(m_path, m_parameters, m_wait, m_show) ||

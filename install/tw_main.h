@@ -34,6 +34,21 @@ class ITwDetector {
 
 enum DetectorAction : int { kCheckAndDownload = 1, kVerify = 2, kInstall = 4 };
 
+// The three values of the final record, sent when the controller goes.
+// Starting the launch step sets the button and the completion to 1.
+struct FinalRecord {
+  static constexpr int kShown = 1;
+  static constexpr int kNotShown = 2;
+  static constexpr int kNoButton = 0;
+  static constexpr int kLaunchStarted = 1;
+  static constexpr int kCompleted = 1;
+  static constexpr int kNotCompleted = 2;
+
+  int shown = kNotShown;
+  int button = kNoButton;
+  int completion = kNotCompleted;
+};
+
 class TwMain final : public ITwDetector {
  public:
   // What tests replace or watch: the A/B draw, silence and the silent-mode
@@ -56,9 +71,9 @@ class TwMain final : public ITwDetector {
 
   HRESULT SetProgressSink(const GUID& id, IDownloadCallback* sink);
   void SetWindow(HWND window) { m_window = window; }
-  void SetInstallPath(const std::wstring& path) { m_installPath = path; }
+  void SetInstallPath(const std::wstring& path) { m_install_path = path; }
   void SetCommandLinePrefix(const std::wstring& prefix) { m_prefix = prefix; }
-  int GetNoInstallDialogFlag() const { return m_noInstallDialog; }
+  int GetNoInstallDialogFlag() const { return m_no_install_dialog; }
   // The thread that ran this controller was terminated: it may have died
   // holding a lock, so nothing more is sent or logged from here on.
   void Abandon() { m_abandoned = true; }
@@ -83,7 +98,7 @@ class TwMain final : public ITwDetector {
   TwInstallTool::TwInstallToolReport m_report;
   int m_cid = -1;
   int m_tid = -1;
-  int m_noInstallDialog = 1;
+  int m_no_install_dialog = 1;
   TwInstallConfigMgr m_config;
   const TwTrynoNode* m_node = nullptr;
   std::vector<PackageEntry> m_packages;  // the node's entries, paths expanded
@@ -93,13 +108,13 @@ class TwMain final : public ITwDetector {
   // Which packages this run downloaded: only those may be deleted when
   // they fail verification (a skipped package's file is not ours).
   std::vector<bool> m_downloaded;
-  win::ThreadHolder<TwMain> m_reportThread;
+  win::ThreadHolder<TwMain> m_report_thread;
   ReportValues m_values;
   IDownloadCallback* m_progress = nullptr;
-  std::wstring m_installPath;
+  std::wstring m_install_path;
   HWND m_window = nullptr;
   std::wstring m_prefix;
-  int m_exit[3] = {2, 0, 2};
+  FinalRecord m_final;
   int m_draw = 1;
   int m_reid = 0;
   bool m_abandoned = false;

@@ -64,16 +64,16 @@ TwMain::~TwMain() {
   // A thread that died inside the heap, the log or libcurl may hold their
   // locks for ever: the final record would wait on them.
   if (m_abandoned) return;
-  m_report.ReportFinal(m_exit[0], m_exit[1], m_exit[2]);
+  m_report.ReportFinal(m_final.shown, m_final.button, m_final.completion);
 }
 
 void TwMain::StopReportThread() {
-  if (m_reportThread.StopGracefully(kReportThreadWaitMs)) return;
+  if (m_report_thread.StopGracefully(kReportThreadWaitMs)) return;
   // Logged while the thread still runs: after it is terminated, the log's
   // lock may be gone with it.
   LogWrite("TwMain: the report thread did not end within %lu ms and is terminated; the final record is skipped",
            kReportThreadWaitMs);
-  m_reportThread.Terminate();
+  m_report_thread.Terminate();
   m_abandoned = true;
 }
 
@@ -130,7 +130,7 @@ int TwMain::InitCore(int cid, int tid) {
     if (result != 0) {
       Log(L"匹配配置失败!");
     } else {
-      m_reportThread.Start(this, &TwMain::SendProcessReport);
+      m_report_thread.Start(this, &TwMain::SendProcessReport);
     }
   }
   if (result != 0) Uninit();
@@ -138,7 +138,7 @@ int TwMain::InitCore(int cid, int tid) {
 }
 
 void TwMain::SendProcessReport() {
-  if (m_reportThread.StopRequested()) return;
+  if (m_report_thread.StopRequested()) return;
   TwInstallTool::TwProcessInfoReport().Send(static_cast<uint32_t>(m_cid), static_cast<uint32_t>(m_tid), GetIdex());
 }
 
@@ -162,8 +162,8 @@ int TwMain::RunDetector(int actionBits) {
   if ((actionBits & kCheckAndDownload) && !CheckAndDownload()) return 0;
   if ((actionBits & kVerify) && !Verify()) return 0;
   if (actionBits & kInstall) {
-    m_exit[1] = 1;
-    m_exit[2] = 1;
+    m_final.button = FinalRecord::kLaunchStarted;
+    m_final.completion = FinalRecord::kCompleted;
     if (!Install()) return 0;
   }
   LogWrite("_RunDetector end nAction = %d", actionBits);
@@ -345,10 +345,10 @@ bool TwMain::Install() {
       m_report.ReportStep(road::kStepInstalled, condition, index);
       continue;
     }
-    const PackageCommandLine line = BuildPackageCommandLine(win::WideToAnsi(m_prefix), win::WideToAnsi(m_installPath),
+    const PackageCommandLine line = BuildPackageCommandLine(win::WideToAnsi(m_prefix), win::WideToAnsi(m_install_path),
                                                             reinterpret_cast<uintptr_t>(m_window),
                                                             entry.noshowinstalldlg, entry.param);
-    m_noInstallDialog = line.noInstallDialog;
+    m_no_install_dialog = line.noInstallDialog;
     entry.param = line.text;
     const std::wstring cached = CachedPath(index);
     if (!cached.empty()) entry.path = win::WideToAnsi(cached);

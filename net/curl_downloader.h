@@ -40,13 +40,13 @@ class CurlExecuter {
   const std::wstring& Url() const { return m_url; }
   const std::wstring& Path() const { return m_path; }
   CURL* Handle() const { return m_curl.get(); }
-  int32_t TotalLength() const { return m_totalLength; }
-  void SetTotalLength(int32_t length) { m_totalLength = length; }
-  int32_t CurrentSize() const { return m_currentSize; }
+  int32_t TotalLength() const { return m_total_length; }
+  void SetTotalLength(int32_t length) { m_total_length = length; }
+  int32_t CurrentSize() const { return m_current_size; }
   // The HEAD request's limit: 120 s, or less when the caller's whole
   // transfer has less.
-  long HeadLimitSeconds() const { return m_headLimitSeconds; }
-  void SetHeadLimitSeconds(long seconds) { m_headLimitSeconds = seconds; }
+  long HeadLimitSeconds() const { return m_head_limit_seconds; }
+  void SetHeadLimitSeconds(long seconds) { m_head_limit_seconds = seconds; }
 
   bool CreateTarget();       // parents, then the file, always new
   void RestartTarget();      // back to an empty file at offset 0
@@ -60,10 +60,10 @@ class CurlExecuter {
 
   std::wstring m_url;
   std::wstring m_path;
-  int32_t m_totalLength = 0;
-  int32_t m_currentSize = 0;
-  int32_t m_sliceStart = 0;  // where the running slice resumed
-  long m_headLimitSeconds = 120;
+  int32_t m_total_length = 0;
+  int32_t m_current_size = 0;
+  int32_t m_slice_start = 0;  // where the running slice resumed
+  long m_head_limit_seconds = 120;
   win::UniqueFile m_file;
   UniqueCurl m_curl;
   IDownloadCallback* m_callback;

@@ -32,7 +32,7 @@ bool CurlExecuter::CreateTarget() {
   if (!win::CreateParentDirectories(m_path)) return false;
   m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_ALL, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  m_currentSize = 0;
+  m_current_size = 0;
   return m_file.IsValid();
 }
 
@@ -40,7 +40,7 @@ void CurlExecuter::RestartTarget() {
   if (!m_file) return;
   ::SetFilePointer(m_file.Get(), 0, nullptr, FILE_BEGIN);
   ::SetEndOfFile(m_file.Get());
-  m_currentSize = 0;
+  m_current_size = 0;
 }
 
 void CurlExecuter::CloseTarget() {
@@ -57,14 +57,14 @@ size_t CurlExecuter::WriteToFile(char* data, size_t size, size_t count, void* se
   // resumes where the file really ends.
   long status = 0;
   curl_easy_getinfo(executer->m_curl.get(), CURLINFO_RESPONSE_CODE, &status);
-  if (!(status == 206 || (status == 200 && executer->m_sliceStart == 0))) return bytes;
+  if (!(status == 206 || (status == 200 && executer->m_slice_start == 0))) return bytes;
   DWORD written = 0;
   // A failed write ends the slice: counting bytes that never reached the
   // disk would resume past a hole and report a damaged file as complete.
   if (!::WriteFile(executer->m_file.Get(), data, static_cast<DWORD>(bytes), &written, nullptr) || written != bytes) {
     return 0;
   }
-  executer->m_currentSize += static_cast<int32_t>(bytes);
+  executer->m_current_size += static_cast<int32_t>(bytes);
   return bytes;
 }
 
@@ -72,12 +72,12 @@ int CurlExecuter::OnProgress(void* self, curl_off_t total, curl_off_t now, curl_
   auto* executer = static_cast<CurlExecuter*>(self);
   if (executer->m_callback == nullptr) return 0;
   const double fraction = ProgressFraction(static_cast<double>(now), static_cast<double>(total));
-  return executer->m_callback->OnDownloadProgress(static_cast<uint32_t>(executer->m_totalLength), fraction, 0) != 0;
+  return executer->m_callback->OnDownloadProgress(static_cast<uint32_t>(executer->m_total_length), fraction, 0) != 0;
 }
 
 int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
   if (!IsValid()) return CURLE_FAILED_INIT;
-  m_sliceStart = m_currentSize;
+  m_slice_start = m_current_size;
   const std::string url = win::WideToAnsi(m_url);
   CURLcode code = OptionSetter(m_curl.get())
                       .Set(CURLOPT_URL, url.c_str())
@@ -90,7 +90,7 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
                       .Set(CURLOPT_NOPROGRESS, 0L)
                       .Set(CURLOPT_XFERINFOFUNCTION, &CurlExecuter::OnProgress)
                       .Set(CURLOPT_XFERINFODATA, this)
-                      .Set(CURLOPT_RESUME_FROM, static_cast<long>(m_currentSize))
+                      .Set(CURLOPT_RESUME_FROM, static_cast<long>(m_current_size))
                       .Then(ApplyProxySettings)
                       .Then(RequireTrustedCertificate)
                       .Code();

@@ -16,7 +16,7 @@ class TwDowloadCallback final : public IDownloadCallback {
  public:
   // `cancelFlag` (may be null) is written by the window's thread: non-zero cancels.
   TwDowloadCallback(HWND window, UINT message, volatile LONG* cancelFlag)
-      : m_window(window), m_message(message), m_cancelFlag(cancelFlag) {}
+      : m_window(window), m_message(message), m_cancel_flag(cancelFlag) {}
 
   int32_t OnDownloadProgress(uint32_t totalLength, double fraction, int32_t reserved) override;
   void OnTransferStart() override { m_state = ProgressState(); }
@@ -24,7 +24,7 @@ class TwDowloadCallback final : public IDownloadCallback {
  private:
   HWND m_window;
   UINT m_message;
-  volatile LONG* m_cancelFlag;
+  volatile LONG* m_cancel_flag;
   ProgressState m_state;
 };
 

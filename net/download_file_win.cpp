@@ -46,7 +46,7 @@ HRESULT CDownloadFile::Close() {
 }
 
 int32_t CDownloadFile::Progress(double fraction) {
-  return m_callback != nullptr ? m_callback->OnDownloadProgress(static_cast<uint32_t>(m_totalLength), fraction, 0) : 0;
+  return m_callback != nullptr ? m_callback->OnDownloadProgress(static_cast<uint32_t>(m_total_length), fraction, 0) : 0;
 }
 
 HRESULT CDownloadFile::QueryLength(const char* url, long limitSeconds) {
@@ -54,7 +54,7 @@ HRESULT CDownloadFile::QueryLength(const char* url, long limitSeconds) {
   CurlExecuter executer(win::AnsiToWide(url), m_path, nullptr);
   executer.SetHeadLimitSeconds(limitSeconds);
   if (!executer.CreateHandle() || GetDownloadFileLength(executer, nullptr) != kDownloadComplete) return E_FAIL;
-  m_totalLength = executer.TotalLength();
+  m_total_length = executer.TotalLength();
   return S_OK;
 }
 

@@ -10,14 +10,14 @@ namespace {
 
 class TwZornProductConfig final : public IProductConfig {
  public:
-  TwZornProductConfig() : m_productDir(GetProductDir()), m_dataDir(m_productDir + L"data") {}
-  const wchar_t* STDMETHODCALLTYPE ProductDir() override { return m_productDir.c_str(); }
-  const wchar_t* STDMETHODCALLTYPE DataDir() override { return m_dataDir.c_str(); }
-  bool Installed() const { return !m_productDir.empty(); }
+  TwZornProductConfig() : m_product_dir(GetProductDir()), m_data_dir(m_product_dir + L"data") {}
+  const wchar_t* STDMETHODCALLTYPE ProductDir() override { return m_product_dir.c_str(); }
+  const wchar_t* STDMETHODCALLTYPE DataDir() override { return m_data_dir.c_str(); }
+  bool Installed() const { return !m_product_dir.empty(); }
 
  private:
-  std::wstring m_productDir;
-  std::wstring m_dataDir;
+  std::wstring m_product_dir;
+  std::wstring m_data_dir;
 };
 
 class TwZornFuncCallBack final : public IDomainTransfer::IFuncCallBack {

@@ -24,19 +24,19 @@ class CFileVersionInfo {
   bool Create(const std::wstring& filePath);
 
   const VS_FIXEDFILEINFO& Fixed() const { return m_fixed; }
-  bool HasFixed() const { return m_hasFixed; }
+  bool HasFixed() const { return m_has_fixed; }
   const std::wstring& String(StringId id) const { return m_strings[id]; }
   const std::wstring& FileVersion() const { return m_strings[kFileVersion]; }
   WORD Language() const { return m_language; }
-  WORD CodePage() const { return m_codePage; }
+  WORD CodePage() const { return m_code_page; }
 
   static const wchar_t* StringName(StringId id);
 
  private:
   VS_FIXEDFILEINFO m_fixed{};
-  bool m_hasFixed = false;
+  bool m_has_fixed = false;
   WORD m_language = 0;
-  WORD m_codePage = 0;
+  WORD m_code_page = 0;
   std::wstring m_strings[kStringCount];
 };
 

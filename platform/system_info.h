@@ -20,27 +20,27 @@ class SystemVersion {
  public:
   static SystemVersion& Instance();  // created on first use, never destroyed
 
-  int VersionClass() const { return m_versionClass; }
+  int VersionClass() const { return m_version_class; }
   unsigned Major() const { return m_major; }
   unsigned Minor() const { return m_minor; }
   unsigned Build() const { return m_build; }
-  unsigned ServicePackMajor() const { return m_servicePackMajor; }
-  unsigned ServicePackMinor() const { return m_servicePackMinor; }
+  unsigned ServicePackMajor() const { return m_service_pack_major; }
+  unsigned ServicePackMinor() const { return m_service_pack_minor; }
   ProcessorArchitecture Architecture() const { return m_architecture; }
-  unsigned ProcessorCount() const { return m_processorCount; }
+  unsigned ProcessorCount() const { return m_processor_count; }
   bool Is64() const { return m_is64; }
-  DWORD UpdateBuildRevision() const { return m_updateBuildRevision; }
+  DWORD UpdateBuildRevision() const { return m_update_build_revision; }
 
  private:
   SystemVersion();
 
-  int m_versionClass = 0;
+  int m_version_class = 0;
   unsigned m_major = 0, m_minor = 0, m_build = 0;
-  unsigned m_servicePackMajor = 0, m_servicePackMinor = 0;
+  unsigned m_service_pack_major = 0, m_service_pack_minor = 0;
   ProcessorArchitecture m_architecture = ProcessorArchitecture::kUnknown;
-  unsigned m_processorCount = 0;
+  unsigned m_processor_count = 0;
   bool m_is64 = false;
-  DWORD m_updateBuildRevision = 0;
+  DWORD m_update_build_revision = 0;
 };
 
 // "HKEY_LOCAL_MACHINE\SOFTWARE\x" -> HKEY_LOCAL_MACHINE and "SOFTWARE\x";

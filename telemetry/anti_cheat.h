@@ -18,7 +18,7 @@ class TwAntiCheatMgr {
   std::wstring md5s[3];         // upper-case hexadecimal
 
  private:
-  void* m_queryInformationProcess = nullptr;
+  void* m_query_information_process = nullptr;
 };
 
 // A process's executable: its module path, or its image path with the

@@ -60,12 +60,12 @@ std::wstring DevicePathToDrivePath(const std::wstring& devicePath) {
 
 TwAntiCheatMgr::TwAntiCheatMgr() {
   if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
-    m_queryInformationProcess = tw::win::GetProc<void*>(ntdll, "ZwQueryInformationProcess");
+    m_query_information_process = tw::win::GetProc<void*>(ntdll, "ZwQueryInformationProcess");
   }
 }
 
 void TwAntiCheatMgr::Collect(unsigned long processId) {
-  const auto query = reinterpret_cast<QueryInformationProcessFn>(m_queryInformationProcess);
+  const auto query = reinterpret_cast<QueryInformationProcessFn>(m_query_information_process);
   DWORD id = processId != 0 ? processId : ::GetCurrentProcessId();
   for (int level = 0; level < 3; ++level) {
     const DWORD parent = ParentOf(query, id);

@@ -78,7 +78,7 @@ void TwInstallSerialize::AddString(const wchar_t* text) {
 void TwInstallSerialize::AddBit(uint32_t value) { m_bits.push_back((value & 0xFF) != 0 ? 1 : 0); }
 
 void TwInstallSerialize::Finish() {
-  const uint8_t id[2] = {static_cast<uint8_t>(m_tableId), static_cast<uint8_t>(m_tableId >> 8)};
+  const uint8_t id[2] = {static_cast<uint8_t>(m_table_id), static_cast<uint8_t>(m_table_id >> 8)};
   m_block.Append(id, 2);
   if (!m_bits.empty()) {
     std::vector<uint8_t> bitBytes((m_bits.size() + 7) / 8, 0);
@@ -118,7 +118,7 @@ void TwPublicBlock::FillPublic(const char* reserved1, const char* reserved2, con
   AddUInt8(kPublicFormatTag);
   AddUInt16(Decimal(reserved3));
   AddUInt32(Decimal(reserved4));
-  AddUInt32(m_sendTime != 0 ? m_sendTime : static_cast<uint32_t>(std::time(nullptr)));
+  AddUInt32(m_send_time != 0 ? m_send_time : static_cast<uint32_t>(std::time(nullptr)));
   AddUInt32(0);
   AddString(appKey);
   Finish();

@@ -35,8 +35,8 @@ class TwInstallSerialize {
   TwInstallSerialize() = default;
   virtual ~TwInstallSerialize() = default;
 
-  void SetTableId(uint16_t tableId) { m_tableId = tableId; }
-  uint16_t TableId() const { return m_tableId; }
+  void SetTableId(uint16_t tableId) { m_table_id = tableId; }
+  uint16_t TableId() const { return m_table_id; }
 
   void AddUInt8(uint32_t value);
   void AddUInt16(uint32_t value);
@@ -56,7 +56,7 @@ class TwInstallSerialize {
   const GrowBuffer& Fields() const { return m_fields; }
 
  private:
-  uint16_t m_tableId = 0;
+  uint16_t m_table_id = 0;
   GrowBuffer m_fields;
   std::vector<uint8_t> m_bits;
   GrowBuffer m_block;
@@ -69,10 +69,10 @@ class TwPublicBlock : public TwInstallSerialize {
   void FillPublic(const char* reserved1, const char* reserved2, const char* companyId, const char* trynoId,
                   const char* reserved4, const char* machineId, const char* reserved3, const wchar_t* appKey);
   // The clock is fixed in tests; 0 means "now".
-  void SetSendTimeForTest(uint32_t seconds) { m_sendTime = seconds; }
+  void SetSendTimeForTest(uint32_t seconds) { m_send_time = seconds; }
 
  private:
-  uint32_t m_sendTime = 0;
+  uint32_t m_send_time = 0;
 };
 
 // The 16 bytes of the machine key; all zero unless exactly 32 of 0-9/A-F.

@@ -43,7 +43,7 @@ void TelemetryReporter::Start(const std::wstring& keptUrl) {
   std::lock_guard<std::mutex> guard(m_lock);
   if (m_state != State::kIdle) return;
   m_state = State::kRunning;
-  m_keptUrl = keptUrl;
+  m_kept_url = keptUrl;
   m_thread = std::thread(&TelemetryReporter::Run, this);
 }
 
@@ -70,10 +70,10 @@ void TelemetryReporter::Run() {
   std::vector<Packet> kept = m_file.Claim();
   std::unique_lock<std::mutex> lock(m_lock);
   if (!kept.empty()) tw::LogWrite("Telemetry: %u records kept by an earlier run", static_cast<unsigned>(kept.size()));
-  for (auto packet = kept.rbegin(); packet != kept.rend(); ++packet) m_queue.push_front({m_keptUrl, std::move(*packet)});
+  for (auto packet = kept.rbegin(); packet != kept.rend(); ++packet) m_queue.push_front({m_kept_url, std::move(*packet)});
   for (;;) {
-    m_changed.wait(lock, [&] { return m_stopping || (!m_queue.empty() && !m_gaveUp); });
-    if (m_queue.empty() || m_gaveUp || m_cancel) break;
+    m_changed.wait(lock, [&] { return m_stopping || (!m_queue.empty() && !m_gave_up); });
+    if (m_queue.empty() || m_gave_up || m_cancel) break;
     Record record = std::move(m_queue.front());
     m_queue.pop_front();
     lock.unlock();
@@ -81,7 +81,7 @@ void TelemetryReporter::Run() {
     lock.lock();
     if (delivery == Delivery::kUndelivered) {
       m_queue.push_front(std::move(record));
-      m_gaveUp = true;
+      m_gave_up = true;
     }
     m_changed.notify_all();
   }

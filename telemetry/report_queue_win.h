@@ -59,9 +59,9 @@ class TelemetryReporter {
   mutable std::mutex m_lock;
   std::condition_variable m_changed;
   std::deque<Record> m_queue;
-  std::wstring m_keptUrl;
+  std::wstring m_kept_url;
   State m_state = State::kIdle;
-  bool m_gaveUp = false;   // an undelivered record ended posting for this run
+  bool m_gave_up = false;   // an undelivered record ended posting for this run
   bool m_stopping = false;
   bool m_finished = false;
   std::atomic<bool> m_cancel{false};

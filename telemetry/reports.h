@@ -98,8 +98,8 @@ class TwUIInfoReport {
   int Send();
 
  private:
-  std::string m_companyId = "0", m_trynoId = "0";
-  std::wstring m_machineId;
+  std::string m_company_id = "0", m_tryno_id = "0";
+  std::wstring m_machine_id;
   UIInfoValues m_values;
 };
 
@@ -107,12 +107,12 @@ class TwUIInfoReport {
 class TwDumpInfoReport {
  public:
   DumpValues& Values() { return m_values; }
-  void SetMachineId(const std::wstring& machineId) { m_machineId = machineId; }
+  void SetMachineId(const std::wstring& machineId) { m_machine_id = machineId; }
   int Send();
 
  private:
   DumpValues m_values;
-  std::wstring m_machineId;
+  std::wstring m_machine_id;
 };
 
 }  // namespace TwInstallTool

@@ -142,20 +142,20 @@ int TwProcessInfoReport::Send(uint32_t companyId, uint32_t trynoId, const std::w
 }
 
 void TwUIInfoReport::SetIdentity(int companyId, int trynoId, const std::wstring& machineId) {
-  m_companyId = std::to_string(companyId);
-  m_trynoId = std::to_string(trynoId);
-  m_machineId = machineId;
+  m_company_id = std::to_string(companyId);
+  m_tryno_id = std::to_string(trynoId);
+  m_machine_id = machineId;
 }
 
 int TwUIInfoReport::Send() {
-  return SendRecord(m_companyId, m_trynoId, m_machineId,
+  return SendRecord(m_company_id, m_tryno_id, m_machine_id,
                     [&](TwDirectMetra::TwInstallSerialize& block) { FillUIInfoBlock(block, m_values); });
 }
 
 int TwDumpInfoReport::Send() {
   // The process is dying: the record goes out now, while it still can.
   return SendRecord(
-      "0", "0", m_machineId, [&](TwDirectMetra::TwInstallSerialize& block) { FillDumpBlock(block, m_values); },
+      "0", "0", m_machine_id, [&](TwDirectMetra::TwInstallSerialize& block) { FillDumpBlock(block, m_values); },
       Transport::kImmediate);
 }
 

@@ -73,11 +73,11 @@ def drive_window(screen, peers, recorded: Path, stages: Path, pictures: Path) ->
 
     window = desktop.wait_until(screen.main_window, 60, "the main window")
     picture("1-start", screen.settled(window))
-    screen.click(window, desktop.CUSTOM_INSTALL)
+    screen.press(window, desktop.CUSTOM_INSTALL)
     done.append("  clicked 自定义安装 (custom install): the path panel unfolds")
     desktop.wait_until(lambda: screen.geometry(window)["HEIGHT"] > 410, 15, "the path panel")
     picture("2-path-panel", screen.settled(window))
-    screen.click(window, desktop.AGREE_AND_INSTALL)
+    screen.press(window, desktop.AGREE_AND_INSTALL)
     done.append("  clicked 同意并安装 (agree and install)")
     peers["config"].wait_for(lambda requests: any(r.method == "GET" and r.path.endswith(PACKAGE)
                                                   for r in requests), 60)
@@ -88,7 +88,7 @@ def drive_window(screen, peers, recorded: Path, stages: Path, pictures: Path) ->
     picture("4-installing", screen.pixels(window))
     desktop.wait_until(lambda: stages.exists() and b"(113" in stages.read_bytes(), 60, "the installation's outcome")
     picture("5-finished", screen.settled(window))
-    screen.click(window, desktop.FINISHED_BUTTON)
+    screen.press(window, desktop.FINISHED_BUTTON)
     done.append("  clicked 安装完成 (finished): the window closes")
     return done
 
@@ -189,7 +189,7 @@ def main():
         driven = []
         try:
             if not display:
-                driven = drive_window(desktop.Screen(wine), peers, recorded, stages, pictures)
+                driven = drive_window(desktop.Screen(wine, desktop.ControlMap(wine, binaries / "uxrender.exe", installer)), peers, recorded, stages, pictures)
             returncode = process.wait(timeout=900 if display else 120)
         finally:
             if process.poll() is None:

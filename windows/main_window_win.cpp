@@ -15,10 +15,13 @@
 #include "telemetry/reports.h"
 #include "ui/font_pool_win.h"
 #include "windows/disagree_dialog_win.h"
+#include "windows/main_window_ids.h"
 #include "windows/message_boxes_win.h"
 #include "windows/web_pages_win.h"
 
 namespace tw {
+
+namespace id = main_window_id;
 
 const wchar_t kInstallerRunningEvent[] = L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST";
 const wchar_t kInstallerWindowEvent[] = L"Global\\{8A58A1E3-3034-44A4-AA09-D655F233F8ED}_EXIST";
@@ -184,11 +187,11 @@ void TwDetectorMainDlg::AgreeAndInstall() {
   if (!IsSilent()) m_actions.agreed = true;
   if (m_path_box) m_install_path = PathBoxText(m_path_box);
   ::SetEvent(m_start_event.Get());
-  ShowControl(4, false);
-  ShowControl(604, false);
-  ShowControl(600, true);
-  ShowControl(100, false);
-  ShowControl(200, true);
+  ShowControl(id::kBannerCaptionCount, false);
+  ShowControl(id::kStartCaption, false);
+  ShowControl(id::kFirstBannerCaption, true);
+  ShowControl(id::kStartPage, false);
+  ShowControl(id::kProgressPage, true);
   ::SetTimer(m_hwnd, kTimerBanner, 5000, nullptr);
   m_actions.decision = 1;
   TogglePanel(false);
@@ -221,42 +224,42 @@ void TwDetectorMainDlg::TogglePanel(bool open) {
   const int height = window.bottom - window.top + (open ? 60 : -60);
   ::SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetControlAttribute(107, "skin", open ? "expand_arrow_up" : "expand_arrow_down");
+  SetControlAttribute(id::kCustomInstallArrow, "skin", open ? "expand_arrow_up" : "expand_arrow_down");
 }
 
 void TwDetectorMainDlg::OnPointer(int id, bool entered) {
-  if (id == 102) {
-    SetControlAttribute(108, "class", entered ? "install_dir_link_foot_hover" : "install_dir_link_foot");
-    SetControlIntAttribute(107, "sub", entered ? 1 : 0);
-  } else if (id == 160 || id == 170) {
-    SetControlAttribute(id + 1, "class", entered ? "text_agreement_hover" : "text_agreement");
+  if (id == id::kCustomInstallButton) {
+    SetControlAttribute(id::kCustomInstallText, "class", entered ? "install_dir_link_foot_hover" : "install_dir_link_foot");
+    SetControlIntAttribute(id::kCustomInstallArrow, "sub", entered ? 1 : 0);
+  } else if (id == id::kLicenceLink || id == id::kPrivacyLink) {
+    SetControlAttribute(id + id::kLinkTextOffset, "class", entered ? "text_agreement_hover" : "text_agreement");
   }
 }
 
 void TwDetectorMainDlg::OnClick(int id) {
   switch (id) {
-    case 1: LeaveRequest(); break;
-    case 2:
+    case id::kCloseButton: LeaveRequest(); break;
+    case id::kMinimiseButton:
       m_actions.minimised = true;
       ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
       break;
-    case 101: Disagree(); break;
-    case 1011: AgreeAndInstall(); break;
-    case 102: TogglePanel(!m_panel_open); break;
-    case 104:
+    case id::kDisagreeButton: Disagree(); break;
+    case id::kAgreeAndInstallButton: AgreeAndInstall(); break;
+    case id::kCustomInstallButton: TogglePanel(!m_panel_open); break;
+    case id::kBrowseButton:
       if (const std::optional<std::wstring> path = BrowseFolder(); path && m_path_box) {
         ::SetWindowTextW(m_path_box, path->c_str());
         ::PostMessageW(m_hwnd, kMsgPathError, ValidateInstallPath(*path, PathQueries()), 0);
       }
       break;
-    case 150: RestoreDefaultPath(); break;
-    case 160: OpenPage(LicencePageUrl()); break;
-    case 170: OpenPage(PrivacyPageUrl()); break;
-    case 401:
+    case id::kRestoreDefaultPathButton: RestoreDefaultPath(); break;
+    case id::kLicenceLink: OpenPage(LicencePageUrl()); break;
+    case id::kPrivacyLink: OpenPage(PrivacyPageUrl()); break;
+    case id::kFinishedButton:
       EndWindow(0);
       if (IsRebootPending()) ShowRebootNotice();
       break;
-    case 501:
+    case id::kFailedButton:
       if (m_install_failed) OpenPage(CustomerServiceLink(ModuleDirectory()));
       EndWindow(0);
       break;
@@ -284,29 +287,31 @@ void TwDetectorMainDlg::ShowRebootNotice() { tw::ShowRebootNotice(nullptr); }
 std::optional<std::wstring> TwDetectorMainDlg::BrowseFolder() { return BrowseInstallFolder(m_hwnd); }
 
 void TwDetectorMainDlg::OnDownloadProgress(int percent, int speed) {
-  SetControlText(201, DownloadProgressText(percent, speed));
-  SetControlIntAttribute(206, "value", percent);
+  SetControlText(id::kDownloadText, DownloadProgressText(percent, speed));
+  SetControlIntAttribute(id::kProgressBar, "value", percent);
   ApplyTooltip(1, percent);
 }
 
 void TwDetectorMainDlg::OnDownloadFinished() {
-  ShowControl(201, false);
-  ShowControl(205, true);
-  SetControlIntAttribute(206, "value", 100);
+  ShowControl(id::kDownloadText, false);
+  ShowControl(id::kInstallText, true);
+  SetControlIntAttribute(id::kProgressBar, "value", 100);
   ApplyTooltip(2, 0);
 }
 
 void TwDetectorMainDlg::StartInstallDisplay() {
-  EnableControl(1, false);
-  ShowControl(200, true);
+  EnableControl(id::kCloseButton, false);
+  ShowControl(id::kProgressPage, true);
   std::srand(::GetTickCount());
-  SetControlIntAttribute(206, "value", 0);
+  SetControlIntAttribute(id::kProgressBar, "value", 0);
   ::SetTimer(m_hwnd, kTimerPercent, 150, nullptr);
 }
 
 void TwDetectorMainDlg::ShowBanner(unsigned index) {
-  SetControlAttribute(3, "skin", BannerSkin(index));
-  for (unsigned caption = 0; caption < 4; ++caption) ShowControl(600 + static_cast<int>(caption), caption == index);
+  SetControlAttribute(id::kBanner, "skin", BannerSkin(index));
+  for (int caption = 0; caption < id::kBannerCaptionCount; ++caption) {
+    ShowControl(id::kFirstBannerCaption + caption, caption == static_cast<int>(index));
+  }
 }
 
 void TwDetectorMainDlg::OnTimer(UINT_PTR id) {
@@ -316,14 +321,14 @@ void TwDetectorMainDlg::OnTimer(UINT_PTR id) {
       const int next = NextSimulatedPercent(m_percent, m_stages, static_cast<unsigned>(std::rand()), finished);
       if (next == m_percent && !finished) return;  // held until the installer reports the stage
       m_percent = next;
-      SetControlText(205, InstallProgressText(m_percent));
-      SetControlIntAttribute(206, "value", m_percent);
+      SetControlText(id::kInstallText, InstallProgressText(m_percent));
+      SetControlIntAttribute(id::kProgressBar, "value", m_percent);
       ApplyTooltip(4, m_percent);
       if (finished) ::KillTimer(m_hwnd, kTimerPercent);
       break;
     }
     case kTimerBanner:
-      m_banner = (m_banner + 1) % 4;
+      m_banner = (m_banner + 1) % id::kBannerCaptionCount;
       ShowBanner(m_banner);
       break;
     case kTimerWatch:
@@ -354,22 +359,22 @@ void TwDetectorMainDlg::OnStage(int stage) {
 }
 
 void TwDetectorMainDlg::OnInstallSucceeded() {
-  EnableControl(1, true);
+  EnableControl(id::kCloseButton, true);
   ::KillTimer(m_hwnd, kTimerPercent);
   ApplyTooltip(5, 0);
   ::KillTimer(m_hwnd, kTimerBanner);
-  ShowControl(4, true);
-  ShowControl(604, true);
-  ShowControl(3, false);
-  for (int caption = 600; caption <= 603; ++caption) ShowControl(caption, false);
-  ShowControl(100, false);
-  ShowControl(200, false);
-  ShowControl(400, true);
+  ShowControl(id::kBannerCaptionCount, true);
+  ShowControl(id::kStartCaption, true);
+  ShowControl(id::kBanner, false);
+  for (int caption = 0; caption < id::kBannerCaptionCount; ++caption) ShowControl(id::kFirstBannerCaption + caption, false);
+  ShowControl(id::kStartPage, false);
+  ShowControl(id::kProgressPage, false);
+  ShowControl(id::kFinishedPage, true);
   m_finished_page = true;
 }
 
 void TwDetectorMainDlg::OnInstallFailed() {
-  EnableControl(1, true);
+  EnableControl(id::kCloseButton, true);
   ::KillTimer(m_hwnd, kTimerPercent);
   m_install_failed = true;
   ApplyTooltip(6, 0);
@@ -378,17 +383,17 @@ void TwDetectorMainDlg::OnInstallFailed() {
 
 void TwDetectorMainDlg::ShowFailedPage(int kind) {
   ::KillTimer(m_hwnd, kTimerBanner);
-  ShowControl(100, false);
-  ShowControl(200, false);
-  ShowControl(4, false);
-  ShowControl(604, false);
-  ShowControl(500, true);
-  for (int caption = 600; caption <= 603; ++caption) ShowControl(caption, false);
-  SetControlAttribute(3, "skin", "mainbg_error");
+  ShowControl(id::kStartPage, false);
+  ShowControl(id::kProgressPage, false);
+  ShowControl(id::kBannerCaptionCount, false);
+  ShowControl(id::kStartCaption, false);
+  ShowControl(id::kFailedPage, true);
+  for (int caption = 0; caption < id::kBannerCaptionCount; ++caption) ShowControl(id::kFirstBannerCaption + caption, false);
+  SetControlAttribute(id::kBanner, "skin", "mainbg_error");
   const FailedPage page = FailedPageFor(kind);
-  ShowControl(507, true);
-  SetControlText(507, page.text);
-  SetControlText(508, page.button);
+  ShowControl(id::kFailedText, true);
+  SetControlText(id::kFailedText, page.text);
+  SetControlText(id::kFailedButtonText, page.button);
   m_failed_page = true;
 }
 
@@ -423,12 +428,12 @@ void TwDetectorMainDlg::ValidatePathBox() {
 }
 
 void TwDetectorMainDlg::OnPathError(int code) {
-  m_path_valid = code == 0;
-  ShowControl(150, code != 0);
-  for (int c = 1; c <= 5; ++c) ShowControl(150 + c, c == code);
-  if (code >= 1 && code <= 5) {
+  m_path_valid = code == kPathOk;
+  ShowControl(id::kRestoreDefaultPathButton, code != 0);
+  for (int c = kPathUnusable; c <= kPathTooLong; ++c) ShowControl(id::kPathErrorTextBase + c, c == code);
+  if (code >= kPathUnusable && code <= kPathTooLong) {
     int width = 0;
-    if (ux::CUxWindow* text = FindControlById(150 + code)) {
+    if (ux::CUxWindow* text = FindControlById(id::kPathErrorTextBase + code)) {
       HDC dc = ::CreateCompatibleDC(nullptr);
       HGDIOBJ old = ::SelectObject(dc, ux::win::UxFontPool::Instance().Font({}));
       RECT box{0, 0, 0, 0};
@@ -438,11 +443,11 @@ void TwDetectorMainDlg::OnPathError(int code) {
       width = box.right - box.left;
     }
     const PathErrorPositions positions = PathErrorLayout(width);
-    SetControlAttribute(150 + code, "pos", positions.text);
-    SetControlAttribute(150, "pos", positions.link);
+    SetControlAttribute(id::kPathErrorTextBase + code, "pos", positions.text);
+    SetControlAttribute(id::kRestoreDefaultPathButton, "pos", positions.link);
   }
-  EnableControl(1011, code == 0);
-  EnableControl(101, code == 0);
+  EnableControl(id::kAgreeAndInstallButton, code == 0);
+  EnableControl(id::kDisagreeButton, code == 0);
 }
 
 void TwDetectorMainDlg::RestoreDefaultPath() {

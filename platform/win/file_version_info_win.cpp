@@ -17,9 +17,9 @@ const wchar_t* CFileVersionInfo::StringName(StringId id) {
 
 void CFileVersionInfo::Reset() {
   std::memset(&m_fixed, 0, sizeof m_fixed);
-  m_hasFixed = false;
+  m_has_fixed = false;
   m_language = 0;
-  m_codePage = 0;
+  m_code_page = 0;
   for (auto& text : m_strings) text.clear();
 }
 
@@ -35,7 +35,7 @@ bool CFileVersionInfo::Create(const std::wstring& filePath) {
   UINT length = 0;
   if (::VerQueryValueW(block.data(), L"\\", &data, &length) && length == sizeof(VS_FIXEDFILEINFO)) {
     std::memcpy(&m_fixed, data, sizeof m_fixed);
-    m_hasFixed = true;
+    m_has_fixed = true;
   }
 
   if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &data, &length) || length < 4) {
@@ -49,7 +49,7 @@ bool CFileVersionInfo::Create(const std::wstring& filePath) {
   }
   const VersionTranslation chosen = translations[ChooseTranslation(translations, ::GetUserDefaultLangID())];
   m_language = chosen.language;
-  m_codePage = chosen.codePage;
+  m_code_page = chosen.codePage;
 
   for (int id = 0; id < kStringCount; ++id) {
     wchar_t query[96];

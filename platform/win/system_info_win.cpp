@@ -126,7 +126,7 @@ SystemVersion::SystemVersion() {
 
   SYSTEM_INFO system{};
   ::GetSystemInfo(&system);
-  m_processorCount = system.dwNumberOfProcessors;
+  m_processor_count = system.dwNumberOfProcessors;
   if (auto native = Lookup<GetNativeSystemInfoFn>(L"kernel32.dll", "GetNativeSystemInfo")) native(&system);
   m_architecture = FromSystemInfo(system.wProcessorArchitecture);
 
@@ -134,10 +134,10 @@ SystemVersion::SystemVersion() {
   m_major = reported.dwMajorVersion;
   m_minor = reported.dwMinorVersion;
   m_build = reported.dwBuildNumber;
-  m_servicePackMajor = reported.wServicePackMajor;
-  m_servicePackMinor = reported.wServicePackMinor;
-  m_versionClass = InitialVersionClass(m_major, m_minor);
-  if (m_versionClass == 0 || m_versionClass == 6) {
+  m_service_pack_major = reported.wServicePackMajor;
+  m_service_pack_minor = reported.wServicePackMinor;
+  m_version_class = InitialVersionClass(m_major, m_minor);
+  if (m_version_class == 0 || m_version_class == 6) {
     if (auto rtlGetVersion = Lookup<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion")) {
       OSVERSIONINFOW actual{};
       actual.dwOSVersionInfoSize = sizeof actual;
@@ -145,25 +145,25 @@ SystemVersion::SystemVersion() {
         m_major = actual.dwMajorVersion;
         m_minor = actual.dwMinorVersion;
         m_build = actual.dwBuildNumber;
-        m_versionClass = RefinedVersionClass(m_major, m_minor, m_build);
+        m_version_class = RefinedVersionClass(m_major, m_minor, m_build);
       }
     }
   }
 
   USHORT processMachine = 0, nativeMachine = 0;
-  if (m_versionClass >= 1004 && m_versionClass <= 9998) {
+  if (m_version_class >= 1004 && m_version_class <= 9998) {
     if (auto isWow64Process2 = Lookup<IsWow64Process2Fn>(L"kernel32.dll", "IsWow64Process2")) {
       if (!isWow64Process2(::GetCurrentProcess(), &processMachine, &nativeMachine)) nativeMachine = 0;
     }
   }
-  const Native64Decision decision = DecideNative64(m_versionClass, m_is64, nativeMachine);
+  const Native64Decision decision = DecideNative64(m_version_class, m_is64, nativeMachine);
   m_is64 = decision.native64;
   if (decision.architecture != ProcessorArchitecture::kUnknown) m_architecture = decision.architecture;
 
   const auto view = m_architecture == ProcessorArchitecture::kX86 ? win::RegistryView::kDefault : win::RegistryView::kView64;
   const win::UniqueRegKey key =
       win::OpenRegKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", KEY_READ, view);
-  if (key) m_updateBuildRevision = win::ReadRegDword(key.Get(), L"UBR").value_or(0);
+  if (key) m_update_build_revision = win::ReadRegDword(key.Get(), L"UBR").value_or(0);
 }
 
 HKEY ParseRegistryPath(const std::wstring& text, std::wstring& subkey) {

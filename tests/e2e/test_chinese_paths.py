@@ -20,8 +20,6 @@ DOWNLOADS = "下载"
 CHINESE_NAME = "佐恩安装程序_1029_7_silent.exe"
 ENVIRONMENT = "HKCU\\Environment"
 INSTALL_PATH = "D:\\软件\\Zorn"
-# The path box of the unfolded path panel, in the window's own coordinates.
-PATH_BOX = (284, 421)
 
 
 def wine_output(wine, *command) -> str:
@@ -132,18 +130,18 @@ class ChineseInstallPathTest(ChineseMachine, WindowMachineCase):
             try:
                 window = desktop.wait_until(self.screen.main_window, 60, "the main window")
                 self.screen.settled(window)
-                self.screen.click(window, desktop.CUSTOM_INSTALL)
+                self.screen.press(window, desktop.CUSTOM_INSTALL)
                 desktop.wait_until(lambda: self.screen.geometry(window)["HEIGHT"] > 410, 15, "the path panel")
                 self.screen.settled(window)
-                self.screen.click(window, PATH_BOX)
+                self.screen.press(window, desktop.PATH_BOX)
                 self.screen.key("ctrl+a")
                 self.screen.type(INSTALL_PATH)
                 self.screen.settled(window)
-                self.screen.click(window, desktop.AGREE_AND_INSTALL)
+                self.screen.press(window, desktop.AGREE_AND_INSTALL)
                 desktop.wait_until(lambda: (51, 0) in step_records(peers) or
                                    any(result != 0 for _, result in step_records(peers)), 60, "the road's end")
                 self.screen.settled(window)
-                self.screen.click(window, desktop.FINISHED_BUTTON)
+                self.screen.press(window, desktop.FINISHED_BUTTON)
                 self.assertEqual(process.wait(timeout=60), 0)
             finally:
                 if process.poll() is None:

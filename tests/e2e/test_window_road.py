@@ -18,7 +18,8 @@ class WindowMachineCase(InstallerMachineCase):
 
     def setUp(self):
         super().setUp()
-        self.screen = desktop.Screen(self.wine)
+        installer = context.installer()
+        self.screen = desktop.Screen(self.wine, desktop.ControlMap(self.wine, installer.parent / "uxrender.exe", installer))
 
     def run_window(self, peers, last_button, window_within=60):
         """Agrees, then presses `last_button` on the page the road ends on;
@@ -34,12 +35,12 @@ class WindowMachineCase(InstallerMachineCase):
             window = desktop.wait_until(self.screen.main_window, window_within, "the main window")
             self.seconds_to_window = time.monotonic() - started
             self.screen.settled(window)
-            self.screen.click(window, desktop.AGREE_AND_INSTALL)
+            self.screen.press(window, desktop.AGREE_AND_INSTALL)
             # The road ends with a failing step or the launch; its page is up once the window stops changing.
             desktop.wait_until(lambda: any(result != 0 or step == 51 for step, result in step_records(peers)),
                                60, "the road's end")
             self.screen.settled(window)
-            self.screen.click(window, last_button)
+            self.screen.press(window, last_button)
             return process.wait(timeout=60)
         finally:
             if process.poll() is None:
@@ -108,12 +109,12 @@ class WindowFirstTest(WindowMachineCase):
                 print(f"  {service or 'every service answering'}: the first page after "
                       f"{time.monotonic() - started:.1f} s", flush=True)
                 self.screen.settled(window)
-                self.screen.click(window, desktop.AGREE_AND_INSTALL)
+                self.screen.press(window, desktop.AGREE_AND_INSTALL)
                 if service == "config":
                     # The network page, left by its button.
                     desktop.wait_until(lambda: (11, 50) in step_records(peers), 60, "the configuration's failure")
                     self.screen.settled(window)
-                    self.screen.click(window, desktop.FAILED_BUTTON)
+                    self.screen.press(window, desktop.FAILED_BUTTON)
                 self.assertEqual(process.wait(timeout=120), 0)
             finally:
                 if process.poll() is None:

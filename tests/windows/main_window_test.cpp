@@ -16,10 +16,14 @@
 #include "tests/win/test_support_win.h"
 #include "tests/windows/windows_test_support_win.h"
 #include "windows/disagree_dialog_win.h"
+#include "windows/install_path.h"
+#include "windows/main_window_ids.h"
 #include "windows/main_window_rules.h"
 
 namespace tw {
 namespace {
+
+namespace id = main_window_id;
 
 using test::Click;
 using test::Script;
@@ -59,7 +63,7 @@ TEST_F(MainWindowTest, AgreeWithTheDefaultPathInstallsAndStageFiveCloses) {
   Configure(Tryno(Entry(m_packages.exe)));
   TestMainWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] { Click(window, 1011); });
+  script.Do([&] { Click(window, id::kAgreeAndInstallButton); });
   EXPECT_EQ(Run(window, script), 2) << "stage 5 ends the window through 1130";
   EXPECT_TRUE(window.UserActions().agreed);
   EXPECT_EQ(window.UserActions().decision, 1);
@@ -67,7 +71,7 @@ TEST_F(MainWindowTest, AgreeWithTheDefaultPathInstallsAndStageFiveCloses) {
   EXPECT_NE(recorded.find("installpath=\"" + test::Narrow(window.InstallPath()) + "\""), std::string::npos) << recorded;
   EXPECT_NE(window.InstallPath().find(L"\\tarnwick\\tarnwick antivirus\\"), std::wstring::npos);
   EXPECT_EQ(window.Tip(), L"安装成功");
-  EXPECT_TRUE(window.Shown(400)) << "the installer reported success before stage 5";
+  EXPECT_TRUE(window.Shown(id::kFinishedPage)) << "the installer reported success before stage 5";
 }
 
 TEST_F(MainWindowTest, PathPanelValidatesAndRestoresTheDefault) {
@@ -78,7 +82,7 @@ TEST_F(MainWindowTest, PathPanelValidatesAndRestoresTheDefault) {
   RECT before{};
   script.Do([&] {
     ::GetWindowRect(window.Hwnd(), &before);
-    Click(window, 102);
+    Click(window, id::kCustomInstallButton);
     RECT after;
     ::GetWindowRect(window.Hwnd(), &after);
     EXPECT_EQ((after.bottom - after.top) - (before.bottom - before.top), 60);
@@ -90,19 +94,19 @@ TEST_F(MainWindowTest, PathPanelValidatesAndRestoresTheDefault) {
     script.Do([&window, path = path] { test::TypePath(window.PathBox(), path); })
         .Then([&window, code = code] { return window.Shown(150 + code); })
         .Do([&window, code = code] {
-          EXPECT_TRUE(window.Shown(150)) << code;
-          EXPECT_TRUE(window.Disabled(1011) && window.Disabled(101)) << code;
+          EXPECT_TRUE(window.Shown(id::kRestoreDefaultPathButton)) << code;
+          EXPECT_TRUE(window.Disabled(id::kAgreeAndInstallButton) && window.Disabled(id::kDisagreeButton)) << code;
           for (int other = 1; other <= 5; ++other) EXPECT_EQ(window.Shown(150 + other), other == code);
         });
   }
-  script.Do([&] { Click(window, 104); })  // browsing gives a path too long to install into
-      .Then([&] { return window.Shown(155); })
-      .Do([&] { Click(window, 150); })
+  script.Do([&] { Click(window, id::kBrowseButton); })  // browsing gives a path too long to install into
+      .Then([&] { return window.Shown(id::kPathErrorTextBase + kPathTooLong); })
+      .Do([&] { Click(window, id::kRestoreDefaultPathButton); })
       .Do([&] {
-        EXPECT_FALSE(window.Shown(150) || window.Shown(155));
-        EXPECT_FALSE(window.Disabled(1011) || window.Disabled(101));
+        EXPECT_FALSE(window.Shown(id::kRestoreDefaultPathButton) || window.Shown(id::kPathErrorTextBase + kPathTooLong));
+        EXPECT_FALSE(window.Disabled(id::kAgreeAndInstallButton) || window.Disabled(id::kDisagreeButton));
         EXPECT_NE(PathBoxText(window.PathBox()).find(L"\\tarnwick\\tarnwick antivirus\\"), std::wstring::npos);
-        Click(window, 1);  // leave, confirmed
+        Click(window, id::kCloseButton);  // leave, confirmed
       });
   EXPECT_EQ(Run(window, script), 0);
   EXPECT_EQ(window.leave_questions, 1);
@@ -126,13 +130,13 @@ TEST_F(MainWindowTest, DisagreeClosedKeepsTheStartPageAndGivingUpEnds) {
     };
   };
   // The dialog runs its own modal loop inside the click: the next steps run from it.
-  script.Do([&] { Click(window, 101); });
+  script.Do([&] { Click(window, id::kDisagreeButton); });
   EXPECT_EQ(Run(window, script.Then(click_in_dialog(1001))
                             .Then([&] { return window.UserActions().decision == 5; })
                             .Do([&] {
                               EXPECT_EQ(window.UserActions().decision, 5);
-                              EXPECT_TRUE(window.Shown(100));
-                              Click(window, 101);
+                              EXPECT_TRUE(window.Shown(id::kStartPage));
+                              Click(window, id::kDisagreeButton);
                             })
                             .Then(click_in_dialog(1004))),
             0);
@@ -145,11 +149,11 @@ TEST_F(MainWindowTest, DecliningToLeaveStaysAndAgreeingAfterAllInstalls) {
   window.leave_answer = 0;  // the question answered with "stay"
   window.disagree_answer = TwDisagreeInstallDlg::kAgreed;
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] { Click(window, 1); }).Do([&] {
+  script.Do([&] { Click(window, id::kCloseButton); }).Do([&] {
     EXPECT_EQ(window.leave_questions, 1);
     EXPECT_TRUE(window.UserActions().leaving_cancelled);
-    EXPECT_TRUE(window.Shown(100)) << "still on the start page";
-    Click(window, 101);  // disagree, then agree after all in the dialog
+    EXPECT_TRUE(window.Shown(id::kStartPage)) << "still on the start page";
+    Click(window, id::kDisagreeButton);  // disagree, then agree after all in the dialog
   });
   EXPECT_EQ(Run(window, script), 2) << "installed: stage 5 ends the window";
   EXPECT_EQ(window.UserActions().decision, 3);
@@ -189,7 +193,7 @@ TEST_F(MainWindowTest, TheRecommendationsSwitchesReachTheProductInstaller) {
     ::DeleteFileW(TempPath(L"tw_product_installer.txt").c_str());
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Click(window, 1011); });
+    script.Do([&] { Click(window, id::kAgreeAndInstallButton); });
     EXPECT_EQ(Run(window, script), 2);
     const std::string recorded = Recorded();
     EXPECT_NE(recorded.find(c.switches), std::string::npos) << recorded;
@@ -201,15 +205,15 @@ TEST_F(MainWindowTest, TheRecommendationsSwitchesReachTheProductInstaller) {
 TEST_F(MainWindowTest, UnreachableConfigurationShowsTheNetworkFailure) {
   TestMainWindow window(4242, 7);  // the configuration service has no document for this channel
   Script script([&] { window.EndDialog(-1); });
-  script.Then([&] { return window.Shown(500); }).Do([&] {
-    EXPECT_EQ(window.TextOf(507), FailedPageFor(0).text);
-    EXPECT_EQ(window.TextOf(508), FailedPageFor(0).button);
+  script.Then([&] { return window.Shown(id::kFailedPage); }).Do([&] {
+    EXPECT_EQ(window.TextOf(id::kFailedText), FailedPageFor(0).text);
+    EXPECT_EQ(window.TextOf(id::kFailedButtonText), FailedPageFor(0).button);
     EXPECT_EQ(window.Tip(), L"下载失败");
-    Click(window, 1);  // on the failed page: no question
+    Click(window, id::kCloseButton);  // on the failed page: no question
   });
   EXPECT_EQ(Run(window, script), 0);
   EXPECT_EQ(window.leave_questions, 0);
-  EXPECT_FALSE(window.Shown(100));
+  EXPECT_FALSE(window.Shown(id::kStartPage));
 }
 
 TEST_F(MainWindowTest, InstallerFailureAndASilentInstaller) {
@@ -217,10 +221,10 @@ TEST_F(MainWindowTest, InstallerFailureAndASilentInstaller) {
   {
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Click(window, 1011); });
+    script.Do([&] { Click(window, id::kAgreeAndInstallButton); });
     EXPECT_EQ(Run(window, script), 2);
-    EXPECT_TRUE(window.Shown(500)) << "1137 showed the failed page before stage 5 ended the window";
-    EXPECT_EQ(window.TextOf(507), FailedPageFor(2).text);
+    EXPECT_TRUE(window.Shown(id::kFailedPage)) << "1137 showed the failed page before stage 5 ended the window";
+    EXPECT_EQ(window.TextOf(id::kFailedText), FailedPageFor(2).text);
     EXPECT_EQ(window.Tip(), L"安装失败");
   }
   // An installer that never reports: the display holds at 10 %.
@@ -228,11 +232,11 @@ TEST_F(MainWindowTest, InstallerFailureAndASilentInstaller) {
   Configure(Tryno(Entry(m_packages.exe, "param=\"mode=silent\"")));
   TestMainWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] { Click(window, 1011); })
+  script.Do([&] { Click(window, id::kAgreeAndInstallButton); })
       .Then([&] { return window.SimulatedPercent() == 10; })
       .Do([&] {
-        EXPECT_EQ(window.TextOf(205), InstallProgressText(10));
-        EXPECT_TRUE(window.Disabled(1));
+        EXPECT_EQ(window.TextOf(id::kInstallText), InstallProgressText(10));
+        EXPECT_TRUE(window.Disabled(id::kCloseButton));
         ::SendMessageW(window.Hwnd(), WM_CLOSE, 0, 0);  // the close button is disabled meanwhile
       });
   EXPECT_EQ(Run(window, script), 0);
@@ -261,7 +265,7 @@ TEST_F(MainWindowTest, TheSecondPackageShowsItsOwnProgress) {
                   FilePeerEntry("/trickle/200000/200000/second-" + run, wrong, "", "%TEMP%\\twtwo\\b_????.dll")));
   ProgressRecordingWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] { Click(window, 1011); }).Then([&] { return window.Shown(500); }).Do([&] { Click(window, 1); });
+  script.Do([&] { Click(window, id::kAgreeAndInstallButton); }).Then([&] { return window.Shown(id::kFailedPage); }).Do([&] { Click(window, id::kCloseButton); });
   EXPECT_EQ(Run(window, script), 0);
   const auto first_done = std::find(window.percents.begin(), window.percents.end(), 100u);
   ASSERT_NE(first_done, window.percents.end()) << "the first package finished";
@@ -275,7 +279,7 @@ TEST_F(MainWindowTest, AgreeingWhileInitRunsThenLeavingStartsNoDownload) {
   {
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Click(window, 1011); }).Do([&] { Click(window, 1); });  // agree, then leave (confirmed)
+    script.Do([&] { Click(window, id::kAgreeAndInstallButton); }).Do([&] { Click(window, id::kCloseButton); });  // agree, then leave (confirmed)
     EXPECT_EQ(Run(window, script), 0);
     EXPECT_TRUE(window.UserActions().leaving_confirmed);
   }  // the window waits for its worker to end
@@ -292,9 +296,9 @@ TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
   {
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Click(window, 1011); })
+    script.Do([&] { Click(window, id::kAgreeAndInstallButton); })
         .Then([&] { return window.Tip().find(L"已下载") != std::wstring::npos; })
-        .Do([&] { Click(window, 1); });
+        .Do([&] { Click(window, id::kCloseButton); });
     EXPECT_EQ(Run(window, script), 0);
     EXPECT_TRUE(window.UserActions().leaving_confirmed);
   }  // the worker ends with the window
@@ -326,16 +330,16 @@ TEST_F(MainWindowTest, APendingRebootIsAnnouncedOnTheFinishedPageAndWhenLeaving)
   {
     QuietMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Click(window, 1011); })
+    script.Do([&] { Click(window, id::kAgreeAndInstallButton); })
         .Do([&] { ::PostMessageW(window.Hwnd(), kMsgInstallSucceeded, 0, 0); })
-        .Then([&] { return window.Shown(400); })
-        .Do([&] { Click(window, 401); });
+        .Then([&] { return window.Shown(id::kFinishedPage); })
+        .Do([&] { Click(window, id::kFinishedButton); });
     EXPECT_EQ(Run(window, script), 0);
     EXPECT_EQ(window.reboot_notices, 1) << "the finished page's button announces the reboot";
   }
   QuietMainWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] { Click(window, 1); });
+  script.Do([&] { Click(window, id::kCloseButton); });
   EXPECT_EQ(Run(window, script), 0);
   EXPECT_EQ(window.reboot_notices, 1) << "leaving announces the reboot";
   EXPECT_EQ(window.leave_questions, 0) << "and asks nothing";
@@ -365,7 +369,7 @@ TEST_F(MainWindowPictures, EveryPage) {
   window.browse_result = L"C:\\" + std::wstring(160, L'x') + L"\\";
   Script script([&] { window.EndDialog(-1); });
   script.Do(Picture(window, "start"))
-      .Do([&] { Click(window, 102); })
+      .Do([&] { Click(window, id::kCustomInstallButton); })
       .Do(Picture(window, "panel"));
   const wchar_t* errors[] = {L"C:", L"N:\\share", L"C:\\a?b", L"F:\\full"};
   for (int code = 1; code <= 4; ++code) {
@@ -374,22 +378,22 @@ TEST_F(MainWindowPictures, EveryPage) {
         .Then([&window, code] { return window.Shown(150 + code); })
         .Do(Picture(window, names[code]));
   }
-  script.Do([&] { Click(window, 104); })
-      .Then([&] { return window.Shown(155); })
+  script.Do([&] { Click(window, id::kBrowseButton); })
+      .Then([&] { return window.Shown(id::kPathErrorTextBase + kPathTooLong); })
       .Do(Picture(window, "path_error_5"))
-      .Do([&] { Click(window, 150); })
-      .Do([&] { Click(window, 1011); })
+      .Do([&] { Click(window, id::kRestoreDefaultPathButton); })
+      .Do([&] { Click(window, id::kAgreeAndInstallButton); })
       .Do([&] { Post(window, kMsgDownloadProgress, 40, 1536); })
       .Do(Picture(window, "downloading_40"))
       .Do([&] {
-        EXPECT_EQ(window.TextOf(201), L"已下载 40%，下载速度 1.5M/秒");
+        EXPECT_EQ(window.TextOf(id::kDownloadText), L"已下载 40%，下载速度 1.5M/秒");
         EXPECT_EQ(window.Tip(), L"已下载：40%");
         Post(window, kMsgDownloadFinished);
       })
       .Do(Picture(window, "installing"))
       .Do([&] { Post(window, kMsgInstallSucceeded); })
       .Do(Picture(window, "finished"))
-      .Do([&] { Click(window, 401); });
+      .Do([&] { Click(window, id::kFinishedButton); });
   script.Start();
   EXPECT_EQ(window.DoModal(nullptr), 0);
 }
@@ -398,7 +402,7 @@ TEST_F(MainWindowPictures, FailedPages) {
   {
     QuietMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Post(window, kMsgFailedPage); }).Do(Picture(window, "failed_network")).Do([&] { Click(window, 501); });
+    script.Do([&] { Post(window, kMsgFailedPage); }).Do(Picture(window, "failed_network")).Do([&] { Click(window, id::kFailedButton); });
     script.Start();
     EXPECT_EQ(window.DoModal(nullptr), 0);
     EXPECT_TRUE(window.opened_pages.empty()) << "the network failure offers no customer service";
@@ -406,10 +410,10 @@ TEST_F(MainWindowPictures, FailedPages) {
   {
     QuietMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Click(window, 1011); })
+    script.Do([&] { Click(window, id::kAgreeAndInstallButton); })
         .Do([&] { Post(window, kMsgInstallFailed); })
         .Do(Picture(window, "failed_install"))
-        .Do([&] { Click(window, 501); });
+        .Do([&] { Click(window, id::kFailedButton); });
     script.Start();
     EXPECT_EQ(window.DoModal(nullptr), 0);
     ASSERT_EQ(window.opened_pages.size(), 1u);
@@ -421,7 +425,7 @@ TEST_F(MainWindowPictures, FailedPages) {
   Script script([&] { window.EndDialog(-1); });
   script.Do(Picture(window, "failed_reboot")).Do([&] {
     EXPECT_EQ(window.PathBox(), nullptr) << "no path box with a pending reboot";
-    Click(window, 1);
+    Click(window, id::kCloseButton);
   });
   script.Start();
   EXPECT_EQ(window.DoModal(nullptr), 0);
@@ -438,19 +442,19 @@ TEST_F(MainWindowPictures, HostileMessagesAndAGarbledContactFile) {
   test::WriteWholeFile(data + L"\\operation_contact.dat", garbage);
   QuietMainWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] { Click(window, 1011); })
+  script.Do([&] { Click(window, id::kAgreeAndInstallButton); })
       .Do([&] {
         // Unknown stages change nothing; a flood of progress leaves the last word.
         for (WPARAM stage : {0u, 6u, 99u, 0xFFFFFFFFu}) Post(window, kMsgInstallerStage, stage);
         for (int i = 0; i < 3000; ++i) ::PostMessageW(window.Hwnd(), kMsgDownloadProgress, i % 101, i);
         ::PostMessageW(window.Hwnd(), kMsgDownloadProgress, 40, 1536);
       })
-      .Then([&] { return window.TextOf(201) == L"已下载 40%，下载速度 1.5M/秒"; })
+      .Then([&] { return window.TextOf(id::kDownloadText) == L"已下载 40%，下载速度 1.5M/秒"; })
       .Do([&] {
         EXPECT_EQ(window.SimulatedPercent(), 0);
-        EXPECT_TRUE(window.Shown(200));
+        EXPECT_TRUE(window.Shown(id::kProgressPage));
         Post(window, kMsgInstallFailed);
-        Click(window, 501);
+        Click(window, id::kFailedButton);
       });
   script.Start();
   EXPECT_EQ(window.DoModal(nullptr), 0);

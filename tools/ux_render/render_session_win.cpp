@@ -105,6 +105,14 @@ bool SendEvent(HWND window, const std::wstring& event, std::wstring& error) {
   return true;
 }
 
+std::string RectLine(const UxHostCore& host, int id) {
+  const CUxWindow* control = host.FindControlById(id);
+  if (!control) return "rect " + std::to_string(id) + " none";
+  const UxRect& r = control->Rect();
+  return "rect " + std::to_string(id) + " " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+         std::to_string(r.right) + " " + std::to_string(r.bottom);
+}
+
 class ManualClock : public IUxAnimationClock {
  public:
   double now = 0;
@@ -142,6 +150,7 @@ RenderResult Run(Host& host, HWND window, HWND view, UxHostCore& core, const Ren
     if (!SendEvent(view, event, result.error)) return result;
   }
   Advance(core, request.advance_ms);
+  for (const int id : request.rect_ids) result.rects.push_back(RectLine(core, id));
   result.image = PrintWindowPixels(view);
   result.notices = host.notices;
   result.ok = result.image != nullptr;

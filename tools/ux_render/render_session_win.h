@@ -29,6 +29,8 @@ struct RenderRequest {
   // Milliseconds of animation to play before the picture, on a clock the
   // renderer moves itself (20 ms a tick); negative: no ticks at all.
   double advance_ms = -1;
+  // Controls whose rectangles (window client coordinates) are asked for.
+  std::vector<int> rect_ids;
 };
 
 struct RenderResult {
@@ -36,6 +38,7 @@ struct RenderResult {
   std::wstring error;
   std::shared_ptr<GdiImage> image;  // premultiplied, the window's client size
   std::vector<std::string> notices;  // "click 26 dlgbtnEx2", "open https://..."
+  std::vector<std::string> rects;    // "rect ID LEFT TOP RIGHT BOTTOM", "rect ID none"
 };
 
 // Loads the framework's resources once: from `directory` when given (the

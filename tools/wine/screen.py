@@ -4,6 +4,7 @@ the X root (ImageMagick's import: layered windows are composed there)."""
 import re
 import subprocess
 import time
+from pathlib import Path
 
 
 def wait_until(condition, timeout, what):
@@ -18,19 +19,66 @@ def wait_until(condition, timeout, what):
     raise TimeoutError(f"waited {timeout} s for {what}")
 
 
-# Centres of the main window's buttons in its own coordinates (layout 11001,
-# 580 x 410; the pages sit at y 245).
-CUSTOM_INSTALL = (526, 393)     # "自定义安装" (102)
-AGREE_AND_INSTALL = (290, 317)  # "同意并安装" (1011)
-FINISHED_BUTTON = (464, 321)    # "安装完成" (401)
-FAILED_BUTTON = (290, 385)      # "退出安装" or "联系客服" (501)
+REPO = Path(__file__).resolve().parents[2]
+
+
+def main_window_ids() -> dict:
+    """The main window's control ids by their names in the window code
+    ("kAgreeAndInstallButton": 1011)."""
+    header = (REPO / "windows" / "main_window_ids.h").read_text(encoding="utf-8")
+    return {name: int(value) for name, value in re.findall(r"constexpr int (k\w+) = (\d+);", header)}
+
+
+_IDS = main_window_ids()
+CUSTOM_INSTALL = _IDS["kCustomInstallButton"]        # "自定义安装"
+AGREE_AND_INSTALL = _IDS["kAgreeAndInstallButton"]   # "同意并安装"
+PATH_BOX = _IDS["kPathBox"]
+FINISHED_BUTTON = _IDS["kFinishedButton"]            # "安装完成"
+FAILED_BUTTON = _IDS["kFailedButton"]                # "退出安装" or "联系客服"
+
+
+def windows_path(path: Path) -> str:
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class ControlMap:
+    """Where the main window's controls are, asked from the layout renderer
+    with the installer's own resources at the window's present size: the
+    same layout code places them in both, so no position is written here."""
+
+    def __init__(self, wine, uxrender: Path, installer: Path, layout=11001):
+        self.wine, self.uxrender, self.installer, self.layout = wine, uxrender, installer, layout
+
+    # One renderer run per program and size for the whole test process.
+    _asked = {}
+
+    def rect(self, control_id, width, height):
+        key = (self.installer, self.layout, width, height)
+        if key not in self._asked:
+            args = ["--exe", windows_path(self.installer), "--layout", str(self.layout), "--size", f"{width}x{height}"]
+            for known in sorted(set(_IDS.values())):
+                args += ["--rect", str(known)]
+            done = self.wine.run(self.uxrender, args, timeout=120)
+            lines = done.stdout.decode("utf-8", "replace").splitlines()
+            rects = {int(parts[1]): tuple(map(int, parts[2:6]))
+                                            for parts in (line.split() for line in lines)
+                                            if len(parts) == 6 and parts[0] == "rect"}
+            if done.returncode != 0 or not rects:
+                raise RuntimeError(f"uxrender gave no control rectangles: {lines}")
+            self._asked[key] = rects
+        return self._asked[key][control_id]
+
+    def centre(self, control_id, width, height):
+        left, top, right, bottom = self.rect(control_id, width, height)
+        return (left + right) // 2, (top + bottom) // 2
 
 
 class Screen:
     """The installer's windows on the session's X display."""
 
-    def __init__(self, wine):
+    def __init__(self, wine, controls: ControlMap = None):
         self.env = wine.env
+        self.controls = controls
 
     def _run(self, *command):
         return subprocess.run(command, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
@@ -65,6 +113,11 @@ class Screen:
 
     def click(self, window, point):
         self._run("xdotool", "mousemove", "--window", window, str(point[0]), str(point[1]), "click", "1")
+
+    def press(self, window, control_id):
+        """Clicks the centre of one of the main window's controls."""
+        g = self.geometry(window)
+        self.click(window, self.controls.centre(control_id, g["WIDTH"], g["HEIGHT"]))
 
     # Keys go to the focused window as a keyboard's would (not sent to a
     # window: programs may ignore synthetic events).
