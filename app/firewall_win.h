@@ -11,8 +11,8 @@
 namespace tw {
 
 // Adds `imagePath` as "TwInstallTool" unless it is already present and enabled.
-HRESULT AddFirewallException(const std::wstring& imagePath);
+[[nodiscard]] HRESULT AddFirewallException(const std::wstring& imagePath);
 // Removes `imagePath` when it is present and enabled.
-HRESULT RemoveFirewallException(const std::wstring& imagePath);
+[[nodiscard]] HRESULT RemoveFirewallException(const std::wstring& imagePath);
 
 }  // namespace tw

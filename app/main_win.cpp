@@ -1,7 +1,7 @@
 // twinstall.exe: the online installer's process entry.
 #include <windows.h>
 
-#include "app/startup.h"
+#include "app/startup_win.h"
 #include "platform/win/library_loading_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

@@ -11,7 +11,7 @@ namespace tw {
 // True when a verified newer copy is ready. Sends the update report.
 bool ShouldSwitchToUpdate();
 // True when the newer copy was started and has ended.
-bool RunUpdatedCopy(const std::wstring& commandLine);
+[[nodiscard]] bool RunUpdatedCopy(const std::wstring& commandLine);
 
 // For tests: the draw out of 10 000 (default: rand() % 10000).
 void SetUpdateDrawForTest(int (*draw)());

@@ -7,12 +7,12 @@
 #include <mutex>
 
 #include "platform/log.h"
-#include "install/process_starters.h"
+#include "install/process_starters_win.h"
 #include "app/update_ini.h"
 #include "platform/road_codes.h"
 #include "net/transfer_rules.h"
 #include "deploy_config.h"
-#include "net/download_file.h"
+#include "net/download_file_win.h"
 #include "net/http_transfer.h"
 #include "net/verified_file.h"
 #include "platform/win/ansi_text_win.h"
@@ -75,7 +75,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   const ULONGLONG deadline = ::GetTickCount64() + kDecisionBudgetMs;
   if (SwitchedOff()) return false;  // stage 1
   outcome.stage = 2;
-  TwLog::Instance().Start(TwLog::DefaultPath());  // what was refused, and why, is in the log
+  (void)TwLog::Instance().Start(TwLog::DefaultPath());  // what was refused, and why, is in the log
   {
     std::lock_guard<std::mutex> guard(update.lock);
     update.verified.Release();  // a new decision: what an earlier one held goes
@@ -97,7 +97,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
                                         : road::kOk;
     if (outcome.code != 0) return false;
     update.probability = offer.probability;
-    ExpandPathMacros(dir);
+    (void)ExpandPathMacros(dir);  // a folder without a macro is used as written
     if (dir.back() != L'\\') dir += L'\\';
     const std::wstring self = win::GetModulePath();
     update.target = dir + BakName(self.substr(self.find_last_of(L'\\') + 1));
@@ -117,7 +117,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   outcome.stage = 4;
   std::lock_guard<std::mutex> guard(update.lock);
   std::wstring target = update.target;
-  ExpandPathMacros(target);
+  (void)ExpandPathMacros(target);  // the folder's second macro, if it has one
   win::DeleteFileIfPresent(target);
   const ULONGLONG now = ::GetTickCount64();
   if (now + 1000 > deadline) {
@@ -147,7 +147,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
 bool ShouldSwitchToUpdate() {
   Outcome outcome;
   const bool ready = Check(Instance(), outcome);
-  TwInstallTool::TwUpdateInfoReport().Send(static_cast<uint32_t>(outcome.stage), static_cast<uint32_t>(outcome.code),
+  (void)TwInstallTool::TwUpdateInfoReport().Send(static_cast<uint32_t>(outcome.stage), static_cast<uint32_t>(outcome.code),
                                            static_cast<uint32_t>(outcome.transferError));
   return ready;
 }

@@ -2,7 +2,7 @@
 // named 4-byte page-file mapping held from the check until exit.
 #pragma once
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw {
 
@@ -16,7 +16,7 @@ class SingleInstanceGuard {
     kUnavailable,      // the marker could not be created: carry on as first
   };
 
-  Result Acquire() noexcept;
+  [[nodiscard]] Result Acquire() noexcept;
   void Release() noexcept;
 
  private:

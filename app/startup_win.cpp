@@ -6,12 +6,12 @@
 #include <thread>
 
 #include "app/command_line.h"
-#include "install/dump_mgr.h"
+#include "install/dump_mgr_win.h"
 #include "app/firewall_win.h"
 #include "app/self_update.h"
 #include "install/silent_flag.h"
 #include "app/single_instance_win.h"
-#include "app/startup.h"
+#include "app/startup_win.h"
 #include "install/reboot_state.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
@@ -97,7 +97,7 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
-  TwDumpMgr::Instance().Install();  // crashes from here on send one record
+  (void)TwDumpMgr::Instance().Install();  // crashes from here on send one record
 
   {
     FirewallRegistration firewall(win::GetModulePath());

@@ -9,14 +9,15 @@
 #include <cwchar>
 #include <string>
 
-#include "net/curl_downloader.h"
-#include "net/download_file.h"
+#include "net/curl_downloader_win.h"
+#include "net/download_file_win.h"
 #include "net/http_transfer.h"
 #include "config/config_unwrap.h"
+#include "platform/file_open.h"
 #include "config/install_config.h"
 #include "deploy_config.h"
 #include "platform/tw_md5.h"
-#include "install/tw_main.h"
+#include "install/tw_main_win.h"
 #include "telemetry/report_queue_win.h"
 #include "telemetry/reports.h"
 
@@ -44,11 +45,10 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < count; ++i) result |= report.ReportStep(31, 0, i);
   } else if (mode == L"config") {  // unwrap and parse the body in argv[2], argv[3] times
     std::string body;
-    if (FILE* file = ::_wfopen(argv[2], L"rb")) {
+    if (const tw::UniqueStdioFile file = tw::OpenFileWide(argv[2], "rb")) {
       char chunk[65536];
       size_t read = 0;
-      while ((read = std::fread(chunk, 1, sizeof chunk, file)) > 0) body.append(chunk, read);
-      std::fclose(file);
+      while ((read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) body.append(chunk, read);
     }
     const tw::RsaPublicKey key{tw::deploy::kCONFIG_RSA_MODULUS_A, tw::deploy::kCONFIG_RSA_EXPONENT_A};
     const int count = static_cast<int>(std::wcstol(argv[3], nullptr, 10));

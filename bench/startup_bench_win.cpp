@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win/unique_handle_win.h"
+
 namespace {
 
 constexpr ULONGLONG kShowWithinMs = 150000;
@@ -41,6 +43,7 @@ bool Measure(const std::wstring& command, double& ms, SIZE_T& working_set) {
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return false;
   }
+  const tw::win::UniqueHandleObject owned_process(process.hProcess), owned_thread(process.hThread);
   bool shown = false;
   // Bounded by time, not by rounds: before a program has a message queue,
   // Wine's WaitForInputIdle returns at once instead of waiting its 50 ms.
@@ -61,8 +64,6 @@ bool Measure(const std::wstring& command, double& ms, SIZE_T& working_set) {
   working_set = counters.WorkingSetSize;
   ::TerminateProcess(process.hProcess, 0);
   ::WaitForSingleObject(process.hProcess, 10000);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
   return shown;
 }
 

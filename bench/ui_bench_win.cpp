@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win/gdi_handles_win.h"
 #include "platform/win/process_objects_win.h"
 #include "tools/ux_render/render_session_win.h"
 #include "ui/dialog_host_win.h"
@@ -78,18 +79,19 @@ double MicrosecondsPerRun(int runs, F&& run) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   UseRenderResources(argv[1]);
-  UxSkinPool::Instance().LoadDocument(BenchSkins());
+  (void)UxSkinPool::Instance().LoadDocument(BenchSkins());
   const std::string layout = BenchLayout();
 
   BenchHost host;
   if (!host.LoadLayoutText(layout) || !host.Create(nullptr)) return 1;
-  HDC screen = ::GetDC(nullptr);
-  HDC target = ::CreateCompatibleDC(screen);
-  HDC source = ::CreateCompatibleDC(screen);
   auto target_bitmap = GdiImage::Create(580, 410);
   auto source_bitmap = GdiImage::Create(580, 410);
-  ::SelectObject(target, target_bitmap->Bitmap());
-  ::SelectObject(source, source_bitmap->Bitmap());
+  if (!target_bitmap || !source_bitmap) return 1;
+  const tw::win::WindowDc screen(nullptr);
+  const tw::win::BitmapDc target_dc(target_bitmap->Bitmap(), screen.Get());
+  const tw::win::BitmapDc source_dc(source_bitmap->Bitmap(), screen.Get());
+  HDC target = target_dc.Get();
+  HDC source = source_dc.Get();
 
   int controls = 0;
   for (int id = 100; id < 200; ++id) controls += host.FindControlById(id) != nullptr;
@@ -99,7 +101,7 @@ int wmain(int argc, wchar_t** argv) {
     ::GdiFlush();
   });
   const double load_paint = MicrosecondsPerRun(20, [&] {
-    host.LoadLayoutText(layout);
+    (void)host.LoadLayoutText(layout);
     host.PaintAndOutput(nullptr, target);
   });
   const double full = MicrosecondsPerRun(50, [&] {
@@ -118,9 +120,8 @@ int wmain(int argc, wchar_t** argv) {
   };
   const double tree_full = MicrosecondsPerRun(50, [&] { tree(nullptr); });
   const UxRect r = one->Rect();
-  HRGN one_region = ::CreateRectRgn(r.left, r.top, r.right, r.bottom);
-  const double tree_partial = MicrosecondsPerRun(200, [&] { tree(one_region); });
-  ::DeleteObject(one_region);
+  const tw::win::UniqueRegion one_region(::CreateRectRgn(r.left, r.top, r.right, r.bottom));
+  const double tree_partial = MicrosecondsPerRun(200, [&] { tree(one_region.Get()); });
   std::printf("tree_full_us=%.1f\ntree_partial_us=%.1f\n", tree_full, tree_partial);
 
   // Ten open/close cycles of a window: what the process holds must not grow.
@@ -139,7 +140,7 @@ int wmain(int argc, wchar_t** argv) {
   };
   auto cycle = [&] {
     BenchHost window;
-    window.LoadLayoutText(layout);
+    (void)window.LoadLayoutText(layout);
     window.Create(nullptr);
     window.PaintAndOutput(nullptr, target);
     ::DestroyWindow(window.Hwnd());
@@ -156,8 +157,5 @@ int wmain(int argc, wchar_t** argv) {
               after50[3]);
   std::printf("controls=%d\nblit_us=%.1f\nload_layout_paint_us=%.1f\nfull_paint_us=%.1f\npartial_paint_us=%.1f\n",
               controls + 3, blit, load_paint, full, partial);
-  ::DeleteDC(target);
-  ::DeleteDC(source);
-  ::ReleaseDC(nullptr, screen);
   return 0;
 }

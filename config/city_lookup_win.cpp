@@ -27,7 +27,7 @@ std::optional<std::wstring> CityLookup() {
     start = end + 1;
     if (endpoint.empty()) continue;
     std::string answer;
-    HttpPostBinary(L"http://" + endpoint + L"/cityinfo", request.data(), static_cast<long>(request.size()),
+    (void)HttpPostBinary(L"http://" + endpoint + L"/cityinfo", request.data(), static_cast<long>(request.size()),
                    kLookupLimitSeconds, kLookupLimitSeconds, answer);
     if (answer.empty()) continue;  // the first non-empty answer decides, whatever its status
     const std::optional<std::string> text = ParseCityAnswer(answer);

@@ -54,7 +54,7 @@ class TwCheckItem {
   // The leaf expression with every leaf number replaced by its leaves'
   // results (each checked every time its number occurs). False when the
   // expression holds a character outside the language.
-  bool Evaluate(std::wstring& zeroOneText);
+  [[nodiscard]] bool Evaluate(std::wstring& zeroOneText);
 
   int32_t Id() const { return m_id; }
   const std::wstring& Name() const { return m_name; }
@@ -72,11 +72,11 @@ class TwCheckParser {
   // Reads the `check` element's items (false only when it is missing);
   // items that lack an attribute, have a bad leaf or a bad expression are
   // dropped. `widen` turns ANSI attribute text into wide text.
-  bool Parse(const tinyxml2::XMLElement* check, const LeafFactory& makeLeaf,
+  [[nodiscard]] bool Parse(const tinyxml2::XMLElement* check, const LeafFactory& makeLeaf,
              const std::function<std::wstring(const char*)>& widen);
   void Add(std::unique_ptr<TwCheckItem> item) { m_items.push_back(std::move(item)); }
   // True when an item with `id` evaluated, with its value in `value`.
-  bool CheckItemById(int32_t id, bool& value);
+  [[nodiscard]] bool CheckItemById(int32_t id, bool& value);
   size_t Size() const { return m_items.size(); }
 
  private:
@@ -99,7 +99,7 @@ class TwConditionParse {
  public:
   // False when any item lacks "id"/"expression", has an id <= 0 or a bad
   // expression. The first item with an id wins.
-  bool Parse(const tinyxml2::XMLElement* condition);
+  [[nodiscard]] bool Parse(const tinyxml2::XMLElement* condition);
   const TwItemNode* Find(int32_t id) const;
 
  private:

@@ -16,12 +16,12 @@
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
 #include "platform/win/library_loading_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "survey/internet_cafe.h"
 #include "survey/vm_detection.h"
 #include "telemetry/identity_keys.h"
 #include "telemetry/reports.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 #include "platform/tw_time.h"
 #include "platform/ux_json.h"
 #include "platform/win/proc_address_win.h"
@@ -279,7 +279,7 @@ class UninstCountsLeaf final : public ICheckLeaf {
                                                              (history.count % static_cast<uint32_t>(m_count)) *
                                                              static_cast<uint32_t>(m_param)) +
                                                              m_interval;
-    SendLeafDetail(1, m_count != 0 && !met ? 357 : 0, static_cast<int>(history.count), nullptr);
+    (void)SendLeafDetail(1, m_count != 0 && !met ? 357 : 0, static_cast<int>(history.count), nullptr);
     return met && m_switch != 0;
   }
 
@@ -293,7 +293,7 @@ class UninstCountAndTimeLeaf final : public ICheckLeaf {
   bool Check() override {
     const UninstallHistory history = ReadUninstallHistory();
     const bool result = history.daysSince <= m_interval && static_cast<int64_t>(history.count) >= m_count;
-    SendLeafDetail(1, result ? 359 : 0, static_cast<int>(history.count), nullptr);
+    (void)SendLeafDetail(1, result ? 359 : 0, static_cast<int>(history.count), nullptr);
     return result;
   }
 
@@ -307,11 +307,10 @@ class ConnectVpnLeaf final : public ICheckLeaf {
   bool Check() override {
     bool works = false, found = false;
     DWORD bytes = 0, count = 0;
-    HMODULE rasapi = win::LoadSystemLibrary(L"rasapi32.dll");  // absent on some systems: then no VPN
+    // Absent on some systems: then no VPN.
+    const win::UniqueLibrary rasapi(win::LoadSystemLibrary(L"rasapi32.dll"));
     using EnumFn = DWORD(WINAPI*)(RASCONNW*, DWORD*, DWORD*);
-    const auto enumerate =
-        rasapi ? tw::win::GetProc<EnumFn>(rasapi, "RasEnumConnectionsW")
-               : nullptr;
+    const auto enumerate = rasapi ? win::GetProc<EnumFn>(rasapi.Get(), "RasEnumConnectionsW") : nullptr;
     if (enumerate != nullptr) {
       const DWORD first = enumerate(nullptr, &bytes, &count);
       works = first == ERROR_SUCCESS || first == ERROR_BUFFER_TOO_SMALL;
@@ -326,8 +325,7 @@ class ConnectVpnLeaf final : public ICheckLeaf {
         }
       }
     }
-    if (rasapi != nullptr) ::FreeLibrary(rasapi);
-    SendLeafDetail(2, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
+    (void)SendLeafDetail(2, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
     return works && found && m_switch != 0;
   }
 
@@ -340,7 +338,7 @@ class WorkInVmLeaf final : public ICheckLeaf {
   explicit WorkInVmLeaf(Attributes& a) : m_switch(a.Number("switch")) {}
   bool Check() override {
     const int answer = anti_cheat::IsVirtualMachine();
-    SendLeafDetail(3, answer, static_cast<int>(m_switch), nullptr);
+    (void)SendLeafDetail(3, answer, static_cast<int>(m_switch), nullptr);
     return answer != 0 && m_switch != 0;
   }
 
@@ -373,7 +371,7 @@ class CityBlackListLeaf final : public ICheckLeaf {
       g_cityAnswer = *answer;
     }
     cf::UxJson::Document document;
-    document.Parse(g_cityAnswer);
+    (void)document.Parse(g_cityAnswer);  // an answer that does not parse has no root
     const wchar_t* city = document.Root() != nullptr ? document.Member(L"cityid").GetString() : nullptr;
     const std::wstring machineCity = city != nullptr ? city : L"";
     if (m_city.empty() || !EqualsNoCase(m_city, machineCity)) return true;
@@ -386,7 +384,7 @@ class CityBlackListLeaf final : public ICheckLeaf {
       std::srand(static_cast<unsigned>(std::time(nullptr)));
       result = (std::rand() & 0x7FFF) % 101 < m_percent;
     }
-    SendLeafDetail(4, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
+    (void)SendLeafDetail(4, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
     return result;
   }
 

@@ -77,14 +77,12 @@ std::string UnwrapConfiguration(std::string_view body, const RsaPublicKey& key) 
   const std::string blocks = Base64DecodeGroups(body);
   std::string text;
   if (blocks.empty() || blocks.size() % kBlockBytes != 0) return text;
-  BIGNUM* rawModulus = nullptr;
-  BIGNUM* rawExponent = nullptr;
-  if (BN_hex2bn(&rawModulus, key.modulusHex.c_str()) == 0 || BN_dec2bn(&rawExponent, key.exponentDec.c_str()) == 0) {
-    BN_free(rawModulus);
-    BN_free(rawExponent);
-    return text;
-  }
-  const UniqueBn modulus(rawModulus), exponent(rawExponent);
+  BIGNUM* raw_modulus = nullptr;
+  BIGNUM* raw_exponent = nullptr;
+  const bool read = BN_hex2bn(&raw_modulus, key.modulusHex.c_str()) != 0 &&
+                    BN_dec2bn(&raw_exponent, key.exponentDec.c_str()) != 0;
+  const UniqueBn modulus(raw_modulus), exponent(raw_exponent);
+  if (!read) return text;
   const std::unique_ptr<BN_CTX, BnCtxDeleter> ctx(BN_CTX_new());
   // One Montgomery context for every block of the document.
   const std::unique_ptr<BN_MONT_CTX, MontDeleter> montgomery(BN_MONT_CTX_new());

@@ -71,7 +71,7 @@ class InstallConfiguration {
 
   // True when the text is a usable configuration (root, check, install
   // with a usable company, condition).
-  bool Parse(const std::string& text);
+  [[nodiscard]] bool Parse(const std::string& text);
 
   const TwTrynoNode* GetTrynoNode(int32_t trynoId) const;
   const TwItemNode* GetConditionItem(int32_t id) const;

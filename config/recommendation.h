@@ -62,7 +62,7 @@ struct RcmdCandidate {
 class TwInstallRcmdCfgParser {
  public:
   // 0, or 1 BadSceneId, 2 XmlParseFailed, 3 CfgVerNotMatch, 4 SwithIsOff, 5 NoRcmdItem.
-  int ParseCfgFile(const std::wstring& path, int scene);
+  [[nodiscard]] int ParseCfgFile(const std::wstring& path, int scene);
   bool GetRcmdItem(RecommendationResult& result);
   const std::wstring& LastConditionReason() const { return m_last_reason; }
   // The draw 1..100; replaceable so tests can force it.
@@ -77,7 +77,7 @@ class TwInstallRcmdMgr {
  public:
   explicit TwInstallRcmdMgr(std::wstring directory);
   // Setting `cancel` (may be null) ends a fetch in flight within a second.
-  bool DownloadCfgFile(const std::atomic<bool>* cancel = nullptr);
+  [[nodiscard]] bool DownloadCfgFile(const std::atomic<bool>* cancel = nullptr);
   bool GetRecommendation(int scene);
   const RecommendationResult& Result() const { return m_result; }
   RecommendationResult& Result() { return m_result; }

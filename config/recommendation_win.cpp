@@ -14,7 +14,7 @@
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
 #include "survey/internet_cafe.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 #include "platform/tw_time.h"
 
 namespace tw {

@@ -1,9 +1,9 @@
-#include "install/dump_mgr.h"
+#include "install/dump_mgr_win.h"
 
 #include "platform/win/module_path_win.h"
-#include "platform/file_version_info.h"
+#include "platform/win/file_version_info_win.h"
 #include "telemetry/machine_identity.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 
 namespace tw {
 namespace {
@@ -86,7 +86,7 @@ LONG TwDumpMgr::OnException(EXCEPTION_POINTERS* exception) {
         static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(exception->ExceptionRecord->ExceptionAddress));
   }
   values.uptimeSeconds = ::GetTickCount() / 1000;
-  m_report.Send();
+  (void)m_report.Send();
   return m_previous != nullptr ? m_previous(exception) : EXCEPTION_CONTINUE_SEARCH;
 }
 

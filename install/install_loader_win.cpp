@@ -1,10 +1,10 @@
-#include "install/install_loader.h"
+#include "install/install_loader_win.h"
 
-#include "install/process_starters.h"
+#include "install/process_starters_win.h"
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "platform/win/proc_address_win.h"
 
 namespace tw {

@@ -1,16 +1,17 @@
-#include "install/process_starters.h"
+#include "install/process_starters_win.h"
 
 #include <wtsapi32.h>
 #include <tlhelp32.h>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "install/install_rules.h"
 #include "platform/text.h"
 #include "platform/win/library_loading_win.h"
-#include "platform/win/unique_handle.h"
-#include "platform/system_info.h"
+#include "platform/win/unique_handle_win.h"
+#include "platform/win/system_info_win.h"
 #include "platform/win/proc_address_win.h"
 
 namespace tw {
@@ -55,83 +56,85 @@ std::optional<uint32_t> ActiveSession(HMODULE wtsapi) {
   using EnumerateFn = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, PWTS_SESSION_INFOW*, DWORD*);
   using FreeFn = void(WINAPI*)(PVOID);
   if (wtsapi == nullptr) return std::nullopt;
-  const auto enumerate =
-      tw::win::GetProc<EnumerateFn>(wtsapi, "WTSEnumerateSessionsW");
-  const auto release = tw::win::GetProc<FreeFn>(wtsapi, "WTSFreeMemory");
+  const auto enumerate = win::GetProc<EnumerateFn>(wtsapi, "WTSEnumerateSessionsW");
+  const auto release = win::GetProc<FreeFn>(wtsapi, "WTSFreeMemory");
   WTS_SESSION_INFOW* listed = nullptr;
   DWORD count = 0;
   if (enumerate == nullptr || release == nullptr || !enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &listed, &count)) {
     return std::nullopt;
   }
+  const std::unique_ptr<WTS_SESSION_INFOW, FreeFn> owned(listed, release);
   std::vector<SessionState> sessions;
   for (DWORD i = 0; i < count; ++i) sessions.push_back({listed[i].SessionId, listed[i].State == WTSActive});
-  release(listed);
   return FirstActiveSession(sessions);
 }
 
 // The token of the active session's user, else of the first explorer.exe.
 UniqueHandleObject InteractiveUserToken(std::wstring* trace) {
   UniqueHandleObject token;
-  using QueryFn = BOOL(WINAPI*)(ULONG, PHANDLE);
-  HMODULE wtsapi = win::LoadSystemLibrary(L"wtsapi32.dll");
-  const auto query = wtsapi ? tw::win::GetProc<QueryFn>(wtsapi, "WTSQueryUserToken")
-                            : nullptr;
-  // Where the sessions cannot be listed (Wine lists none), the console's.
-  std::optional<uint32_t> session = ActiveSession(wtsapi);
-  if (!session && ::WTSGetActiveConsoleSessionId() != 0xFFFFFFFF) session = ::WTSGetActiveConsoleSessionId();
-  const bool viaWts = query != nullptr && session && query(*session, token.Put()) && token;
-  if (!viaWts) token.Release();
-  if (wtsapi != nullptr) ::FreeLibrary(wtsapi);
-  Note(trace, L"wts", viaWts);
-  if (viaWts) return token;
+  {
+    using QueryFn = BOOL(WINAPI*)(ULONG, PHANDLE);
+    const win::UniqueLibrary wtsapi(win::LoadSystemLibrary(L"wtsapi32.dll"));
+    const auto query = wtsapi ? win::GetProc<QueryFn>(wtsapi.Get(), "WTSQueryUserToken") : nullptr;
+    // Where the sessions cannot be listed (Wine lists none), the console's.
+    std::optional<uint32_t> session = ActiveSession(wtsapi.Get());
+    if (!session && ::WTSGetActiveConsoleSessionId() != 0xFFFFFFFF) session = ::WTSGetActiveConsoleSessionId();
+    const bool viaWts = query != nullptr && session && query(*session, token.Put()) && token;
+    Note(trace, L"wts", viaWts);
+    if (viaWts) return token;
+  }
   const DWORD explorer = FindProcess(L"explorer.exe");
   const UniqueHandleObject process(explorer != 0 ? ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, explorer) : nullptr);
-  HANDLE raw = nullptr;
-  const bool viaExplorer = process && ::OpenProcessToken(process.Get(), TOKEN_ALL_ACCESS, &raw);
+  const bool viaExplorer = process && ::OpenProcessToken(process.Get(), TOKEN_ALL_ACCESS, token.Put());
   Note(trace, L"explorer", viaExplorer);
-  token.Reset(viaExplorer ? raw : nullptr);
+  if (!viaExplorer) token.Reset();
   return token;
 }
 
 bool IsAdministrator(HANDLE token) {
   SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-  PSID administrators = nullptr;
+  PSID sid = nullptr;
   if (!::AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators)) {
+                                  &sid)) {
     return false;
   }
+  const std::unique_ptr<void, decltype(&::FreeSid)> administrators(sid, &::FreeSid);
   // CheckTokenMembership needs an impersonation token.
-  HANDLE impersonation = nullptr;
+  UniqueHandleObject impersonation;
   BOOL member = FALSE;
-  if (::DuplicateToken(token, SecurityIdentification, &impersonation)) {
-    ::CheckTokenMembership(impersonation, administrators, &member);
-    ::CloseHandle(impersonation);
+  if (::DuplicateToken(token, SecurityIdentification, impersonation.Put())) {
+    ::CheckTokenMembership(impersonation.Get(), administrators.get(), &member);
   }
-  ::FreeSid(administrators);
   return member != FALSE;
 }
 
 // A duplicate of this process's primary token, moved to the console session.
 UniqueHandleObject OwnTokenInConsoleSession() {
-  HANDLE own = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own)) return {};
-  const UniqueHandleObject ownToken(own);
-  HANDLE duplicate = nullptr;
-  if (!::DuplicateTokenEx(ownToken.Get(), MAXIMUM_ALLOWED, nullptr, SecurityIdentification, TokenPrimary, &duplicate)) {
+  UniqueHandleObject own;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, own.Put())) return {};
+  UniqueHandleObject duplicate;
+  if (!::DuplicateTokenEx(own.Get(), MAXIMUM_ALLOWED, nullptr, SecurityIdentification, TokenPrimary,
+                          duplicate.Put())) {
     return {};
   }
   DWORD session = ::WTSGetActiveConsoleSessionId();
-  ::SetTokenInformation(duplicate, TokenSessionId, &session, sizeof session);
-  return UniqueHandleObject(duplicate);
+  ::SetTokenInformation(duplicate.Get(), TokenSessionId, &session, sizeof session);
+  return duplicate;
 }
 
-bool WaitAndClose(const PROCESS_INFORMATION& info, int waitMs, DWORD* exitCode) {
+// The two handles a started process comes with, owned from the start.
+struct StartedProcess {
+  explicit StartedProcess(const PROCESS_INFORMATION& info) noexcept : process(info.hProcess), thread(info.hThread) {}
+  UniqueHandleObject process;
+  UniqueHandleObject thread;
+};
+
+// Waits `waitMs` (negative: for ever, 0: not at all) and reads the exit code.
+bool Wait(const StartedProcess& started, int waitMs, DWORD* exitCode) {
   if (waitMs != 0) {
-    ::WaitForSingleObject(info.hProcess, waitMs < 0 ? INFINITE : static_cast<DWORD>(waitMs));
-    if (exitCode != nullptr) ::GetExitCodeProcess(info.hProcess, exitCode);
+    ::WaitForSingleObject(started.process.Get(), waitMs < 0 ? INFINITE : static_cast<DWORD>(waitMs));
+    if (exitCode != nullptr) ::GetExitCodeProcess(started.process.Get(), exitCode);
   }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
   return true;
 }
 
@@ -139,26 +142,24 @@ bool StartWithToken(HANDLE token, const std::wstring& program, const std::wstrin
                     std::wstring* trace) {
   using CreateBlockFn = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
   using DestroyBlockFn = BOOL(WINAPI*)(LPVOID);
-  HMODULE userenv = win::LoadSystemLibrary(L"userenv.dll");  // on demand: only this path needs it
-  const auto create = userenv ? tw::win::GetProc<CreateBlockFn>(userenv, "CreateEnvironmentBlock")
-                              : nullptr;
-  const auto destroy = userenv ? tw::win::GetProc<DestroyBlockFn>(userenv, "DestroyEnvironmentBlock")
-                               : nullptr;
-  void* environment = nullptr;
-  if (create == nullptr || !create(&environment, token, FALSE)) environment = nullptr;
+  const win::UniqueLibrary userenv(win::LoadSystemLibrary(L"userenv.dll"));  // on demand: only this path needs it
+  const auto create = userenv ? win::GetProc<CreateBlockFn>(userenv.Get(), "CreateEnvironmentBlock") : nullptr;
+  const auto destroy = userenv ? win::GetProc<DestroyBlockFn>(userenv.Get(), "DestroyEnvironmentBlock") : nullptr;
+  void* block = nullptr;
+  if (create == nullptr || destroy == nullptr || !create(&block, token, FALSE)) block = nullptr;
+  // Declared after the library, so the block goes before the code that frees it.
+  const std::unique_ptr<void, DestroyBlockFn> environment(block, destroy);
   Note(trace, L"environment", environment != nullptr);
 
   Launch launch(program, parameters, show ? SW_SHOW : SW_HIDE);
   launch.startup.lpDesktop = const_cast<wchar_t*>(L"Winsta0\\Default");
   PROCESS_INFORMATION info{};
   DWORD flags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
-  if (environment != nullptr) flags |= CREATE_UNICODE_ENVIRONMENT;
+  if (environment) flags |= CREATE_UNICODE_ENVIRONMENT;
   const bool started = ::CreateProcessAsUserW(token, nullptr, launch.line.data(), nullptr, nullptr, FALSE, flags,
-                                              environment, nullptr, &launch.startup, &info) != FALSE;
+                                              environment.get(), nullptr, &launch.startup, &info) != FALSE;
   Note(trace, L"start", started);
-  if (started) WaitAndClose(info, waitMs, nullptr);
-  if (environment != nullptr && destroy != nullptr) destroy(environment);
-  if (userenv != nullptr) ::FreeLibrary(userenv);
+  if (started) (void)Wait(StartedProcess(info), waitMs, nullptr);
   return started;
 }
 
@@ -195,32 +196,30 @@ bool StartAsSelf(const std::wstring& program, const std::wstring& parameters, in
                         &info)) {
     return false;
   }
-  return WaitAndClose(info, waitMs, exitCode);
+  return Wait(StartedProcess(info), waitMs, exitCode);
 }
 
 bool StartWithShellToken(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
                          DWORD* exitCode) {
   const DWORD explorer = FindProcess(L"explorer.exe");
   const UniqueHandleObject process(explorer != 0 ? ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, explorer) : nullptr);
-  HANDLE shellToken = nullptr;
-  if (!process || !::OpenProcessToken(process.Get(), TOKEN_DUPLICATE, &shellToken)) return false;
-  const UniqueHandleObject shell(shellToken);
-  HANDLE primary = nullptr;
-  if (!::DuplicateTokenEx(shell.Get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary)) {
+  UniqueHandleObject shell;
+  if (!process || !::OpenProcessToken(process.Get(), TOKEN_DUPLICATE, shell.Put())) return false;
+  UniqueHandleObject token;
+  if (!::DuplicateTokenEx(shell.Get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, token.Put())) {
     return false;
   }
-  const UniqueHandleObject token(primary);
   Launch launch(program, parameters, show ? SW_SHOWDEFAULT : SW_HIDE);
   PROCESS_INFORMATION info{};
   using WithTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW,
                                     LPPROCESS_INFORMATION);
-  const auto withToken = tw::win::GetProc<WithTokenFn>(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW");
+  const auto withToken = win::GetProc<WithTokenFn>(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW");
   const bool started =
       withToken != nullptr
           ? withToken(token.Get(), 0, nullptr, launch.line.data(), 0, nullptr, nullptr, &launch.startup, &info) != FALSE
           : ::CreateProcessW(nullptr, launch.line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &launch.startup,
                              &info) != FALSE;
-  return started && WaitAndClose(info, waitMs, exitCode);
+  return started && Wait(StartedProcess(info), waitMs, exitCode);
 }
 
 }  // namespace tw

@@ -1,18 +1,18 @@
-#include "install/tw_main.h"
+#include "install/tw_main_win.h"
 
 #include <cstdlib>
 #include <ctime>
 
-#include "install/dump_mgr.h"
-#include "install/install_loader.h"
+#include "install/dump_mgr_win.h"
+#include "install/install_loader_win.h"
 #include "install/install_rules.h"
 #include "platform/win/temp_dir_win.h"
 #include "platform/log.h"
 #include "install/silent_flag.h"
 #include "deploy_config.h"
 #include "net/connectivity.h"
-#include "net/curl_downloader.h"
-#include "net/download_file.h"
+#include "net/curl_downloader_win.h"
+#include "net/download_file_win.h"
 #include "platform/tw_md5.h"
 #include "net/verified_file.h"
 #include "platform/win/ansi_text_win.h"
@@ -22,7 +22,7 @@
 #include "telemetry/identity_keys.h"
 #include "platform/road_codes.h"
 #include "telemetry/machine_identity.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 
 namespace tw {
 namespace {
@@ -90,7 +90,7 @@ int TwMain::Init(int cid, int tid) {
   const std::string unionUrl = std::string(deploy::kCONFIG_BASE_URL_A) + "lminstall3/unioncfg.dat?time=" +
                                std::to_string(static_cast<int32_t>(std::time(nullptr)));
   int ignored = 0;
-  DownloadFile(Wide(unionUrl), win::TempDirectory().value_or(L"") + L"unioncfg.dat", &ignored, nullptr, 300);
+  (void)DownloadFile(Wide(unionUrl), win::TempDirectory().value_or(L"") + L"unioncfg.dat", &ignored, nullptr, 300);
   TwDumpMgr::Instance().SetCompanyId(static_cast<uint32_t>(cid));
   TwDumpMgr::Instance().SetTrialId(static_cast<uint32_t>(tid));
   const int result = InitCore(cid, tid);
@@ -107,7 +107,7 @@ void TwMain::SetIdentity() {
 }
 
 int TwMain::InitCore(int cid, int tid) {
-  TwLog::Instance().Start(TwLog::DefaultPath());
+  (void)TwLog::Instance().Start(TwLog::DefaultPath());
   LogWrite("TwMain::_Init nCompanyID = %d nTrynoID = %d", cid, tid);
   if (cid <= 0 || tid <= 0) {
     cid = 1;
@@ -130,7 +130,7 @@ int TwMain::InitCore(int cid, int tid) {
     if (result != 0) {
       Log(L"匹配配置失败!");
     } else {
-      m_report_thread.Start(this, &TwMain::SendProcessReport);
+      (void)m_report_thread.Start(this, &TwMain::SendProcessReport);  // the report is optional
     }
   }
   if (result != 0) Uninit();
@@ -139,7 +139,7 @@ int TwMain::InitCore(int cid, int tid) {
 
 void TwMain::SendProcessReport() {
   if (m_report_thread.StopRequested()) return;
-  TwInstallTool::TwProcessInfoReport().Send(static_cast<uint32_t>(m_cid), static_cast<uint32_t>(m_tid), GetIdex());
+  (void)TwInstallTool::TwProcessInfoReport().Send(static_cast<uint32_t>(m_cid), static_cast<uint32_t>(m_tid), GetIdex());
 }
 
 int TwMain::SelectNode() {

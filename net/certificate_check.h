@@ -13,6 +13,6 @@ namespace tw {
 // Sets the check on a handle (its prerequest callback). Plain http passes;
 // a refused certificate ends the transfer with CURLE_ABORTED_BY_CALLBACK
 // and a log line.
-int RequireTrustedCertificate(CURL* handle);
+[[nodiscard]] int RequireTrustedCertificate(CURL* handle);
 
 }  // namespace tw

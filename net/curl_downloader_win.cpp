@@ -1,4 +1,4 @@
-#include "net/curl_downloader.h"
+#include "net/curl_downloader_win.h"
 
 #include "platform/log.h"
 #include "net/certificate_check.h"

@@ -1,4 +1,4 @@
-#include "net/download_callback.h"
+#include "net/download_callback_win.h"
 
 namespace tw {
 

@@ -1,8 +1,8 @@
-#include "net/download_file.h"
+#include "net/download_file_win.h"
 
 #include <algorithm>
 
-#include "net/curl_downloader.h"
+#include "net/curl_downloader_win.h"
 #include "net/http_transfer.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
@@ -68,7 +68,7 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
   const long limit = timeLimitSeconds == 0 ? kDefaultLimitSeconds : timeLimitSeconds;
   // Unknown length only costs the speed figures; a silent server must not
   // hold the user longer for the length than for the whole file.
-  file.QueryLength(narrowUrl.c_str(), std::min(kHeadLimitSeconds, limit));
+  (void)file.QueryLength(narrowUrl.c_str(), std::min(kHeadLimitSeconds, limit));
   win::DeleteFileIfPresent(path);
   const int result = HttpGetToSink(narrowUrl.c_str(), &file, limit);
   if (result != 0) {

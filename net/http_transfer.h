@@ -18,29 +18,29 @@ class CurlExecuter;
 // Configuration documents. `query` (may be null) is appended after "?". The
 // body is stored whenever the transfer worked, whatever the status; an empty
 // body leaves `body` untouched.
-int HttpGetToString(const char* url, const char* query, std::string& body, long timeLimitSeconds);
+[[nodiscard]] int HttpGetToString(const char* url, const char* query, std::string& body, long timeLimitSeconds);
 
 // Form POST of metra packets (10-second limits, proxy, URL rewriting). The
 // answer is stored only with status 200. Setting `cancel` (may be null)
 // ends the post within about a second with CURLE_ABORTED_BY_CALLBACK.
-int HttpPostForm(const char* url, const void* body, long length, std::string& answer,
+[[nodiscard]] int HttpPostForm(const char* url, const void* body, long length, std::string& answer,
                  const std::atomic<bool>* cancel = nullptr);
 
 // Binary POST; returns the HTTP status (0 when none was read). The answer
 // is appended to `answer`. Proxy and URL rewriting.
-int HttpPostBinary(const std::wstring& url, const void* body, long length, long connectLimitSeconds,
+[[nodiscard]] int HttpPostBinary(const std::wstring& url, const void* body, long length, long connectLimitSeconds,
                    long totalLimitSeconds, std::string& answer);
 
 // Every file download: bytes into `sink`, which is opened before and closed
 // (cut at its write position) after the transfer, also on failure.
-int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds);
+[[nodiscard]] int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds);
 
 // The recommendation file, written over `path` from offset 0; proxy. Setting
 // `cancel` (may be null) ends the fetch within about a second.
-int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds,
+[[nodiscard]] int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds,
                   const std::atomic<bool>* cancel = nullptr);
 
 // HEAD on the executer's handle (its limit, proxy); the header text of the answer.
-int HttpQueryHeaders(CurlExecuter& executer, std::string& headers);
+[[nodiscard]] int HttpQueryHeaders(CurlExecuter& executer, std::string& headers);
 
 }  // namespace tw

@@ -4,14 +4,14 @@
 
 #include <atomic>
 
-#include "net/curl_downloader.h"
+#include "net/curl_downloader_win.h"
 #include "net/certificate_check.h"
 #include "net/curl_support.h"
 #include "net/proxy_settings.h"
 #include "net/transfer_rules.h"
 #include "net/url_rewrite.h"
 #include "platform/win/ansi_text_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw {
 namespace {

@@ -11,7 +11,7 @@ namespace tw {
 // of the first option that could not be set. A null handle returns 0. A
 // proxy that could not be reached earlier in this run is left out: the
 // request goes direct instead of waiting for it again.
-int ApplyProxySettings(CURL* handle);
+[[nodiscard]] int ApplyProxySettings(CURL* handle);
 
 // Runs the transfer on `handle` (its proxy already applied). When the
 // configured proxy could not be reached — not resolved, refused, or no

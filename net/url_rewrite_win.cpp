@@ -1,8 +1,9 @@
 #include "net/url_rewrite.h"
 
-#include "net/domain_transfer.h"
-#include "platform/win/unique_handle.h"
-#include "platform/system_info.h"
+#include "net/domain_transfer_win.h"
+#include "platform/win/com_win.h"
+#include "platform/win/unique_handle_win.h"
+#include "platform/win/system_info_win.h"
 #include "platform/win/proc_address_win.h"
 
 namespace tw {
@@ -37,24 +38,17 @@ class DomainTransferModule {
     win::UniqueLibrary module(::LoadLibraryW((m_config.ProductDir() + std::wstring(L"twdtutil.dll")).c_str()));
     if (!module) return;
     auto factory = tw::win::GetProc<DomainTransferFactory>(module.Get(), "DllGetClassObject");
-    void* instance = nullptr;
-    if (factory == nullptr || FAILED(factory(&kDomainTransferId, &instance)) || instance == nullptr) return;
-    auto* transfer = static_cast<IDomainTransfer*>(instance);
-    if (transfer->Initialize(&m_config) == 0) {
-      transfer->Release();
-      return;
-    }
+    win::ComPtr<IDomainTransfer> transfer;
+    if (factory == nullptr || FAILED(factory(&kDomainTransferId, transfer.PutVoid())) || !transfer) return;
+    if (transfer->Initialize(&m_config) == 0) return;
     m_module = std::move(module);
-    m_transfer = transfer;
-  }
-  ~DomainTransferModule() {
-    if (m_transfer != nullptr) m_transfer->Release();
+    m_transfer = std::move(transfer);
   }
   DomainTransferModule(const DomainTransferModule&) = delete;
   DomainTransferModule& operator=(const DomainTransferModule&) = delete;
 
   std::wstring Rewrite(const std::wstring& url) {
-    if (m_transfer == nullptr) return url;
+    if (!m_transfer) return url;
     TwZornFuncCallBack callback;
     return m_transfer->TransferUrl(url.c_str(), &callback) != 0 ? callback.Url() : url;
   }
@@ -62,7 +56,7 @@ class DomainTransferModule {
  private:
   TwZornProductConfig m_config;
   win::UniqueLibrary m_module;
-  IDomainTransfer* m_transfer = nullptr;
+  win::ComPtr<IDomainTransfer> m_transfer;  // released before its module goes
 };
 
 }  // namespace

@@ -10,7 +10,7 @@
 namespace tw {
 
 // True when the held file's bytes have the MD5 `expected` (any letter case).
-bool VerifyHeldMd5(const win::HeldFile& file, const std::wstring& expected);
+[[nodiscard]] bool VerifyHeldMd5(const win::HeldFile& file, const std::wstring& expected);
 
 // Holds `path` and checks it; the file stays held when it matches, and is
 // let go (a not-held result) when it does not or cannot be held.

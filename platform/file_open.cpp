@@ -5,13 +5,13 @@
 namespace tw {
 
 #if defined(_WIN32)
-FILE* OpenFileWide(const std::wstring& path, const char* mode) {
+UniqueStdioFile OpenFileWide(const std::wstring& path, const char* mode) {
   std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-  return ::_wfopen(path.c_str(), wideMode.c_str());
+  return UniqueStdioFile(::_wfopen(path.c_str(), wideMode.c_str()));
 }
 #else
 // Natively paths are UTF-8; wide text here comes from the same code units.
-FILE* OpenFileWide(const std::wstring& path, const char* mode) {
+UniqueStdioFile OpenFileWide(const std::wstring& path, const char* mode) {
   std::string narrow;
   for (wchar_t c : path) {
     const auto u = static_cast<uint32_t>(c);
@@ -26,7 +26,7 @@ FILE* OpenFileWide(const std::wstring& path, const char* mode) {
       narrow += static_cast<char>(0x80 | (u & 0x3F));
     }
   }
-  return std::fopen(narrow.c_str(), mode);
+  return UniqueStdioFile(std::fopen(narrow.c_str(), mode));
 }
 #endif
 

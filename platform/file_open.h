@@ -2,11 +2,17 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace tw {
 
-// Null when the file cannot be opened; the caller closes it.
-FILE* OpenFileWide(const std::wstring& path, const char* mode);
+struct FileCloser {
+  void operator()(FILE* file) const noexcept { std::fclose(file); }
+};
+using UniqueStdioFile = std::unique_ptr<FILE, FileCloser>;
+
+// Null when the file cannot be opened; closed when the owner goes.
+UniqueStdioFile OpenFileWide(const std::wstring& path, const char* mode);
 
 }  // namespace tw

@@ -21,7 +21,7 @@ class TwLog {
 
   // Rotates a log above 0x7FFFF bytes to "<path>0", then starts the writer.
   // Idempotent while started.
-  bool Start(const std::wstring& path);
+  [[nodiscard]] bool Start(const std::wstring& path);
   // Returns the formatting result (negative when the message was cut), or 0
   // when the line was dropped: not started, or paused from outside.
   int Write(const char* format, ...)

@@ -51,7 +51,7 @@ const uint8_t* TwMD5::Finish() {
 }
 
 const uint8_t* TwMD5::GetFileDigest(const std::wstring& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(OpenFileWide(path, "rb"), &std::fclose);
+  const UniqueStdioFile file = OpenFileWide(path, "rb");
   if (!file) return nullptr;
   Begin();
   std::vector<unsigned char> buffer(kReadChunk);

@@ -39,7 +39,7 @@ class TwMD5 {
 
 // True when the file's digest, in upper-case hexadecimal, equals `expected`
 // in any letter case. Missing file, empty path or empty expectation: false.
-bool VerifyFileMd5(const std::wstring& path, const std::wstring& expected);
+[[nodiscard]] bool VerifyFileMd5(const std::wstring& path, const std::wstring& expected);
 
 // True when `digest` in upper-case hexadecimal equals `expected` in any
 // letter case; false for an empty expectation.

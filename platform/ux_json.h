@@ -190,7 +190,7 @@ class Document : public Handle {
   ~Document() override = default;
 
   // Replaces the root. On failure the root is empty and GetError() tells why.
-  bool Parse(std::wstring_view text);
+  [[nodiscard]] bool Parse(std::wstring_view text);
   // The root's member; a document without an object root gets one first.
   Handle Member(const std::wstring& name);
   std::wstring ToString(bool pretty, int step) const;

@@ -7,16 +7,18 @@
 #include <tlhelp32.h>
 #include <tinyxml2.h>
 
+#include <optional>
+
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/com_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "platform/win/path_macros_win.h"
 #include "survey/union_config.h"
 #include "telemetry/anti_cheat.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 
 namespace anti_cheat {
 namespace {
@@ -42,8 +44,11 @@ std::wstring Folder(int csidl) {
 
 // The target of a shell link, or empty.
 std::wstring ShortcutTarget(const std::wstring& linkPath) {
-  HRESULT init = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  if (FAILED(init)) init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // Whichever apartment the thread can have (a window's thread is
+  // single-threaded already).
+  const tw::win::ComApartment multi(COINIT_MULTITHREADED);
+  std::optional<tw::win::ComApartment> single;
+  if (FAILED(multi.Result())) single.emplace(COINIT_APARTMENTTHREADED);
   std::wstring target;
   {
     tw::win::ComPtr<IShellLinkW> link;
@@ -56,7 +61,6 @@ std::wstring ShortcutTarget(const std::wstring& linkPath) {
       target = path;
     }
   }
-  if (SUCCEEDED(init)) ::CoUninitialize();
   return target;
 }
 

@@ -12,9 +12,9 @@
 #include "platform/text.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "survey/vm_rules.h"
-#include "platform/file_version_info.h"
+#include "platform/win/file_version_info_win.h"
 #include "platform/win/proc_address_win.h"
 
 extern "C" void tw_vm_backdoor_in();  // the address of the probe's IN instruction

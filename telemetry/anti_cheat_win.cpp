@@ -6,7 +6,7 @@
 #include "platform/tw_md5.h"
 #include "platform/text.h"
 #include "platform/win/file_system_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "platform/win/proc_address_win.h"
 
 namespace TwInstallTool {

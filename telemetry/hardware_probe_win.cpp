@@ -16,7 +16,7 @@
 
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/com_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "telemetry/machine_identity.h"
 
 namespace tw {
@@ -167,11 +167,9 @@ std::optional<std::string> ReadDiskModel() {
 // The string property `property` of each result of a WQL query, in order;
 // nothing when WMI cannot be reached.
 std::optional<std::vector<std::wstring>> QueryWmi(const wchar_t* query, const wchar_t* property) {
-  const HRESULT init = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  if (FAILED(init)) return std::nullopt;
-  struct Uninitialize {
-    ~Uninitialize() { ::CoUninitialize(); }
-  } uninitialize;
+  // Before every interface pointer: they are released before it ends.
+  const win::ComApartment com(COINIT_MULTITHREADED);
+  if (FAILED(com.Result())) return std::nullopt;
   std::vector<std::wstring> values;
   win::ComPtr<IWbemLocator> locator;
   if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,

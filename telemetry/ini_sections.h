@@ -12,7 +12,7 @@ class IniSections {
  public:
   // False (and nothing kept) when there is no "[" or a line is neither a
   // section, nor empty, nor key=value with a non-empty key.
-  bool Parse(std::wstring_view text);
+  [[nodiscard]] bool Parse(std::wstring_view text);
   // The value, or null when the section or key is absent.
   const std::wstring* Find(const std::wstring& section, const std::wstring& key) const;
 

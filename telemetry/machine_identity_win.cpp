@@ -9,7 +9,7 @@
 #include "platform/tw_md5.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 
 namespace tw {
 namespace {

@@ -22,7 +22,7 @@ class TwInstallReport {
 
   void AddBlock(TwInstallSerialize* block) { m_blocks.emplace_back(block); }
   // 0 when the service acknowledged the record ([common] result=1), else -1.
-  int Send(const std::wstring& url, int mode);
+  [[nodiscard]] int Send(const std::wstring& url, int mode);
 
   std::vector<uint8_t> Packet() const;
   const std::wstring& ResponseText() const { return m_response; }

@@ -27,9 +27,9 @@ int TwInstallReport::Send(const std::wstring& url, int mode) {
   if (mode == kModeForm) {
     // The form recipe rewrites the address, applies the proxy and keeps the
     // answer only with status 200 (or no status at all).
-    tw::HttpPostForm(tw::win::WideToAnsi(url).c_str(), packet.data(), static_cast<long>(packet.size()), body);
+    (void)tw::HttpPostForm(tw::win::WideToAnsi(url).c_str(), packet.data(), static_cast<long>(packet.size()), body);
   } else {
-    tw::HttpPostBinary(url, packet.data(), static_cast<long>(packet.size()), kBinaryModeLimit, kBinaryModeLimit,
+    (void)tw::HttpPostBinary(url, packet.data(), static_cast<long>(packet.size()), kBinaryModeLimit, kBinaryModeLimit,
                        body);
   }
   std::string text;

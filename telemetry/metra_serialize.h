@@ -86,6 +86,6 @@ std::vector<uint8_t> BuildPacket(const std::vector<const TwInstallSerialize*>& b
 
 // The acknowledgement's text after its 7-byte header, or false when the
 // header is short, its byte 2 is not 2, its length or CRC do not match.
-bool AcknowledgementText(const std::string& body, std::string& text);
+[[nodiscard]] bool AcknowledgementText(const std::string& body, std::string& text);
 
 }  // namespace TwDirectMetra

@@ -3,7 +3,7 @@
 #include "platform/win/file_system_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/product_state.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 
 namespace tw {
 namespace {

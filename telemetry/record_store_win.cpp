@@ -5,7 +5,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace TwDirectMetra {
 namespace {
@@ -48,9 +48,8 @@ bool CreateFolder(const std::wstring& path, const wchar_t* sddl) {
       ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
     attributes.lpSecurityDescriptor = descriptor;
   }
-  const bool made = ::CreateDirectoryW(path.c_str(), &attributes) || ::GetLastError() == ERROR_ALREADY_EXISTS;
-  if (descriptor != nullptr) ::LocalFree(descriptor);
-  return made;
+  const tw::win::UniqueLocalMemory owned(descriptor);
+  return ::CreateDirectoryW(path.c_str(), &attributes) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 std::string ReadAll(const std::wstring& path) {

@@ -27,7 +27,7 @@ enum class Transport {
 // Builds and sends one record: 0 acknowledged, -1 not, or kRecordQueued.
 // `companyId`/`trynoId` are the public block's decimal texts ("0" for
 // reports that carry none there).
-int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,
+[[nodiscard]] int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,
                const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock,
                Transport transport = Transport::kQueued);
 
@@ -43,7 +43,7 @@ void SetSharedReportValues(const SharedReportValues& values);
 SharedReportValues GetSharedReportValues();
 
 // A condition leaf's detail record (origin 3, step 30) from a fresh report.
-int SendLeafDetail(int kind, int valueA, int valueB, const wchar_t* text);
+[[nodiscard]] int SendLeafDetail(int kind, int valueA, int valueB, const wchar_t* text);
 
 class IInstallToolReport {
  public:
@@ -70,20 +70,20 @@ class TwInstallToolReport final : public IInstallToolReport {
   const InstallToolValues& Values() const { return m_values; }
 
  private:
-  int Send(void (*fill)(TwDirectMetra::TwInstallSerialize&, const InstallToolValues&));
+  [[nodiscard]] int Send(void (*fill)(TwDirectMetra::TwInstallSerialize&, const InstallToolValues&));
   InstallToolValues m_values;
 };
 
 // The self-update check's outcome (4033); reads the machine identifier itself.
 class TwUpdateInfoReport {
  public:
-  int Send(uint32_t stage, uint32_t code, uint32_t subcode);
+  [[nodiscard]] int Send(uint32_t stage, uint32_t code, uint32_t subcode);
 };
 
 // The parent process chain (3769), gathered by TwAntiCheatMgr.
 class TwProcessInfoReport {
  public:
-  int Send(uint32_t companyId, uint32_t trynoId, const std::wstring& machineId);
+  [[nodiscard]] int Send(uint32_t companyId, uint32_t trynoId, const std::wstring& machineId);
   const ProcessInfoValues& Values() const { return m_values; }
 
  private:
@@ -95,7 +95,7 @@ class TwUIInfoReport {
  public:
   void SetIdentity(int companyId, int trynoId, const std::wstring& machineId);
   UIInfoValues& Values() { return m_values; }
-  int Send();
+  [[nodiscard]] int Send();
 
  private:
   std::string m_company_id = "0", m_tryno_id = "0";
@@ -108,7 +108,7 @@ class TwDumpInfoReport {
  public:
   DumpValues& Values() { return m_values; }
   void SetMachineId(const std::wstring& machineId) { m_machine_id = machineId; }
-  int Send();
+  [[nodiscard]] int Send();
 
  private:
   DumpValues m_values;

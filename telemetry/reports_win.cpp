@@ -10,7 +10,7 @@
 #include "telemetry/metra_report.h"
 #include "telemetry/product_state.h"
 #include "telemetry/report_queue_win.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 
 namespace TwInstallTool {
 namespace {

@@ -30,8 +30,8 @@ class CUXAnimateBase {
 
   // The whole description; false (and inactive) when refused.
   bool ParseDescription(std::string_view text);
-  bool ParseTiming(std::string_view text);
-  bool ParseValues(std::string_view text);
+  [[nodiscard]] bool ParseTiming(std::string_view text);
+  [[nodiscard]] bool ParseValues(std::string_view text);
   static std::optional<AnimationTrack> ParseTrack(std::string_view text, double duration, int easing);
 
   // Adds the elapsed milliseconds and sets every track to its eased value.

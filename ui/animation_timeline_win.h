@@ -18,7 +18,7 @@ class CUxAnimationTimelineManager {
   CUxAnimationTimelineManager& operator=(const CUxAnimationTimelineManager&) = delete;
   ~CUxAnimationTimelineManager() { Stop(); }
 
-  bool Start();
+  [[nodiscard]] bool Start();
   void Stop();
   bool IsRunning() const noexcept { return m_window != nullptr; }
   void Register(IUxAnimationHandler* handler);

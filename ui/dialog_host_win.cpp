@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "platform/win/gdi_handles_win.h"
 #include "ui/dwm_glass_win.h"
 #include "ui/hit_code.h"
 #include "ui/real_window.h"
@@ -62,9 +63,8 @@ bool CUxDialogViewImplEx::TryGlass() {
 void CUxDialogViewImplEx::ApplyWindowRegion() {
   RECT client;
   ::GetClientRect(m_hwnd, &client);
-  HRGN region = ::CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, 2, 2);
-  DwmGlass::Instance().BlurBehind(m_hwnd, region);
-  ::DeleteObject(region);
+  const tw::win::UniqueRegion region(::CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, 2, 2));
+  DwmGlass::Instance().BlurBehind(m_hwnd, region.Get());
 }
 
 void CUxDialogViewImplEx::PaintOverlay(GdiCanvas& canvas) {
@@ -155,7 +155,7 @@ LRESULT CUxDialogViewImplEx::WindowProc(UINT message, WPARAM wparam, LPARAM lpar
           if (Layer().layered_asked) ::SetWindowLongW(m_hwnd, GWL_EXSTYLE, ex_style | WS_EX_LAYERED);
         } else {
           ::SetWindowLongW(m_hwnd, GWL_EXSTYLE, ex_style & ~WS_EX_LAYERED);
-          TryGlass();
+          (void)TryGlass();
         }
         m_full_repaint = true;
         ::InvalidateRect(m_hwnd, nullptr, FALSE);

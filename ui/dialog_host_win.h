@@ -37,7 +37,7 @@ class CUxDialogViewImplEx : public UxHostCore, private IModalWindow {
   virtual DWORD GetLayerExStyle() const { return Layer().ex_style; }
   virtual void ApplyWindowRegion();
   void PaintOverlay(GdiCanvas& canvas) override;
-  void BeforeOutput(GdiImage& bitmap) override {}
+  void BeforeOutput(GdiImage& /*bitmap*/) override {}
   void RunModalLoop() override;
 
  protected:
@@ -50,7 +50,7 @@ class CUxDialogViewImplEx : public UxHostCore, private IModalWindow {
   HWND CreateModalWindow(HWND owner, const RECT* rect) override { return Create(owner, rect); }
   void ShowModalWindow(HWND window) override;
   void DestroyModalWindow() override { DestroyOwnWindow(); }
-  bool TryGlass();
+  [[nodiscard]] bool TryGlass();
 
   std::unique_ptr<CShadowWnd> m_shadow;
   IShadowPaintHook* m_shadow_hook = nullptr;

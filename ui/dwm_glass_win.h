@@ -13,7 +13,7 @@ class DwmGlass {
   bool Available() const noexcept { return m_extend && m_is_enabled && m_enable && m_blur; }
   bool CompositionEnabled() const;
   // Extends the frame over the whole window and turns composition on.
-  bool Apply(HWND window) const;
+  [[nodiscard]] bool Apply(HWND window) const;
   void BlurBehind(HWND window, HRGN region) const;
 
  private:

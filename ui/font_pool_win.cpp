@@ -64,9 +64,7 @@ UxFontPool::UxFontPool() {
   LoadPrivateCollection();
 }
 
-UxFontPool::~UxFontPool() {
-  for (auto& font : m_fonts) ::DeleteObject(font.second);
-}
+UxFontPool::~UxFontPool() = default;
 
 void UxFontPool::LoadPrivateCollection() {
   m_collection.reset();
@@ -85,7 +83,6 @@ void UxFontPool::SetBaseFont(const std::wstring& face, int height) {
   m_base.lfHeight = height;
   m_base.lfQuality = IsYaHeiFace(face) ? CLEARTYPE_QUALITY : ANTIALIASED_QUALITY;
   // Every cached font was made from the old face.
-  for (auto& font : m_fonts) ::DeleteObject(font.second);
   m_fonts.clear();
   UxBaseFont::Instance().face = face;
   UxBaseFont::Instance().height = height;
@@ -105,11 +102,11 @@ LOGFONTW UxFontPool::Describe(UxFontChoice choice) const {
 HFONT UxFontPool::Font(UxFontChoice choice) {
   std::lock_guard<std::mutex> hold(m_lock);
   const uint32_t key = (choice.dpi_aware ? 0x80000000u : 0u) | choice.code;
-  if (auto found = m_fonts.find(key); found != m_fonts.end()) return found->second;
+  if (auto found = m_fonts.find(key); found != m_fonts.end()) return found->second.Get();
   const LOGFONTW description = Describe(choice);
-  HFONT font = ::CreateFontIndirectW(&description);
-  if (font) m_fonts.emplace(key, font);
-  return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  tw::win::UniqueFont font(::CreateFontIndirectW(&description));
+  if (!font) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  return m_fonts.emplace(key, std::move(font)).first->second.Get();
 }
 
 }  // namespace tw::ux::win

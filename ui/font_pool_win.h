@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/win/gdi_handles_win.h"
 #include "ui/canvas.h"
 #include "ui/gdiplus_win.h"
 
@@ -41,7 +42,7 @@ class UxFontPool {
   mutable std::mutex m_lock;
   std::wstring m_detected_face;
   LOGFONTW m_base{};
-  std::map<uint32_t, HFONT> m_fonts;
+  std::map<uint32_t, tw::win::UniqueFont> m_fonts;
   std::unique_ptr<Gdiplus::PrivateFontCollection> m_collection;
 };
 

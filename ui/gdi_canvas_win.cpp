@@ -100,7 +100,7 @@ DrawShadowTextFn ShadowTextFunction() {
 UxSize MeasureTextOnDc(HDC dc, std::wstring_view text, UxFontChoice font, uint32_t format, const UxRect& box,
                        bool gdiplus, const UxRect& layout_box) {
   if (text.empty()) return {};
-  HGDIOBJ old = ::SelectObject(dc, UxFontPool::Instance().Font(font));
+  const tw::win::ScopedSelection selected(dc, UxFontPool::Instance().Font(font));
   UxSize size;
   if (gdiplus && EnsureGdiplus()) {
     Gdiplus::Graphics graphics(dc);
@@ -118,17 +118,14 @@ UxSize MeasureTextOnDc(HDC dc, std::wstring_view text, UxFontChoice font, uint32
     ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect, format | DT_CALCRECT);
     size = {rect.right - rect.left, rect.bottom - rect.top};
   }
-  ::SelectObject(dc, old);
   return size;
 }
 
 GdiTextMeasurer::GdiTextMeasurer() : m_dc(::CreateCompatibleDC(nullptr)) {}
-GdiTextMeasurer::~GdiTextMeasurer() {
-  if (m_dc) ::DeleteDC(m_dc);
-}
+GdiTextMeasurer::~GdiTextMeasurer() = default;
 UxSize GdiTextMeasurer::MeasureText(std::wstring_view text, UxFontChoice font, uint32_t format, const UxRect& box,
                                     bool gdiplus, const UxRect& layout_box) {
-  return MeasureTextOnDc(m_dc, text, font, format, box, gdiplus, layout_box);
+  return MeasureTextOnDc(m_dc.Get(), text, font, format, box, gdiplus, layout_box);
 }
 int GdiTextMeasurer::FontHeight(UxFontChoice font) { return UxFontPool::Instance().Describe(font).lfHeight; }
 
@@ -140,10 +137,7 @@ GdiCanvas::GdiCanvas(HDC dc, GdiImage& target, HRGN region) : m_dc(dc), m_target
 GdiCanvas::~GdiCanvas() {
   m_graphics.reset();
   m_shared_bitmap.reset();
-  if (m_source_dc) {
-    ::SelectObject(m_source_dc, m_source_old);
-    ::DeleteDC(m_source_dc);
-  }
+  m_source_selection.reset();
   while (!m_saved.empty()) PopClip();
   ::SelectClipRgn(m_dc, nullptr);
 }
@@ -158,7 +152,8 @@ int GdiCanvas::FontHeight(UxFontChoice font) { return UxFontPool::Instance().Des
 void GdiCanvas::RefreshClipRects() {
   m_clip_rects.clear();
   const RECT bounds{0, 0, m_target.Width(), m_target.Height()};
-  HRGN clip = ::CreateRectRgn(0, 0, 0, 0);
+  const tw::win::UniqueRegion clip_copy(::CreateRectRgn(0, 0, 0, 0));
+  HRGN clip = clip_copy.Get();
   const int has_clip = ::GetClipRgn(m_dc, clip);
   if (has_clip == 1) {
     const DWORD size = ::GetRegionData(clip, 0, nullptr);
@@ -174,16 +169,13 @@ void GdiCanvas::RefreshClipRects() {
   } else {
     m_clip_rects.push_back(bounds);
   }
-  ::DeleteObject(clip);
   if (m_graphics) {
-    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
-    if (::GetClipRgn(m_dc, region) == 1) {
-      Gdiplus::Region clip_region(region);
+    if (has_clip == 1) {
+      Gdiplus::Region clip_region(clip);
       m_graphics->SetClip(&clip_region);
     } else {
       m_graphics->ResetClip();
     }
-    ::DeleteObject(region);
   }
 }
 
@@ -214,14 +206,17 @@ void GdiCanvas::ForEachPixel(const UxRect& rect, F&& write) {
 void GdiCanvas::Blend(const UxImage& image, const UxRect& src, const UxRect& dst, int alpha) {
   const auto* gdi = dynamic_cast<const GdiImage*>(&image);
   if (!gdi || src.IsEmpty() || dst.IsEmpty() || alpha <= 0) return;
+  // One source DC for the whole paint; the first selection keeps the DC's
+  // own bitmap to put back, later images only take their turn in it.
   if (!m_source_dc) {
-    m_source_dc = ::CreateCompatibleDC(m_dc);
-    m_source_old = ::SelectObject(m_source_dc, gdi->Bitmap());
+    m_source_dc.Reset(::CreateCompatibleDC(m_dc));
+    if (!m_source_dc) return;
+    m_source_selection.emplace(m_source_dc.Get(), gdi->Bitmap());
   } else {
-    ::SelectObject(m_source_dc, gdi->Bitmap());
+    ::SelectObject(m_source_dc.Get(), gdi->Bitmap());
   }
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::min(alpha, 255)), AC_SRC_ALPHA};
-  ::AlphaBlend(m_dc, dst.left, dst.top, dst.Width(), dst.Height(), m_source_dc, src.left, src.top, src.Width(),
+  ::AlphaBlend(m_dc, dst.left, dst.top, dst.Width(), dst.Height(), m_source_dc.Get(), src.left, src.top, src.Width(),
                src.Height(), blend);
 }
 
@@ -287,22 +282,21 @@ void GdiCanvas::DrawGdiText(const UxTextRun& run, bool shadow, int alpha) {
     const uint32_t* row = m_target.Bits() + static_cast<size_t>(y) * m_target.Width();
     before.insert(before.end(), row + area.left, row + area.right);
   }
-  HGDIOBJ old_font = ::SelectObject(m_dc, UxFontPool::Instance().Font(run.font));
-  const COLORREF old_colour = ::SetTextColor(m_dc, run.colour);
-  const int old_mode = ::SetBkMode(m_dc, run.transparent ? TRANSPARENT : OPAQUE);
-  const COLORREF old_bk = ::SetBkColor(m_dc, run.background == kNoColour ? RGB(255, 255, 255) : run.background);
-  RECT rect = ToRect(run.rect);
-  bool drawn = false;
-  if (shadow && ShadowTextFunction()) {
-    drawn = ShadowTextFunction()(m_dc, run.text.data(), static_cast<UINT>(run.text.size()), &rect, run.format, run.colour,
-                             run.shadow, 2, 2) > 0;
+  {
+    const tw::win::SavedDcState saved(m_dc);  // font, colours and mode go back with it
+    ::SelectObject(m_dc, UxFontPool::Instance().Font(run.font));
+    ::SetTextColor(m_dc, run.colour);
+    ::SetBkMode(m_dc, run.transparent ? TRANSPARENT : OPAQUE);
+    ::SetBkColor(m_dc, run.background == kNoColour ? RGB(255, 255, 255) : run.background);
+    RECT rect = ToRect(run.rect);
+    bool drawn = false;
+    if (shadow && ShadowTextFunction()) {
+      drawn = ShadowTextFunction()(m_dc, run.text.data(), static_cast<UINT>(run.text.size()), &rect, run.format,
+                                   run.colour, run.shadow, 2, 2) > 0;
+    }
+    if (!drawn) ::DrawTextW(m_dc, run.text.data(), static_cast<int>(run.text.size()), &rect, run.format);
+    ::GdiFlush();
   }
-  if (!drawn) ::DrawTextW(m_dc, run.text.data(), static_cast<int>(run.text.size()), &rect, run.format);
-  ::GdiFlush();
-  ::SetBkColor(m_dc, old_bk);
-  ::SetBkMode(m_dc, old_mode);
-  ::SetTextColor(m_dc, old_colour);
-  ::SelectObject(m_dc, old_font);
   size_t i = 0;
   for (int y = area.top; y < area.bottom; ++y) {
     uint32_t* row = m_target.Bits() + static_cast<size_t>(y) * m_target.Width();
@@ -332,14 +326,13 @@ void GdiCanvas::DrawGdiplusText(const UxTextRun& run) {
 }
 
 void GdiCanvas::PushClip(const UxRect& rect) {
-  m_saved.push_back(::SaveDC(m_dc));
+  m_saved.push_back(std::make_unique<tw::win::SavedDcState>(m_dc));
   ::IntersectClipRect(m_dc, rect.left, rect.top, rect.right, rect.bottom);
   RefreshClipRects();
 }
 
 void GdiCanvas::PopClip() {
   if (m_saved.empty()) return;
-  ::RestoreDC(m_dc, m_saved.back());
   m_saved.pop_back();
   RefreshClipRects();
 }

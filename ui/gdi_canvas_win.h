@@ -8,8 +8,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "platform/win/gdi_handles_win.h"
 #include "ui/canvas.h"
 #include "ui/gdiplus_win.h"
 #include "ui/image_pool_win.h"
@@ -27,7 +29,7 @@ class GdiTextMeasurer : public IUxTextMeasurer {
   int FontHeight(UxFontChoice font) override;
 
  private:
-  HDC m_dc;
+  tw::win::UniqueMemoryDc m_dc;
 };
 
 UxSize MeasureTextOnDc(HDC dc, std::wstring_view text, UxFontChoice font, uint32_t format, const UxRect& box,
@@ -71,10 +73,11 @@ class GdiCanvas : public IUxCanvas {
 
   HDC m_dc;
   GdiImage& m_target;
-  HDC m_source_dc = nullptr;
-  HGDIOBJ m_source_old = nullptr;
+  // Declared in this order so that the selection goes before its DC.
+  tw::win::UniqueMemoryDc m_source_dc;
+  std::optional<tw::win::ScopedSelection> m_source_selection;
   std::vector<RECT> m_clip_rects;
-  std::vector<int> m_saved;
+  std::vector<std::unique_ptr<tw::win::SavedDcState>> m_saved;
   std::unique_ptr<Gdiplus::Bitmap> m_shared_bitmap;
   std::unique_ptr<Gdiplus::Graphics> m_graphics;
 };

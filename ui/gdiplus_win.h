@@ -9,6 +9,6 @@
 namespace tw::ux::win {
 
 // True when GDI+ is running; callers draw nothing with it otherwise.
-bool EnsureGdiplus() noexcept;
+[[nodiscard]] bool EnsureGdiplus() noexcept;
 
 }  // namespace tw::ux::win

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <mutex>
 
 #include "ui/animate_node.h"
 #include "ui/font_pool_win.h"
@@ -23,14 +24,16 @@ static_assert(msg::kMouseLeave == WM_MOUSELEAVE && msg::kNcCalcSize == WM_NCCALC
 static_assert(ws::kExLayered == WS_EX_LAYERED && ws::kThickFrame == WS_THICKFRAME && ws::kPopup == WS_POPUP);
 static_assert(dt::kEndEllipsis == DT_END_ELLIPSIS && dt::kWordEllipsis == DT_WORD_ELLIPSIS);
 
-CRITICAL_SECTION& PaintLock() {
-  static CRITICAL_SECTION lock = [] {
-    CRITICAL_SECTION section;
-    ::InitializeCriticalSection(&section);
-    return section;
-  }();
+namespace {
+
+// One paint at a time into any off-screen bitmap of the process: the font
+// pool's fonts and GDI+ are shared by every host.
+std::mutex& PaintLock() {
+  static std::mutex lock;
   return lock;
 }
+
+}  // namespace
 
 UxHostCore::UxHostCore(int layout_id, HostForm form)
     : m_layout_id(layout_id), m_form(form), m_layout(form), m_router(m_layout, *this, form) {
@@ -40,7 +43,6 @@ UxHostCore::UxHostCore(int layout_id, HostForm form)
 
 UxHostCore::~UxHostCore() {
   DestroyOwnWindow();
-  if (m_dirty_region) ::DeleteObject(m_dirty_region);
 }
 
 bool UxHostCore::LoadLayoutText(const std::string& xml) {
@@ -56,7 +58,7 @@ bool UxHostCore::LoadLayoutText(const std::string& xml) {
 bool UxHostCore::LoadLayout() {
   std::optional<std::string> xml = UxResource::Instance().Load(m_layout_id, L"xml");
   if (!xml) {
-    m_layout.Parse("");  // the reset of a failed load
+    (void)m_layout.Parse("");  // the reset of a failed load
     return false;
   }
   return LoadLayoutText(*xml);
@@ -92,11 +94,10 @@ void UxHostCore::AttachToWindow() {
   // top-level host's layout start with the window.
   if (Layer().anim) {
     m_timeline = std::make_shared<CUxAnimationTimelineManager>();
-    m_timeline->Start();
+    (void)m_timeline->Start();
   }
   if (m_form == HostForm::kTopLevel) m_layout.ForEachLoadedSection([](CUxDialog& s) { StartAnimatedNodes(s); });
-  if (m_dirty_region) ::DeleteObject(m_dirty_region);
-  m_dirty_region = nullptr;
+  m_dirty_region.Reset();
   m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);
@@ -151,12 +152,11 @@ void UxHostCore::RedrawItem(CUxWindow& control, bool only_if_visible) {
 
 void UxHostCore::Invalidate(const UxRect& rect) {
   if (rect.IsEmpty()) return;
-  HRGN added = ::CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom);
+  tw::win::UniqueRegion added(::CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom));
   if (!m_dirty_region) {
-    m_dirty_region = added;
+    m_dirty_region = std::move(added);
   } else {
-    ::CombineRgn(m_dirty_region, m_dirty_region, added, RGN_OR);
-    ::DeleteObject(added);
+    ::CombineRgn(m_dirty_region.Get(), m_dirty_region.Get(), added.Get(), RGN_OR);
   }
   m_dirty = true;
   if (HostWindowAlive()) {
@@ -167,35 +167,28 @@ void UxHostCore::Invalidate(const UxRect& rect) {
 
 MemoryDc::MemoryDc() : m_dc(::CreateCompatibleDC(nullptr)) {}
 
-MemoryDc::~MemoryDc() {
-  Select(nullptr);
-  if (m_dc) ::DeleteDC(m_dc);
-}
+MemoryDc::~MemoryDc() { Select(nullptr); }
 
 void MemoryDc::Select(HBITMAP bitmap) {
   if (!m_dc) return;
-  if (m_original) {
-    ::SelectObject(m_dc, m_original);
-    m_original = nullptr;
-  }
-  if (bitmap) m_original = ::SelectObject(m_dc, bitmap);
+  m_selection.reset();
+  if (bitmap) m_selection.emplace(m_dc.Get(), bitmap);
 }
 
 void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
   if (!m_bitmap || !m_memory_dc.Dc()) return;  // nothing to paint into before the first size
   if (m_full_repaint) {
-    if (m_dirty_region) ::DeleteObject(m_dirty_region);
-    m_dirty_region = nullptr;
+    m_dirty_region.Reset();
     m_dirty = true;
   }
   // One memory DC lives with the bitmap: making a DC per paint costs more
   // under Wine than painting a control.
   HDC memory = m_memory_dc.Dc();
   if (m_dirty) {
-    ::EnterCriticalSection(&PaintLock());
-    const int saved = ::SaveDC(memory);
+    const std::lock_guard<std::mutex> painting(PaintLock());
+    const tw::win::SavedDcState saved(memory);
     {
-      GdiCanvas canvas(memory, *m_bitmap, m_full_repaint ? nullptr : m_dirty_region);
+      GdiCanvas canvas(memory, *m_bitmap, m_full_repaint ? nullptr : m_dirty_region.Get());
       if (m_full_repaint || IsLayered()) canvas.Clear();
       ::SelectObject(memory, UxFontPool::Instance().Font({}));
       ::SetBkMode(memory, TRANSPARENT);
@@ -212,10 +205,7 @@ void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
                                 canvas.Meets({0, 0, 2, h}) || canvas.Meets({w - 2, 0, w, h});
       if (m_border_paint && !IsChildWindow() && reaches_edge) PaintOverlay(canvas);
     }
-    if (m_dirty_region) ::DeleteObject(m_dirty_region);
-    m_dirty_region = nullptr;
-    ::RestoreDC(memory, saved);
-    ::LeaveCriticalSection(&PaintLock());
+    m_dirty_region.Reset();
   }
   if (print_dc) {
     ::BitBlt(print_dc, 0, 0, m_bitmap->Width(), m_bitmap->Height(), memory, 0, 0, SRCCOPY);
@@ -235,19 +225,18 @@ void UxHostCore::PrintChildWindows(HDC dc) {
     RECT rect;
     ::GetWindowRect(child, &rect);
     ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
-    const int saved = ::SaveDC(dc);
     POINT origin;
-    ::GetViewportOrgEx(dc, &origin);
-    ::SetViewportOrgEx(dc, origin.x + rect.left, origin.y + rect.top, nullptr);
-    ::IntersectClipRect(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
-    // The control's own pixels as it drew them on screen: Wine's edit
-    // control does not paint into a DC handed over by WM_PRINT.
-    ::UpdateWindow(child);
-    if (HDC own = ::GetDC(child)) {
-      ::BitBlt(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top, own, 0, 0, SRCCOPY);
-      ::ReleaseDC(child, own);
+    {
+      const tw::win::SavedDcState saved(dc);
+      ::GetViewportOrgEx(dc, &origin);
+      ::SetViewportOrgEx(dc, origin.x + rect.left, origin.y + rect.top, nullptr);
+      ::IntersectClipRect(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+      // The control's own pixels as it drew them on screen: Wine's edit
+      // control does not paint into a DC handed over by WM_PRINT.
+      ::UpdateWindow(child);
+      const tw::win::WindowDc own(child);
+      if (own.Get()) ::BitBlt(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top, own.Get(), 0, 0, SRCCOPY);
     }
-    ::RestoreDC(dc, saved);
     // Child windows paint with GDI, which leaves alpha 0: they are opaque.
     if (HBITMAP bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP))) {
       DIBSECTION section{};
@@ -281,7 +270,7 @@ void UxHostCore::Output(HDC paint_dc, HDC memory_dc) {
 
 void UxHostCore::RegisterAnimation(IUxAnimationHandler* handler) {
   if (!m_timeline) m_timeline = std::make_shared<CUxAnimationTimelineManager>();
-  if (!m_timeline->IsRunning() && HostWindowAlive()) m_timeline->Start();
+  if (!m_timeline->IsRunning() && HostWindowAlive()) (void)m_timeline->Start();
   m_timeline->Register(handler);
 }
 
@@ -395,10 +384,8 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
   }
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = ::BeginPaint(m_hwnd, &paint);
-      PaintAndOutput(dc, nullptr);
-      ::EndPaint(m_hwnd, &paint);
+      const tw::win::PaintScope paint(m_hwnd);
+      PaintAndOutput(paint.Dc(), nullptr);
       return true;
     }
     case WM_PRINT:

@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/win/gdi_handles_win.h"
 #include "ui/animation_timeline_win.h"
 #include "ui/control_factory.h"
 #include "ui/gdi_canvas_win.h"
@@ -20,9 +22,6 @@
 
 namespace tw::ux::win {
 
-// One paint at a time into any off-screen bitmap of the process.
-CRITICAL_SECTION& PaintLock();
-
 // A memory DC with one bitmap selected into it for as long as it lives.
 class MemoryDc {
  public:
@@ -30,13 +29,13 @@ class MemoryDc {
   ~MemoryDc();
   MemoryDc(const MemoryDc&) = delete;
   MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC Dc() const noexcept { return m_dc; }
+  HDC Dc() const noexcept { return m_dc.Get(); }
   // Selects `bitmap` (null: the DC's own), putting the previous one back.
   void Select(HBITMAP bitmap);
 
  private:
-  HDC m_dc;
-  HGDIOBJ m_original = nullptr;
+  tw::win::UniqueMemoryDc m_dc;
+  std::optional<tw::win::ScopedSelection> m_selection;
 };
 
 // Told after every placement of the sections (the top-level host form).
@@ -52,9 +51,9 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   ~UxHostCore() override;
 
   // Fetches the "xml" resource and parses it; false leaves no layout.
-  bool LoadLayout();
+  [[nodiscard]] bool LoadLayout();
   // Parses layout text given directly (the renderer, tests).
-  bool LoadLayoutText(const std::string& xml);
+  [[nodiscard]] bool LoadLayoutText(const std::string& xml);
   bool LayoutLoaded() const noexcept { return m_layout.Layer().loaded; }
   UxLayout& Layout() noexcept { return m_layout; }
   const UxLayerDescription& Layer() const noexcept { return m_layout.Layer(); }
@@ -135,8 +134,8 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   // The window that moves, sizes and receives notifications.
   virtual HWND NoticeTarget() const { return m_hwnd; }
   // Hooks of the paint pipeline.
-  virtual void PaintOverlay(GdiCanvas& canvas) {}
-  virtual void BeforeOutput(GdiImage& bitmap) {}
+  virtual void PaintOverlay(GdiCanvas& /*canvas*/) {}
+  virtual void BeforeOutput(GdiImage& /*bitmap*/) {}
   virtual void Output(HDC paint_dc, HDC memory_dc);
 
   int m_layout_id;
@@ -147,7 +146,7 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   // Declared before the DC so that the DC lets go of it first.
   std::shared_ptr<GdiImage> m_bitmap;
   MemoryDc m_memory_dc;
-  HRGN m_dirty_region = nullptr;
+  tw::win::UniqueRegion m_dirty_region;
   bool m_dirty = true;
   bool m_full_repaint = true;
   HWND m_tooltip = nullptr;

@@ -42,8 +42,8 @@ class IUxContainer {
   // Adds a rectangle to the dirty region (by-id operations repaint this way
   // even when the control is now hidden).
   virtual void Invalidate(const UxRect& rect) = 0;
-  virtual void RegisterAnimation(IUxAnimationHandler* handler) {}
-  virtual void UnregisterAnimation(IUxAnimationHandler* handler) {}
+  virtual void RegisterAnimation(IUxAnimationHandler* /*handler*/) {}
+  virtual void UnregisterAnimation(IUxAnimationHandler* /*handler*/) {}
 };
 
 }  // namespace tw::ux

@@ -7,7 +7,8 @@
 
 #include <vector>
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/com_win.h"
+#include "platform/win/unique_handle_win.h"
 #include "ui/gdiplus_win.h"
 #include "ui/ux_resource_win.h"
 
@@ -86,32 +87,25 @@ bool PngEncoder(CLSID& clsid) {
 
 // A bitmap resource (RT_BITMAP) drawn into an opaque premultiplied DIB.
 std::shared_ptr<GdiImage> BitmapResource(HMODULE module, int id) {
-  HBITMAP loaded = ::LoadBitmapW(module, MAKEINTRESOURCEW(id));
+  const tw::win::UniqueBitmap loaded(::LoadBitmapW(module, MAKEINTRESOURCEW(id)));
   if (!loaded) return nullptr;
   BITMAP info{};
-  ::GetObjectW(loaded, sizeof info, &info);
+  ::GetObjectW(loaded.Get(), sizeof info, &info);
   std::shared_ptr<GdiImage> dib = GdiImage::Create(info.bmWidth, info.bmHeight);
   if (dib) {
-    HDC screen = ::GetDC(nullptr);
-    HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
-    HGDIOBJ old_from = ::SelectObject(from, loaded), old_to = ::SelectObject(to, dib->Bitmap());
-    ::BitBlt(to, 0, 0, info.bmWidth, info.bmHeight, from, 0, 0, SRCCOPY);
-    ::SelectObject(from, old_from);
-    ::SelectObject(to, old_to);
-    ::DeleteDC(from);
-    ::DeleteDC(to);
-    ::ReleaseDC(nullptr, screen);
+    {
+      const tw::win::WindowDc screen(nullptr);
+      const tw::win::BitmapDc from(loaded.Get(), screen.Get()), to(dib->Bitmap(), screen.Get());
+      ::BitBlt(to.Get(), 0, 0, info.bmWidth, info.bmHeight, from.Get(), 0, 0, SRCCOPY);
+    }
     for (int i = 0; i < info.bmWidth * info.bmHeight; ++i) dib->Bits()[i] |= 0xFF000000u;
   }
-  ::DeleteObject(loaded);
   return dib;
 }
 
 }  // namespace
 
-GdiImage::~GdiImage() {
-  if (m_bitmap) ::DeleteObject(m_bitmap);
-}
+GdiImage::~GdiImage() = default;
 
 std::shared_ptr<GdiImage> GdiImage::Create(int width, int height) {
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return nullptr;
@@ -131,15 +125,11 @@ std::shared_ptr<GdiImage> GdiImage::Create(int width, int height) {
 
 std::shared_ptr<GdiImage> DecodeImage(const std::string& bytes) {
   if (bytes.empty() || !EnsureGdiplus()) return nullptr;
-  IStream* stream = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+  const tw::win::ComPtr<IStream> stream(
+      ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
   if (!stream) return nullptr;
-  std::shared_ptr<GdiImage> image;
-  {
-    Gdiplus::Bitmap decoded(stream);
-    if (decoded.GetLastStatus() == Gdiplus::Ok) image = FromGdiplus(decoded);
-  }
-  stream->Release();
-  return image;
+  Gdiplus::Bitmap decoded(stream.Get());
+  return decoded.GetLastStatus() == Gdiplus::Ok ? FromGdiplus(decoded) : nullptr;
 }
 
 bool SavePng(const GdiImage& image, const std::wstring& path) {

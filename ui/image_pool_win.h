@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/win/gdi_handles_win.h"
 #include "ui/canvas.h"
 
 namespace tw::ux::win {
@@ -25,7 +26,7 @@ class GdiImage : public UxImage {
 
   int Width() const override { return m_width; }
   int Height() const override { return m_height; }
-  HBITMAP Bitmap() const noexcept { return m_bitmap; }
+  HBITMAP Bitmap() const noexcept { return m_bitmap.Get(); }
   const uint32_t* Bits() const noexcept { return m_bits; }
   uint32_t* Bits() noexcept { return m_bits; }
 
@@ -33,7 +34,7 @@ class GdiImage : public UxImage {
   static std::shared_ptr<GdiImage> Create(int width, int height);
 
  private:
-  HBITMAP m_bitmap;
+  tw::win::UniqueBitmap m_bitmap;
   uint32_t* m_bits;
   int m_width;
   int m_height;
@@ -42,7 +43,7 @@ class GdiImage : public UxImage {
 // Decodes encoded image bytes (PNG, JPEG, BMP) with GDI+.
 std::shared_ptr<GdiImage> DecodeImage(const std::string& bytes);
 // Encodes premultiplied pixels as a PNG file (straight alpha) with GDI+.
-bool SavePng(const GdiImage& image, const std::wstring& path);
+[[nodiscard]] bool SavePng(const GdiImage& image, const std::wstring& path);
 
 class UxImagePools : public IUxImageSource {
  public:

@@ -49,7 +49,7 @@ class UxLayout {
   ~UxLayout();
 
   // Parses a layer document. On failure the sections stay reset and empty.
-  bool Parse(std::string_view xml);
+  [[nodiscard]] bool Parse(std::string_view xml);
   const UxLayerDescription& Layer() const noexcept { return m_layer; }
 
   // Places header, footer and body in the client rectangle.

@@ -139,7 +139,7 @@ UxRect CUxDialog::ChildrenBounds() const {
   return bounds;
 }
 
-UxSize CUxDialog::ContentSize(const UxMeasure& request) {
+UxSize CUxDialog::ContentSize(const UxMeasure& /*request*/) {
   // Without its own size a container is as large as what its children cover
   // from its top-left corner.
   const UxRect bounds = ChildrenBounds();

@@ -35,7 +35,7 @@ class CUxPanel : public CUxContainerWnd {
   // Slots of containers, in their order.
   virtual CUxWindow* FindControlById(int id) const;
   virtual void LayoutChildren() {}
-  virtual void LayoutChild(CUxWindow& child) {}
+  virtual void LayoutChild(CUxWindow& /*child*/) {}
   virtual void LoadChildControls(const tinyxml2::XMLElement* first);
   // Unlinks a child; with `destroy` it is destroyed, else handed back.
   virtual std::unique_ptr<CUxWindow> DetachChild(CUxWindow& control, bool destroy);

@@ -1,5 +1,6 @@
 #include "ui/shadow_window_win.h"
 
+#include "platform/win/gdi_handles_win.h"
 #include "ui/gdi_canvas_win.h"
 #include "ui/skin.h"
 
@@ -35,9 +36,9 @@ void CShadowWnd::Rebuild() {
   auto bitmap = GdiImage::Create(width, height);
   if (!bitmap) return;
   bool painted = m_hook && m_hook->PaintShadow(*bitmap, kShadowSize);
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HGDIOBJ old = ::SelectObject(memory, bitmap->Bitmap());
+  const tw::win::WindowDc screen(nullptr);
+  const tw::win::BitmapDc memory_dc(bitmap->Bitmap(), screen.Get());
+  HDC memory = memory_dc.Get();
   if (!painted) {
     if (CUxSkinBase* skin = UxSkinPool::Instance().Find("dlg_shadow")) {
       // Corners of (skin width - 2) / 2 pixels, edges stretched.
@@ -61,11 +62,8 @@ void CShadowWnd::Rebuild() {
     SIZE size{width, height};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::UpdateLayeredWindow(m_hwnd, screen, &position, &size, memory, &source, 0, &blend, ULW_ALPHA);
+    ::UpdateLayeredWindow(m_hwnd, screen.Get(), &position, &size, memory, &source, 0, &blend, ULW_ALPHA);
   }
-  ::SelectObject(memory, old);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
   m_last_size = {owner.right - owner.left, owner.bottom - owner.top};
   m_rebuild_pending = false;
   if (painted && ::IsWindowVisible(m_owner)) {
@@ -90,7 +88,7 @@ void CShadowWnd::Follow(std::unique_ptr<CShadowWnd>& shadow, UINT message, WPARA
   }
 }
 
-void CShadowWnd::OnOwnerMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+void CShadowWnd::OnOwnerMessage(UINT message, WPARAM wparam, LPARAM /*lparam*/) {
   if (!m_hwnd) return;
   switch (message) {
     case WM_MOVE:

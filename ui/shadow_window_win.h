@@ -24,7 +24,7 @@ class CShadowWnd : public UxWindowBase {
  public:
   static constexpr int kShadowSize = 4;
 
-  bool Create(HWND owner, IShadowPaintHook* hook);
+  [[nodiscard]] bool Create(HWND owner, IShadowPaintHook* hook);
   // The owner's messages the shadow follows.
   void OnOwnerMessage(UINT message, WPARAM wparam, LPARAM lparam);
   // Hands an owner's message to its shadow, if any; the shadow goes with

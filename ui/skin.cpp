@@ -158,7 +158,7 @@ int CUxImageSkin::ApplyAttribute(std::string_view name, std::string_view value, 
   return kAttrHandled;
 }
 
-int CUxSkinButton::ApplyAttribute(std::string_view name, std::string_view value, bool loading) {
+int CUxSkinButton::ApplyAttribute(std::string_view name, std::string_view value, bool /*loading*/) {
   static constexpr std::string_view kUp[] = {"bgup", "bguphover", "bguppush"};
   static constexpr std::string_view kDown[] = {"bgdown", "bgdownhover", "bgdownpush"};
   if (name == "name") return kAttrHandled;
@@ -176,7 +176,7 @@ void CUxSkinButton::DrawImage(IUxCanvas& canvas, const UxRect& rect, int frame, 
   DrawSkin(canvas, rect, frame, false, alpha);
 }
 
-void CUxSkinButton::DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state, bool scaled, int alpha) {
+void CUxSkinButton::DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state, bool /*scaled*/, int alpha) {
   const UxColour* row = (state & kStateChecked) ? m_down : m_up;
   const int column = (state & kStatePushed) ? 2 : (state & kStateHover) ? 1 : 0;
   UxColour fill = row[column] != kNoColour ? row[column] : row[0] != kNoColour ? row[0] : m_bg;
@@ -188,7 +188,7 @@ void CUxSkinButton::DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state, b
   }
 }
 
-int CUxSkinGradation::ApplyAttribute(std::string_view name, std::string_view value, bool loading) {
+int CUxSkinGradation::ApplyAttribute(std::string_view name, std::string_view value, bool /*loading*/) {
   if (name == "name") return kAttrHandled;
   if (name == "from") m_from = ReadColour(value);
   else if (name == "to") m_to = ReadColour(value);
@@ -198,7 +198,7 @@ int CUxSkinGradation::ApplyAttribute(std::string_view name, std::string_view val
   return kAttrHandled;
 }
 
-void CUxSkinGradation::DrawImage(IUxCanvas& canvas, const UxRect& rect, int frame, int alpha) {
+void CUxSkinGradation::DrawImage(IUxCanvas& canvas, const UxRect& rect, int /*frame*/, int alpha) {
   // Bands of a few pixels are enough for a background gradient.
   const bool vertical = m_direction == 1;
   const int span = vertical ? rect.Height() : rect.Width();

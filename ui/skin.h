@@ -19,14 +19,14 @@ namespace tw::ux {
 class CUxSkinBase : public CUxObject {
  public:
   // One frame at natural size, or stretched with mode 1; always opaque.
-  virtual void DrawImageMode(IUxCanvas& canvas, const UxRect& rect, int frame, int mode) {}
+  virtual void DrawImageMode(IUxCanvas& /*canvas*/, const UxRect& /*rect*/, int /*frame*/, int /*mode*/) {}
   // Each type's plain drawing (progress bars, a host's `frame`).
-  virtual void DrawImage(IUxCanvas& canvas, const UxRect& rect, int frame, int alpha) {}
+  virtual void DrawImage(IUxCanvas& /*canvas*/, const UxRect& /*rect*/, int /*frame*/, int /*alpha*/) {}
   virtual UxSize SkinFrameSize() { return {}; }
   virtual bool IsStateless() { return true; }
   virtual bool LoadSkinImage() { return false; }
   // The nine-grid drawing control backgrounds use.
-  virtual void DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state, bool scaled, int alpha) {}
+  virtual void DrawSkin(IUxCanvas& /*canvas*/, const UxRect& /*rect*/, int /*state*/, bool /*scaled*/, int /*alpha*/) {}
 };
 
 // The image-backed types share their frames and nine-grid; they differ in
@@ -159,7 +159,7 @@ class CUxSkinGradation : public CUxSkinBase {
   int ApplyAttribute(std::string_view name, std::string_view value, bool loading) override;
   UxSize SkinFrameSize() override { return {m_size, m_size}; }
   void DrawImage(IUxCanvas& canvas, const UxRect& rect, int frame, int alpha) override;
-  void DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state, bool scaled, int alpha) override {
+  void DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state, bool /*scaled*/, int alpha) override {
     DrawImage(canvas, rect, state, alpha);
   }
 
@@ -178,7 +178,7 @@ class UxSkinPool {
   // Adds every named skin of a `skins` document; a name already present is
   // skipped (the first definition wins). False when the document is not
   // XML or its root is not `skins`.
-  bool LoadDocument(std::string_view xml);
+  [[nodiscard]] bool LoadDocument(std::string_view xml);
   CUxSkinBase* Find(std::string_view name) const;
   void Clear() { m_skins.clear(); }
   size_t Size() const noexcept { return m_skins.size(); }

@@ -16,7 +16,7 @@ class UxString {
   // Merges one document (root `string`, children `s` with `id`); ids already
   // present keep their text, so the first source wins. Returns false when
   // the text is not XML or the root is not `string`.
-  bool LoadDocument(std::string_view xml);
+  [[nodiscard]] bool LoadDocument(std::string_view xml);
   std::optional<std::wstring> Lookup(int id) const;
   void Set(int id, std::wstring text) { m_strings.emplace(id, std::move(text)); }
   void Clear() { m_strings.clear(); }

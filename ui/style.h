@@ -56,7 +56,7 @@ class UxStylePool {
   void Reset();
   // Adds every named `class` of a `style` document; a name already present
   // is skipped. False when the document is not XML or its root is not `style`.
-  bool LoadDocument(std::string_view xml);
+  [[nodiscard]] bool LoadDocument(std::string_view xml);
   // Never null: unknown names give the default style.
   const UxStyle* Find(std::string_view name) const;
   bool Contains(std::string_view name) const { return m_styles.count(name) != 0; }

@@ -32,7 +32,7 @@ class CUxObject {
   // Applies every attribute with the loading flag set, then AfterAttributes.
   virtual bool Load(const tinyxml2::XMLElement& element);
   virtual void AfterAttributes() {}
-  virtual int ApplyAttribute(std::string_view name, std::string_view value, bool loading) {
+  virtual int ApplyAttribute(std::string_view /*name*/, std::string_view /*value*/, bool /*loading*/) {
     return kAttrUnknown;
   }
 

@@ -9,13 +9,12 @@ namespace tw::ux::win {
 namespace {
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  FILE* file = tw::OpenFileWide(path, "rb");
+  const tw::UniqueStdioFile file = tw::OpenFileWide(path, "rb");
   if (!file) return std::nullopt;
   std::string data;
   char buffer[16384];
   size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, got);
-  std::fclose(file);
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, got);
   return data;
 }
 

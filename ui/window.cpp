@@ -133,7 +133,7 @@ void CUxWindow::AttachHost(IUxContainer* host) {
   m_host = host;
 }
 
-UxHandle CUxWindow::HitTest(int x, int y, int flag) const { return m_rect.Contains(x, y) ? m_handle : 0; }
+UxHandle CUxWindow::HitTest(int x, int y, int /*flag*/) const { return m_rect.Contains(x, y) ? m_handle : 0; }
 
 bool CUxWindow::RepaintsOnStateChange() const {
   const UxStyle& style = Style();

@@ -18,7 +18,7 @@ class UxWindowBase {
   bool Exists() const noexcept { return m_hwnd && ::IsWindow(m_hwnd); }
 
   // Window code's own message map; `handled` false hands on to the default.
-  virtual LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) { return 0; }
+  virtual LRESULT OnMessage(UINT /*message*/, WPARAM /*wparam*/, LPARAM /*lparam*/, bool& /*handled*/) { return 0; }
 
  protected:
   // Registers (once) and creates a window of a framework class.

@@ -4,7 +4,7 @@
 
 namespace tw {
 
-void TwDisagreeInstallDlg::OpenPage(const std::wstring& address) { OpenWebPage(address); }
+void TwDisagreeInstallDlg::OpenPage(const std::wstring& address) { (void)OpenWebPage(address); }
 
 LRESULT TwDisagreeInstallDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) {
   if (message == WM_CLOSE) {

@@ -1,8 +1,11 @@
 #include "windows/install_path_win.h"
 
-#include "platform/win/com_win.h"
 #include <commctrl.h>
 #include <shlobj.h>
+
+#include <type_traits>
+
+#include "platform/win/com_win.h"
 
 #include "ui/font_pool_win.h"
 
@@ -36,19 +39,19 @@ std::optional<std::wstring> BrowseInstallFolder(HWND owner) {
   win::ComApartment com;
   wchar_t saved[MAX_PATH] = {};
   ::GetCurrentDirectoryW(MAX_PATH, saved);
-  PIDLIST_ABSOLUTE drives = nullptr;
-  ::SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &drives);
+  using ItemList = win::UniqueCoTaskMem<std::remove_pointer_t<PIDLIST_ABSOLUTE>>;
+  PIDLIST_ABSOLUTE drives_list = nullptr;
+  ::SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &drives_list);
+  const ItemList drives(drives_list);
   BROWSEINFOW info{};
   info.hwndOwner = owner;
-  info.pidlRoot = drives;
+  info.pidlRoot = drives.get();
   info.lpszTitle = L"选择安装路径";
   info.ulFlags = BIF_RETURNONLYFSDIRS;
-  PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info);
+  const ItemList chosen(::SHBrowseForFolderW(&info));
   std::optional<std::wstring> path;
   wchar_t folder[MAX_PATH] = {};
-  if (chosen && ::SHGetPathFromIDListW(chosen, folder)) path = BrowsedInstallPath(folder);
-  if (chosen) ::CoTaskMemFree(chosen);
-  if (drives) ::CoTaskMemFree(drives);
+  if (chosen && ::SHGetPathFromIDListW(chosen.get(), folder)) path = BrowsedInstallPath(folder);
   ::SetCurrentDirectoryW(saved);
   return path;
 }

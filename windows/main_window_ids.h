@@ -11,6 +11,8 @@ constexpr int kCloseButton = 1;
 constexpr int kMinimiseButton = 2;
 // The banner image behind the title bar (its skin changes with the road).
 constexpr int kBanner = 3;
+// The start page's picture, laid over the banner; the road's pages hide it.
+constexpr int kStartBackground = 4;
 
 // Banner captions 600..603, one shown per banner while the road runs, and
 // the start page's caption.

@@ -85,7 +85,6 @@ TwDetectorMainDlg::~TwDetectorMainDlg() {
     m_rcmd.reset();  // only once no thread reads it
     SendUiReport();
   }
-  if (m_tray_icon) ::DestroyIcon(m_tray_icon);
 }
 
 void TwDetectorMainDlg::SendUiReport() {
@@ -99,7 +98,7 @@ void TwDetectorMainDlg::SendUiReport() {
   values.stay = m_actions.leaving_cancelled ? 1 : 0;
   values.recordKind = 3;
   values.outcome = static_cast<uint32_t>(m_actions.decision);
-  report.Send();
+  (void)report.Send();
 }
 
 void TwDetectorMainDlg::OnInitDialog() {
@@ -119,15 +118,15 @@ void TwDetectorMainDlg::OnInitDialog() {
     m_reboot_at_start = true;
     ShowFailedPage(1);
   }
-  m_tray_icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TWINSTALL), IMAGE_ICON, 16, 16, 0));
-  m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon, kTitle);
+  m_tray_icon.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TWINSTALL), IMAGE_ICON, 16, 16, 0)));
+  (void)m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon.Get(), kTitle);  // the window works without it
   StartWorker();
   ::PostMessageW(m_hwnd, kMsgFirstPageShown, 0, 0);
   if (IsSilent()) {
     ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
   } else {
     m_rcmd = std::make_unique<TwInstallRcmdMgr>(win::TempDirectory().value_or(L".\\"));
-    m_rcmd_fetch.Start(this, &TwDetectorMainDlg::FetchRecommendation);
+    (void)m_rcmd_fetch.Start(this, &TwDetectorMainDlg::FetchRecommendation);  // without it, no recommendation
   }
   if (!m_reboot_at_start) {
     m_default_path = DefaultInstallPathHere();
@@ -135,7 +134,13 @@ void TwDetectorMainDlg::OnInitDialog() {
   }
 }
 
-void TwDetectorMainDlg::StartWorker() { m_worker.Start(this, &TwDetectorMainDlg::Work); }
+void TwDetectorMainDlg::StartWorker() {
+  if (m_worker.Start(this, &TwDetectorMainDlg::Work)) return;
+  // Without its worker the road never runs: the failed page says so at
+  // once instead of leaving a window whose buttons do nothing.
+  LogWrite("TwDetectorMainDlg: the worker thread did not start (%lu)", ::GetLastError());
+  ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);
+}
 
 void TwDetectorMainDlg::FetchRecommendation() {
   if (m_rcmd->DownloadCfgFile(&m_rcmd_cancel)) m_rcmd->GetRecommendation(2);
@@ -187,7 +192,7 @@ void TwDetectorMainDlg::AgreeAndInstall() {
   if (!IsSilent()) m_actions.agreed = true;
   if (m_path_box) m_install_path = PathBoxText(m_path_box);
   ::SetEvent(m_start_event.Get());
-  ShowControl(id::kBannerCaptionCount, false);
+  ShowControl(id::kStartBackground, false);
   ShowControl(id::kStartCaption, false);
   ShowControl(id::kFirstBannerCaption, true);
   ShowControl(id::kStartPage, false);
@@ -363,7 +368,7 @@ void TwDetectorMainDlg::OnInstallSucceeded() {
   ::KillTimer(m_hwnd, kTimerPercent);
   ApplyTooltip(5, 0);
   ::KillTimer(m_hwnd, kTimerBanner);
-  ShowControl(id::kBannerCaptionCount, true);
+  ShowControl(id::kStartBackground, true);
   ShowControl(id::kStartCaption, true);
   ShowControl(id::kBanner, false);
   for (int caption = 0; caption < id::kBannerCaptionCount; ++caption) ShowControl(id::kFirstBannerCaption + caption, false);
@@ -385,7 +390,7 @@ void TwDetectorMainDlg::ShowFailedPage(int kind) {
   ::KillTimer(m_hwnd, kTimerBanner);
   ShowControl(id::kStartPage, false);
   ShowControl(id::kProgressPage, false);
-  ShowControl(id::kBannerCaptionCount, false);
+  ShowControl(id::kStartBackground, false);
   ShowControl(id::kStartCaption, false);
   ShowControl(id::kFailedPage, true);
   for (int caption = 0; caption < id::kBannerCaptionCount; ++caption) ShowControl(id::kFirstBannerCaption + caption, false);
@@ -398,7 +403,7 @@ void TwDetectorMainDlg::ShowFailedPage(int kind) {
 }
 
 void TwDetectorMainDlg::ApplyTooltip(int kind, int percent) {
-  if (m_tooltips.Apply(kind)) m_tray.SetTip(TooltipText(kind, percent));
+  if (m_tooltips.Apply(kind)) (void)m_tray.SetTip(TooltipText(kind, percent));
 }
 
 void TwDetectorMainDlg::EndWindow(INT_PTR result) { EndDialog(result); }
@@ -434,12 +439,11 @@ void TwDetectorMainDlg::OnPathError(int code) {
   if (code >= kPathUnusable && code <= kPathTooLong) {
     int width = 0;
     if (ux::CUxWindow* text = FindControlById(id::kPathErrorTextBase + code)) {
-      HDC dc = ::CreateCompatibleDC(nullptr);
-      HGDIOBJ old = ::SelectObject(dc, ux::win::UxFontPool::Instance().Font({}));
+      const win::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+      const win::ScopedSelection font(dc.Get(), ux::win::UxFontPool::Instance().Font({}));
       RECT box{0, 0, 0, 0};
-      ::DrawTextW(dc, text->Text().c_str(), static_cast<int>(text->Text().size()), &box, DT_CALCRECT | DT_SINGLELINE);
-      ::SelectObject(dc, old);
-      ::DeleteDC(dc);
+      ::DrawTextW(dc.Get(), text->Text().c_str(), static_cast<int>(text->Text().size()), &box,
+                  DT_CALCRECT | DT_SINGLELINE);
       width = box.right - box.left;
     }
     const PathErrorPositions positions = PathErrorLayout(width);

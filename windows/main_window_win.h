@@ -13,11 +13,12 @@
 #include <optional>
 #include <string>
 
-#include "install/tw_main.h"
+#include "install/tw_main_win.h"
 #include "config/recommendation.h"
-#include "net/download_callback.h"
+#include "net/download_callback_win.h"
+#include "platform/win/gdi_handles_win.h"
 #include "platform/win/thread_holder_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "ui/dialog_host_win.h"
 #include "windows/install_path_win.h"
 #include "windows/main_window_rules.h"
@@ -99,7 +100,7 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   volatile LONG m_cancel = 0;
   std::unique_ptr<TwDowloadCallback> m_progress_sink;
   TrayIcon m_tray;
-  HICON m_tray_icon = nullptr;
+  win::UniqueIcon m_tray_icon;
   unsigned m_banner = 0;
   bool m_panel_open = false;
   bool m_path_valid = true;

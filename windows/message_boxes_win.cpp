@@ -23,7 +23,7 @@ TwMsgboxBase::TwMsgboxBase(int layout_id, const MsgboxIds& ids, MsgboxParams par
 void TwMsgboxBase::Initialise() {
   ux::win::CUxDialogView& view = View();
   ApplyTitle();
-  m_animator.SetKinds(0, 0);
+  (void)m_animator.SetKinds(0, 0);
   AdjustForFace();
   const MessageLines lines = SplitMessageText(m_params.text);
   view.SetControlText(m_ids.line1, lines.first);

@@ -16,9 +16,9 @@ class TrayIcon {
   TrayIcon& operator=(const TrayIcon&) = delete;
   ~TrayIcon() { Remove(); }
 
-  bool Add(HWND window, UINT id, UINT callback_message, HICON icon, const std::wstring& tip);
+  [[nodiscard]] bool Add(HWND window, UINT id, UINT callback_message, HICON icon, const std::wstring& tip);
   // At most 127 characters are kept.
-  bool SetTip(const std::wstring& tip);
+  [[nodiscard]] bool SetTip(const std::wstring& tip);
   void Remove();
   bool Added() const noexcept { return m_added; }
   const std::wstring& Tip() const noexcept { return m_tip; }

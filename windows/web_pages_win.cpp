@@ -5,7 +5,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "install/process_starters.h"
+#include "install/process_starters_win.h"
+#include "platform/log.h"
 #include "deploy_config.h"
 #include "windows/main_window_rules.h"
 
@@ -35,9 +36,13 @@ bool OpenWebPage(const std::wstring& address) {
   if (opened(::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL))) return true;
   if (opened(::ShellExecuteW(nullptr, L"open", L"IEXPLORE.EXE", address.c_str(), nullptr, SW_SHOWNORMAL))) return true;
   wchar_t program_files[MAX_PATH] = {};
-  if (!::SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE)) return false;
-  return StartWithShellToken(std::wstring(program_files) + L"\\Internet Explorer\\iexplore.exe", address, 0,
-                             SW_SHOWNORMAL);
+  if (::SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE) &&
+      StartWithShellToken(std::wstring(program_files) + L"\\Internet Explorer\\iexplore.exe", address, 0,
+                          SW_SHOWNORMAL)) {
+    return true;
+  }
+  LogWrite("OpenWebPage: no browser opened %ls", address.c_str());
+  return false;
 }
 
 }  // namespace tw

@@ -15,6 +15,6 @@ std::wstring CustomerServiceLink(const std::wstring& installer_directory);
 // The shell's "open" on the address; when that fails, "open" on IEXPLORE.EXE
 // with it; when that fails too, Internet Explorer from Program Files started
 // with the shell's token, not waited for. False when every way failed.
-bool OpenWebPage(const std::wstring& address);
+[[nodiscard]] bool OpenWebPage(const std::wstring& address);
 
 }  // namespace tw

@@ -1,5 +1,6 @@
 #include "windows/window_animator_win.h"
 
+#include "platform/win/gdi_handles_win.h"
 #include "ui/gdiplus_win.h"
 
 namespace tw {
@@ -63,13 +64,12 @@ bool TwWindowAnimator::Start(HWND target, int operation) {
   // The snapshot: the target's own pixels at (4, 4), inside a rectangle of the animator's size.
   m_snapshot = ux::win::GdiImage::Create(area.Width(), area.Height());
   if (!m_snapshot) return false;
-  HDC memory = ::CreateCompatibleDC(nullptr);
-  HGDIOBJ old = ::SelectObject(memory, m_snapshot->Bitmap());
-  ::SetViewportOrgEx(memory, kAnimatorShadow, kAnimatorShadow, nullptr);
-  ::SendMessageW(PaintedWindow(target), WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-  ::GdiFlush();
-  ::SelectObject(memory, old);
-  ::DeleteDC(memory);
+  {
+    const win::BitmapDc memory(m_snapshot->Bitmap());
+    ::SetViewportOrgEx(memory.Get(), kAnimatorShadow, kAnimatorShadow, nullptr);
+    ::SendMessageW(PaintedWindow(target), WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT);
+    ::GdiFlush();
+  }
 
   RegisterAnimatorClass(&TwWindowAnimator::Proc);
   m_window = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, area.left, area.top,
@@ -110,10 +110,10 @@ void TwWindowAnimator::DrawFrame(int frame) {
                                                                 : ClosingFrame(m_geometry, frame, kAnimatorFrames));
   auto canvas = ux::win::GdiImage::Create(area.Width(), area.Height());
   if (!canvas) return;
-  HDC memory = ::CreateCompatibleDC(nullptr);
-  HDC source = ::CreateCompatibleDC(nullptr);
-  HGDIOBJ old_memory = ::SelectObject(memory, canvas->Bitmap());
-  HGDIOBJ old_source = ::SelectObject(source, m_snapshot->Bitmap());
+  const win::BitmapDc memory_dc(canvas->Bitmap());
+  const win::BitmapDc source_dc(m_snapshot->Bitmap());
+  HDC memory = memory_dc.Get();
+  HDC source = source_dc.Get();
   if (size.width > 0 && size.height > 0) {
     // The snapshot (the target plus its 4-pixel rim) scaled and centred.
     const int snap_w = m_geometry.snapshot.Width(), snap_h = m_geometry.snapshot.Height();
@@ -127,10 +127,6 @@ void TwWindowAnimator::DrawFrame(int frame) {
   POINT zero{0, 0};
   BLENDFUNCTION constant{AC_SRC_OVER, 0, static_cast<BYTE>(size.opacity), AC_SRC_ALPHA};
   ::UpdateLayeredWindow(m_window, nullptr, &origin, &extent, memory, &zero, 0, &constant, ULW_ALPHA);
-  ::SelectObject(memory, old_memory);
-  ::SelectObject(source, old_source);
-  ::DeleteDC(memory);
-  ::DeleteDC(source);
   if (frame > 0) ++m_frames_drawn;
   if (m_operation == kOpen && frame == kAnimatorFrames) {
     ::SetWindowPos(m_window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

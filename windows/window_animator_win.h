@@ -29,10 +29,10 @@ class TwWindowAnimator {
   ~TwWindowAnimator();
 
   // Refused (false) while an animation runs. Kind 0 is the only kind used.
-  bool SetKinds(int show_kind, int close_kind);
+  [[nodiscard]] bool SetKinds(int show_kind, int close_kind);
   // `operation` kOpen or kClose; false when nothing could be animated (the
   // caller then shows or ends the window itself).
-  bool Start(HWND target, int operation);
+  [[nodiscard]] bool Start(HWND target, int operation);
   bool Running() const noexcept { return m_running; }
   // Frames drawn by the last run (tests count them).
   int FramesDrawn() const noexcept { return m_frames_drawn; }

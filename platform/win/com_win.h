@@ -1,16 +1,21 @@
-// COM lifetime helpers: an apartment for the length of one step, and an
-// owning interface pointer so every interface is released on every path.
+// COM lifetime helpers: an apartment for the length of one step, an owning
+// interface pointer so every interface is released on every path, and the
+// owners of what COM allocates (task memory, BSTRs).
 #pragma once
 
 #include <objbase.h>
 
+#include <memory>
 #include <utility>
 
 namespace tw::win {
 
 class ComApartment {
  public:
-  ComApartment() noexcept : m_result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  // Single-threaded by default: the shell's dialogs and WMI's callers on a
+  // window's thread need it; a worker may ask for COINIT_MULTITHREADED.
+  explicit ComApartment(COINIT model = COINIT_APARTMENTTHREADED) noexcept
+      : m_result(::CoInitializeEx(nullptr, model)) {}
   ~ComApartment() {
     if (SUCCEEDED(m_result)) ::CoUninitialize();
   }
@@ -26,9 +31,18 @@ template <typename T>
 class ComPtr {
  public:
   ComPtr() noexcept = default;
+  // Takes over a reference the caller was given (a factory's result).
+  explicit ComPtr(T* adopted) noexcept : m_ptr(adopted) {}
   ComPtr(const ComPtr&) = delete;
   ComPtr& operator=(const ComPtr&) = delete;
   ComPtr(ComPtr&& other) noexcept : m_ptr(std::exchange(other.m_ptr, nullptr)) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      m_ptr = std::exchange(other.m_ptr, nullptr);
+    }
+    return *this;
+  }
   ~ComPtr() { Reset(); }
 
   T* Get() const noexcept { return m_ptr; }
@@ -46,6 +60,13 @@ class ComPtr {
  private:
   T* m_ptr = nullptr;
 };
+
+struct CoTaskMemFreer {
+  void operator()(void* memory) const noexcept { ::CoTaskMemFree(memory); }
+};
+// Memory a COM or shell function allocated for the caller.
+template <typename T>
+using UniqueCoTaskMem = std::unique_ptr<T, CoTaskMemFreer>;
 
 // A BSTR freed on every path.
 class UniqueBstr {

@@ -7,7 +7,7 @@ namespace tw::win {
 
 // Creates every missing directory of `path` (each prefix ending at a
 // backslash, from the fourth character on). False when one cannot be made.
-bool CreateParentDirectories(const std::wstring& path);
+[[nodiscard]] bool CreateParentDirectories(const std::wstring& path);
 
 // Deletes a file even when it is read-only; nothing when it is absent.
 void DeleteFileIfPresent(const std::wstring& path);

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/file_version_info.h"
+#include "platform/win/file_version_info_win.h"
 #include "platform/version_translation.h"
 
 namespace tw {

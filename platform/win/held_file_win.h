@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw::win {
 

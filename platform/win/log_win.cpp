@@ -5,11 +5,12 @@
 #include <mutex>
 #include <string>
 
+#include "platform/file_open.h"
 #include "platform/log.h"
 #include "platform/log_format.h"
 #include "platform/win/temp_dir_win.h"
 #include "platform/win/thread_holder_win.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw {
 namespace {
@@ -148,16 +149,15 @@ void TwLog::WriterLoop() {
       if (batch.empty()) break;
       // The file is open only while one batch is written, so support staff
       // can read or delete it while the installer runs.
-      FILE* file = ::_wfopen(s.path.c_str(), L"ab");
-      if (file == nullptr) {
+      const UniqueStdioFile file = OpenFileWide(s.path, "ab");
+      if (!file) {
         pending.swap(batch);
         break;
       }
       for (const std::string& line : batch) {
-        std::fwrite(line.data(), 1, line.size(), file);
-        std::fwrite("\r\n", 1, 2, file);
+        std::fwrite(line.data(), 1, line.size(), file.get());
+        std::fwrite("\r\n", 1, 2, file.get());
       }
-      std::fclose(file);
     }
     if (::InterlockedCompareExchange(&s.stop, 0, 0) != 0) return;
   }
@@ -172,7 +172,7 @@ void TwLog::Stop() {
   }
   ::InterlockedExchange(&s.stop, 1);
   ::SetEvent(s.dataEvent.Get());
-  s.writer.Stop(kStopWaitMs);
+  (void)s.writer.Stop(kStopWaitMs);
   std::lock_guard<std::mutex> guard(s.lock);
   s.queue.clear();
   s.dataEvent.Reset();

@@ -16,6 +16,6 @@ enum class MacroSet {
 // Replaces every occurrence of the first macro found (table order), then
 // turns "/" into "\" and collapses doubled backslashes. False when the
 // macro's value cannot be read (or, for kLaunch, the path is empty or has no macro).
-bool ExpandPathMacros(std::wstring& path, MacroSet set = MacroSet::kLaunch);
+[[nodiscard]] bool ExpandPathMacros(std::wstring& path, MacroSet set = MacroSet::kLaunch);
 
 }  // namespace tw

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw::win {
 

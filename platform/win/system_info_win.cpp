@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "platform/win/registry_win.h"
-#include "platform/file_version_info.h"
-#include "platform/system_info.h"
+#include "platform/win/file_version_info_win.h"
+#include "platform/win/system_info_win.h"
 #include "platform/win/proc_address_win.h"
 
 namespace tw {

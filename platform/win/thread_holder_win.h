@@ -10,7 +10,7 @@
 
 #include <atomic>
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw::win {
 
@@ -22,9 +22,9 @@ class ThreadHolder {
   ThreadHolder() = default;
   ThreadHolder(const ThreadHolder&) = delete;
   ThreadHolder& operator=(const ThreadHolder&) = delete;
-  ~ThreadHolder() { Stop(1000); }
+  ~ThreadHolder() { (void)Stop(1000); }
 
-  bool Start(Owner* owner, Work work) noexcept {
+  [[nodiscard]] bool Start(Owner* owner, Work work) noexcept {
     if (m_thread) return false;
     m_stop = false;
     m_owner = owner;
@@ -35,7 +35,7 @@ class ThreadHolder {
 
   // Asks the work to end and waits `waitMs`; true when the thread ended (or
   // none ran). A thread still running is left running: see Terminate.
-  bool StopGracefully(DWORD waitMs) noexcept {
+  [[nodiscard]] bool StopGracefully(DWORD waitMs) noexcept {
     if (!m_thread) return true;
     m_stop = true;
     if (::WaitForSingleObject(m_thread.Get(), waitMs) != WAIT_OBJECT_0) return false;
@@ -54,7 +54,7 @@ class ThreadHolder {
 
   // StopGracefully, then Terminate when the thread did not end in time.
   // Returns true when the thread ended by itself.
-  bool Stop(DWORD waitMs) noexcept {
+  [[nodiscard]] bool Stop(DWORD waitMs) noexcept {
     if (StopGracefully(waitMs)) return true;
     Terminate();
     return false;

@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "install/install_loader.h"
-#include "install/process_starters.h"
+#include "install/install_loader_win.h"
+#include "install/process_starters_win.h"
 #include "platform/win/path_macros_win.h"
 #include "tests/win/test_support_win.h"
 
@@ -82,11 +82,9 @@ TEST(InstallLoader, DllPackages) {
 bool StartedAndSignalled(const std::function<bool(const std::wstring&, const std::wstring&)>& start) {
   static int counter = 0;
   const std::wstring name = L"TwLaunchTest" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+  const win::UniqueHandleObject event(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
   const bool started = start(test::ProgramDir() + L"tw_test_helper.exe", L"set-event " + name);
-  const bool signalled = started && ::WaitForSingleObject(event, 60000) == WAIT_OBJECT_0;
-  ::CloseHandle(event);
-  return signalled;
+  return started && ::WaitForSingleObject(event.Get(), 60000) == WAIT_OBJECT_0;
 }
 
 TEST(ProcessStarters, ThePathWineTakes) {
@@ -120,12 +118,11 @@ TEST(ProcessStarters, ThePathWineTakes) {
 
 TEST(InstallLoader, ExePackageStartsTheProductInstaller) {
   const std::wstring name = L"TwLoaderExe" + std::to_wstring(::GetCurrentProcessId());
-  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+  const win::UniqueHandleObject event(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
   TwInstallLoader loader;
   ASSERT_TRUE(loader.Prepare(L"exe", test::ProgramDir() + L"tw_test_helper.exe", L"set-event " + name, L"", L"", L"", 1, 0));
   EXPECT_EQ(loader.Run(1), kLaunchOk);
-  EXPECT_EQ(::WaitForSingleObject(event, 60000), WAIT_OBJECT_0);
-  ::CloseHandle(event);
+  EXPECT_EQ(::WaitForSingleObject(event.Get(), 60000), WAIT_OBJECT_0);
 }
 
 }  // namespace
@@ -145,7 +142,7 @@ TEST(ProductInstallerInterface, StagesOutcomeEventsAndRegistry) {
                                   windowClass.hInstance, nullptr);
   ASSERT_NE(window, nullptr);
   const std::wstring hold = L"TwInstallerHold" + std::to_wstring(::GetCurrentProcessId());
-  HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, hold.c_str());
+  const win::UniqueHandleObject release(::CreateEventW(nullptr, TRUE, FALSE, hold.c_str()));
   wchar_t hwnd[16];
   std::swprintf(hwnd, 16, L"%lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
   const std::wstring parameters = L"/rcmdfromtwinst /rcmdSceneId=2 /autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd=" +
@@ -164,13 +161,15 @@ TEST(ProductInstallerInterface, StagesOutcomeEventsAndRegistry) {
     ::DispatchMessageW(&message);
   }
   EXPECT_EQ(received, (std::vector<std::pair<UINT, WPARAM>>{{109, 1}, {109, 2}, {109, 3}, {109, 4}, {112, 0}, {109, 5}}));
-  HANDLE running = ::OpenEventW(SYNCHRONIZE, FALSE, L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST");
-  HANDLE windowless = ::OpenEventW(SYNCHRONIZE, FALSE, L"Global\\{8A58A1E3-3034-44A4-AA09-D655F233F8ED}_EXIST");
-  EXPECT_NE(running, nullptr) << "held while the installer runs";
-  EXPECT_NE(windowless, nullptr) << "held while it runs without a window of its own";
-  if (running != nullptr) ::CloseHandle(running);
-  if (windowless != nullptr) ::CloseHandle(windowless);
-  ::SetEvent(release);
+  {
+    const win::UniqueHandleObject running(
+        ::OpenEventW(SYNCHRONIZE, FALSE, L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST"));
+    const win::UniqueHandleObject windowless(
+        ::OpenEventW(SYNCHRONIZE, FALSE, L"Global\\{8A58A1E3-3034-44A4-AA09-D655F233F8ED}_EXIST"));
+    EXPECT_TRUE(running) << "held while the installer runs";
+    EXPECT_TRUE(windowless) << "held while it runs without a window of its own";
+  }
+  ::SetEvent(release.Get());
 
   wchar_t temp[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH + 1, temp);
@@ -185,7 +184,6 @@ TEST(ProductInstallerInterface, StagesOutcomeEventsAndRegistry) {
             ERROR_SUCCESS);
   EXPECT_STREQ(programPath, L"C:\\Program Files\\Zorn");
   ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus", L"ProgramPath");
-  ::CloseHandle(release);
   ::DestroyWindow(window);
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <curl/curl.h>
 
 #include <optional>
 
@@ -11,6 +10,7 @@
 #include "platform/tw_md5.h"
 #include "telemetry/reports.h"
 #include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/peer_http_win.h"
 #include "tests/win/test_support_win.h"
 
 namespace tw {
@@ -22,14 +22,7 @@ constexpr wchar_t kCacheKey[] =
 // The INI is served signed with the deployment's key unless `form` says
 // "plain" (as posted) or "forged" (signed with another key).
 void Post(const char* part, const std::string& body, const char* form = "signed") {
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL,
-                   (std::string("http://127.0.0.1:18080/_peer/update?part=") + part + "&form=" + form).c_str());
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t count, void*) { return size * count; });
-  curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
+  test::DirectPost(std::string("http://127.0.0.1:18080/_peer/update?part=") + part + "&form=" + form, body);
 }
 
 int DrawZero() { return 0; }
@@ -86,11 +79,12 @@ TEST_F(SelfUpdateTest, ANewerCopyIsDownloadedCachedAndStartedWithOurCommandLine)
   // The newer copy names the event after the arguments it was given: only
   // our command line followed by -update:0 sets this one.
   const std::wstring name = L"TwUpdated" + std::to_wstring(::GetCurrentProcessId());
-  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"|-update:0").c_str());
-  EXPECT_TRUE(RunUpdatedCopy(L"set-event-with-arguments " + name));
-  EXPECT_EQ(::WaitForSingleObject(event, 0), WAIT_OBJECT_0)
-      << "started with \"set-event-with-arguments NAME -update:0\" and waited for: the event is already set";
-  ::CloseHandle(event);
+  {
+    const win::UniqueHandleObject event(::CreateEventW(nullptr, TRUE, FALSE, (name + L"|-update:0").c_str()));
+    EXPECT_TRUE(RunUpdatedCopy(L"set-event-with-arguments " + name));
+    EXPECT_EQ(::WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0)
+        << "started with \"set-event-with-arguments NAME -update:0\" and waited for: the event is already set";
+  }
 
   Post("exe", "");  // the service no longer has it: the cached copy is used
   EXPECT_TRUE(ShouldSwitchToUpdate());

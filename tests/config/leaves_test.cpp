@@ -11,7 +11,7 @@
 #include "config/condition_leaves.h"
 #include "config/report_values.h"
 #include "telemetry/reports.h"
-#include "platform/system_info.h"
+#include "platform/win/system_info_win.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/peer_http_win.h"
 #include "tests/win/test_support_win.h"
@@ -95,18 +95,18 @@ TEST_F(LeafTest, KernelObjects) {
   DWORD session = 0;
   ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &session));
   const std::wstring mutexName = L"TwLeafMutex" + std::to_wstring(session);
-  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, mutexName.c_str());
-  HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, L"TwLeafEvent");
-  HANDLE semaphore = ::CreateSemaphoreW(nullptr, 0, 1, L"TwLeafSemaphore");
-  HANDLE pipe = ::CreateNamedPipeW(L"\\\\.\\pipe\\TwLeafPipe", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
-  ASSERT_TRUE(mutex && event && semaphore && pipe != INVALID_HANDLE_VALUE);
+  const win::UniqueHandleObject mutex(::CreateMutexW(nullptr, FALSE, mutexName.c_str()));
+  const win::UniqueHandleObject event(::CreateEventW(nullptr, TRUE, FALSE, L"TwLeafEvent"));
+  const win::UniqueHandleObject semaphore(::CreateSemaphoreW(nullptr, 0, 1, L"TwLeafSemaphore"));
+  const win::UniqueFile pipe(
+      ::CreateNamedPipeW(L"\\\\.\\pipe\\TwLeafPipe", PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr));
+  ASSERT_TRUE(mutex && event && semaphore && pipe);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="Mutex" name="TwLeafMutex$SessionID"/>)"), true);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="mutex" name="TwLeafNoMutex"/>)"), false);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="event" name="TwLeafEvent"/>)"), true);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="semaphore" name="TwLeafSemaphore"/>)"), true);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="namedpipe" name="TwLeafPipe"/>)"), true);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="kernelobject" type="file" name="TwLeafEvent"/>)"), false);
-  for (HANDLE handle : {mutex, event, semaphore, pipe}) ::CloseHandle(handle);
 }
 
 TEST_F(LeafTest, ServiceAndOsVersion) {
@@ -254,25 +254,24 @@ namespace {
 
 TEST(KernelObjectLeaf, AMutexThatDeniesAccessCountsAsPresent) {
   const std::wstring name = L"TwLockedMutex" + std::to_wstring(::GetCurrentProcessId());
-  HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"-ready").c_str());
-  HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, (name + L"-done").c_str());
+  const win::UniqueHandleObject ready(::CreateEventW(nullptr, TRUE, FALSE, (name + L"-ready").c_str()));
+  const win::UniqueHandleObject done(::CreateEventW(nullptr, TRUE, FALSE, (name + L"-done").c_str()));
   auto helper = test::StartProcess(L"\"" + test::ProgramDir() + L"tw_test_helper.exe\" hold-locked-mutex " + name);
   ASSERT_TRUE(helper);
-  ASSERT_EQ(::WaitForSingleObject(ready, 60000), WAIT_OBJECT_0);
-  HANDLE opened = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
-  RecordProperty("open_error", static_cast<int>(opened == nullptr ? ::GetLastError() : 0));
-  if (opened != nullptr) ::CloseHandle(opened);
+  ASSERT_EQ(::WaitForSingleObject(ready.Get(), 60000), WAIT_OBJECT_0);
+  {
+    const win::UniqueHandleObject opened(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str()));
+    RecordProperty("open_error", static_cast<int>(opened ? 0 : ::GetLastError()));
+  }
   tinyxml2::XMLDocument document;
   document.Parse(("<leaf id=\"1\" mode=\"kernelobject\" type=\"mutex\" name=\"" + std::string(name.begin(), name.end()) +
                   "\"/>").c_str());
   auto leaf = MakeConditionLeaf(LeafMode::kKernelObject, *document.RootElement());
   ASSERT_NE(leaf, nullptr);
   EXPECT_TRUE(leaf->Check()) << "created by another process, present whether or not it may be opened";
-  ::SetEvent(done);
+  ::SetEvent(done.Get());
   EXPECT_EQ(test::WaitForExit(*helper, 60000), 0u);
   EXPECT_FALSE(leaf->Check()) << "gone with its process";
-  ::CloseHandle(ready);
-  ::CloseHandle(done);
 }
 
 class UninstallLeafTest : public testing::Test {

@@ -6,18 +6,12 @@
 
 #include <ctime>
 
-#include <curl/curl.h>
-
 #include "config/recommendation.h"
+#include "tests/win/peer_http_win.h"
 #include "tests/win/test_support_win.h"
 
 namespace tw {
 namespace {
-
-size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
-}
 
 class RecommendationTest : public testing::Test {
  protected:
@@ -36,14 +30,8 @@ class RecommendationTest : public testing::Test {
     return picked;
   }
   static void Serve(const std::string& document) {
-    CURL* curl = curl_easy_init();
     std::string answer;
-    curl_easy_setopt(curl, CURLOPT_URL, "http://127.0.0.1:18080/_peer/container?name=rcmd");
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, document.c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
-    curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
+    test::DirectPost("http://127.0.0.1:18080/_peer/container?name=rcmd", document, &answer);
     ASSERT_EQ(answer, "ok");
   }
   std::wstring Reason() const { return m_manager->FailureReason(); }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 #include "resources/resource_ids.h"
 #include "tests/win/test_support_win.h"
 

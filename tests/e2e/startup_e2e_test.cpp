@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/single_instance_win.h"
-#include "app/startup.h"
+#include "app/startup_win.h"
 #include "install/reboot_state.h"
 #include "tests/win/test_support_win.h"
 
@@ -30,10 +30,7 @@ class StartupTest : public testing::Test {
   void TearDown() override { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRebootPendingKey); }
 
   static void MarkRebootPending() {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRebootPendingKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegCloseKey(key);
+    ASSERT_TRUE(test::CreateRegKey(HKEY_LOCAL_MACHINE, kRebootPendingKey));
   }
 
   // The installer copied under a channel file name, as users download it.

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "install/dump_mgr.h"
+#include "install/dump_mgr_win.h"
 #include "telemetry/reports.h"
 
 static LONG WINAPI ContinueFirstException(EXCEPTION_POINTERS* exception) {
@@ -23,8 +23,8 @@ int wmain(int argc, wchar_t** argv) {
     // exception continue, so one process crashes twice.
     ::SetUnhandledExceptionFilter(&ContinueFirstException);
   }
-  tw::TwDumpMgr::Instance().Install();
-  tw::TwDumpMgr::Instance().Install();  // a second call must not chain the filter to itself
+  (void)tw::TwDumpMgr::Instance().Install();
+  (void)tw::TwDumpMgr::Instance().Install();  // a second call must not chain the filter to itself
   if (crashes > 1) ::RaiseException(0xE0000001, 0, 0, nullptr);
   volatile int* nowhere = nullptr;
   *nowhere = 1;

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
+#include "platform/file_open.h"
+
 extern "C" __declspec(dllexport) void WINAPI InstallEntry(const wchar_t* parameters) {
   if (parameters == nullptr) return;
-  FILE* file = ::_wfopen(parameters, L"wb");
-  if (file == nullptr) return;
-  std::fputs("entry called", file);
-  std::fclose(file);
+  const tw::UniqueStdioFile file(::_wfopen(parameters, L"wb"));
+  if (file) std::fputs("entry called", file.get());
 }

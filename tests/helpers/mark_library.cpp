@@ -3,13 +3,15 @@
 // installer, it shows whether the installer ever loads one from there.
 #include <windows.h>
 
+#include "platform/win/unique_handle_win.h"
+
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
   if (reason != DLL_PROCESS_ATTACH) return TRUE;
   wchar_t path[MAX_PATH + 8] = {};
   const DWORD length = ::GetModuleFileNameW(self, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return TRUE;
   lstrcatW(path, L".loaded");
-  HANDLE mark = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (mark != INVALID_HANDLE_VALUE) ::CloseHandle(mark);
+  const tw::win::UniqueFile mark(
+      ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   return TRUE;
 }

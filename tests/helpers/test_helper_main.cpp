@@ -19,10 +19,20 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 
+#include "platform/file_open.h"
+#include "platform/win/unique_handle_win.h"
 #include "telemetry/anti_cheat.h"
-#include "platform/system_info.h"
+#include "tests/win/test_support_win.h"
+#include "platform/win/system_info_win.h"
+
+namespace {
+
+using tw::win::UniqueHandleObject;
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wcscmp(argv[1], L"os-code") == 0) return tw::GetOsCode();
@@ -42,43 +52,29 @@ int wmain(int argc, wchar_t** argv) {
     ::InitializeAcl(&acl, sizeof acl, ACL_REVISION);
     ::SetSecurityDescriptorDacl(&descriptor, TRUE, &acl, FALSE);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-    HANDLE mutex = ::CreateMutexW(&attributes, FALSE, argv[2]);
-    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, (std::wstring(argv[2]) + L"-ready").c_str());
-    HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, (std::wstring(argv[2]) + L"-done").c_str());
-    if (mutex == nullptr || ready == nullptr || done == nullptr) return 2;
-    ::SetEvent(ready);
-    ::WaitForSingleObject(done, 60000);
-    ::CloseHandle(done);
-    ::CloseHandle(ready);
-    ::CloseHandle(mutex);
+    const UniqueHandleObject mutex(::CreateMutexW(&attributes, FALSE, argv[2]));
+    const UniqueHandleObject ready(::CreateEventW(nullptr, TRUE, FALSE, (std::wstring(argv[2]) + L"-ready").c_str()));
+    const UniqueHandleObject done(::CreateEventW(nullptr, TRUE, FALSE, (std::wstring(argv[2]) + L"-done").c_str()));
+    if (!mutex || !ready || !done) return 2;
+    ::SetEvent(ready.Get());
+    ::WaitForSingleObject(done.Get(), 60000);
     return 0;
   }
   if (argc == 3 && std::wcscmp(argv[1], L"trust-root") == 0) {
-    FILE* file = ::_wfopen(argv[2], L"rb");
-    if (file == nullptr) return 2;
+    const tw::UniqueStdioFile file = tw::OpenFileWide(argv[2], "rb");
+    if (!file) return 2;
     char pem[16384];
-    const size_t length = std::fread(pem, 1, sizeof pem, file);
-    std::fclose(file);
-    BYTE der[8192];
-    DWORD derLength = sizeof der;
-    if (!::CryptStringToBinaryA(pem, static_cast<DWORD>(length), CRYPT_STRING_BASE64HEADER, der, &derLength, nullptr,
-                                nullptr)) {
-      return 2;
-    }
-    HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-    if (root == nullptr) return 2;
-    const BOOL added = ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, derLength,
-                                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    ::CertCloseStore(root, 0);
-    return added ? 0 : 2;
+    const size_t length = std::fread(pem, 1, sizeof pem, file.get());
+    return tw::test::TrustRootCertificate(std::string(pem, length)) ? 0 : 2;
   }
   if (argc == 4 && std::wcscmp(argv[1], L"tamper") == 0) {
     const std::wstring path = argv[2];
     int worked = 0;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      ::CloseHandle(file);
+    const bool writable = tw::win::UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+                              .IsValid();
+    if (writable) {
       if (::CopyFileW(argv[3], path.c_str(), FALSE)) worked |= 1;
     }
     const std::wstring aside = path + L".aside";
@@ -95,20 +91,16 @@ int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"set-event-with-arguments") == 0) {
     std::wstring name = argv[2];
     for (int i = 3; i < argc; ++i) name += std::wstring(L"|") + argv[i];
-    HANDLE event = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
-    if (event == nullptr) return 2;
-    const BOOL ok = ::SetEvent(event);
-    ::CloseHandle(event);
-    return ok ? 0 : 2;
+    const UniqueHandleObject event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str()));
+    return event && ::SetEvent(event.Get()) ? 0 : 2;
   }
   // Extra arguments are tolerated: a copy started by self-update gets " -update:0".
   if (argc < 3) return 1;
   const bool reset = std::wcscmp(argv[1], L"reset-event") == 0;
   const bool set = std::wcscmp(argv[1], L"set-event") == 0;
   if (!reset && !set) return 1;
-  HANDLE event = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
-  if (event == nullptr) return 2;
-  const BOOL ok = reset ? ::ResetEvent(event) : ::SetEvent(event);
-  ::CloseHandle(event);
+  const UniqueHandleObject event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]));
+  if (!event) return 2;
+  const BOOL ok = reset ? ::ResetEvent(event.Get()) : ::SetEvent(event.Get());
   return ok ? 0 : 2;
 }

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <string>
 
-#include "net/domain_transfer.h"
+#include "net/domain_transfer_win.h"
 
 namespace {
 

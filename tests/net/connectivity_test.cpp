@@ -10,6 +10,7 @@
 #include <string>
 
 #include "net/connectivity.h"
+#include "platform/file_open.h"
 
 namespace tw {
 namespace {
@@ -21,13 +22,12 @@ class StreamCapture {
   explicit StreamCapture(FILE* stream) : m_stream(stream), m_file(std::tmpfile()) {
     std::fflush(m_stream);
     m_saved = ::_dup(::_fileno(m_stream));
-    if (m_file != nullptr) ::_dup2(::_fileno(m_file), ::_fileno(m_stream));
+    if (m_file) ::_dup2(::_fileno(m_file.get()), ::_fileno(m_stream));
   }
   ~StreamCapture() {
     std::fflush(m_stream);
     ::_dup2(m_saved, ::_fileno(m_stream));
     ::_close(m_saved);
-    if (m_file != nullptr) std::fclose(m_file);
   }
   StreamCapture(const StreamCapture&) = delete;
   StreamCapture& operator=(const StreamCapture&) = delete;
@@ -35,16 +35,16 @@ class StreamCapture {
   std::string Text() const {
     std::fflush(m_stream);
     std::string text;
-    if (m_file == nullptr) return text;
-    std::rewind(m_file);
+    if (!m_file) return text;
+    std::rewind(m_file.get());
     char buffer[512];
-    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, m_file)) > 0;) text.append(buffer, read);
+    for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, m_file.get())) > 0;) text.append(buffer, read);
     return text;
   }
 
  private:
   FILE* m_stream;
-  FILE* m_file;
+  UniqueStdioFile m_file;
   int m_saved = -1;
 };
 

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "net/curl_downloader.h"
-#include "net/download_callback.h"
-#include "net/download_file.h"
+#include "net/curl_downloader_win.h"
+#include "net/download_callback_win.h"
+#include "net/download_file_win.h"
 #include "platform/tw_md5.h"
 #include "tests/net/net_test_support.h"
 #include "tests/win/test_support_win.h"

@@ -5,7 +5,7 @@
 #include <curl/curl.h>
 
 #include "platform/log.h"
-#include "net/curl_downloader.h"
+#include "net/curl_downloader_win.h"
 #include "platform/tw_md5.h"
 #include "tests/net/net_test_support.h"
 #include "tests/win/test_support_win.h"

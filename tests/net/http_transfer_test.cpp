@@ -6,7 +6,7 @@
 #include <wincrypt.h>
 #include <curl/curl.h>
 
-#include "net/download_file.h"
+#include "net/download_file_win.h"
 #include "net/http_transfer.h"
 #include "platform/win/file_system_win.h"
 #include "tests/net/net_test_support.h"
@@ -102,18 +102,7 @@ TEST(HttpGetToFile, OverwritesFromTheStartAndCutsTheOldTail) {
 bool TrustTestAuthority() {
   std::string pem;
   if (HttpGetToString("http://127.0.0.1:18093/ca.pem", nullptr, pem, 10) != 0 || pem.empty()) return false;
-  BYTE der[8192];
-  DWORD length = sizeof der;
-  if (!::CryptStringToBinaryA(pem.data(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, der, &length,
-                              nullptr, nullptr)) {
-    return false;
-  }
-  HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-  if (root == nullptr) return false;
-  const BOOL added = ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, length,
-                                                        CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-  ::CertCloseStore(root, 0);
-  return added != FALSE;
+  return test::TrustRootCertificate(pem);
 }
 
 // The https road is checked for real: a certificate the trusted authority

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/log.h"
-#include "net/curl_downloader.h"
-#include "net/download_file.h"
+#include "net/curl_downloader_win.h"
+#include "net/download_file_win.h"
 #include "net/http_transfer.h"
 #include "platform/tw_md5.h"
 #include "tests/net/net_test_support.h"

@@ -1,10 +1,10 @@
 #include "tests/road/road_fixture.h"
 
 #include <windows.h>
-#include <curl/curl.h>
 
 #include "platform/tw_md5.h"
 #include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/peer_http_win.h"
 #include "tests/win/test_support_win.h"
 
 namespace tw::test::road {
@@ -13,13 +13,7 @@ const wchar_t kCacheKey[] =
     L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
 
 void Post(const std::string& path, const std::string& body) {
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, ("http://127.0.0.1:18080" + path).c_str());
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t size, size_t count, void*) { return size * count; });
-  curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
+  DirectPost("http://127.0.0.1:18080" + path, body);
 }
 
 std::string Md5Of(const std::string& bytes) {

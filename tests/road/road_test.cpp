@@ -11,7 +11,7 @@
 #include <ctime>
 #include <optional>
 
-#include "install/tw_main.h"
+#include "install/tw_main_win.h"
 #include "platform/tw_md5.h"
 #include "tests/road/road_fixture.h"
 #include "tests/telemetry/telemetry_peer_client.h"
@@ -224,8 +224,8 @@ TEST_F(RoadTest, OnlyASilentRunWaitsEachEntrysDelayBeforeItsDownload) {
 
 TEST_F(RoadTest, CheckConditionAnswersByItemAndReportsIt) {
   // Check item 1 looks for an event nobody made, item 2 for one this test holds.
-  HANDLE present = ::CreateEventW(nullptr, TRUE, FALSE, L"TwRoadConditionEvent");
-  ASSERT_NE(present, nullptr);
+  const win::UniqueHandleObject present(::CreateEventW(nullptr, TRUE, FALSE, L"TwRoadConditionEvent"));
+  ASSERT_TRUE(present);
   const std::string check =
       R"(<item id="1" name="absent" value="1"><leaf id="1" mode="kernelobject" type="event" name="TwRoadNoEvent"/></item>)"
       R"(<item id="2" name="present" value="1"><leaf id="1" mode="kernelobject" type="event" name="TwRoadConditionEvent"/></item>)";
@@ -235,7 +235,6 @@ TEST_F(RoadTest, CheckConditionAnswersByItemAndReportsIt) {
   EXPECT_EQ(road.CheckCondition(5), 1);
   EXPECT_EQ(road.CheckCondition(6), 0);
   EXPECT_EQ(road.CheckCondition(99), 0) << "no such item";
-  ::CloseHandle(present);
   EXPECT_EQ(StepRecords(60, 0), 3u);
   EXPECT_EQ(StepRecords(61, 0), 1u);
   EXPECT_EQ(StepRecords(61, 200), 1u) << "the false expression";

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/win/com_win.h"
 #include "survey/internet_cafe.h"
 #include "platform/win/path_macros_win.h"
 #include "tests/win/test_support_win.h"
@@ -126,19 +127,16 @@ std::wstring PlaceShortcut(int csidl, const wchar_t* name, const std::wstring& t
   ::CreateDirectoryW(folder, nullptr);
   const std::wstring link = std::wstring(folder) + L"\\" + name;
   bool saved = false;
-  if (SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-    IShellLinkW* shell = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                     reinterpret_cast<void**>(&shell)))) {
+  const tw::win::ComApartment com;
+  if (SUCCEEDED(com.Result())) {
+    tw::win::ComPtr<IShellLinkW> shell;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.PutVoid()))) {
       shell->SetPath(target.c_str());
-      IPersistFile* file = nullptr;
-      if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      tw::win::ComPtr<IPersistFile> file;
+      if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, file.PutVoid()))) {
         saved = SUCCEEDED(file->Save(link.c_str(), TRUE));
-        file->Release();
       }
-      shell->Release();
     }
-    ::CoUninitialize();
   }
   return saved ? link : L"";
 }

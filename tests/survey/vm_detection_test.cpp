@@ -37,10 +37,7 @@ TEST(VmDetection, EveryTestAnswersUnderWine) {
 }
 
 TEST(VmDetection, AVirtualBoxPciDeviceIsEnough) {
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPciKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ::RegCloseKey(key);
+  ASSERT_TRUE(tw::test::CreateRegKey(HKEY_LOCAL_MACHINE, kPciKey));
   EXPECT_TRUE(CDetectVMFromPCI().Detect());
   EXPECT_EQ(IsVirtualMachine(), 1);
   ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPciKey);
@@ -49,10 +46,7 @@ TEST(VmDetection, AVirtualBoxPciDeviceIsEnough) {
 
 TEST(VmDetection, AVirtualPcServiceKey) {
   const bool before = VirtualPcTest();
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVpcService, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ::RegCloseKey(key);
+  ASSERT_TRUE(tw::test::CreateRegKey(HKEY_LOCAL_MACHINE, kVpcService));
   EXPECT_TRUE(VirtualPcTest());
   ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kVpcService);
   EXPECT_EQ(VirtualPcTest(), before);
@@ -62,11 +56,12 @@ TEST(VmDetection, TheSandboxLibraryInThisProcess) {
   tw::test::ScratchDir dir;
   const std::wstring library = dir.Path() + L"SbieDll.dll";
   ASSERT_TRUE(::CopyFileW((tw::test::ProgramDir() + L"version_sample.dll").c_str(), library.c_str(), FALSE));
-  HMODULE module = ::LoadLibraryW(library.c_str());
-  ASSERT_NE(module, nullptr);
-  EXPECT_TRUE(SandboxTest());
-  EXPECT_EQ(IsVirtualMachine(), 1);
-  ::FreeLibrary(module);
+  {
+    const tw::win::UniqueLibrary module(::LoadLibraryW(library.c_str()));
+    ASSERT_TRUE(module);
+    EXPECT_TRUE(SandboxTest());
+    EXPECT_EQ(IsVirtualMachine(), 1);
+  }
   EXPECT_FALSE(SandboxTest());
 }
 

@@ -11,6 +11,7 @@
 
 #include "telemetry/metra_report.h"
 #include "telemetry/report_queue_win.h"
+#include "platform/win/unique_handle_win.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 
 namespace TwDirectMetra {
@@ -116,11 +117,12 @@ TEST_F(ReportQueueTest, CopiesKeepingAtTheSameTimeLoseNothing) {
 
 TEST_F(ReportQueueTest, AFileThatIsNotOursGivesNoRecordsAndIsReplaced) {
   ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(1)}));
-  HANDLE file = ::CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  ::WriteFile(file, "MZ garbage", 10, &written, nullptr);
-  ::CloseHandle(file);
+  {
+    const tw::win::UniqueFile file(::CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ::WriteFile(file.Get(), "MZ garbage", 10, &written, nullptr);
+  }
   EXPECT_EQ(KeptCount(), 0u);
   ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(2)}));
   EXPECT_EQ(KeptCount(), 1u);

@@ -38,7 +38,7 @@ class RecordingWindow : public win::CUxDialogViewImplEx {
     return 0;
   }
   void StartWindowMove() override { heard.push_back("move"); }
-  void OpenLink(std::wstring_view href) override { heard.push_back("open"); }
+  void OpenLink(std::wstring_view /*href*/) override { heard.push_back("open"); }
 
   void Send(UINT message, int x, int y) {
     ::SendMessageW(m_hwnd, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));

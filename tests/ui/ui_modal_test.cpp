@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "platform/win/unique_handle_win.h"
 #include "tests/ui/ui_test_support_win.h"
 #include "ui/dialog_host_win.h"
 #include "ui/framed_dialog_win.h"
@@ -32,7 +33,7 @@ class TimedWindow : public win::CUxDialogViewImplEx {
   using CUxDialogViewImplEx::CUxDialogViewImplEx;
   HWND owner = nullptr;
   bool owner_enabled_inside = true;
-  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
+  LRESULT OnMessage(UINT message, WPARAM /*wparam*/, LPARAM /*lparam*/, bool& handled) override {
     if (message == WM_INITDIALOG) ::SetTimer(m_hwnd, 1, 10, nullptr);
     if (message == WM_TIMER) {
       ::KillTimer(m_hwnd, 1);
@@ -52,13 +53,12 @@ class EndedFromAnotherThread : public win::CUxDialogViewImplEx {
   static constexpr UINT kEnd = WM_APP + 7;
   using CUxDialogViewImplEx::CUxDialogViewImplEx;
   // Set once the loop has nothing left to do: shown, painted, its timer seen.
-  HANDLE idle = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ~EndedFromAnotherThread() override { ::CloseHandle(idle); }
-  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
+  const tw::win::UniqueHandleObject idle{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  LRESULT OnMessage(UINT message, WPARAM /*wparam*/, LPARAM /*lparam*/, bool& handled) override {
     if (message == WM_INITDIALOG) ::SetTimer(m_hwnd, 1, 10, nullptr);
     if (message == WM_TIMER) {
       ::KillTimer(m_hwnd, 1);
-      ::SetEvent(idle);
+      ::SetEvent(idle.Get());
       handled = true;
     }
     if (message == kEnd) {
@@ -114,12 +114,12 @@ TEST_F(UiModalTest, EndDialogInsideTheLoopReturnsAndTheOwnerComesBack) {
 TEST_F(UiModalTest, EndingFromAMessageAnotherThreadSendsWakesTheLoop) {
   EndedFromAnotherThread window(20011);
   const DWORD loop_thread = ::GetCurrentThreadId();
-  HANDLE returned = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const tw::win::UniqueHandleObject returned(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   bool rescued = false;
   std::thread sender([&] {
-    if (::WaitForSingleObject(window.idle, 10000) != WAIT_OBJECT_0) return;
+    if (::WaitForSingleObject(window.idle.Get(), 10000) != WAIT_OBJECT_0) return;
     ::SendMessageW(window.Hwnd(), EndedFromAnotherThread::kEnd, 0, 0);
-    if (::WaitForSingleObject(returned, 5000) == WAIT_TIMEOUT) {
+    if (::WaitForSingleObject(returned.Get(), 5000) == WAIT_TIMEOUT) {
       rescued = true;  // the loop slept on: wake it so that the test ends
       ::PostThreadMessageW(loop_thread, WM_NULL, 0, 0);
     }
@@ -130,9 +130,8 @@ TEST_F(UiModalTest, EndingFromAMessageAnotherThreadSendsWakesTheLoop) {
   ::GetCursorPos(&pointer);
   const RECT away = pointer.x < 400 ? RECT{600, 600, 700, 644} : RECT{0, 0, 100, 44};
   EXPECT_EQ(window.DoModal(nullptr, &away), 7);
-  ::SetEvent(returned);
+  ::SetEvent(returned.Get());
   sender.join();
-  ::CloseHandle(returned);
   EXPECT_FALSE(rescued) << "the loop went on waiting after it was ended";
 }
 

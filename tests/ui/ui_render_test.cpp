@@ -3,6 +3,7 @@
 // pictures, plus the skin rules checked pixel by pixel.
 #include <gtest/gtest.h>
 
+#include "platform/win/gdi_handles_win.h"
 #include "tests/ui/ui_test_support_win.h"
 #include "ui/ux_resource_win.h"
 
@@ -216,16 +217,17 @@ BOOL CALLBACK TakeFirstId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
 // The system's common controls carry bitmap resources the tests' executable
 // does not have: set as the resource module, its bitmap must be the one taken.
 TEST_F(UiRenderTest, BitmapsComeFromTheResourceModuleFirst) {
-  HMODULE module = ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  ASSERT_NE(module, nullptr);
+  const tw::win::UniqueLibrary library(
+      ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  ASSERT_TRUE(library);
+  HMODULE module = library.Get();
   int id = 0;
   ::EnumResourceNamesW(module, MAKEINTRESOURCEW(2) /* RT_BITMAP */, TakeFirstId, reinterpret_cast<LONG_PTR>(&id));
   ASSERT_NE(id, 0) << "comctl32 lists a bitmap";
-  HBITMAP direct = ::LoadBitmapW(module, MAKEINTRESOURCEW(id));
-  ASSERT_NE(direct, nullptr);
+  const tw::win::UniqueBitmap direct(::LoadBitmapW(module, MAKEINTRESOURCEW(id)));
+  ASSERT_TRUE(direct);
   BITMAP size{};
-  ::GetObjectW(direct, sizeof size, &size);
-  ::DeleteObject(direct);
+  ::GetObjectW(direct.Get(), sizeof size, &size);
 
   win::UxResource& resources = win::UxResource::Instance();
   const HMODULE previous = resources.ResourceModule();
@@ -233,7 +235,6 @@ TEST_F(UiRenderTest, BitmapsComeFromTheResourceModuleFirst) {
   resources.SetResourceModule(module);
   const std::shared_ptr<UxImage> image = win::UxImagePools().Bitmap(id);
   resources.SetResourceModule(previous);
-  ::FreeLibrary(module);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->Width(), size.bmWidth);
   EXPECT_EQ(image->Height(), size.bmHeight);

@@ -5,6 +5,7 @@
 
 #include "net/proxy_rules.h"
 #include "net/transfer_rules.h"
+#include "platform/file_open.h"
 #include "platform/path_rules.h"
 #include "platform/tw_md5.h"
 
@@ -94,14 +95,13 @@ TEST(Md5, BuffersAndFiles) {
   const std::wstring empty = (dir / "tw-md5-empty.bin").wstring();
   const std::wstring data = (dir / "tw-md5-data.bin").wstring();
   std::filesystem::remove(dir / "tw-md5-missing.bin");
-  FILE* file = std::fopen((dir / "tw-md5-empty.bin").string().c_str(), "wb");
-  ASSERT_NE(file, nullptr);
-  std::fclose(file);
-  file = std::fopen((dir / "tw-md5-data.bin").string().c_str(), "wb");
-  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(OpenFileWide(empty, "wb"));
   const std::string content(200000, 'z');
-  std::fwrite(content.data(), 1, content.size(), file);
-  std::fclose(file);
+  {
+    const UniqueStdioFile file = OpenFileWide(data, "wb");
+    ASSERT_TRUE(file);
+    std::fwrite(content.data(), 1, content.size(), file.get());
+  }
 
   TwMD5 md5;
   ASSERT_NE(md5.GetFileDigest(empty), nullptr);

@@ -27,7 +27,7 @@ class RecordingHost : public IUxPointerHost {
   void ToggleMaximized() override { events.push_back("maximize"); }
   bool IsMinimized() const override { return minimized; }
   bool IsChildWindow() const override { return false; }
-  void OpenLink(std::wstring_view href) override { events.push_back("open"); }
+  void OpenLink(std::wstring_view /*href*/) override { events.push_back("open"); }
   void Notify(uint32_t code, int id, const char* tag) override {
     static const std::map<uint32_t, std::string> names = {{UXN_CLICK, "click"}, {UXN_POINTER_ENTER, "enter"},
                                                           {UXN_POINTER_LEAVE, "leave"}, {UXN_PRESS, "press"},

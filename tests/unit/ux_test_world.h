@@ -88,7 +88,7 @@ class RecordingCanvas : public IUxCanvas {
     calls.push_back("fillalpha " + Text(rect) + " " + std::to_string(colour) + " a" + std::to_string(alpha));
   }
   void OutlineRect(const UxRect& rect) override { calls.push_back("outline " + Text(rect)); }
-  void RoundBlock(const UxRect& rect, UxColour pen, UxColour fill) override {
+  void RoundBlock(const UxRect& rect, UxColour /*pen*/, UxColour fill) override {
     calls.push_back("round " + Text(rect) + " " + std::to_string(fill));
   }
   void DrawTextRun(const UxTextRun& run) override {

@@ -2,26 +2,39 @@
 
 #include <curl/curl.h>
 
+#include "net/curl_support.h"
+
 namespace tw::test {
 namespace {
 
 size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
+  if (body != nullptr) static_cast<std::string*>(body)->append(data, size * count);
   return size * count;
+}
+
+UniqueCurl Request(const std::string& url, std::string* body) {
+  UniqueCurl curl(curl_easy_init());
+  if (!curl) return curl;
+  curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 30L);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Append);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, body);
+  return curl;
 }
 
 }  // namespace
 
 bool DirectGet(const std::string& url, std::string& body) {
-  CURL* curl = curl_easy_init();
-  if (curl == nullptr) return false;
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  const CURLcode code = curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  return code == CURLE_OK;
+  const UniqueCurl curl = Request(url, &body);
+  return curl && curl_easy_perform(curl.get()) == CURLE_OK;
+}
+
+bool DirectPost(const std::string& url, const std::string& body, std::string* answer) {
+  const UniqueCurl curl = Request(url, answer);
+  if (!curl) return false;
+  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.data());
+  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+  return curl_easy_perform(curl.get()) == CURLE_OK;
 }
 
 }  // namespace tw::test

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "tests/win/test_support_win.h"
+
 namespace tw::test {
 
 namespace {
@@ -31,7 +33,7 @@ uint32_t PixelAt(const ux::win::GdiImage& image, int x, int y) {
                                           const std::wstring& folder) {
   ::CreateDirectoryW(L"ui-actual", nullptr);
   const std::wstring wide_name(name.begin(), name.end());
-  ux::win::SavePng(image, L"ui-actual\\" + wide_name + L".png");
+  (void)ux::win::SavePng(image, L"ui-actual\\" + wide_name + L".png");
   const std::wstring expected_path = folder + L"\\expected\\" + wide_name + L".png";
   const char* update = std::getenv("TW_UPDATE_PICTURES");
   if (update && std::string(update) == "1") {
@@ -39,13 +41,10 @@ uint32_t PixelAt(const ux::win::GdiImage& image, int x, int y) {
     if (!ux::win::SavePng(image, expected_path)) return ::testing::AssertionFailure() << "could not write " << name;
     return ::testing::AssertionSuccess();
   }
-  HANDLE file = ::CreateFileW(expected_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ::testing::AssertionFailure() << "no expected picture " << name;
-  std::string bytes(::GetFileSize(file, nullptr), '\0');
-  DWORD got = 0;
-  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  ::CloseHandle(file);
-  auto expected = ux::win::DecodeImage(bytes);
+  if (::GetFileAttributesW(expected_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return ::testing::AssertionFailure() << "no expected picture " << name;
+  }
+  auto expected = ux::win::DecodeImage(ReadWholeFile(expected_path));
   if (!expected) return ::testing::AssertionFailure() << "expected picture " << name << " does not decode";
   if (expected->Width() != image.Width() || expected->Height() != image.Height()) {
     return ::testing::AssertionFailure() << name << ": size " << image.Width() << "x" << image.Height()

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win/com_win.h"
 #include "platform/win/held_file_win.h"
 #include "platform/win/library_loading_win.h"
 #include "platform/win/module_path_win.h"
@@ -54,17 +55,22 @@ bool DecodePicture() {
       0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
       0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0, 0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF,
       0x89, 0x99, 0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+  // GDI+ for this one decoding, ended after the bitmap has gone.
+  struct GdiplusSession {
+    GdiplusSession() { started = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok; }
+    ~GdiplusSession() {
+      if (started) Gdiplus::GdiplusShutdown(token);
+    }
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    bool started = false;
+  } session;
+  if (!session.started) return false;
   bool decoded = false;
-  if (IStream* stream = ::SHCreateMemStream(kPng, sizeof kPng)) {
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    decoded = Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &bitmap) == Gdiplus::Ok && bitmap != nullptr;
-    if (bitmap != nullptr) Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    stream->Release();
+  if (const win::ComPtr<IStream> stream(::SHCreateMemStream(kPng, sizeof kPng)); stream) {
+    const Gdiplus::Bitmap bitmap(stream.Get());
+    decoded = bitmap.GetLastStatus() == Gdiplus::Ok;
   }
-  Gdiplus::GdiplusShutdown(token);
   return decoded;
 }
 

@@ -3,16 +3,20 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/win/unique_handle_win.h"
+
 namespace tw::win {
 namespace {
 
 TEST(ProcessObjects, HandlesAreCountedAsTheyComeAndGo) {
   const unsigned long before = CountOwnHandles();
   ASSERT_GT(before, 0u) << "some source counts this process's handles";
-  HANDLE events[3] = {::CreateEventW(nullptr, TRUE, FALSE, nullptr), ::CreateEventW(nullptr, TRUE, FALSE, nullptr),
-                      ::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  EXPECT_EQ(CountOwnHandles(), before + 3);
-  for (HANDLE event : events) ::CloseHandle(event);
+  {
+    const UniqueHandleObject events[3] = {UniqueHandleObject(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+                                          UniqueHandleObject(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+                                          UniqueHandleObject(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+    EXPECT_EQ(CountOwnHandles(), before + 3);
+  }
   EXPECT_EQ(CountOwnHandles(), before);
 }
 

@@ -3,8 +3,8 @@
 #include <thread>
 
 #include "platform/win/registry_win.h"
-#include "platform/file_version_info.h"
-#include "platform/system_info.h"
+#include "platform/win/file_version_info_win.h"
+#include "platform/win/system_info_win.h"
 #include "tests/win/test_support_win.h"
 
 namespace tw {
@@ -26,12 +26,8 @@ TEST(SystemInfo, OsCodeOfEachWindows) {
   for (const auto& c : cases) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
     if (c.version) {
-      HKEY app = nullptr;
-      ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &app, nullptr),
-                ERROR_SUCCESS);
-      ::RegSetValueExW(app, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.version),
-                       static_cast<DWORD>((std::wcslen(c.version) + 1) * sizeof(wchar_t)));
-      ::RegCloseKey(app);
+      ASSERT_TRUE(test::SetRegValue(HKEY_CURRENT_USER, key, L"Version", REG_SZ, c.version,
+                                    static_cast<DWORD>((std::wcslen(c.version) + 1) * sizeof(wchar_t))));
     }
     const std::optional<DWORD> code = test::RunProcess(L"\"" + test::ProgramDir() + L"tw_test_helper.exe\" os-code");
     EXPECT_EQ(code, std::optional<DWORD>(c.code)) << (c.version ? c.version : L"the prefix's own");
@@ -77,12 +73,8 @@ class ProductDirTest : public testing::Test {
   void TearDown() override { test::DeleteRegTree32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus"); }
 
   void SetProgramPath(const void* data, DWORD bytes, DWORD type) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus", 0, nullptr, 0,
-                                KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(key, L"ProgramPath", 0, type, static_cast<const BYTE*>(data), bytes);
-    ::RegCloseKey(key);
+    ASSERT_TRUE(test::SetRegValue32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus", L"ProgramPath", type, data,
+                                    bytes));
   }
   void SetProgramPath(const std::wstring& text) {
     SetProgramPath(text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), REG_SZ);

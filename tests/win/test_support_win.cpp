@@ -1,8 +1,12 @@
 #include "tests/win/test_support_win.h"
 
+#include <wincrypt.h>
+
 #include <cstdio>
+#include <memory>
 #include <vector>
 
+#include "platform/file_open.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
 
@@ -24,16 +28,15 @@ ScratchDir::ScratchDir() {
 
 ScratchDir::~ScratchDir() {
   WIN32_FIND_DATAW found{};
-  HANDLE search = ::FindFirstFileW((m_path + L"*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  const win::UniqueFind search(::FindFirstFileW((m_path + L"*").c_str(), &found));
+  if (search) {
     do {
       const std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
       const std::wstring full = m_path + name;
       ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileW(full.c_str());
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.Get(), &found));
   }
   ::RemoveDirectoryW(m_path.c_str());
 }
@@ -47,7 +50,7 @@ std::optional<Child> StartProcess(const std::wstring& commandLine) {
   if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return std::nullopt;
   }
-  ::CloseHandle(info.hThread);
+  const win::UniqueHandleObject thread(info.hThread);
   Child child;
   child.process.Reset(info.hProcess);
   child.processId = info.dwProcessId;
@@ -69,30 +72,61 @@ std::optional<DWORD> RunProcess(const std::wstring& commandLine, DWORD timeoutMs
   return code;
 }
 
+namespace {
+
+struct CertStoreCloser {
+  void operator()(HCERTSTORE store) const noexcept { ::CertCloseStore(store, 0); }
+};
+
+}  // namespace
+
+bool TrustRootCertificate(const std::string& pem) {
+  BYTE der[8192];
+  DWORD length = sizeof der;
+  if (!::CryptStringToBinaryA(pem.data(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER, der, &length,
+                              nullptr, nullptr)) {
+    return false;
+  }
+  const std::unique_ptr<void, CertStoreCloser> root(
+      ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
+  return root && ::CertAddEncodedCertificateToStore(root.get(), X509_ASN_ENCODING, der, length,
+                                                    CERT_STORE_ADD_REPLACE_EXISTING, nullptr) != FALSE;
+}
+
 std::string ReadWholeFile(const std::wstring& path) {
   std::string bytes;
-  FILE* file = ::_wfopen(path.c_str(), L"rb");
-  if (file == nullptr) return bytes;
+  const UniqueStdioFile file = OpenFileWide(path, "rb");
+  if (!file) return bytes;
   char chunk[4096];
   size_t read = 0;
-  while ((read = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, read);
-  std::fclose(file);
+  while ((read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, read);
   return bytes;
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-  FILE* file = ::_wfopen(path.c_str(), L"wb");
-  if (file == nullptr) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
+  const UniqueStdioFile file = OpenFileWide(path, "wb");
+  if (!file) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  return std::fflush(file.get()) == 0 && ok;
+}
+
+bool CreateRegKey(HKEY root, const std::wstring& key, REGSAM view) {
+  win::UniqueRegKey opened;
+  return ::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, opened.Put(), nullptr) ==
+         ERROR_SUCCESS;
+}
+
+bool SetRegValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD bytes,
+                 REGSAM view) {
+  win::UniqueRegKey opened;
+  return ::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, opened.Put(), nullptr) ==
+             ERROR_SUCCESS &&
+         ::RegSetValueExW(opened.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
 }
 
 bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
                    DWORD bytes) {
-  win::UniqueRegKey opened;
-  return ::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, opened.Put(),
-                           nullptr) == ERROR_SUCCESS &&
-         ::RegSetValueExW(opened.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
+  return SetRegValue(root, key, name, type, data, bytes, KEY_WOW64_32KEY);
 }
 
 bool SetRegString32(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text) {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw::test {
 
@@ -39,6 +39,11 @@ std::optional<DWORD> WaitForExit(const Child& child, DWORD timeoutMs);
 // Runs to completion (bounded) and returns the exit code.
 std::optional<DWORD> RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);
 
+// A key (and its parents) made in the view given (0: the program's own).
+bool CreateRegKey(HKEY root, const std::wstring& key, REGSAM view = 0);
+bool SetRegValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD bytes,
+                 REGSAM view = 0);
+
 // The registry as the 32-bit installer sees it: its own view on 64-bit
 // Windows (and for the test programs' 64-bit build), the only one on a
 // 32-bit prefix. For values the installer reads through the 32-bit view.
@@ -47,6 +52,10 @@ bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWOR
 bool SetRegString32(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text);
 std::optional<std::wstring> RegString32(HKEY root, const std::wstring& key, const wchar_t* name);
 void DeleteRegTree32(HKEY root, const std::wstring& key);
+
+// Adds the PEM certificate to this machine's trusted roots (the prefix's),
+// as an administrator's own authority is.
+bool TrustRootCertificate(const std::string& pem);
 
 std::string ReadWholeFile(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);

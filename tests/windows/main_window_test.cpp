@@ -169,8 +169,8 @@ int ArgumentsEqualTo(const std::string& utf8, const wchar_t* argument) {
       ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), line.data(), static_cast<int>(line.size()))));
   int count = 0, found = 0;
   LPWSTR* arguments = ::CommandLineToArgvW(line.c_str(), &count);
+  const win::UniqueLocalMemory owned(arguments);
   for (int i = 0; arguments && i < count; ++i) found += std::wcscmp(arguments[i], argument) == 0;
-  ::LocalFree(arguments);
   return found;
 }
 
@@ -303,9 +303,8 @@ TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
     EXPECT_TRUE(window.UserActions().leaving_confirmed);
   }  // the worker ends with the window
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW(TempPath(L"twleave\\leave_*.dll").c_str(), &found);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "the partial package was left behind";
-  if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+  const win::UniqueFind search(::FindFirstFileW(TempPath(L"twleave\\leave_*.dll").c_str(), &found));
+  EXPECT_FALSE(search) << "the partial package was left behind";
   EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"table\":7787"), 1u) << "the UI record";
   EXPECT_NE(test::PeerRecords().find(L"\"outcome\":1"), std::wstring::npos);
 }
@@ -322,11 +321,7 @@ class QuietMainWindow : public TestMainWindow {
 // The product's installer left its reboot key (as the installer stand-in's
 // needreboot=1 does); the road is left out and its outcome posted.
 TEST_F(MainWindowTest, APendingRebootIsAnnouncedOnTheFinishedPageAndWhenLeaving) {
-  HKEY reboot = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot", 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &reboot, nullptr),
-            ERROR_SUCCESS);
-  ::RegCloseKey(reboot);
+  ASSERT_TRUE(test::CreateRegKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot"));
   {
     QuietMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });

@@ -4,8 +4,10 @@
 # zlib comes prebuilt from libz-mingw-w64-dev. For i686 (the installer's
 # architecture) unless TW_WIN_ARCH=x86_64: 64-bit libraries for the test
 # programs on a machine whose kernel runs no 32-bit code.
-# The result lives in a cache outside the repository, keyed by the source
-# versions, and is reused when present. Prints the prefix on stdout.
+# The result lives in a cache outside the repository, keyed by what was
+# built: the source versions actually fetched, the compilers and this
+# recipe; it is reused when present. Prints the prefix on stdout; a failure
+# is told on stderr (stdout is the caller's variable), with the log's tail.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -19,22 +21,33 @@ triple=$arch-w64-mingw32
 cache=${TW_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/twinstall}
 jobs=$(nproc)
 
-versions=$( { apt-get source --print-uris curl tinyxml2 openssl 2>/dev/null | grep -o "'[^']*\.dsc'" ;
-              dpkg-query -W -f='${Version}\n' googletest libz-mingw-w64-dev "g++-mingw-w64-${arch//_/-}-posix" ;
-              cat "$0" "$toolchain"; } | sha256sum | cut -c1-16)
-[[ $arch == i686 ]] || versions="$arch-$versions"
-prefix="$cache/mingw-deps-$versions"
-if [[ -f $prefix/.complete ]]; then
-  echo "$prefix"
+# A key for the given source package file names (".dsc"), with everything
+# else the libraries depend on.
+cache_key() {
+  local key
+  key=$( { printf '%s\n' "$@" | sort ;
+           dpkg-query -W -f='${Version}\n' googletest libz-mingw-w64-dev "g++-mingw-w64-${arch//_/-}-posix" ;
+           cat "$0" "$toolchain"; } | sha256sum | cut -c1-16)
+  [[ $arch == i686 ]] && echo "$key" || echo "$arch-$key"
+}
+
+# Looked up by the versions apt offers; a mirror may no longer serve them
+# and an older version is built instead, so each build is stored under the
+# versions it was made from and the offered key points at it.
+offered=$(cache_key $(apt-get source --print-uris curl tinyxml2 openssl 2>/dev/null | grep -o "[^'/]*\.dsc'" | tr -d "'"))
+lookup="$cache/mingw-deps-$offered"
+if [[ -f $lookup/.complete ]]; then
+  readlink -f "$lookup"
   exit 0
 fi
 
-log="$cache/mingw-deps-$versions.log"
-work="$cache/mingw-src-$versions"
-rm -rf "$prefix" "$work"
-mkdir -p "$prefix" "$work"
-exec 3>&1 >"$log" 2>&1
-trap 'echo "building the Windows dependencies failed; see $log" >&3; tail -n 30 "$log" >&3' ERR
+mkdir -p "$cache"
+log="$cache/mingw-deps-$offered.log"
+work="$cache/mingw-src-$offered"
+rm -rf "$lookup" "$work"
+mkdir -p "$work"
+exec 3>&1 4>&2 >"$log" 2>&1
+trap 'echo "building the Windows dependencies failed; see $log" >&4; tail -n 30 "$log" >&4' ERR
 
 cd "$work"
 # A mirror may list a source version it no longer serves: take the newest
@@ -49,6 +62,17 @@ fetch_source() {
   echo "no source version of $pkg could be downloaded"; return 1
 }
 for pkg in curl tinyxml2 openssl; do fetch_source "$pkg"; done
+built=$(cache_key *.dsc)
+prefix="$cache/mingw-deps-$built"
+if [[ -f $prefix/.complete ]]; then  # the same fallback was built before
+  [[ $prefix == "$lookup" ]] || ln -sfn "$prefix" "$lookup"
+  cd / && rm -rf "$work"
+  echo "$prefix" >&3
+  exit 0
+fi
+rm -rf "$prefix"
+mkdir -p "$prefix"
+ls *.dsc >"$prefix/SOURCES"
 
 cmake_static=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
               -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF)
@@ -69,7 +93,8 @@ cmake --build build-gtest -j "$jobs" --target install
 
 # libcurl: HTTP(S) through Schannel only, static zlib, every other optional
 # dependency and protocol off (the installer speaks HTTP, through HTTP and
-# SOCKS proxies).
+# SOCKS proxies). Its curl.exe, made from this same library, is the
+# download benchmark's baseline under Wine.
 cmake -S curl-*/ -B build-curl "${cmake_static[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_C_FLAGS="$small_c" \
   -DCURL_DISABLE_FTP=ON -DCURL_DISABLE_FILE=ON -DCURL_DISABLE_TELNET=ON -DCURL_DISABLE_DICT=ON \
   -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON -DCURL_DISABLE_POP3=ON \
@@ -78,7 +103,7 @@ cmake -S curl-*/ -B build-curl "${cmake_static[@]}" -DCMAKE_BUILD_TYPE=MinSizeRe
   -DZLIB_LIBRARY=/usr/$triple/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/$triple/include \
   -DUSE_LIBIDN2=OFF -DUSE_NGHTTP2=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF \
   -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBSSH=OFF -DCURL_USE_LIBPSL=OFF -DCURL_USE_GSSAPI=OFF \
-  -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DBUILD_CURL_EXE=OFF -DENABLE_MANUAL=OFF \
+  -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DBUILD_CURL_EXE=ON -DENABLE_MANUAL=OFF \
   -DCURL_STATICLIB=ON
 cmake --build build-curl -j "$jobs" --target install
 
@@ -102,4 +127,5 @@ cd "$work"
 
 cd / && rm -rf "$work"
 touch "$prefix/.complete"
+[[ $prefix == "$lookup" ]] || ln -sfn "$prefix" "$lookup"
 echo "$prefix" >&3

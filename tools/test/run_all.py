@@ -130,6 +130,7 @@ def main():
     for program in registered(native_bin.parent, "gtest"):
         run_gtest(tally, f"{program} (native)", [str(native_bin / program)], native_bin, f"{program}.json")
     run_python_tests(tally, "peers", REPO / "peers")
+    run_python_tests(tally, "source rules", REPO / "tests" / "source")
 
     arch = wine_arch()
     os.environ["TW_WINE_ARCH"] = arch  # the session and the end-to-end tests follow it

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "platform/utf8.h"
+#include "platform/win/gdi_handles_win.h"
 #include "ui/animate_node.h"
 #include "ui/dialog_host_win.h"
 #include "ui/framed_dialog_win.h"
@@ -37,7 +38,7 @@ class RecordingHost : public Base {
   using Base::Base;
   std::vector<std::string> notices;
 
-  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
+  LRESULT OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam, bool& handled) override {
     if (message == WM_NOTIFY) {
       const auto* notice = reinterpret_cast<const UxNotice*>(lparam);
       static const char* names[] = {"", "click", "resize", "enter", "leave", "", "control", "press", "dblclick",
@@ -165,14 +166,9 @@ std::shared_ptr<GdiImage> PrintWindowPixels(HWND window) {
   ::GetClientRect(window, &client);
   auto image = GdiImage::Create(client.right, client.bottom);
   if (!image) return nullptr;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  ::ReleaseDC(nullptr, screen);
-  HGDIOBJ old = ::SelectObject(memory, image->Bitmap());
-  ::SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_CHILDREN);
+  const tw::win::BitmapDc memory(image->Bitmap());
+  ::SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT | PRF_CHILDREN);
   ::GdiFlush();
-  ::SelectObject(memory, old);
-  ::DeleteDC(memory);
   return image;
 }
 

@@ -45,7 +45,7 @@ struct RenderResult {
 // folder comes first), from the program file `module` when given (the
 // installer's own resources, say), and from the running executable.
 void UseRenderResources(const std::wstring& directory, const std::wstring& module = L"");
-RenderResult RenderLayout(const RenderRequest& request);
+[[nodiscard]] RenderResult RenderLayout(const RenderRequest& request);
 
 // A window's own pixels (its client area) through WM_PRINT.
 std::shared_ptr<GdiImage> PrintWindowPixels(HWND window);

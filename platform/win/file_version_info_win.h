@@ -21,7 +21,7 @@ class CFileVersionInfo {
   virtual void Reset();
 
   // False (and an empty object) when the file has no usable resource.
-  bool Create(const std::wstring& filePath);
+  [[nodiscard]] bool Create(const std::wstring& filePath);
 
   const VS_FIXEDFILEINFO& Fixed() const { return m_fixed; }
   bool HasFixed() const { return m_has_fixed; }

@@ -28,7 +28,7 @@ enum LaunchResult : int {
 class TwInstallLoader {
  public:
   int SetReportSink(const GUID& id, TwInstallTool::IInstallToolReport* sink);
-  bool Prepare(const std::wstring& moduleType, const std::wstring& path, const std::wstring& parameters,
+  [[nodiscard]] bool Prepare(const std::wstring& moduleType, const std::wstring& path, const std::wstring& parameters,
                const std::wstring& functionName, const std::wstring& initFunctionName,
                const std::wstring& uninitFunctionName, int show, int wait);
   int Run(int index);

@@ -17,7 +17,7 @@ class TwDumpMgr {
 
   // Installs the filter once, in front of the filter that was active. True
   // when the filter is installed (by this call or an earlier one).
-  bool Install();
+  [[nodiscard]] bool Install();
   int SetCompanyId(uint32_t companyId);
   int SetTrialId(uint32_t trialId);
 

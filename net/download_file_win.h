@@ -9,7 +9,7 @@
 #include <string>
 
 #include "net/download_interfaces.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw {
 
@@ -35,7 +35,7 @@ class CDownloadFile final : public ITwVipWebFile {
   int32_t Progress(double fraction) override;
 
   // Content-Length of `url` by a HEAD request: 0, or E_FAIL when unknown.
-  HRESULT QueryLength(const char* url, long limitSeconds = 120);
+  [[nodiscard]] HRESULT QueryLength(const char* url, long limitSeconds = 120);
   int32_t TotalLength() const { return m_total_length; }
 
  private:
@@ -46,7 +46,7 @@ class CDownloadFile final : public ITwVipWebFile {
 };
 
 // 0, 51, 53 or 250 (see DownloadFileResult). A limit of 0 means 300 s.
-int DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback,
+[[nodiscard]] int DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback,
                  long timeLimitSeconds);
 
 }  // namespace tw

@@ -12,13 +12,13 @@ namespace tw {
 
 // `trace` (may be null) receives the steps taken, e.g. "wts:no explorer:yes
 // linked:yes admin:yes start:yes": the path a system actually took.
-bool StartAsElevatedUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+[[nodiscard]] bool StartAsElevatedUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
                          std::wstring* trace = nullptr);
-bool StartAsUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+[[nodiscard]] bool StartAsUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
                  std::wstring* trace = nullptr);
-bool StartAsSelf(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+[[nodiscard]] bool StartAsSelf(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
                  DWORD* exitCode = nullptr);
-bool StartWithShellToken(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
+[[nodiscard]] bool StartWithShellToken(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
                          DWORD* exitCode = nullptr);
 
 }  // namespace tw

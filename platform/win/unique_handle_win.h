@@ -73,10 +73,26 @@ struct MappedViewTraits {
   static void Close(Type view) noexcept { ::UnmapViewOfFile(view); }
 };
 
+struct FindTraits {
+  using Type = HANDLE;
+  static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) noexcept { ::FindClose(h); }
+};
+
+struct LocalMemoryTraits {
+  using Type = HLOCAL;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type memory) noexcept { ::LocalFree(memory); }
+};
+
 using UniqueHandleObject = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueLibrary = UniqueHandle<LibraryTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+// A FindFirstFile search.
+using UniqueFind = UniqueHandle<FindTraits>;
+// Memory the system allocated with LocalAlloc for the caller.
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 }  // namespace tw::win

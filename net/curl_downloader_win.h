@@ -12,7 +12,7 @@
 #include "platform/road_codes.h"
 #include "net/curl_support.h"
 #include "net/download_interfaces.h"
-#include "platform/win/unique_handle.h"
+#include "platform/win/unique_handle_win.h"
 
 namespace tw {
 
@@ -34,7 +34,7 @@ class CurlExecuter {
   CurlExecuter(const CurlExecuter&) = delete;
   CurlExecuter& operator=(const CurlExecuter&) = delete;
 
-  bool CreateHandle();
+  [[nodiscard]] bool CreateHandle();
   bool IsValid() const { return !m_url.empty() && !m_path.empty() && m_curl != nullptr; }
 
   const std::wstring& Url() const { return m_url; }
@@ -48,11 +48,11 @@ class CurlExecuter {
   long HeadLimitSeconds() const { return m_head_limit_seconds; }
   void SetHeadLimitSeconds(long seconds) { m_head_limit_seconds = seconds; }
 
-  bool CreateTarget();       // parents, then the file, always new
+  [[nodiscard]] bool CreateTarget();       // parents, then the file, always new
   void RestartTarget();      // back to an empty file at offset 0
   void CloseTarget();        // cut at the write position, close
   // One slice: resumes at CurrentSize(); libcurl code (or 2 when invalid).
-  int ExecuteDownload(long limitSeconds, long& responseCode);
+  [[nodiscard]] int ExecuteDownload(long limitSeconds, long& responseCode);
 
  private:
   static size_t WriteToFile(char* data, size_t size, size_t count, void* self);
@@ -86,10 +86,10 @@ class TwCurlDownloader {
 
   // 0 or one of 255..260. `transferError` (may be null) receives the last
   // libcurl code, or the last response code when that was 0.
-  int Download(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback);
+  [[nodiscard]] int Download(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback);
 
  private:
-  int DownloadControl(CurlExecuter& executer, int* transferError);
+  [[nodiscard]] int DownloadControl(CurlExecuter& executer, int* transferError);
   Policy m_policy;
 };
 

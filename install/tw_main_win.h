@@ -80,15 +80,15 @@ class TwMain final : public ITwDetector {
   int Draw() const { return m_draw; }
 
  private:
-  int InitCore(int cid, int tid);
+  [[nodiscard]] int InitCore(int cid, int tid);
   void SetIdentity();
-  int SelectNode();
-  bool CheckAndDownload();
-  int CheckEnvironment();
-  int DownloadPackages();
-  int DownloadSinglePacket(const PackageEntry& entry, int index, int& transferError);
-  bool Verify();
-  bool Install();
+  [[nodiscard]] int SelectNode();
+  [[nodiscard]] bool CheckAndDownload();
+  [[nodiscard]] int CheckEnvironment();
+  [[nodiscard]] int DownloadPackages();
+  [[nodiscard]] int DownloadSinglePacket(const PackageEntry& entry, int index, int& transferError);
+  [[nodiscard]] bool Verify();
+  [[nodiscard]] bool Install();
   std::wstring CachedPath(int index) const;
   bool ApplicableAt(const PackageEntry& entry) const;
   void SendProcessReport();

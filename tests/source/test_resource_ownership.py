@@ -1,0 +1,66 @@
+"""Every handle, key, GDI object, DC, library, COM reference, allocation
+and file of the project is given back by the type that owns it: a call
+that releases one by hand anywhere else is a leak or a double release
+waiting for the next early return. Reads the C++ sources of the whole
+repository (product, tools, benchmarks, fuzz targets and tests)."""
+import re
+import unittest
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+FOLDERS = ("platform", "net", "telemetry", "survey", "config", "ui", "install", "windows", "app", "resources",
+           "tools", "bench", "fuzz", "tests")
+
+RELEASES = (
+    "CloseHandle", "RegCloseKey", "DeleteObject", "DeleteDC", "ReleaseDC", "FreeLibrary", "CoUninitialize",
+    "DestroyIcon", "DestroyCursor", "LocalFree", "GlobalFree", "HeapFree", "VirtualFree", "CloseServiceHandle",
+    "WTSFreeMemory", "FindClose", "UnmapViewOfFile", "EndPaint", "CoTaskMemFree", "SysFreeString", "RestoreDC",
+    "fclose", "FreeSid", "DestroyEnvironmentBlock", "LeaveCriticalSection", "DeleteCriticalSection",
+    "GdiplusShutdown", "CertCloseStore", "CertFreeCertificateContext", "CryptReleaseContext", "curl_easy_cleanup",
+    "curl_multi_cleanup", "curl_slist_free_all", "curl_free", "BN_free", "BN_clear_free", "BN_CTX_free",
+    "BN_MONT_CTX_free", "RSA_free", "OPENSSL_free", "inflateEnd", "deflateEnd", "free", "closesocket",
+    "CloseDesktop", "CloseWindowStation", "DestroyMenu", "ImageList_Destroy")
+CALL = re.compile(r"(?<![\w.>])(?:::|std::|Gdiplus::)?(" + "|".join(RELEASES) + r"|EVP_\w+_free)\s*\(|->Release\(\)")
+
+# The owning types themselves: the one place each release is written.
+OWNERS = {
+    "platform/win/unique_handle_win.h": "handles, keys, libraries, views, finds, local memory",
+    "platform/win/gdi_handles_win.h": "GDI objects, DCs, selections, saved states, paint scopes",
+    "platform/win/com_win.h": "apartments, interface pointers, task memory, BSTRs",
+    "platform/file_open.h": "stdio files",
+    "net/curl_support.h": "libcurl handles and header lists",
+    "tests/win/platform_defences_test.cpp": "a GDI+ session owned by a local type",
+}
+# A deleter for std::unique_ptr is an owning type of its own.
+DELETER = re.compile(r"void operator\(\)\(")
+
+
+def hand_written_releases():
+    found = []
+    for folder in FOLDERS:
+        for path in sorted((REPO / folder).rglob("*")):
+            relative = path.relative_to(REPO).as_posix()
+            if path.suffix not in (".cpp", ".h") or relative in OWNERS:
+                continue
+            for number, line in enumerate(path.read_text(encoding="utf-8", errors="replace").splitlines(), 1):
+                code = line.split("//")[0]
+                if CALL.search(code) and not DELETER.search(code):
+                    found.append(f"{relative}:{number}: {line.strip()}")
+    return found
+
+
+class ResourceOwnershipTest(unittest.TestCase):
+    def test_nothing_is_released_by_hand_outside_its_owning_type(self):
+        self.assertEqual(hand_written_releases(), [], "release through an owning type instead")
+
+    def test_the_check_sees_a_release_written_by_hand(self):
+        self.assertTrue(CALL.search("  ::CloseHandle(event);"))
+        self.assertTrue(CALL.search("stream->Release();"))
+        self.assertTrue(CALL.search("if (file) std::fclose(file);"))
+        self.assertFalse(CALL.search("token.Release();"), "giving up ownership is no release")
+        self.assertFalse(CALL.search("using Deleter = decltype(&::FreeSid);"))
+        self.assertTrue(DELETER.search("void operator()(BIGNUM* bn) const { BN_free(bn); }"))
+
+
+if __name__ == "__main__":
+    unittest.main()
