@@ -18,8 +18,7 @@ struct ChannelInfo {
 
 // Fills `info` from the command line and the module path. Returns whether
 // the file name asked for silence.
-bool GetChannelInfo(std::wstring_view commandLine, std::wstring_view modulePath,
-                    ChannelInfo& info);
+bool GetChannelInfo(std::wstring_view commandLine, std::wstring_view modulePath, ChannelInfo& info);
 
 // The channel used when nothing better is known is 1-3, not 1-1.
 void ApplyDefaultTrial(ChannelInfo& info) noexcept;

@@ -71,8 +71,6 @@ class SwitchScanner {
 
 }  // namespace
 
-SwitchMap ParseSwitches(std::wstring_view commandLine) {
-  return SwitchScanner(commandLine).Scan();
-}
+SwitchMap ParseSwitches(std::wstring_view commandLine) { return SwitchScanner(commandLine).Scan(); }
 
 }  // namespace tw

@@ -18,7 +18,8 @@ constexpr wchar_t kExceptionName[] = L"TwInstallTool";
 // The authorized applications of the current profile.
 HRESULT OpenAuthorizedApplications(win::ComPtr<INetFwAuthorizedApplications>& applications) {
   win::ComPtr<INetFwMgr> manager;
-  HRESULT hr = ::CoCreateInstance(kClsidNetFwMgr, nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwMgr), manager.PutVoid());
+  HRESULT hr =
+      ::CoCreateInstance(kClsidNetFwMgr, nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwMgr), manager.PutVoid());
   if (FAILED(hr)) return hr;
   win::ComPtr<INetFwPolicy> policy;
   if (FAILED(hr = manager->get_LocalPolicy(policy.Put()))) return hr;

@@ -147,8 +147,9 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
 bool ShouldSwitchToUpdate() {
   Outcome outcome;
   const bool ready = Check(Instance(), outcome);
-  (void)TwInstallTool::TwUpdateInfoReport().Send(static_cast<uint32_t>(outcome.stage), static_cast<uint32_t>(outcome.code),
-                                           static_cast<uint32_t>(outcome.transferError));
+  (void)TwInstallTool::TwUpdateInfoReport().Send(static_cast<uint32_t>(outcome.stage),
+                                                 static_cast<uint32_t>(outcome.code),
+                                                 static_cast<uint32_t>(outcome.transferError));
   return ready;
 }
 

@@ -11,9 +11,9 @@ class SingleInstanceGuard {
   static constexpr const wchar_t* kMappingName = L"twinstalltool_{0A3C83FD-7B1D-4c3f-8932-190BA6D25F90}";
 
   enum class Result {
-    kFirstInstance,    // this process now holds the marker
-    kAlreadyRunning,   // another process holds it: exit at once
-    kUnavailable,      // the marker could not be created: carry on as first
+    kFirstInstance,   // this process now holds the marker
+    kAlreadyRunning,  // another process holds it: exit at once
+    kUnavailable,     // the marker could not be created: carry on as first
   };
 
   [[nodiscard]] Result Acquire() noexcept;

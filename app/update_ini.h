@@ -25,8 +25,7 @@ struct AuthenticatedIni {
   std::string text;  // the INI text; empty when refused
 };
 
-AuthenticatedIni AuthenticateUpdateIni(std::string_view body, const RsaPublicKey& key, bool overHttps,
-                                       bool allowPlain);
+AuthenticatedIni AuthenticateUpdateIni(std::string_view body, const RsaPublicKey& key, bool overHttps, bool allowPlain);
 
 // What the INI's section "UiExe" offers, read as GetPrivateProfileString
 // reads a file: names in any letter case, blanks around values trimmed, the

@@ -109,7 +109,8 @@ class FixedLeaf : public tw::ICheckLeaf {
 std::string DeepCondition() {
   std::string condition;
   for (int id = 1; id <= 100; ++id) {
-    condition += (id > 1 ? (id % 3 == 0 ? "|(" : "&(") : "(") + std::string(id % 2 ? "~" : "") + std::to_string(id) + ")";
+    condition +=
+        (id > 1 ? (id % 3 == 0 ? "|(" : "&(") : "(") + std::string(id % 2 ? "~" : "") + std::to_string(id) + ")";
   }
   return condition;
 }

@@ -76,7 +76,8 @@ int wmain(int argc, wchar_t** argv) {
     TwDirectMetra::TelemetryReporter::Instance().Stop(2000);
     ::QueryPerformanceCounter(&marks[4]);
     const auto ms = [&](int a, int b) {
-      return 1000.0 * static_cast<double>(marks[b].QuadPart - marks[a].QuadPart) / static_cast<double>(frequency.QuadPart);
+      return 1000.0 * static_cast<double>(marks[b].QuadPart - marks[a].QuadPart) /
+             static_cast<double>(frequency.QuadPart);
     };
     std::printf("init_ms=%.1f download_verify_ms=%.1f install_ms=%.1f exit_ms=%.1f\n", ms(0, 1), ms(1, 2), ms(2, 3),
                 ms(3, 4));
@@ -87,7 +88,8 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   ::QueryPerformanceCounter(&end);
-  const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  const double ms =
+      1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   std::printf("ms=%.1f result=%d error=%d\n", ms, result, error);
   return result == 0 ? 0 : 1;
 }

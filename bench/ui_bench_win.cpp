@@ -48,12 +48,13 @@ std::string BenchLayout() {
     body += "<link id=\"" + std::to_string(id++) + "\" pos=\"330,8\" href=\"x\">link</link>";
     body += "<progress id=\"" + std::to_string(id++) + "\" pos=\"380,14,-120,18\" bgskin=\"s" + std::to_string(row) +
             "\" posskin=\"s" + std::to_string(19 - row) + "\" value=\"40\" max=\"100\" skinposx=\"0\"/>";
-    body += "<dlgbtnEx2 id=\"" + std::to_string(id++) + "\" pos=\"-110,4,-10,30\"><text pos=\"0,0,-0,-0\">ok</text></dlgbtnEx2>";
+    body += "<dlgbtnEx2 id=\"" + std::to_string(id++) +
+            "\" pos=\"-110,4,-10,30\"><text pos=\"0,0,-0,-0\">ok</text></dlgbtnEx2>";
     body += "</dlg>";
   }
   return "<layer width=\"580\" height=\"410\" frame=\"s0\"><header height=\"full\"><dlg pos=\"0,0,-0,-0\">"
-         "<text pos=\"10,8\">Tarnwick</text><imgbtn pos=\"-40,9\" skin=\"s1\"/>" + body +
-         "</dlg></header></layer>";
+         "<text pos=\"10,8\">Tarnwick</text><imgbtn pos=\"-40,9\" skin=\"s1\"/>" +
+         body + "</dlg></header></layer>";
 }
 
 class BenchHost : public CUxDialogViewImplEx {
@@ -68,7 +69,8 @@ double MicrosecondsPerRun(int runs, F&& run) {
   for (int round = 0; round < 5; ++round) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < runs; ++i) run();
-    const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / runs;
+    const double us =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / runs;
     best = std::min(best, us);
   }
   return best;
@@ -133,10 +135,9 @@ int wmain(int argc, wchar_t** argv) {
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
     // USER objects: the system's count, or (Wine answers 0) the windows.
     const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
-    return std::array<unsigned long, 4>{tw::win::CountOwnHandles(),
-                                        ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS),
-                                        user != 0 ? user : tw::win::CountOwnWindows(),
-                                        static_cast<unsigned long>(memory.PagefileUsage / 1024)};
+    return std::array<unsigned long, 4>{
+        tw::win::CountOwnHandles(), ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS),
+        user != 0 ? user : tw::win::CountOwnWindows(), static_cast<unsigned long>(memory.PagefileUsage / 1024)};
   };
   auto cycle = [&] {
     BenchHost window;

@@ -53,8 +53,7 @@ class LevelEvaluator {
         case L')':
           if (depth == 0) return std::nullopt;
           return Reduce(items);
-        default:
-          return std::nullopt;
+        default: return std::nullopt;
       }
     }
     if (depth != 0) return std::nullopt;  // a level that never closed

@@ -28,7 +28,7 @@ std::optional<std::wstring> CityLookup() {
     if (endpoint.empty()) continue;
     std::string answer;
     (void)HttpPostBinary(L"http://" + endpoint + L"/cityinfo", request.data(), static_cast<long>(request.size()),
-                   kLookupLimitSeconds, kLookupLimitSeconds, answer);
+                         kLookupLimitSeconds, kLookupLimitSeconds, answer);
     if (answer.empty()) continue;  // the first non-empty answer decides, whatever its status
     const std::optional<std::string> text = ParseCityAnswer(answer);
     if (!text) return std::nullopt;

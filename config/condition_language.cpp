@@ -33,8 +33,9 @@ std::string Narrow(const std::wstring& text) {
 
 std::optional<LeafMode> LeafModeFromName(const char* mode) {
   static const char* const kNames[] = {
-      "reg", "service", "kernelobject", "driver", "regfile", "varexfile", "fullpathfile", "osversion",
-      "uninstcounts", "cityblacklist", "vpn", "vmvare", "uninstcountandtime", "baruser", "regintervaltime",
+      "reg",       "service",      "kernelobject",       "driver",       "regfile",
+      "varexfile", "fullpathfile", "osversion",          "uninstcounts", "cityblacklist",
+      "vpn",       "vmvare",       "uninstcountandtime", "baruser",      "regintervaltime",
   };
   if (mode == nullptr) return std::nullopt;
   const std::wstring wide(mode, mode + std::char_traits<char>::length(mode));
@@ -77,8 +78,8 @@ bool TwCheckParser::Parse(const tinyxml2::XMLElement* check, const LeafFactory& 
     const char* name = element->Attribute("name");
     const char* value = element->Attribute("value");
     if (id == nullptr || name == nullptr || value == nullptr) continue;
-    auto item = std::make_unique<TwCheckItem>(static_cast<int32_t>(std::strtol(id, nullptr, 10)), widen(name),
-                                              widen(value));
+    auto item =
+        std::make_unique<TwCheckItem>(static_cast<int32_t>(std::strtol(id, nullptr, 10)), widen(name), widen(value));
     bool usable = true;
     for (const tinyxml2::XMLElement* leafElement = element->FirstChildElement("leaf"); usable && leafElement != nullptr;
          leafElement = leafElement->NextSiblingElement("leaf")) {

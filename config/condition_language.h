@@ -34,8 +34,21 @@ class ICheckLeaf {
 
 // The leaf classes, in the order their "mode" names are looked up.
 enum class LeafMode {
-  kReg, kService, kKernelObject, kDriver, kRegFile, kVarExFile, kFullPathFile, kOsVersion, kUninstCounts,
-  kCityBlackList, kVpn, kVmware, kUninstCountAndTime, kBarUser, kRegIntervalTime,
+  kReg,
+  kService,
+  kKernelObject,
+  kDriver,
+  kRegFile,
+  kVarExFile,
+  kFullPathFile,
+  kOsVersion,
+  kUninstCounts,
+  kCityBlackList,
+  kVpn,
+  kVmware,
+  kUninstCountAndTime,
+  kBarUser,
+  kRegIntervalTime,
 };
 // Case-insensitive; nothing for an unknown mode.
 std::optional<LeafMode> LeafModeFromName(const char* mode);
@@ -73,7 +86,7 @@ class TwCheckParser {
   // items that lack an attribute, have a bad leaf or a bad expression are
   // dropped. `widen` turns ANSI attribute text into wide text.
   [[nodiscard]] bool Parse(const tinyxml2::XMLElement* check, const LeafFactory& makeLeaf,
-             const std::function<std::wstring(const char*)>& widen);
+                           const std::function<std::wstring(const char*)>& widen);
   void Add(std::unique_ptr<TwCheckItem> item) { m_items.push_back(std::move(item)); }
   // True when an item with `id` evaluated, with its value in `value`.
   [[nodiscard]] bool CheckItemById(int32_t id, bool& value);
@@ -109,8 +122,8 @@ class TwConditionParse {
 enum ConditionResult : int {
   kConditionSatisfied = 0,
   kConditionNotSatisfied = road::kConditionFalse,
-  kConditionMissing = road::kNoCondition,             // no text, or no configuration loaded
-  kConditionMalformed = road::kConditionMalformed,    // the 0/1 text does not evaluate
+  kConditionMissing = road::kNoCondition,           // no text, or no configuration loaded
+  kConditionMalformed = road::kConditionMalformed,  // the 0/1 text does not evaluate
   kConditionBadCharacter = road::kConditionBadCharacter,
 };
 

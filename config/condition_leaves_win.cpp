@@ -59,8 +59,8 @@ struct RawValue {
   DWORD type = 0;
   std::vector<BYTE> data;
 };
-std::optional<RawValue> ReadRaw(HKEY root, const std::wstring& subkey, const std::wstring& name,
-                                win::RegistryView view, DWORD maxBytes) {
+std::optional<RawValue> ReadRaw(HKEY root, const std::wstring& subkey, const std::wstring& name, win::RegistryView view,
+                                DWORD maxBytes) {
   const win::UniqueRegKey key = win::OpenRegKey(root, subkey, KEY_READ, view);
   if (!key) return std::nullopt;
   RawValue value;
@@ -73,16 +73,17 @@ std::optional<RawValue> ReadRaw(HKEY root, const std::wstring& subkey, const std
   return value;
 }
 
-std::wstring AsText(const RawValue& value) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(value.data.data()));
-}
+std::wstring AsText(const RawValue& value) { return std::wstring(reinterpret_cast<const wchar_t*>(value.data.data())); }
 
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class RegLeaf final : public ICheckLeaf {
  public:
   explicit RegLeaf(Attributes& a)
-      : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")), m_wow64(a.Number("wow64")),
+      : m_root(a.Text("mainkey")),
+        m_subkey(a.Text("subkey")),
+        m_name(a.Text("keyname")),
+        m_wow64(a.Number("wow64")),
         m_type(static_cast<DWORD>(a.Number("keytype"))) {}
   bool Check() override {
     const HKEY root = win::ShortRegistryRoot(m_root);
@@ -112,7 +113,10 @@ class RegLeaf final : public ICheckLeaf {
 class RegFileLeaf final : public ICheckLeaf {
  public:
   explicit RegFileLeaf(Attributes& a)
-      : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")), m_file(a.Text("name")),
+      : m_root(a.Text("mainkey")),
+        m_subkey(a.Text("subkey")),
+        m_name(a.Text("keyname")),
+        m_file(a.Text("name")),
         m_wow64(a.Number("wow64")) {}
   bool Check() override {
     const HKEY root = win::ShortRegistryRoot(m_root);
@@ -137,8 +141,12 @@ class RegFileLeaf final : public ICheckLeaf {
 class RegIntervalTimeLeaf final : public ICheckLeaf {
  public:
   explicit RegIntervalTimeLeaf(Attributes& a)
-      : m_root(a.Text("mainkey")), m_subkey(a.Text("subkey")), m_name(a.Text("keyname")),
-        m_type(static_cast<DWORD>(a.Number("keytype"))), m_hours(a.Number("intervaltime")), m_wow64(a.Number("wow64")) {}
+      : m_root(a.Text("mainkey")),
+        m_subkey(a.Text("subkey")),
+        m_name(a.Text("keyname")),
+        m_type(static_cast<DWORD>(a.Number("keytype"))),
+        m_hours(a.Number("intervaltime")),
+        m_wow64(a.Number("wow64")) {}
   bool Check() override {
     const HKEY root = win::ShortRegistryRoot(m_root);
     if (m_hours <= 0 || root == nullptr || m_subkey.empty() || m_name.empty()) return false;
@@ -199,14 +207,16 @@ class KernelObjectLeaf final : public ICheckLeaf {
       object.Reset(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, m_name.c_str()));
       return object.IsValid() || ::GetLastError() != ERROR_FILE_NOT_FOUND;  // present but forbidden counts
     }
-    if (type == L"event") return win::UniqueHandleObject(::OpenEventW(EVENT_ALL_ACCESS, FALSE, m_name.c_str())).IsValid();
+    if (type == L"event")
+      return win::UniqueHandleObject(::OpenEventW(EVENT_ALL_ACCESS, FALSE, m_name.c_str())).IsValid();
     if (type == L"semaphore") {
       return win::UniqueHandleObject(::OpenSemaphoreW(SEMAPHORE_ALL_ACCESS, FALSE, m_name.c_str())).IsValid();
     }
     if (type == L"namedpipe") {
-      const std::wstring pipe = m_name.find(L"\\\\.\\pipe\\") != std::wstring::npos ? m_name : L"\\\\.\\pipe\\" + m_name;
-      return win::UniqueFile(::CreateFileW(pipe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                           nullptr))
+      const std::wstring pipe =
+          m_name.find(L"\\\\.\\pipe\\") != std::wstring::npos ? m_name : L"\\\\.\\pipe\\" + m_name;
+      return win::UniqueFile(
+                 ::CreateFileW(pipe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
           .IsValid();
     }
     return false;
@@ -271,14 +281,16 @@ class OsVersionLeaf final : public ICheckLeaf {
 class UninstCountsLeaf final : public ICheckLeaf {
  public:
   explicit UninstCountsLeaf(Attributes& a)
-      : m_interval(a.Number("Interval")), m_count(a.Number("count")), m_param(a.Number("param")),
+      : m_interval(a.Number("Interval")),
+        m_count(a.Number("count")),
+        m_param(a.Number("param")),
         m_switch(a.Number("switch")) {}
   bool Check() override {
     const UninstallHistory history = ReadUninstallHistory();
-    const bool met = m_count != 0 && history.daysSince >= static_cast<int64_t>(
-                                                             (history.count % static_cast<uint32_t>(m_count)) *
-                                                             static_cast<uint32_t>(m_param)) +
-                                                             m_interval;
+    const bool met =
+        m_count != 0 && history.daysSince >= static_cast<int64_t>((history.count % static_cast<uint32_t>(m_count)) *
+                                                                  static_cast<uint32_t>(m_param)) +
+                                                 m_interval;
     (void)SendLeafDetail(1, m_count != 0 && !met ? 357 : 0, static_cast<int>(history.count), nullptr);
     return met && m_switch != 0;
   }
@@ -405,8 +417,9 @@ std::unique_ptr<ICheckLeaf> Build(const XMLElement& element) {
 }
 
 std::optional<uint32_t> HistoryValue(const wchar_t* name) {
-  for (const auto& [root, subkey] : {std::pair<HKEY, const wchar_t*>{HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus"},
-                                     std::pair<HKEY, const wchar_t*>{HKEY_CLASSES_ROOT, kIdexKey}}) {
+  for (const auto& [root, subkey] :
+       {std::pair<HKEY, const wchar_t*>{HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus"},
+        std::pair<HKEY, const wchar_t*>{HKEY_CLASSES_ROOT, kIdexKey}}) {
     const win::UniqueRegKey key = win::OpenRegKey(root, subkey, KEY_READ, win::RegistryView::kDefault);
     if (!key) continue;
     if (const auto value = win::ReadRegDword(key.Get(), name)) return *value;

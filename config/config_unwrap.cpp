@@ -79,8 +79,8 @@ std::string UnwrapConfiguration(std::string_view body, const RsaPublicKey& key) 
   if (blocks.empty() || blocks.size() % kBlockBytes != 0) return text;
   BIGNUM* raw_modulus = nullptr;
   BIGNUM* raw_exponent = nullptr;
-  const bool read = BN_hex2bn(&raw_modulus, key.modulusHex.c_str()) != 0 &&
-                    BN_dec2bn(&raw_exponent, key.exponentDec.c_str()) != 0;
+  const bool read =
+      BN_hex2bn(&raw_modulus, key.modulusHex.c_str()) != 0 && BN_dec2bn(&raw_exponent, key.exponentDec.c_str()) != 0;
   const UniqueBn modulus(raw_modulus), exponent(raw_exponent);
   if (!read) return text;
   const std::unique_ptr<BN_CTX, BnCtxDeleter> ctx(BN_CTX_new());
@@ -91,8 +91,8 @@ std::string UnwrapConfiguration(std::string_view body, const RsaPublicKey& key) 
     return text;
   }
   for (size_t at = 0; at < blocks.size(); at += kBlockBytes) {
-    if (!OpenBlock(reinterpret_cast<const unsigned char*>(blocks.data() + at), modulus.get(), exponent.get(),
-                   ctx.get(), montgomery.get(), text)) {
+    if (!OpenBlock(reinterpret_cast<const unsigned char*>(blocks.data() + at), modulus.get(), exponent.get(), ctx.get(),
+                   montgomery.get(), text)) {
       break;  // what the earlier blocks gave stays
     }
   }

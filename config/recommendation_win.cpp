@@ -140,7 +140,7 @@ bool RegistryCondition::Check() {
     LogWrite("query value regedit failure return false");
     return false;
   }
-  const uint32_t number = read->type == REG_SZ ? static_cast<uint32_t>(ParseLeadingLong(read->text))
+  const uint32_t number = read->type == REG_SZ      ? static_cast<uint32_t>(ParseLeadingLong(read->text))
                           : read->type == REG_DWORD ? read->number
                                                     : 0;
   if ((!minivalue.empty() && number < std::wcstoll(minivalue.c_str(), nullptr, 10)) ||
@@ -270,8 +270,8 @@ bool TwInstallRcmdMgr::GetRecommendation(int scene) {
     if (!picked) m_reason = m_parser.LastConditionReason();
     return picked;
   }
-  static const wchar_t* const kReasons[] = {L"", L"BadSceneId", L"XmlParseFailed", L"CfgVerNotMatch", L"SwithIsOff",
-                                            L"NoRcmdItem"};
+  static const wchar_t* const kReasons[] = {L"",           L"BadSceneId", L"XmlParseFailed", L"CfgVerNotMatch",
+                                            L"SwithIsOff", L"NoRcmdItem"};
   m_reason = kReasons[parsed];
   LogWide("ParseCfgFile Failed: %s", m_reason);
   return false;

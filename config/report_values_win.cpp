@@ -22,12 +22,14 @@ std::wstring* FieldFor(const std::wstring& channel, ReportValues& values) {
 void FromRegistry(const ReportLeaf& leaf, std::wstring& field) {
   const HKEY root = win::ShortRegistryRoot(win::AnsiToWide(leaf.mainkey));
   if (root == nullptr) return;
-  const win::UniqueRegKey key = win::OpenRegKey(root, win::AnsiToWide(leaf.path), KEY_READ, win::RegistryView::kDefault);
+  const win::UniqueRegKey key =
+      win::OpenRegKey(root, win::AnsiToWide(leaf.path), KEY_READ, win::RegistryView::kDefault);
   if (!key) return;
   const std::wstring name = win::AnsiToWide(leaf.keyname);
   const std::wstring type = win::AnsiToWide(leaf.regtype);
   if (EqualsNoCase(type, L"dword")) {
-    if (const auto number = win::ReadRegDword(key.Get(), name.c_str())) field = std::to_wstring(static_cast<int>(*number));
+    if (const auto number = win::ReadRegDword(key.Get(), name.c_str()))
+      field = std::to_wstring(static_cast<int>(*number));
   } else if (EqualsNoCase(type, L"string")) {
     if (const auto text = win::ReadRegString(key.Get(), name.c_str())) field = *text;
   }

@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetTextMeasurer(&canvas);
     UxSkinPool::Instance().LoadDocument(
         R"(<skins><png name="a" src="300" subwidth="7" margin_left="3" margin_top="9"/><png name="b" src="5"/></skins>)");
-    UxStylePool::Instance().LoadDocument(R"(<style><class name="s" skin="a" x-margin="4"/><class name="t" textmode="10"/></style>)");
+    UxStylePool::Instance().LoadDocument(
+        R"(<style><class name="s" skin="a" x-margin="4"/><class name="t" textmode="10"/></style>)");
     return true;
   }();
   (void)ready;

@@ -49,8 +49,8 @@ int TwInstallLoader::Run(int index) {
   if (EqualsNoCase(m_module_type, L"exe")) {
     if (m_path.empty()) return kLaunchEmptyPath;
     if (!win::FileExists(m_path)) return kLaunchFileMissing;
-    if (StartAsElevatedUser(m_path, m_parameters, m_wait, m_show) || StartAsUser(m_path, m_parameters, m_wait, m_show) ||
-        StartAsSelf(m_path, m_parameters, m_wait, m_show)) {
+    if (StartAsElevatedUser(m_path, m_parameters, m_wait, m_show) ||
+        StartAsUser(m_path, m_parameters, m_wait, m_show) || StartAsSelf(m_path, m_parameters, m_wait, m_show)) {
       return kLaunchOk;
     }
     return kLaunchNotStarted;

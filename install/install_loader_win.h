@@ -29,8 +29,8 @@ class TwInstallLoader {
  public:
   int SetReportSink(const GUID& id, TwInstallTool::IInstallToolReport* sink);
   [[nodiscard]] bool Prepare(const std::wstring& moduleType, const std::wstring& path, const std::wstring& parameters,
-               const std::wstring& functionName, const std::wstring& initFunctionName,
-               const std::wstring& uninitFunctionName, int show, int wait);
+                             const std::wstring& functionName, const std::wstring& initFunctionName,
+                             const std::wstring& uninitFunctionName, int show, int wait);
   int Run(int index);
 
  private:

@@ -16,7 +16,7 @@ namespace tw {
 bool IsInAbRange(std::string_view range, int draw);
 
 struct PackageCommandLine {
-  std::string text;       // narrow, in the thread's code page
+  std::string text;         // narrow, in the thread's code page
   int32_t noInstallDialog;  // becomes the controller's flag
 };
 

@@ -113,8 +113,7 @@ UniqueHandleObject OwnTokenInConsoleSession() {
   UniqueHandleObject own;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, own.Put())) return {};
   UniqueHandleObject duplicate;
-  if (!::DuplicateTokenEx(own.Get(), MAXIMUM_ALLOWED, nullptr, SecurityIdentification, TokenPrimary,
-                          duplicate.Put())) {
+  if (!::DuplicateTokenEx(own.Get(), MAXIMUM_ALLOWED, nullptr, SecurityIdentification, TokenPrimary, duplicate.Put())) {
     return {};
   }
   DWORD session = ::WTSGetActiveConsoleSessionId();
@@ -211,14 +210,13 @@ bool StartWithShellToken(const std::wstring& program, const std::wstring& parame
   }
   Launch launch(program, parameters, show ? SW_SHOWDEFAULT : SW_HIDE);
   PROCESS_INFORMATION info{};
-  using WithTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW,
-                                    LPPROCESS_INFORMATION);
+  using WithTokenFn =
+      BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
   const auto withToken = win::GetProc<WithTokenFn>(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW");
-  const bool started =
-      withToken != nullptr
-          ? withToken(token.Get(), 0, nullptr, launch.line.data(), 0, nullptr, nullptr, &launch.startup, &info) != FALSE
-          : ::CreateProcessW(nullptr, launch.line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &launch.startup,
-                             &info) != FALSE;
+  const bool started = withToken != nullptr ? withToken(token.Get(), 0, nullptr, launch.line.data(), 0, nullptr,
+                                                        nullptr, &launch.startup, &info) != FALSE
+                                            : ::CreateProcessW(nullptr, launch.line.data(), nullptr, nullptr, FALSE, 0,
+                                                               nullptr, nullptr, &launch.startup, &info) != FALSE;
   return started && Wait(StartedProcess(info), waitMs, exitCode);
 }
 

@@ -12,13 +12,13 @@ namespace tw {
 
 // `trace` (may be null) receives the steps taken, e.g. "wts:no explorer:yes
 // linked:yes admin:yes start:yes": the path a system actually took.
-[[nodiscard]] bool StartAsElevatedUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
-                         std::wstring* trace = nullptr);
+[[nodiscard]] bool StartAsElevatedUser(const std::wstring& program, const std::wstring& parameters, int waitMs,
+                                       int show, std::wstring* trace = nullptr);
 [[nodiscard]] bool StartAsUser(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
-                 std::wstring* trace = nullptr);
+                               std::wstring* trace = nullptr);
 [[nodiscard]] bool StartAsSelf(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
-                 DWORD* exitCode = nullptr);
-[[nodiscard]] bool StartWithShellToken(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
-                         DWORD* exitCode = nullptr);
+                               DWORD* exitCode = nullptr);
+[[nodiscard]] bool StartWithShellToken(const std::wstring& program, const std::wstring& parameters, int waitMs,
+                                       int show, DWORD* exitCode = nullptr);
 
 }  // namespace tw

@@ -6,12 +6,11 @@
 
 namespace tw {
 
-bool IsRebootPending() {
-  return win::RegKeyExists(HKEY_LOCAL_MACHINE, kRebootPendingKey, win::RegistryView::kDefault);
-}
+bool IsRebootPending() { return win::RegKeyExists(HKEY_LOCAL_MACHINE, kRebootPendingKey, win::RegistryView::kDefault); }
 
 bool IsRebootValueInRunOnce() {
-  const win::UniqueRegKey key = win::OpenRegKey(HKEY_LOCAL_MACHINE, kRunOnceKey, KEY_QUERY_VALUE, win::RegistryView::kDefault);
+  const win::UniqueRegKey key =
+      win::OpenRegKey(HKEY_LOCAL_MACHINE, kRunOnceKey, KEY_QUERY_VALUE, win::RegistryView::kDefault);
   return key && ::RegQueryValueExW(key.Get(), kRunOnceRebootValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 

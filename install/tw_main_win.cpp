@@ -139,7 +139,8 @@ int TwMain::InitCore(int cid, int tid) {
 
 void TwMain::SendProcessReport() {
   if (m_report_thread.StopRequested()) return;
-  (void)TwInstallTool::TwProcessInfoReport().Send(static_cast<uint32_t>(m_cid), static_cast<uint32_t>(m_tid), GetIdex());
+  (void)TwInstallTool::TwProcessInfoReport().Send(static_cast<uint32_t>(m_cid), static_cast<uint32_t>(m_tid),
+                                                  GetIdex());
 }
 
 int TwMain::SelectNode() {
@@ -219,7 +220,8 @@ int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& tran
   if (url.empty() || file.empty()) return road::kPackageUrlOrFileEmpty;
   int result = DownloadFile(url, file, &transferError, m_progress, entry.downloadtime);
   if (result != 0 && transferError == road::kTransferTimedOut && entry.sd > 0 && IsInternetReachable()) {
-    m_report.ReportDetail(road::kDetailStepDownload, road::kDetailTimedOutTryingResumable, road::kTransferTimedOut, index, L"");
+    m_report.ReportDetail(road::kDetailStepDownload, road::kDetailTimedOutTryingResumable, road::kTransferTimedOut,
+                          index, L"");
     transferError = 0;
     result = TwCurlDownloader().Download(url, file, &transferError, m_progress);
   }
@@ -265,10 +267,12 @@ int TwMain::DownloadPackages() {
       LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,file = %s,errorcode = %d", entry.url.c_str(),
                entry.md5.c_str(), entry.path.c_str(), 0);
       const std::wstring path = Wide(entry.path);
-      const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_SET_VALUE, win::RegistryView::kDefault);
+      const win::UniqueRegKey key =
+          win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_SET_VALUE, win::RegistryView::kDefault);
       if (key) {
         ::RegSetValueExW(key.Get(), PackageCacheValueName(m_cid, m_tid, index).c_str(), 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+                         reinterpret_cast<const BYTE*>(path.c_str()),
+                         static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
       }
       any = true;
       m_downloaded[i] = true;
@@ -300,7 +304,8 @@ bool TwMain::Verify() {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
     if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      m_report.ReportStep(road::kStepVerified, entry.IsUsable() ? road::kOutsideRangeVerify : road::kUnusableEntry, index);
+      m_report.ReportStep(road::kStepVerified, entry.IsUsable() ? road::kOutsideRangeVerify : road::kUnusableEntry,
+                          index);
       continue;
     }
     const std::wstring cached = CachedPath(index);
@@ -337,7 +342,8 @@ bool TwMain::Install() {
     const int index = static_cast<int>(i) + 1;
     PackageEntry& entry = m_packages[i];
     if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      m_report.ReportStep(road::kStepInstalled, entry.IsUsable() ? road::kOutsideRangeInstall : road::kUnusableEntry, index);
+      m_report.ReportStep(road::kStepInstalled, entry.IsUsable() ? road::kOutsideRangeInstall : road::kUnusableEntry,
+                          index);
       continue;
     }
     const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
@@ -345,9 +351,9 @@ bool TwMain::Install() {
       m_report.ReportStep(road::kStepInstalled, condition, index);
       continue;
     }
-    const PackageCommandLine line = BuildPackageCommandLine(win::WideToAnsi(m_prefix), win::WideToAnsi(m_install_path),
-                                                            reinterpret_cast<uintptr_t>(m_window),
-                                                            entry.noshowinstalldlg, entry.param);
+    const PackageCommandLine line =
+        BuildPackageCommandLine(win::WideToAnsi(m_prefix), win::WideToAnsi(m_install_path),
+                                reinterpret_cast<uintptr_t>(m_window), entry.noshowinstalldlg, entry.param);
     m_no_install_dialog = line.noInstallDialog;
     entry.param = line.text;
     const std::wstring cached = CachedPath(index);
@@ -361,8 +367,8 @@ bool TwMain::Install() {
       // Unless another entry names the same file (it may be its package).
       bool shared = false;
       for (size_t j = 0; j < m_packages.size(); ++j) {
-        shared = shared || (j != i && (Wide(m_packages[j].path) == file ||
-                                       CachedPath(static_cast<int>(j) + 1) == file));
+        shared =
+            shared || (j != i && (Wide(m_packages[j].path) == file || CachedPath(static_cast<int>(j) + 1) == file));
       }
       if (!shared) RemovePackage(file);
       continue;
@@ -370,8 +376,8 @@ bool TwMain::Install() {
     TwInstallLoader loader;
     loader.SetReportSink(kInstallReportSinkId, &m_report);
     int code;
-    if (!loader.Prepare(Wide(entry.moduletype), file, Wide(entry.param), Wide(entry.funcname),
-                        Wide(entry.initfuncname), Wide(entry.uninitfuncname), entry.show, 0)) {
+    if (!loader.Prepare(Wide(entry.moduletype), file, Wide(entry.param), Wide(entry.funcname), Wide(entry.initfuncname),
+                        Wide(entry.uninitfuncname), entry.show, 0)) {
       code = road::kLauncherRefused;
       held.Release();
       RemovePackage(file);
@@ -405,7 +411,8 @@ int TwMain::Uninit() {
 int TwMain::CheckCondition(int conditionId) {
   m_report.ReportStep(road::kStepConditionBegins, road::kOk, 0);
   const TwItemNode* item = m_config.GetConditionItem(conditionId);
-  const int result = item == nullptr ? road::kConditionNotFound : m_config.CheckInstallCondition(item->Expression().c_str());
+  const int result =
+      item == nullptr ? road::kConditionNotFound : m_config.CheckInstallCondition(item->Expression().c_str());
   m_report.ReportStep(road::kStepConditionChecked, result, 0);
   return result == 0 ? 1 : 0;
 }

@@ -54,8 +54,8 @@ class TwMain final : public ITwDetector {
   // What tests replace or watch: the A/B draw, silence and the silent-mode
   // delay, and the moment between a package's last verification and its start.
   struct Hooks {
-    std::function<int()> draw;          // 1..100; default rand() % 100 + 1
-    std::function<bool()> silent;       // default IsSilent(), which never goes back to false
+    std::function<int()> draw;         // 1..100; default rand() % 100 + 1
+    std::function<bool()> silent;      // default IsSilent(), which never goes back to false
     std::function<void(DWORD)> sleep;  // default ::Sleep
     std::function<void(const std::wstring& package)> beforeLaunch;  // default: nothing
   };

@@ -20,13 +20,14 @@ constexpr char kEchoPayload[12] = "Data Buffer";  // with its terminating NUL
 // C stdio rather than iostreams: the streams' static start-up links every
 // locale facet of the C++ library, a third of the executable.
 void WriteUsage() {
-  std::printf("Usage: ping r n b t\n"
-              "  r - Remote host\n"
-              "  n - Number of echo requests to send\n"
-              "  b - Bytes to send\n"
-              "  t - Timeout after these many milliseconds\n"
-              "\rping %s 4 32 4000\n",
-              deploy::kPROBE_HOST_A);
+  std::printf(
+      "Usage: ping r n b t\n"
+      "  r - Remote host\n"
+      "  n - Number of echo requests to send\n"
+      "  b - Bytes to send\n"
+      "  t - Timeout after these many milliseconds\n"
+      "\rping %s 4 32 4000\n",
+      deploy::kPROBE_HOST_A);
 }
 
 // Sends `count` echoes; the number answered with IP_SUCCESS, 0 without ICMP.

@@ -149,7 +149,7 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
     responseCode = 0;
     curlCode = executer.ExecuteDownload(m_policy.sliceSeconds, responseCode);
     LogWrite("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %d, ResCode = %d", curlCode, count,
-        executer.CurrentSize(), static_cast<int>(responseCode));
+             executer.CurrentSize(), static_cast<int>(responseCode));
     if (curlCode == CURLE_OK && (responseCode == 206 || responseCode == 200)) {
       result = kDownloadComplete;
       break;

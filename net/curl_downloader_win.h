@@ -48,9 +48,9 @@ class CurlExecuter {
   long HeadLimitSeconds() const { return m_head_limit_seconds; }
   void SetHeadLimitSeconds(long seconds) { m_head_limit_seconds = seconds; }
 
-  [[nodiscard]] bool CreateTarget();       // parents, then the file, always new
-  void RestartTarget();      // back to an empty file at offset 0
-  void CloseTarget();        // cut at the write position, close
+  [[nodiscard]] bool CreateTarget();  // parents, then the file, always new
+  void RestartTarget();               // back to an empty file at offset 0
+  void CloseTarget();                 // cut at the write position, close
   // One slice: resumes at CurrentSize(); libcurl code (or 2 when invalid).
   [[nodiscard]] int ExecuteDownload(long limitSeconds, long& responseCode);
 
@@ -76,8 +76,8 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError);
 class TwCurlDownloader {
  public:
   struct Policy {
-    int maxAttempts = 605;   // about 100 minutes of 10-second slices
-    DWORD pauseMs = 500;     // after a slice that failed other than by time-out
+    int maxAttempts = 605;  // about 100 minutes of 10-second slices
+    DWORD pauseMs = 500;    // after a slice that failed other than by time-out
     long sliceSeconds = 10;
   };
 
@@ -86,7 +86,8 @@ class TwCurlDownloader {
 
   // 0 or one of 255..260. `transferError` (may be null) receives the last
   // libcurl code, or the last response code when that was 0.
-  [[nodiscard]] int Download(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback);
+  [[nodiscard]] int Download(const std::wstring& url, const std::wstring& path, int* transferError,
+                             IDownloadCallback* callback);
 
  private:
   [[nodiscard]] int DownloadControl(CurlExecuter& executer, int* transferError);

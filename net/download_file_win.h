@@ -16,8 +16,8 @@ namespace tw {
 enum DownloadFileResult : int {
   kDownloadFileOk = 0,
   kDownloadFileBadArguments = 51,
-  kDownloadFileMissing = 53,   // the transfer said yes, the file says no
-  kDownloadFileFailed = 250,   // transfer error: libcurl code or HTTP status
+  kDownloadFileMissing = 53,  // the transfer said yes, the file says no
+  kDownloadFileFailed = 250,  // transfer error: libcurl code or HTTP status
 };
 
 // The file sink behind a download.
@@ -46,7 +46,7 @@ class CDownloadFile final : public ITwVipWebFile {
 };
 
 // 0, 51, 53 or 250 (see DownloadFileResult). A limit of 0 means 300 s.
-[[nodiscard]] int DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback,
-                 long timeLimitSeconds);
+[[nodiscard]] int DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError,
+                               IDownloadCallback* callback, long timeLimitSeconds);
 
 }  // namespace tw

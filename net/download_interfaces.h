@@ -29,11 +29,11 @@ class IDownloadCallback {
 // Where a download's bytes go.
 class ITwVipWebFile {
  public:
-  virtual HRESULT Open() = 0;                                  // create the target, empty
-  virtual HRESULT Seek(int32_t offset) = 0;                    // write position from the start
+  virtual HRESULT Open() = 0;                                    // create the target, empty
+  virtual HRESULT Seek(int32_t offset) = 0;                      // write position from the start
   virtual HRESULT Write(const void* data, uint32_t length) = 0;  // negative on failure
-  virtual HRESULT Close() = 0;                                 // cut at the write position and close
-  virtual int32_t Progress(double fraction) = 0;               // non-zero cancels
+  virtual HRESULT Close() = 0;                                   // cut at the write position and close
+  virtual int32_t Progress(double fraction) = 0;                 // non-zero cancels
 
  protected:
   ~ITwVipWebFile() = default;

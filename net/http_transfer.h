@@ -24,12 +24,12 @@ class CurlExecuter;
 // answer is stored only with status 200. Setting `cancel` (may be null)
 // ends the post within about a second with CURLE_ABORTED_BY_CALLBACK.
 [[nodiscard]] int HttpPostForm(const char* url, const void* body, long length, std::string& answer,
-                 const std::atomic<bool>* cancel = nullptr);
+                               const std::atomic<bool>* cancel = nullptr);
 
 // Binary POST; returns the HTTP status (0 when none was read). The answer
 // is appended to `answer`. Proxy and URL rewriting.
 [[nodiscard]] int HttpPostBinary(const std::wstring& url, const void* body, long length, long connectLimitSeconds,
-                   long totalLimitSeconds, std::string& answer);
+                                 long totalLimitSeconds, std::string& answer);
 
 // Every file download: bytes into `sink`, which is opened before and closed
 // (cut at its write position) after the transfer, also on failure.
@@ -38,7 +38,7 @@ class CurlExecuter;
 // The recommendation file, written over `path` from offset 0; proxy. Setting
 // `cancel` (may be null) ends the fetch within about a second.
 [[nodiscard]] int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds,
-                  const std::atomic<bool>* cancel = nullptr);
+                                const std::atomic<bool>* cancel = nullptr);
 
 // HEAD on the executer's handle (its limit, proxy); the header text of the answer.
 [[nodiscard]] int HttpQueryHeaders(CurlExecuter& executer, std::string& headers);

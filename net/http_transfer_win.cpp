@@ -60,8 +60,7 @@ struct SinkTransfer {
 size_t WriteToHandle(char* data, size_t size, size_t count, void* file) {
   const size_t bytes = size * count;
   DWORD written = 0;
-  if (!::WriteFile(static_cast<HANDLE>(file), data, static_cast<DWORD>(bytes), &written, nullptr) ||
-      written != bytes) {
+  if (!::WriteFile(static_cast<HANDLE>(file), data, static_cast<DWORD>(bytes), &written, nullptr) || written != bytes) {
     return 0;
   }
   return bytes;
@@ -121,8 +120,7 @@ int HttpGetToString(const char* url, const char* query, std::string& body, long 
   return ResultOf(performed, curl.get());
 }
 
-int HttpPostForm(const char* url, const void* body, long length, std::string& answer,
-                 const std::atomic<bool>* cancel) {
+int HttpPostForm(const char* url, const void* body, long length, std::string& answer, const std::atomic<bool>* cancel) {
   UniqueCurl curl(curl_easy_init());
   if (!curl) return CURLE_FAILED_INIT;
   const std::string target = RewriteAnsi(url);
@@ -198,8 +196,8 @@ int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds) {
 
 int HttpGetToFile(const std::wstring& url, const std::wstring& path, long timeLimitSeconds,
                   const std::atomic<bool>* cancel) {
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
+  win::UniqueFile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return CURLE_WRITE_ERROR;
   UniqueCurl curl(curl_easy_init());
   if (!curl) return CURLE_FAILED_INIT;

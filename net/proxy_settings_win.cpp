@@ -32,8 +32,8 @@ std::wstring ProxyText(HKEY key, const wchar_t* name) {
 }
 
 ProxyEndpoint InternetExplorerProxy() {
-  const win::UniqueRegKey key = win::OpenRegKey(HKEY_CURRENT_USER, kInternetSettingsKey, KEY_QUERY_VALUE,
-                                                win::RegistryView::kDefault);
+  const win::UniqueRegKey key =
+      win::OpenRegKey(HKEY_CURRENT_USER, kInternetSettingsKey, KEY_QUERY_VALUE, win::RegistryView::kDefault);
   if (!key || win::ReadRegDword(key.Get(), L"ProxyEnable").value_or(0) == 0) return {};
   return ParseInternetExplorerProxy(ProxyText(key.Get(), L"ProxyServer"));
 }
@@ -117,7 +117,8 @@ int ApplyProxySettings(CURL* handle) {
   if ((code = curl_easy_setopt(handle, CURLOPT_PROXY, host.c_str())) != CURLE_OK) return code;
 
   if (settings->authorize) {
-    if ((code = curl_easy_setopt(handle, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC))) != CURLE_OK) return code;
+    if ((code = curl_easy_setopt(handle, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC))) != CURLE_OK)
+      return code;
     const std::string credentials = win::WideToAnsi(settings->user + L":" + settings->password);
     if ((code = curl_easy_setopt(handle, CURLOPT_PROXYUSERPWD, credentials.c_str())) != CURLE_OK) return code;
   }

@@ -33,7 +33,7 @@ class TwLog {
   // Ends the writer (60 s at most); lines still queued are discarded.
   void Stop();
 
-  static std::wstring DefaultPath();        // %TEMP%\twinst.log
+  static std::wstring DefaultPath();  // %TEMP%\twinst.log
   static std::wstring EnableEventName(unsigned long processId);
 
  private:

@@ -7,8 +7,8 @@ namespace tw {
 
 std::string FormatLogPrefix(const LogTimestamp& t) {
   char prefix[64] = {};
-  std::snprintf(prefix, sizeof prefix, "%d-%d-%d %02d:%02d:%02d %03d  ", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, t.millisecond);
+  std::snprintf(prefix, sizeof prefix, "%d-%d-%d %02d:%02d:%02d %03d  ", t.year, t.month, t.day, t.hour, t.minute,
+                t.second, t.millisecond);
   return prefix;
 }
 

@@ -25,7 +25,11 @@ int OsIdFromVersion(const OsVersionNumbers& v, const TrueVersion& actual) {
 
 int OsCodeFromId(int osId, bool native64, unsigned servicePackMajor) {
   switch (osId) {
-    case 1: case 2: case 3: case 4: case 5: return osId;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5: return osId;
     case 6:
       if (native64) return servicePackMajor > 2 ? 8 : 7;
       return servicePackMajor > 2 ? 28 : 27;
@@ -53,7 +57,10 @@ int RefinedVersionClass(unsigned major, unsigned minor, unsigned build) {
   if (major == 6 && minor == 3) return 801;
   if (major == 6 && minor == 4) return 900;
   if (major == 10) {
-    static const struct { unsigned build; int versionClass; } kWindows10[] = {
+    static const struct {
+      unsigned build;
+      int versionClass;
+    } kWindows10[] = {
         {10240, 1000}, {10586, 1001}, {14393, 1002}, {15063, 1003}, {16299, 1004}, {17134, 1005},
         {17763, 1006}, {18362, 1007}, {18363, 1008}, {19041, 1009}, {19042, 1010},
     };

@@ -40,9 +40,7 @@ long ParseLeadingLong(std::wstring_view text) noexcept {
   return static_cast<long>(value);
 }
 
-int ParseLeadingInt(std::wstring_view text) noexcept {
-  return static_cast<int>(ParseLeadingLong(text));
-}
+int ParseLeadingInt(std::wstring_view text) noexcept { return static_cast<int>(ParseLeadingLong(text)); }
 
 std::wstring_view TrimBlanks(std::wstring_view text) noexcept {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

@@ -31,9 +31,7 @@ struct NoCaseHash {
   size_t operator()(const std::wstring& text) const noexcept;
 };
 struct NoCaseEqual {
-  bool operator()(const std::wstring& a, const std::wstring& b) const noexcept {
-    return EqualsNoCase(a, b);
-  }
+  bool operator()(const std::wstring& a, const std::wstring& b) const noexcept { return EqualsNoCase(a, b); }
 };
 
 }  // namespace tw

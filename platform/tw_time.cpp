@@ -47,9 +47,7 @@ int64_t LocalTimeToSeconds(int year, int month, int day, int hour, int minute, i
 
 TwTime TwTime::Now() { return TwTime(static_cast<int64_t>(std::time(nullptr))); }
 
-void TwTime::Set(int64_t seconds) {
-  m_seconds = (seconds >= 0 && seconds <= kLatestValid) ? seconds : Year2000();
-}
+void TwTime::Set(int64_t seconds) { m_seconds = (seconds >= 0 && seconds <= kLatestValid) ? seconds : Year2000(); }
 
 void TwTime::Parse(std::wstring_view text) {
   long fields[6] = {};  // year, month, day, hour, minute, second

@@ -120,7 +120,9 @@ bool ValueString::Parse(Cursor& cursor) {
     if (cursor.AtEnd()) return cursor.Fail(kUnterminatedString);
     const wchar_t escape = cursor.text[cursor.pos];
     switch (escape) {
-      case L'"': case L'/': case L'\\': text.push_back(escape); break;
+      case L'"':
+      case L'/':
+      case L'\\': text.push_back(escape); break;
       case L'b': text.push_back(L'\b'); break;
       case L'f': text.push_back(L'\f'); break;
       case L'n': text.push_back(L'\n'); break;
@@ -212,7 +214,7 @@ bool Document::Parse(std::wstring_view text) {
   // The root may be any of these; each try starts from the beginning and the
   // object's error is the one reported when none fits.
   std::unique_ptr<Value> tries[] = {
-      std::make_unique<ValueBool>(), std::make_unique<ValueLong>(), std::make_unique<ValueString>(),
+      std::make_unique<ValueBool>(),  std::make_unique<ValueLong>(),   std::make_unique<ValueString>(),
       std::make_unique<ValueArray>(), std::make_unique<ValueObject>(),
   };
   for (auto& candidate : tries) {

@@ -41,9 +41,7 @@ void ValueNull::Write(std::wstring& out, bool, int, int) const { out += L"null";
 
 void ValueBool::Write(std::wstring& out, bool, int, int) const { out += m_bool ? L"true" : L"false"; }
 
-void ValueLong::Write(std::wstring& out, bool, int, int) const {
-  out += std::to_wstring(m_long);
-}
+void ValueLong::Write(std::wstring& out, bool, int, int) const { out += std::to_wstring(m_long); }
 
 void ValueString::Write(std::wstring& out, bool, int, int) const { WriteQuoted(out, m_string); }
 

@@ -11,7 +11,8 @@ size_t ChooseTranslation(const std::vector<VersionTranslation>& translations, ui
   };
   const uint16_t userLow = userLanguage & 0xFF;
   size_t chosen = firstWhere([&](uint16_t language) { return language == userLanguage; });
-  if (chosen == translations.size()) chosen = firstWhere([&](uint16_t language) { return (language & 0xFF) == userLow; });
+  if (chosen == translations.size())
+    chosen = firstWhere([&](uint16_t language) { return (language & 0xFF) == userLow; });
   if (chosen == translations.size()) chosen = firstWhere([](uint16_t language) { return (language & 0xFF) == 0; });
   if (chosen == translations.size()) chosen = firstWhere([](uint16_t language) { return (language & 0xFF) == 9; });
   return chosen == translations.size() ? 0 : chosen;

@@ -54,10 +54,10 @@ std::wstring ShortcutTarget(const std::wstring& linkPath) {
     tw::win::ComPtr<IShellLinkW> link;
     tw::win::ComPtr<IPersistFile> file;
     wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())) &&
+    if (SUCCEEDED(
+            ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) &&
-        SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ)) &&
-        SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0))) {
+        SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ)) && SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0))) {
       target = path;
     }
   }
@@ -192,8 +192,8 @@ std::vector<SoftwareInfo> ParseCafeRules(const std::string& xml) {
 }
 
 std::optional<std::string> LoadUnionConfig(const std::wstring& path) {
-  const tw::win::UniqueFile file(
-      ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const tw::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   // The rule list is small; a huge file is damaged, not read into memory.

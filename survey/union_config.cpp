@@ -26,5 +26,4 @@ std::wstring ParentFolder(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-
 }  // namespace anti_cheat

@@ -144,10 +144,8 @@ bool FreezeDriver(const wchar_t* file, const wchar_t* product) {
   using RevertFn = BOOL(WINAPI*)(PVOID);
   HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   const auto isWow64 = tw::win::GetProc<IsWow64Fn>(kernel, "IsWow64Process");
-  const auto disable =
-      tw::win::GetProc<DisableFn>(kernel, "Wow64DisableWow64FsRedirection");
-  const auto revert =
-      tw::win::GetProc<RevertFn>(kernel, "Wow64RevertWow64FsRedirection");
+  const auto disable = tw::win::GetProc<DisableFn>(kernel, "Wow64DisableWow64FsRedirection");
+  const auto revert = tw::win::GetProc<RevertFn>(kernel, "Wow64RevertWow64FsRedirection");
   BOOL wow64 = FALSE;
   if (isWow64 == nullptr || disable == nullptr || revert == nullptr || !isWow64(::GetCurrentProcess(), &wow64) ||
       !wow64) {

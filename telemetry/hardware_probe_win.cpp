@@ -145,7 +145,8 @@ std::optional<std::string> ReadDiskModel() {
         if (!device) return std::nullopt;
         std::optional<DiskIdentity> found;
         for (int target = 0; target < 2; ++target) {
-          if (auto identity = ScsiIdentify(device.Get(), target); identity && !identity->serial.empty()) found = identity;
+          if (auto identity = ScsiIdentify(device.Get(), target); identity && !identity->serial.empty())
+            found = identity;
         }
         return found;
       })) {
@@ -172,8 +173,8 @@ std::optional<std::vector<std::wstring>> QueryWmi(const wchar_t* query, const wc
   if (FAILED(com.Result())) return std::nullopt;
   std::vector<std::wstring> values;
   win::ComPtr<IWbemLocator> locator;
-  if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                locator.PutVoid()))) {
+  if (FAILED(
+          ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator, locator.PutVoid()))) {
     return std::nullopt;
   }
   win::ComPtr<IWbemServices> services;

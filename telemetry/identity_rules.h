@@ -10,14 +10,14 @@
 namespace tw {
 
 struct SeedPieces {
-  long random = 0;                 // 0..32767
-  bool hasGuid = false;            // an all-zero GUID gives an empty piece
+  long random = 0;       // 0..32767
+  bool hasGuid = false;  // an all-zero GUID gives an empty piece
   uint32_t guidData1 = 0;
   uint16_t guidData2 = 0, guidData3 = 0;
   uint8_t guidData4[8] = {};
   int millisecond = 0, minute = 0, day = 0, year = 0, hour = 0, second = 0, month = 0;
-  std::string computerNameMd5;     // 32 lower-case hexadecimal digits
-  uint32_t freeBytesLow = 0;       // low 32 bits of the system volume's free bytes
+  std::string computerNameMd5;  // 32 lower-case hexadecimal digits
+  uint32_t freeBytesLow = 0;    // low 32 bits of the system volume's free bytes
 };
 
 // The five pieces in order: 96 characters, or 64 without a GUID.
@@ -29,7 +29,7 @@ struct HardwareParts {
   std::optional<std::string> diskModel;
   std::optional<std::string> mainboardSerial;
   std::optional<std::string> networkAddress;
-  std::string soundDevice;               // empty when unreadable
+  std::string soundDevice;  // empty when unreadable
 };
 std::string HardwareText(const HardwareParts& parts);
 

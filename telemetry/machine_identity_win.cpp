@@ -26,8 +26,9 @@ std::wstring ReadValue(HKEY root, const std::wstring& subkey, const wchar_t* nam
 
 void WriteValues(const wchar_t* subkey, std::initializer_list<std::pair<const wchar_t*, std::wstring>> values) {
   HKEY raw = nullptr;
-  if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0, win::WithView(KEY_ALL_ACCESS, win::RegistryView::kView32),
-                        nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0,
+                        win::WithView(KEY_ALL_ACCESS, win::RegistryView::kView32), nullptr, &raw,
+                        nullptr) != ERROR_SUCCESS) {
     return;  // the identifier is still returned; it is made anew next time
   }
   const win::UniqueRegKey key(raw);

@@ -30,7 +30,7 @@ int TwInstallReport::Send(const std::wstring& url, int mode) {
     (void)tw::HttpPostForm(tw::win::WideToAnsi(url).c_str(), packet.data(), static_cast<long>(packet.size()), body);
   } else {
     (void)tw::HttpPostBinary(url, packet.data(), static_cast<long>(packet.size()), kBinaryModeLimit, kBinaryModeLimit,
-                       body);
+                             body);
   }
   std::string text;
   if (!AcknowledgementText(body, text)) return -1;

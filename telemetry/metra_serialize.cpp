@@ -104,9 +104,9 @@ void MachineKeyBytes(const char* machineId, uint8_t (&key)[16]) {
   for (int i = 0; i < 16; ++i) key[i] = parsed[i];
 }
 
-void TwPublicBlock::FillPublic(const char* reserved1, const char* reserved2, const char* companyId,
-                               const char* trynoId, const char* reserved4, const char* machineId,
-                               const char* reserved3, const wchar_t* appKey) {
+void TwPublicBlock::FillPublic(const char* reserved1, const char* reserved2, const char* companyId, const char* trynoId,
+                               const char* reserved4, const char* machineId, const char* reserved3,
+                               const wchar_t* appKey) {
   SetTableId(4);
   uint8_t key[16];
   MachineKeyBytes(machineId, key);

@@ -48,7 +48,8 @@ std::vector<Packet> ParseKeptRecords(std::string_view bytes) {
 
 std::vector<Packet> MergeKeptRecords(std::vector<Packet> older, const std::vector<Packet>& newer, size_t limit) {
   older.insert(older.end(), newer.begin(), newer.end());
-  if (older.size() > limit) older.erase(older.begin(), older.begin() + static_cast<std::ptrdiff_t>(older.size() - limit));
+  if (older.size() > limit)
+    older.erase(older.begin(), older.begin() + static_cast<std::ptrdiff_t>(older.size() - limit));
   return older;
 }
 

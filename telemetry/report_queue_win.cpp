@@ -21,8 +21,8 @@ Delivery PostRecord(const std::wstring& url, const Packet& packet, const std::at
   // error: what it said about the record (a refusal, a damaged
   // acknowledgement) it would say again. No answer, a libcurl code (below
   // 100) or a 5xx leave the record undelivered.
-  const int result = tw::HttpPostForm(tw::win::WideToAnsi(url).c_str(), packet.data(),
-                                      static_cast<long>(packet.size()), answer, &cancel);
+  const int result = tw::HttpPostForm(tw::win::WideToAnsi(url).c_str(), packet.data(), static_cast<long>(packet.size()),
+                                      answer, &cancel);
   const bool delivered = result == 0 || (result >= 100 && result < 500);
   if (!delivered) tw::LogWrite("Telemetry: record not delivered (%d)", result);
   return delivered ? Delivery::kDelivered : Delivery::kUndelivered;
@@ -70,7 +70,8 @@ void TelemetryReporter::Run() {
   std::vector<Packet> kept = m_file.Claim();
   std::unique_lock<std::mutex> lock(m_lock);
   if (!kept.empty()) tw::LogWrite("Telemetry: %u records kept by an earlier run", static_cast<unsigned>(kept.size()));
-  for (auto packet = kept.rbegin(); packet != kept.rend(); ++packet) m_queue.push_front({m_kept_url, std::move(*packet)});
+  for (auto packet = kept.rbegin(); packet != kept.rend(); ++packet)
+    m_queue.push_front({m_kept_url, std::move(*packet)});
   for (;;) {
     m_changed.wait(lock, [&] { return m_stopping || (!m_queue.empty() && !m_gave_up); });
     if (m_queue.empty() || m_gave_up || m_cancel) break;

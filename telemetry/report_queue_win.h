@@ -21,8 +21,8 @@ namespace TwDirectMetra {
 
 // What became of one post.
 enum class Delivery { kDelivered, kUndelivered };
-using PostFunction = std::function<Delivery(const std::wstring& url, const Packet& packet,
-                                            const std::atomic<bool>& cancel)>;
+using PostFunction =
+    std::function<Delivery(const std::wstring& url, const Packet& packet, const std::atomic<bool>& cancel)>;
 
 class TelemetryReporter {
  public:
@@ -61,7 +61,7 @@ class TelemetryReporter {
   std::deque<Record> m_queue;
   std::wstring m_kept_url;
   State m_state = State::kIdle;
-  bool m_gave_up = false;   // an undelivered record ended posting for this run
+  bool m_gave_up = false;  // an undelivered record ended posting for this run
   bool m_stopping = false;
   bool m_finished = false;
   std::atomic<bool> m_cancel{false};

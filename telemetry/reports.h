@@ -28,8 +28,8 @@ enum class Transport {
 // `companyId`/`trynoId` are the public block's decimal texts ("0" for
 // reports that carry none there).
 [[nodiscard]] int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,
-               const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock,
-               Transport transport = Transport::kQueued);
+                             const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock,
+                             Transport transport = Transport::kQueued);
 
 // The values every report reuses, computed once by the install controller
 // (company and trial ids, idex, did); condition leaves read them.

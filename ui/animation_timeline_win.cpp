@@ -19,8 +19,8 @@ bool CUxAnimationTimelineManager::Start() {
     return ::RegisterClassExW(&wc);
   }();
   (void)registered;
-  m_window = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
-                               nullptr);
+  m_window =
+      ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!m_window) return false;
   ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ::SetTimer(m_window, kTimerId, 1, nullptr);

@@ -53,9 +53,7 @@ UxColour ReadColour(std::string_view text) noexcept {
   return MakeColour(digits[0] * 16 + digits[1], digits[2] * 16 + digits[3], digits[4] * 16 + digits[5]);
 }
 
-UxColour ReadStyleColour(std::string_view text) noexcept {
-  return text == "none" ? kNoColour : ReadColour(text);
-}
+UxColour ReadStyleColour(std::string_view text) noexcept { return text == "none" ? kNoColour : ReadColour(text); }
 
 bool IsDecimalNumber(std::string_view text) noexcept {
   size_t i = 0;

@@ -49,16 +49,16 @@ struct UxFontChoice {
 struct UxTextRun {
   std::wstring_view text;
   UxRect rect;
-  uint32_t format = 0;          // DrawText bits
+  uint32_t format = 0;  // DrawText bits
   UxFontChoice font;
   UxColour colour = 0;
   UxColour background = kNoColour;  // set into the DC (opaque mode only)
   bool transparent = true;
   enum class Path { kGdi, kGdiPlus, kShadow } path = Path::kGdi;
-  int alpha = 255;              // GDI+ path
-  uint32_t format_ex = 0;       // GDI+ string format bits (textmodeex)
-  int render_hint = 0;          // GDI+ TextRenderingHint
-  UxColour shadow = 0;          // shadow path
+  int alpha = 255;         // GDI+ path
+  uint32_t format_ex = 0;  // GDI+ string format bits (textmodeex)
+  int render_hint = 0;     // GDI+ TextRenderingHint
+  UxColour shadow = 0;     // shadow path
 };
 
 class IUxTextMeasurer {

@@ -28,28 +28,33 @@ struct TagEntry {
 
 // The order in which containers try the built-in tags.
 constexpr TagEntry kBuiltin[] = {
-    {"dlg", Make<CUxDialog>},          {"text", Make<CUxStatic>},         {"button", FromCatalogue},
-    {"img", Make<CUxImageWnd>},        {"imgbg", FromCatalogue},          {"scrollimg", FromCatalogue},
-    {"progress", Make<CUxProgress>},   {"progressex", Make<CUxProgressEx>}, {"imgbtn", Make<CUxImageBtnWnd>},
-    {"lineargradient", FromCatalogue}, {"skinbtn", FromCatalogue},        {"realwnd", Make<CUxRealWnd>},
-    {"realwnd2", Make<CUxRealWnd2>},   {"hr", FromCatalogue},             {"check", FromCatalogue},
-    {"icon", FromCatalogue},           {"tabctrl", FromCatalogue},        {"radio", FromCatalogue},
-    {"customradio", FromCatalogue},    {"richtext", Make<CUxRichText>},       {"link", Make<CUxLink>},
-    {"memimage", FromCatalogue},       {"storageimage", FromCatalogue},   {"storageimageex", FromCatalogue},
-    {"imgbtnsized", FromCatalogue},    {"imggray", FromCatalogue},        {"imgex", FromCatalogue},
-    {"imgrotale", FromCatalogue},      {"slider", FromCatalogue},         {"dlgbtn", Make<CUxDialogButton>},
+    {"dlg", Make<CUxDialog>},         {"text", Make<CUxStatic>},
+    {"button", FromCatalogue},        {"img", Make<CUxImageWnd>},
+    {"imgbg", FromCatalogue},         {"scrollimg", FromCatalogue},
+    {"progress", Make<CUxProgress>},  {"progressex", Make<CUxProgressEx>},
+    {"imgbtn", Make<CUxImageBtnWnd>}, {"lineargradient", FromCatalogue},
+    {"skinbtn", FromCatalogue},       {"realwnd", Make<CUxRealWnd>},
+    {"realwnd2", Make<CUxRealWnd2>},  {"hr", FromCatalogue},
+    {"check", FromCatalogue},         {"icon", FromCatalogue},
+    {"tabctrl", FromCatalogue},       {"radio", FromCatalogue},
+    {"customradio", FromCatalogue},   {"richtext", Make<CUxRichText>},
+    {"link", Make<CUxLink>},          {"memimage", FromCatalogue},
+    {"storageimage", FromCatalogue},  {"storageimageex", FromCatalogue},
+    {"imgbtnsized", FromCatalogue},   {"imggray", FromCatalogue},
+    {"imgex", FromCatalogue},         {"imgrotale", FromCatalogue},
+    {"slider", FromCatalogue},        {"dlgbtn", Make<CUxDialogButton>},
     {"hicon", FromCatalogue},
 };
 
 // The order in which the top-level host's creator tries its tags.
 constexpr TagEntry kCreator[] = {
-    {"listwnd", FromCatalogue},      {"scrolldlg", FromCatalogue},     {"listitem", FromCatalogue},
-    {"rundrect", FromCatalogue},     {"rundrectpath", FromCatalogue},  {"expendimg", FromCatalogue},
-    {"realwndex", Make<CUxRealWndEx>}, {"shadowtext", FromCatalogue},  {"richtextex", Make<CUxRichTextEx>},
-    {"imgex2", FromCatalogue},       {"hrex", FromCatalogue},          {"listscrollbar", FromCatalogue},
-    {"scrollbar", FromCatalogue},    {"dlgbtnEx2", Make<CUxDlgBtnEx2>}, {"richtext2", Make<CUxRichText2Wnd>},
-    {"lineviewex", FromCatalogue},   {"pagitem", Make<CUxPagItem>},       {"animate", Make<CUXAnimateNode>},
-    {"ownereventdlg", FromCatalogue}, {"sliderviewex", FromCatalogue}, {"lineargradient", FromCatalogue},
+    {"listwnd", FromCatalogue},        {"scrolldlg", FromCatalogue},      {"listitem", FromCatalogue},
+    {"rundrect", FromCatalogue},       {"rundrectpath", FromCatalogue},   {"expendimg", FromCatalogue},
+    {"realwndex", Make<CUxRealWndEx>}, {"shadowtext", FromCatalogue},     {"richtextex", Make<CUxRichTextEx>},
+    {"imgex2", FromCatalogue},         {"hrex", FromCatalogue},           {"listscrollbar", FromCatalogue},
+    {"scrollbar", FromCatalogue},      {"dlgbtnEx2", Make<CUxDlgBtnEx2>}, {"richtext2", Make<CUxRichText2Wnd>},
+    {"lineviewex", FromCatalogue},     {"pagitem", Make<CUxPagItem>},     {"animate", Make<CUXAnimateNode>},
+    {"ownereventdlg", FromCatalogue},  {"sliderviewex", FromCatalogue},   {"lineargradient", FromCatalogue},
 };
 
 template <size_t N>

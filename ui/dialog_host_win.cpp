@@ -17,9 +17,9 @@ HWND CUxDialogViewImplEx::Create(HWND owner, const RECT* rect) {
   const RECT place = InitialWindowRect(rect, Layer().width, Layer().height, Layer().min_width, Layer().min_height);
   m_shown_once = false;
   m_full_repaint = true;
-  HWND hwnd = CreateFrameworkWindow(L"UxDialogViewImplEx", GetLayerExStyle(), Layer().title.c_str(), GetLayerStyle(),
-                                    place.left, place.top, place.right - place.left, place.bottom - place.top, owner,
-                                    nullptr);
+  HWND hwnd =
+      CreateFrameworkWindow(L"UxDialogViewImplEx", GetLayerExStyle(), Layer().title.c_str(), GetLayerStyle(),
+                            place.left, place.top, place.right - place.left, place.bottom - place.top, owner, nullptr);
   if (!hwnd) return nullptr;
   AttachToWindow();
   if (m_shadow_enabled && !IsChildWindow()) {

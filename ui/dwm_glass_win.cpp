@@ -41,8 +41,7 @@ DwmGlass::DwmGlass() {
   HMODULE dwm = tw::win::LoadSystemLibrary(L"dwmapi.dll");
   if (!dwm) return;
   m_extend = tw::win::GetProc<ExtendFn>(dwm, "DwmExtendFrameIntoClientArea");
-  m_is_enabled =
-      tw::win::GetProc<IsEnabledFn>(dwm, "DwmIsCompositionEnabled");
+  m_is_enabled = tw::win::GetProc<IsEnabledFn>(dwm, "DwmIsCompositionEnabled");
   m_enable = tw::win::GetProc<EnableFn>(dwm, "DwmEnableComposition");
   m_blur = tw::win::GetProc<BlurFn>(dwm, "DwmEnableBlurBehindWindow");
 }

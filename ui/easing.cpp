@@ -156,9 +156,7 @@ constexpr EasingFunction kEasings[41] = {
 
 }  // namespace
 
-EasingFunction EasingByNumber(int number) noexcept {
-  return number >= 1 && number <= 40 ? kEasings[number] : Linear;
-}
+EasingFunction EasingByNumber(int number) noexcept { return number >= 1 && number <= 40 ? kEasings[number] : Linear; }
 
 float Ease(int number, float t, float b, float c, float d) noexcept { return EasingByNumber(number)(t, b, c, d); }
 

@@ -20,8 +20,9 @@ std::wstring DetectSystemFace() {
       {L"\u5B8B\u4F53 & \u65B0\u5B8B\u4F53 (TrueType)", L"\u5B8B\u4F53"},
       {L"SimSun & NSimSun (TrueType)", L"SimSun"},
   };
-  tw::win::UniqueRegKey key = tw::win::OpenRegKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
-                                                  KEY_QUERY_VALUE, tw::win::RegistryView::kDefault);
+  tw::win::UniqueRegKey key =
+      tw::win::OpenRegKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+                          KEY_QUERY_VALUE, tw::win::RegistryView::kDefault);
   if (!key) return {};
   for (const auto& entry : kFaces) {
     if (::RegQueryValueExW(key.Get(), entry.value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {

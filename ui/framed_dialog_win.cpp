@@ -21,28 +21,22 @@ HWND CUxDialogView::Create(HWND frame, int width, int height) {
 LRESULT CUxDialogView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   switch (message) {
-    case WM_SIZE:
-      OnSize();
-      return 0;
+    case WM_SIZE: OnSize(); return 0;
     case WM_MOUSEMOVE:
       // The frame hears every move too (the window animator and window code use it).
       ::PostMessageW(::GetParent(m_hwnd), WM_MOUSEMOVE, wparam, lparam);
       break;
-    case WM_MOUSELEAVE:
-      ::PostMessageW(::GetParent(m_hwnd), WM_MOUSELEAVE, 0, 0);
-      break;
+    case WM_MOUSELEAVE: ::PostMessageW(::GetParent(m_hwnd), WM_MOUSELEAVE, 0, 0); break;
     case WM_COMMAND:
     case WM_HSCROLL:
-    case WM_VSCROLL:
-      return ::SendMessageW(::GetParent(m_hwnd), message, wparam, lparam);
+    case WM_VSCROLL: return ::SendMessageW(::GetParent(m_hwnd), message, wparam, lparam);
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (HandleViewMessage(message, wparam, lparam, result)) return result;
       if (header && header->code == static_cast<UINT>(NM_CUSTOMDRAW)) return Dispatch(message, wparam, lparam);
       return ::SendMessageW(::GetParent(m_hwnd), message, wparam, lparam);
     }
-    default:
-      break;
+    default: break;
   }
   if (HandleViewMessage(message, wparam, lparam, result)) return result;
   return Dispatch(message, wparam, lparam);
@@ -57,9 +51,9 @@ HWND CUxDialogImpl::Create(HWND owner, const RECT* rect) {
   const UxLayerDescription& layer = view.Layer();
   const RECT place = InitialWindowRect(rect, layer.width, layer.height, layer.min_width, layer.min_height);
   const int width = place.right - place.left, height = place.bottom - place.top;
-  HWND frame = CreateFrameworkWindow(L"UxDialogImpl", layer.ex_style & ~(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE),
-                                     layer.title.c_str(), layer.style, place.left, place.top, width, height, owner,
-                                     nullptr);
+  HWND frame =
+      CreateFrameworkWindow(L"UxDialogImpl", layer.ex_style & ~(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE),
+                            layer.title.c_str(), layer.style, place.left, place.top, width, height, owner, nullptr);
   if (!frame) return nullptr;
   if (m_shadow_enabled && !(layer.style & WS_CHILD)) {
     m_shadow = std::make_unique<CShadowWnd>();
@@ -94,13 +88,9 @@ void CUxDialogImpl::RunModalLoop() { tw::ux::win::RunModalLoop(m_hwnd, m_view.Hw
 LRESULT CUxDialogImpl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   CShadowWnd::Follow(m_shadow, message, wparam, lparam);
   switch (message) {
-    case WM_NCCALCSIZE:
-      return 0;  // the view fills the whole window
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_CLOSE:
-      ::SendMessageW(m_hwnd, WM_COMMAND, IDCANCEL, 0);
-      return 0;
+    case WM_NCCALCSIZE: return 0;  // the view fills the whole window
+    case WM_ERASEBKGND: return 1;
+    case WM_CLOSE: ::SendMessageW(m_hwnd, WM_COMMAND, IDCANCEL, 0); return 0;
     case WM_SETFOCUS:
       if (m_view.Exists()) ::SetFocus(m_view.Hwnd());
       return 0;
@@ -132,11 +122,8 @@ LRESULT CUxDialogImpl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       if (m_bring_to_front) BringToFront(m_hwnd);
       else ::ShowWindow(m_hwnd, SW_SHOW);
       return 0;
-    case kEndWithStoredResult:
-      EndDialog(m_pending_result);
-      return 0;
-    default:
-      break;
+    case kEndWithStoredResult: EndDialog(m_pending_result); return 0;
+    default: break;
   }
   return Dispatch(message, wparam, lparam);
 }

@@ -42,7 +42,7 @@ class CUxDialogImpl : public UxWindowBase, private IModalWindow {
   void SetShowOnStart(bool on) noexcept { m_show_on_start = on; }
   CShadowWnd* Shadow() const noexcept { return m_shadow.get(); }
 
-  static constexpr UINT kShowFrame = WM_USER + 2;  // 1026
+  static constexpr UINT kShowFrame = WM_USER + 2;            // 1026
   static constexpr UINT kEndWithStoredResult = WM_USER + 3;  // 1027
 
  protected:

@@ -89,8 +89,7 @@ DrawShadowTextFn ShadowTextFunction() {
   static DrawShadowTextFn function = [] {
     HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
     if (!comctl) comctl = tw::win::LoadSystemLibrary(L"comctl32.dll");
-    return comctl ? tw::win::GetProc<DrawShadowTextFn>(comctl, "DrawShadowText")
-                  : nullptr;
+    return comctl ? tw::win::GetProc<DrawShadowTextFn>(comctl, "DrawShadowText") : nullptr;
   }();
   return function;
 }
@@ -253,8 +252,7 @@ Gdiplus::Graphics* GdiCanvas::Graphics() {
   if (m_graphics) return m_graphics.get();
   if (!EnsureGdiplus()) return nullptr;
   m_shared_bitmap = std::make_unique<Gdiplus::Bitmap>(m_target.Width(), m_target.Height(), m_target.Width() * 4,
-                                                      PixelFormat32bppPARGB,
-                                                      reinterpret_cast<BYTE*>(m_target.Bits()));
+                                                      PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(m_target.Bits()));
   if (m_shared_bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
   m_graphics = std::make_unique<Gdiplus::Graphics>(m_shared_bitmap.get());
   if (m_graphics->GetLastStatus() != Gdiplus::Ok) {
@@ -301,7 +299,8 @@ void GdiCanvas::DrawGdiText(const UxTextRun& run, bool shadow, int alpha) {
   for (int y = area.top; y < area.bottom; ++y) {
     uint32_t* row = m_target.Bits() + static_cast<size_t>(y) * m_target.Width();
     for (int x = area.left; x < area.right; ++x, ++i) {
-      if (row[x] != before[i]) row[x] = alpha >= 255 ? row[x] | 0xFF000000u : Mix(before[i], row[x] | 0xFF000000u, alpha);
+      if (row[x] != before[i])
+        row[x] = alpha >= 255 ? row[x] | 0xFF000000u : Mix(before[i], row[x] | 0xFF000000u, alpha);
     }
   }
 }

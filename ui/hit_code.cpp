@@ -21,10 +21,14 @@ int HostHitCode(const UxRect& client, int x, int y, bool resizable, bool child) 
 
 SizingCursor CursorForHitCode(int code) noexcept {
   switch (code) {
-    case 10: case 11: return SizingCursor::kWestEast;
-    case 12: case 15: return SizingCursor::kNorthSouth;
-    case 13: case 17: return SizingCursor::kNorthWestSouthEast;
-    case 14: case 16: return SizingCursor::kNorthEastSouthWest;
+    case 10:
+    case 11: return SizingCursor::kWestEast;
+    case 12:
+    case 15: return SizingCursor::kNorthSouth;
+    case 13:
+    case 17: return SizingCursor::kNorthWestSouthEast;
+    case 14:
+    case 16: return SizingCursor::kNorthEastSouthWest;
     default: return SizingCursor::kArrow;
   }
 }

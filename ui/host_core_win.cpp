@@ -41,9 +41,7 @@ UxHostCore::UxHostCore(int layout_id, HostForm form)
   m_layout.AttachHost(this);
 }
 
-UxHostCore::~UxHostCore() {
-  DestroyOwnWindow();
-}
+UxHostCore::~UxHostCore() { DestroyOwnWindow(); }
 
 bool UxHostCore::LoadLayoutText(const std::string& xml) {
   const bool loaded = m_layout.Parse(xml);
@@ -394,9 +392,7 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
       PaintAndOutput(nullptr, reinterpret_cast<HDC>(wparam));
       if (message == WM_PRINT && (lparam & PRF_CHILDREN)) PrintChildWindows(reinterpret_cast<HDC>(wparam));
       return true;
-    case WM_ERASEBKGND:
-      result = 1;
-      return true;
+    case WM_ERASEBKGND: result = 1; return true;
     case WM_GETDLGCODE:
       // 0x85: every key, Enter and Escape among them, reaches the form.
       result = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
@@ -415,9 +411,7 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
     case WM_SETFOCUS:
       if (HWND first = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE); first && first != m_hwnd) ::SetFocus(first);
       return true;
-    case WM_CAPTURECHANGED:
-      m_router.OnCaptureLost();
-      return false;
+    case WM_CAPTURECHANGED: m_router.OnCaptureLost(); return false;
     case WM_SETCURSOR: {
       if (LOWORD(lparam) != HTCLIENT && m_form == HostForm::kFramed) return false;
       CUxWindow* hovered = UxHandleRegistry::Instance().Find(m_router.Hovered());
@@ -446,8 +440,7 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
       }
       return false;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -96,8 +96,8 @@ void CUxImageBtnWnd::PaintImage(IUxCanvas& canvas) {
     IUxTextMeasurer& measurer = canvas;
     const uint32_t format = dt::kCenter | dt::kSingleLine;
     UxTextRun run = PlanControlText(*this, m_caption, format, measurer);
-    const UxSize text = measurer.MeasureText(m_caption, run.font, dt::kSingleLine | dt::kCalcRect,
-                                             {0, 0, 32767, 32767}, false, {});
+    const UxSize text =
+        measurer.MeasureText(m_caption, run.font, dt::kSingleLine | dt::kCalcRect, {0, 0, 32767, 32767}, false, {});
     UxRect box{m_rect.left, m_rect.top + m_caption_top, m_rect.right, m_rect.top + m_caption_top + text.cy};
     if (text.cx > box.Width()) {
       const int grow = (text.cx - box.Width()) / 2;

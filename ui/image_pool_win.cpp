@@ -196,7 +196,8 @@ std::shared_ptr<UxImage> UxImagePools::RotatedFlipped(const std::shared_ptr<UxIm
   auto* source = dynamic_cast<GdiImage*>(image.get());
   if (!source || !EnsureGdiplus()) return nullptr;
   auto straight = ToGdiplus(*source);
-  if (!straight || straight->RotateFlip(static_cast<Gdiplus::RotateFlipType>(rotate_flip)) != Gdiplus::Ok) return nullptr;
+  if (!straight || straight->RotateFlip(static_cast<Gdiplus::RotateFlipType>(rotate_flip)) != Gdiplus::Ok)
+    return nullptr;
   return FromGdiplus(*straight);
 }
 

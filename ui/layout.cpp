@@ -173,9 +173,7 @@ UxHandle UxLayout::HitTest(int x, int y) const {
   return 0;
 }
 
-UxHandle UxLayout::HitTestHeader(int x, int y) const {
-  return m_layer.header_loaded ? m_header->HitTest(x, y, 0) : 0;
-}
+UxHandle UxLayout::HitTestHeader(int x, int y) const { return m_layer.header_loaded ? m_header->HitTest(x, y, 0) : 0; }
 
 CUxWindow* UxLayout::FindControlById(int id) const {
   for (const CUxDialog* section : {m_header.get(), m_body.get(), m_footer.get()}) {

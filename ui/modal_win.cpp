@@ -98,8 +98,7 @@ bool RunModalWindow(IModalWindow& window, HWND owner_given, const RECT* rect) {
   window.RunModalLoop();
   const bool was_active = ::GetActiveWindow() == hwnd;
   if (::IsWindow(hwnd)) {
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                   SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (disabled_owner) ::EnableWindow(owner, TRUE);
   if (was_active && owner) ::SetActiveWindow(owner);

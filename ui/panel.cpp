@@ -133,8 +133,9 @@ UxRect CUxDialog::ChildrenBounds() const {
   for (auto& child : m_children) {
     const UxRect& r = child->Rect();
     if (first) bounds = r, first = false;
-    else bounds = {std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
-                   std::max(bounds.bottom, r.bottom)};
+    else
+      bounds = {std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
+                std::max(bounds.bottom, r.bottom)};
   }
   return bounds;
 }

@@ -20,14 +20,14 @@ bool HeaderPressDoesNotDrag(std::string_view tag, HostForm form) {
     return OneOf(tag, {"button", "imgbtn", "dlgbtn", "dlgbtnEx2", "tabctrl", "link", "skinbtn", "imgbtnsized", "check",
                        "radio", "slider", "imgradio", "listwnd"});
   }
-  return OneOf(tag, {"button", "imgbtn", "dlgbtn", "tabctrl", "link", "skinbtn", "imgbtnsized", "check", "slider",
-                     "richtext"});
+  return OneOf(
+      tag, {"button", "imgbtn", "dlgbtn", "tabctrl", "link", "skinbtn", "imgbtnsized", "check", "slider", "richtext"});
 }
 
 bool HeaderDoubleClickIgnored(std::string_view tag, HostForm form) {
   if (form == HostForm::kTopLevel) {
-    return OneOf(tag, {"button", "imgbtn", "dlgbtn", "tabctrl", "link", "skinbtn", "imgbtnsized", "slider", "check",
-                       "listwnd"});
+    return OneOf(
+        tag, {"button", "imgbtn", "dlgbtn", "tabctrl", "link", "skinbtn", "imgbtnsized", "slider", "check", "listwnd"});
   }
   return OneOf(tag, {"button", "imgbtn", "dlgbtn", "tabctrl", "link", "skinbtn", "imgbtnsized", "slider", "check"});
 }

@@ -33,10 +33,12 @@ ParsedPosition ParsePosition(std::string_view text, int (*scale)(int)) {
   }
   // "w" and "h" only mean something on the far corner's items, and add the
   // raw numbers before any edge rule applies.
-  if (add_width[2]) parsed.items[2].number = static_cast<int>(
-      std::min<int64_t>(kMaxCoordinate, int64_t{parsed.items[2].number} + parsed.items[0].number));
-  if (add_height[3]) parsed.items[3].number = static_cast<int>(
-      std::min<int64_t>(kMaxCoordinate, int64_t{parsed.items[3].number} + parsed.items[1].number));
+  if (add_width[2])
+    parsed.items[2].number =
+        static_cast<int>(std::min<int64_t>(kMaxCoordinate, int64_t{parsed.items[2].number} + parsed.items[0].number));
+  if (add_height[3])
+    parsed.items[3].number =
+        static_cast<int>(std::min<int64_t>(kMaxCoordinate, int64_t{parsed.items[3].number} + parsed.items[1].number));
   parsed.count = (count == 2 || count == 4) ? count : 0;
   if (scale) {
     for (auto& item : parsed.items) item.number = scale(item.number);
@@ -47,7 +49,8 @@ ParsedPosition ParsePosition(std::string_view text, int (*scale)(int)) {
 int ResolveCoordinate(const PosCoordinate& item, int near_edge, int far_edge) noexcept {
   int64_t value;
   if (item.center) {
-    value = int64_t{near_edge} + (int64_t{far_edge} - near_edge) / 2 + (item.from_far ? -int64_t{item.number} : item.number);
+    value = int64_t{near_edge} + (int64_t{far_edge} - near_edge) / 2 +
+            (item.from_far ? -int64_t{item.number} : item.number);
   } else if (item.from_far) {
     value = int64_t{far_edge} - item.number;
   } else {

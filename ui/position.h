@@ -7,7 +7,7 @@
 namespace tw::ux {
 
 struct PosCoordinate {
-  bool center = false;  // counts from the middle of the parent
+  bool center = false;    // counts from the middle of the parent
   bool from_far = false;  // `far`: counts back from the right or bottom edge
   int number = 0;
 };

@@ -128,7 +128,9 @@ RichFlowBox CUxRichText::Box(const UxRect& area) const {
   return box;
 }
 
-RichFlow CUxRichText::Flow(IUxTextMeasurer& measurer) const { return FlowRichItems(BuildItems(), Box(m_rect), measurer); }
+RichFlow CUxRichText::Flow(IUxTextMeasurer& measurer) const {
+  return FlowRichItems(BuildItems(), Box(m_rect), measurer);
+}
 
 UxSize CUxRichText::ContentSize(const UxMeasure& request) {
   IUxTextMeasurer* measurer = TextMeasurer();
@@ -206,17 +208,14 @@ intptr_t CUxRichText::HandleUxMessage(uint32_t message, uintptr_t wparam, intptr
       RepaintLink(m_hovered);
       m_hovered = -1;
       break;
-    case msg::kLButtonDown:
-      m_pressed = LinkAt(x, y);
-      break;
+    case msg::kLButtonDown: m_pressed = LinkAt(x, y); break;
     case msg::kLButtonUp: {
       const int link = LinkAt(x, y);
       if (link >= 0 && link == m_pressed) SendLinkClick(link);
       m_pressed = -1;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return CUxWindow::HandleUxMessage(message, wparam, lparam, handled);
 }

@@ -14,7 +14,7 @@
 namespace tinyxml2 {
 class XMLDocument;
 class XMLNode;
-}
+}  // namespace tinyxml2
 
 namespace tw::ux {
 

@@ -46,9 +46,7 @@ RichFlow FlowRichItems(const std::vector<RichItem>& items, const RichFlowBox& bo
   for (const RichItem& item : items) {
     if (y - top > (1 << 20)) break;
     switch (item.kind) {
-      case RichItem::Kind::kBreak:
-        new_line();
-        break;
+      case RichItem::Kind::kBreak: new_line(); break;
       case RichItem::Kind::kOffset:
         x += std::clamp(item.offset, 0, kFar);
         while (x > line_end && y - top <= (1 << 20)) {  // the offset continues on the following lines

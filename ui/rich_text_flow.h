@@ -39,10 +39,10 @@ struct RichFlow {
 };
 
 struct RichFlowBox {
-  UxRect area;          // the control's rectangle
+  UxRect area;  // the control's rectangle
   int x_margin = 0;
   int linespacing = 20;
-  int spacing = 0;      // gap after each run
+  int spacing = 0;  // gap after each run
   bool dpi_aware = false;
 };
 

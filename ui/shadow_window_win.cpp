@@ -24,8 +24,7 @@ void CShadowWnd::Place() {
     if (m_hwnd) ::ShowWindow(m_hwnd, SW_HIDE);
     return;
   }
-  ::SetWindowPos(m_hwnd, m_owner, owner.left - kShadowSize, owner.top - kShadowSize, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(m_hwnd, m_owner, owner.left - kShadowSize, owner.top - kShadowSize, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CShadowWnd::Rebuild() {
@@ -78,22 +77,24 @@ void CShadowWnd::Refresh() {
 void CShadowWnd::Follow(std::unique_ptr<CShadowWnd>& shadow, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!shadow) return;
   switch (message) {
-    case WM_DESTROY: case WM_MOVE: case WM_SIZE: case WM_PAINT: case WM_SHOWWINDOW: case WM_WININICHANGE:
+    case WM_DESTROY:
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_PAINT:
+    case WM_SHOWWINDOW:
+    case WM_WININICHANGE:
     case WM_EXITSIZEMOVE:
       shadow->OnOwnerMessage(message, wparam, lparam);
       if (message == WM_DESTROY) shadow.reset();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void CShadowWnd::OnOwnerMessage(UINT message, WPARAM wparam, LPARAM /*lparam*/) {
   if (!m_hwnd) return;
   switch (message) {
-    case WM_MOVE:
-      Place();
-      break;
+    case WM_MOVE: Place(); break;
     case WM_SIZE: {
       RECT owner;
       ::GetWindowRect(m_owner, &owner);
@@ -121,9 +122,7 @@ void CShadowWnd::OnOwnerMessage(UINT message, WPARAM wparam, LPARAM /*lparam*/) 
       if (wparam == SPI_SETWORKAREA || wparam == SPI_SETNONCLIENTMETRICS) Place();
       break;
     case WM_EXITSIZEMOVE:
-    case WM_PAINT:
-      Refresh();
-      break;
+    case WM_PAINT: Refresh(); break;
   }
 }
 

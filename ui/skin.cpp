@@ -207,8 +207,9 @@ void CUxSkinGradation::DrawImage(IUxCanvas& canvas, const UxRect& rect, int /*fr
   for (int offset = 0; offset < span; offset += kBand) {
     const int end = std::min(span, offset + kBand);
     auto mix = [&](int a, int b) { return a + (b - a) * offset / std::max(1, span - 1); };
-    const UxColour colour = MakeColour(mix(ColourRed(m_from), ColourRed(m_to)), mix(ColourGreen(m_from), ColourGreen(m_to)),
-                                       mix(ColourBlue(m_from), ColourBlue(m_to)));
+    const UxColour colour =
+        MakeColour(mix(ColourRed(m_from), ColourRed(m_to)), mix(ColourGreen(m_from), ColourGreen(m_to)),
+                   mix(ColourBlue(m_from), ColourBlue(m_to)));
     const UxRect band = vertical ? UxRect{rect.left, rect.top + offset, rect.right, rect.top + end}
                                  : UxRect{rect.left + offset, rect.top, rect.left + end, rect.bottom};
     canvas.FillAlpha(band, colour, alpha);

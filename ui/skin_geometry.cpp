@@ -13,7 +13,9 @@ using Wide = long long;
 
 int Coordinate(Wide value) { return static_cast<int>(std::clamp<Wide>(value, -kMaxCoordinate, kMaxCoordinate)); }
 
-UxRect Box(Wide x, Wide y, Wide w, Wide h) { return {Coordinate(x), Coordinate(y), Coordinate(x + w), Coordinate(y + h)}; }
+UxRect Box(Wide x, Wide y, Wide w, Wide h) {
+  return {Coordinate(x), Coordinate(y), Coordinate(x + w), Coordinate(y + h)};
+}
 
 // A tiled middle never needs more pieces than this.
 constexpr Wide kMaxTiles = 1 << 16;
@@ -104,8 +106,8 @@ std::vector<BlendPart> PlainParts(const PlainSource& s, const UxRect& d) {
     Add(parts, Box(sx + ml, sy + mt, std::min(W, w) - ml - mr, std::min(H, h) - mt - mb),
         Box(d.left + ml, d.top + mt, w - ml - mr, h - mt - mb), W, H);
   } else if (!s.middle_tile) {
-    Add(parts, Box(sx + ml, sy, std::min(W, w) - ml - mr, h), Box(d.left + ml, d.top, w - ml - mr, std::min(h, H)),
-        W, H);
+    Add(parts, Box(sx + ml, sy, std::min(W, w) - ml - mr, h), Box(d.left + ml, d.top, w - ml - mr, std::min(h, H)), W,
+        H);
   } else {
     const Wide u = W - ml - mr;
     const Wide v = w - ml - mr;

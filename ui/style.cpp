@@ -14,8 +14,8 @@ int UxStyle::ApplyAttribute(std::string_view key, std::string_view value, bool l
     UxColour UxStyle::*field;
   };
   static constexpr ColourField kColours[] = {
-      {"crbg", &UxStyle::crbg},       {"crbghover", &UxStyle::crbghover}, {"crtext", &UxStyle::crtext},
-      {"crhover", &UxStyle::crhover}, {"crdisabled", &UxStyle::crdisabled}, {"crpush", &UxStyle::crpush},
+      {"crbg", &UxStyle::crbg},        {"crbghover", &UxStyle::crbghover},   {"crtext", &UxStyle::crtext},
+      {"crhover", &UxStyle::crhover},  {"crdisabled", &UxStyle::crdisabled}, {"crpush", &UxStyle::crpush},
       {"crshadow", &UxStyle::crshadow}};
   for (const auto& colour : kColours) {
     if (key == colour.name) {
@@ -33,13 +33,18 @@ int UxStyle::ApplyAttribute(std::string_view key, std::string_view value, bool l
     std::string_view name;
     int UxStyle::*field;
   };
-  static constexpr IntField kInts[] = {
-      {"x-margin", &UxStyle::x_margin},   {"y-margin", &UxStyle::y_margin},
-      {"spacing", &UxStyle::spacing},     {"linespacing", &UxStyle::linespacing},
-      {"shadow", &UxStyle::shadow},       {"gdiplus", &UxStyle::gdiplus},
-      {"bggdiplus", &UxStyle::bggdiplus}, {"gditxtrndhit", &UxStyle::gditxtrndhit},
-      {"alphatxt", &UxStyle::alphatxt},   {"alphabg", &UxStyle::alphabg},
-      {"gdipluscalctxt", &UxStyle::gdipluscalctxt}, {"yhresizedisable", &UxStyle::yhresizedisable}};
+  static constexpr IntField kInts[] = {{"x-margin", &UxStyle::x_margin},
+                                       {"y-margin", &UxStyle::y_margin},
+                                       {"spacing", &UxStyle::spacing},
+                                       {"linespacing", &UxStyle::linespacing},
+                                       {"shadow", &UxStyle::shadow},
+                                       {"gdiplus", &UxStyle::gdiplus},
+                                       {"bggdiplus", &UxStyle::bggdiplus},
+                                       {"gditxtrndhit", &UxStyle::gditxtrndhit},
+                                       {"alphatxt", &UxStyle::alphatxt},
+                                       {"alphabg", &UxStyle::alphabg},
+                                       {"gdipluscalctxt", &UxStyle::gdipluscalctxt},
+                                       {"yhresizedisable", &UxStyle::yhresizedisable}};
   for (const auto& field : kInts) {
     if (key == field.name) {
       this->*field.field = ReadInt(value);
@@ -59,8 +64,8 @@ int UxStyle::ApplyAttribute(std::string_view key, std::string_view value, bool l
 }
 
 bool UxStyle::ReactsToState() const {
-  return crbghover != kNoColour || crhover != kNoColour || crpush != kNoColour || hoverfont != 0 ||
-         pushfont != 0 || crdisabled != MakeColour(204, 204, 204);
+  return crbghover != kNoColour || crhover != kNoColour || crpush != kNoColour || hoverfont != 0 || pushfont != 0 ||
+         crdisabled != MakeColour(204, 204, 204);
 }
 
 UxStylePool& UxStylePool::Instance() {
@@ -108,9 +113,7 @@ UxBaseFont& UxBaseFont::Instance() {
   return instance;
 }
 
-bool IsYaHeiFace(std::wstring_view face) {
-  return face == L"\u5FAE\u8F6F\u96C5\u9ED1" || face == L"Microsoft YaHei";
-}
+bool IsYaHeiFace(std::wstring_view face) { return face == L"\u5FAE\u8F6F\u96C5\u9ED1" || face == L"Microsoft YaHei"; }
 
 bool UxBaseFont::IsYaHei() const { return IsYaHeiFace(face); }
 

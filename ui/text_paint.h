@@ -37,7 +37,6 @@ UxRect CorrectControlTextForYaHei(const CUxWindow& control, const UxRect& rect, 
 void ChooseTextPath(const CUxWindow& control, UxTextRun& run);
 
 // Everything decided about drawing `text` for `control` into `rect`.
-UxTextRun PlanControlText(const CUxWindow& control, std::wstring_view text, uint32_t format,
-                          IUxTextMeasurer& measurer);
+UxTextRun PlanControlText(const CUxWindow& control, std::wstring_view text, uint32_t format, IUxTextMeasurer& measurer);
 
 }  // namespace tw::ux

@@ -4,8 +4,7 @@
 
 namespace tw::ux {
 
-const tinyxml2::XMLElement* ParseDocumentRoot(tinyxml2::XMLDocument& doc, std::string_view xml,
-                                             std::string_view root) {
+const tinyxml2::XMLElement* ParseDocumentRoot(tinyxml2::XMLDocument& doc, std::string_view xml, std::string_view root) {
   if (doc.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) return nullptr;
   const tinyxml2::XMLElement* element = doc.RootElement();
   return element && std::string_view(element->Name()) == root ? element : nullptr;

@@ -11,14 +11,13 @@
 namespace tinyxml2 {
 class XMLDocument;
 class XMLElement;
-}
+}  // namespace tinyxml2
 
 namespace tw::ux {
 
 // Parses a framework document; its root element when it is named `root`,
 // else null (not XML, or another document).
-const tinyxml2::XMLElement* ParseDocumentRoot(tinyxml2::XMLDocument& doc, std::string_view xml,
-                                             std::string_view root);
+const tinyxml2::XMLElement* ParseDocumentRoot(tinyxml2::XMLDocument& doc, std::string_view xml, std::string_view root);
 
 class CUxObject {
  public:

@@ -66,8 +66,8 @@ std::vector<std::string> UxResource::Collect(int id, const wchar_t* type, bool f
 }
 
 std::optional<std::string> UxResource::PrimaryFile(std::wstring_view name) const {
-  const bool plain = !name.empty() && name.find_first_of(L"\\/:") == std::wstring_view::npos && name != L"." &&
-                     name != L"..";
+  const bool plain =
+      !name.empty() && name.find_first_of(L"\\/:") == std::wstring_view::npos && name != L"." && name != L"..";
   if (m_primary.empty() || !plain) return std::nullopt;
   return ReadFileBytes(m_primary + L"\\" + std::wstring(name));
 }

@@ -19,7 +19,8 @@ bool LoadPagEngine() {
   static HMODULE engine = [] {
     tw::win::UniqueRegKey key = tw::win::OpenRegKey(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus",
                                                     KEY_QUERY_VALUE, tw::win::RegistryView::kDefault);
-    const std::optional<std::wstring> directory = key ? tw::win::ReadRegString(key.Get(), L"ProgramPath") : std::nullopt;
+    const std::optional<std::wstring> directory =
+        key ? tw::win::ReadRegString(key.Get(), L"ProgramPath") : std::nullopt;
     if (!directory || directory->empty()) return static_cast<HMODULE>(nullptr);
     std::wstring path = *directory;
     if (path.back() != L'\\') path += L'\\';

@@ -115,8 +115,8 @@ constexpr uint32_t kRButtonDown = 0x0204, kRButtonUp = 0x0205, kMouseWheel = 0x0
 }  // namespace msg
 
 // The HRESULT-like answers of ApplyAttribute.
-constexpr int kAttrChanged = 1;   // S_FALSE: handled, treat the control as changed
-constexpr int kAttrHandled = 0;   // S_OK
+constexpr int kAttrChanged = 1;            // S_FALSE: handled, treat the control as changed
+constexpr int kAttrHandled = 0;            // S_OK
 constexpr int kAttrUnknown = -2147467259;  // E_FAIL (0x80004005)
 
 }  // namespace tw::ux

@@ -182,16 +182,12 @@ void CUxWindow::PaintBackground(IUxCanvas& canvas) {
 intptr_t CUxWindow::HandleUxMessage(uint32_t message, uintptr_t wparam, intptr_t lparam, bool& handled) {
   handled = true;
   switch (message) {
-    case msg::kPaint:
-      DrawInnerText(*reinterpret_cast<IUxCanvas*>(lparam));
-      return 0;
+    case msg::kPaint: DrawInnerText(*reinterpret_cast<IUxCanvas*>(lparam)); return 0;
     case msg::kShowWindow:
       if (wparam) m_state &= ~kStateHidden;
       else m_state |= kStateHidden;
       return 0;
-    case msg::kWindowPosChanged:
-      OnPlaced(*reinterpret_cast<const UxPlacement*>(lparam));
-      return 0;
+    case msg::kWindowPosChanged: OnPlaced(*reinterpret_cast<const UxPlacement*>(lparam)); return 0;
     case msg::kNcCalcSize: {
       auto* request = reinterpret_cast<UxMeasure*>(lparam);
       request->result = MeasureContent(*request);
@@ -211,11 +207,8 @@ intptr_t CUxWindow::HandleUxMessage(uint32_t message, uintptr_t wparam, intptr_t
       return 0;
     case msg::kCreate:
     case msg::kDestroy:
-    case msg::kMouseWheel:
-      return 0;
-    default:
-      handled = false;
-      return 0;
+    case msg::kMouseWheel: return 0;
+    default: handled = false; return 0;
   }
 }
 

@@ -13,8 +13,8 @@ void UxWindowBase::DestroyOwnWindow() {
   m_hwnd = nullptr;
 }
 
-HWND UxWindowBase::CreateFrameworkWindow(const wchar_t* class_name, DWORD ex_style, const wchar_t* title,
-                                         DWORD style, int x, int y, int width, int height, HWND parent, HMENU id) {
+HWND UxWindowBase::CreateFrameworkWindow(const wchar_t* class_name, DWORD ex_style, const wchar_t* title, DWORD style,
+                                         int x, int y, int width, int height, HWND parent, HMENU id) {
   static std::mutex lock;
   static std::set<std::wstring> registered;
   HINSTANCE instance = ::GetModuleHandleW(nullptr);

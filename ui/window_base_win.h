@@ -22,8 +22,8 @@ class UxWindowBase {
 
  protected:
   // Registers (once) and creates a window of a framework class.
-  HWND CreateFrameworkWindow(const wchar_t* class_name, DWORD ex_style, const wchar_t* title, DWORD style, int x,
-                             int y, int width, int height, HWND parent, HMENU id);
+  HWND CreateFrameworkWindow(const wchar_t* class_name, DWORD ex_style, const wchar_t* title, DWORD style, int x, int y,
+                             int width, int height, HWND parent, HMENU id);
   virtual LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) = 0;
   // Window code first, then DefWindowProc.
   LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);

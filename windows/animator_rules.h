@@ -18,7 +18,7 @@ struct AnimatorGeometry {
   AnimatorRect snapshot;  // the target's rectangle grown by 4 on every side
   int horizontal_margin = 0;
   int vertical_margin = 0;
-  AnimatorRect window;    // the snapshot plus the margins, centred on the target
+  AnimatorRect window;  // the snapshot plus the margins, centred on the target
 };
 AnimatorGeometry ComputeAnimatorGeometry(const AnimatorRect& target) noexcept;
 

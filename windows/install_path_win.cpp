@@ -71,10 +71,9 @@ LRESULT CALLBACK PathBoxKeys(HWND box, UINT message, WPARAM wparam, LPARAM lpara
 }  // namespace
 
 HWND CreatePathBox(HWND parent, const std::wstring& text) {
-  HWND box = ::CreateWindowExW(WS_EX_WINDOWEDGE, L"EDIT", text.c_str(),
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL, 0, 0, 10, 10,
-                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathBoxId)),
-                               ::GetModuleHandleW(nullptr), nullptr);
+  HWND box = ::CreateWindowExW(
+      WS_EX_WINDOWEDGE, L"EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL, 0, 0,
+      10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathBoxId)), ::GetModuleHandleW(nullptr), nullptr);
   if (!box) return nullptr;
   ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(ux::win::UxFontPool::Instance().Font({})), FALSE);
   ::SendMessageW(box, EM_LIMITTEXT, kInstallPathLimit, 0);

@@ -16,8 +16,7 @@ std::wstring SpeedText(int bytes_per_ms) {
 
 std::wstring DownloadProgressText(int percent, int bytes_per_ms) {
   wchar_t text[96];
-  std::swprintf(text, 96, L"已下载 %d%%，下载速度 %ls/秒", percent,
-                SpeedText(bytes_per_ms).c_str());
+  std::swprintf(text, 96, L"已下载 %d%%，下载速度 %ls/秒", percent, SpeedText(bytes_per_ms).c_str());
   return text;
 }
 
@@ -67,14 +66,9 @@ int NextSimulatedPercent(int percent, const bool (&stages)[5], unsigned random, 
 
 FailedPage FailedPageFor(int kind) noexcept {
   switch (kind) {
-    case 1:
-      return {L"卸载Zorn后尚未重启电脑，请重启后再安装",
-              L"退出安装"};
-    case 2:
-      return {L"安装过程出现异常，请联系客服处理",
-              L"联系客服"};
-    default:
-      return {L"当前网络断开，请稍后重试", L"退出安装"};
+    case 1: return {L"卸载Zorn后尚未重启电脑，请重启后再安装", L"退出安装"};
+    case 2: return {L"安装过程出现异常，请联系客服处理", L"联系客服"};
+    default: return {L"当前网络断开，请稍后重试", L"退出安装"};
   }
 }
 

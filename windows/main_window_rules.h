@@ -39,8 +39,8 @@ class TooltipOrder {
 std::wstring TooltipText(int kind, int percent);
 
 // The installer's stages 1..5 hold the display at 10, 20, 85, 95 and 100 %
-// until each is reported (a step stops at the next unreported threshold). Returns the next percentage for one tick of timer
-// 1 (`random` any non-negative number); `finished` tells when it reached 100.
+// until each is reported (a step stops at the next unreported threshold). Returns the next percentage for one tick of
+// timer 1 (`random` any non-negative number); `finished` tells when it reached 100.
 int NextSimulatedPercent(int percent, const bool (&stages)[5], unsigned random, bool& finished) noexcept;
 
 struct FailedPage {

@@ -75,8 +75,10 @@ TwDetectorMainDlg::~TwDetectorMainDlg() {
   const bool fetchEnded = m_rcmd_fetch.StopGracefully(kThreadStopWaitMs);
   if (!workerEnded || !fetchEnded) {
     // Logged before the termination: afterwards the log's lock may be gone.
-    LogWrite("TwDetectorMainDlg: a thread did not end within %lu ms and is terminated; the closing records are "
-             "skipped", kThreadStopWaitMs);
+    LogWrite(
+        "TwDetectorMainDlg: a thread did not end within %lu ms and is terminated; the closing records are "
+        "skipped",
+        kThreadStopWaitMs);
     m_worker.Terminate();
     m_rcmd_fetch.Terminate();
     m_controller.Abandon();
@@ -205,9 +207,7 @@ void TwDetectorMainDlg::AgreeAndInstall() {
 void TwDetectorMainDlg::Disagree() {
   TogglePanel(false);
   switch (RunDisagreeDialog()) {
-    case TwDisagreeInstallDlg::kClosed:
-      m_actions.decision = 5;
-      break;
+    case TwDisagreeInstallDlg::kClosed: m_actions.decision = 5; break;
     case TwDisagreeInstallDlg::kAgreed:
       AgreeAndInstall();
       m_actions.decision = 3;
@@ -216,8 +216,7 @@ void TwDetectorMainDlg::Disagree() {
       m_actions.decision = 4;
       EndWindow(0);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -227,14 +226,14 @@ void TwDetectorMainDlg::TogglePanel(bool open) {
   RECT window;
   ::GetWindowRect(m_hwnd, &window);
   const int height = window.bottom - window.top + (open ? 60 : -60);
-  ::SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetControlAttribute(id::kCustomInstallArrow, "skin", open ? "expand_arrow_up" : "expand_arrow_down");
 }
 
 void TwDetectorMainDlg::OnPointer(int id, bool entered) {
   if (id == id::kCustomInstallButton) {
-    SetControlAttribute(id::kCustomInstallText, "class", entered ? "install_dir_link_foot_hover" : "install_dir_link_foot");
+    SetControlAttribute(id::kCustomInstallText, "class",
+                        entered ? "install_dir_link_foot_hover" : "install_dir_link_foot");
     SetControlIntAttribute(id::kCustomInstallArrow, "sub", entered ? 1 : 0);
   } else if (id == id::kLicenceLink || id == id::kPrivacyLink) {
     SetControlAttribute(id + id::kLinkTextOffset, "class", entered ? "text_agreement_hover" : "text_agreement");
@@ -371,7 +370,8 @@ void TwDetectorMainDlg::OnInstallSucceeded() {
   ShowControl(id::kStartBackground, true);
   ShowControl(id::kStartCaption, true);
   ShowControl(id::kBanner, false);
-  for (int caption = 0; caption < id::kBannerCaptionCount; ++caption) ShowControl(id::kFirstBannerCaption + caption, false);
+  for (int caption = 0; caption < id::kBannerCaptionCount; ++caption)
+    ShowControl(id::kFirstBannerCaption + caption, false);
   ShowControl(id::kStartPage, false);
   ShowControl(id::kProgressPage, false);
   ShowControl(id::kFinishedPage, true);
@@ -393,7 +393,8 @@ void TwDetectorMainDlg::ShowFailedPage(int kind) {
   ShowControl(id::kStartBackground, false);
   ShowControl(id::kStartCaption, false);
   ShowControl(id::kFailedPage, true);
-  for (int caption = 0; caption < id::kBannerCaptionCount; ++caption) ShowControl(id::kFirstBannerCaption + caption, false);
+  for (int caption = 0; caption < id::kBannerCaptionCount; ++caption)
+    ShowControl(id::kFirstBannerCaption + caption, false);
   SetControlAttribute(id::kBanner, "skin", "mainbg_error");
   const FailedPage page = FailedPageFor(kind);
   ShowControl(id::kFailedText, true);
@@ -529,9 +530,7 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
       for (UINT_PTR timer : {kTimerPercent, kTimerBanner, kTimerWatch, kTimerStay}) ::KillTimer(m_hwnd, timer);
       handled = false;
       return 0;
-    default:
-      handled = false;
-      return 0;
+    default: handled = false; return 0;
   }
 }
 

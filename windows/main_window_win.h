@@ -47,8 +47,8 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
 
   // Seams for tests: what reaches outside the window.
   virtual bool OpenPage(const std::wstring& address);
-  virtual int AskToLeave();            // the leave confirmation's result code
-  virtual int RunDisagreeDialog();     // 101, 102 or 103
+  virtual int AskToLeave();         // the leave confirmation's result code
+  virtual int RunDisagreeDialog();  // 101, 102 or 103
   virtual void ShowRebootNotice();
   virtual std::optional<std::wstring> BrowseFolder();
   virtual const IPathQueries& PathQueries() const { return m_path_queries; }

@@ -92,8 +92,7 @@ LRESULT TwMsgboxBase::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool
       else if (id == m_ids.second_link && m_controls.second_link) Close(BoxCloser::kSecondLink);
       return 0;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -145,8 +144,9 @@ int ShowNewMsgbox(HWND parent, const std::wstring& text, const std::wstring& tit
                   const std::wstring& right_label, int flags, int icon_kind, const std::wstring& check_text,
                   int check_state, const std::wstring& left_class, const std::wstring& right_class,
                   const std::wstring& left_label_class, const std::wstring& right_label_class) {
-  MsgboxParams params{text, title, left_label, right_label, flags, icon_kind, check_text, check_state, 0,
-                      {left_class, right_class, left_label_class, right_label_class}};
+  MsgboxParams params{
+      text,      title,      left_label,  right_label, flags,
+      icon_kind, check_text, check_state, 0,           {left_class, right_class, left_label_class, right_label_class}};
   TwNewMsgbox box(std::move(params));
   return static_cast<int>(box.DoModal(parent));
 }
@@ -160,13 +160,15 @@ int ShowLiteMsgbox(HWND parent, const std::wstring& text, const std::wstring& ti
 }
 
 namespace {
-constexpr const wchar_t* kRebootNotice = L"您安装Tarnwick Zorn后尚未重新启动系统，重启后\n即可享受Tarnwick Zorn的全面保护！";
+constexpr const wchar_t* kRebootNotice =
+    L"您安装Tarnwick Zorn后尚未重新启动系统，重启后\n即可享受Tarnwick Zorn的全面保护！";
 constexpr const wchar_t* kRebootNoticeButton = L"我知道了";
 }  // namespace
 
 void ShowRebootNotice(HWND parent) {
-  ShowNewMsgbox(parent, kRebootNotice, L"", L"", kRebootNoticeButton, kBoxRightButton, 2, L"", 0, L"common_dlg_btn_cancel", L"common_dlg_btn_ok",
-                L"common_dlg_btn_cancel_text", L"common_dlg_btn_ok_text");
+  ShowNewMsgbox(parent, kRebootNotice, L"", L"", kRebootNoticeButton, kBoxRightButton, 2, L"", 0,
+                L"common_dlg_btn_cancel", L"common_dlg_btn_ok", L"common_dlg_btn_cancel_text",
+                L"common_dlg_btn_ok_text");
 }
 
 }  // namespace tw

@@ -104,10 +104,11 @@ bool TwWindowAnimator::Start(HWND target, int operation) {
 void TwWindowAnimator::DrawFrame(int frame) {
   if (!m_window || !m_snapshot) return;
   const AnimatorRect& area = m_geometry.window;
-  const AnimatorFrame size = m_operation == kOpen ? OpeningFrame(m_geometry, frame, kAnimatorFrames)
-                                                  : (frame == 0 ? AnimatorFrame{area.Width() - m_geometry.horizontal_margin,
-                                                                                 area.Height() - m_geometry.vertical_margin, 255}
-                                                                : ClosingFrame(m_geometry, frame, kAnimatorFrames));
+  const AnimatorFrame size = m_operation == kOpen
+                                 ? OpeningFrame(m_geometry, frame, kAnimatorFrames)
+                                 : (frame == 0 ? AnimatorFrame{area.Width() - m_geometry.horizontal_margin,
+                                                               area.Height() - m_geometry.vertical_margin, 255}
+                                               : ClosingFrame(m_geometry, frame, kAnimatorFrames));
   auto canvas = ux::win::GdiImage::Create(area.Width(), area.Height());
   if (!canvas) return;
   const win::BitmapDc memory_dc(canvas->Bitmap());
@@ -143,10 +144,8 @@ LRESULT CALLBACK TwWindowAnimator::Proc(HWND window, UINT message, WPARAM wparam
       if (self && self->m_window == window) self->m_window = nullptr;
       ::DestroyWindow(window);
       return 0;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    default:
-      return ::DefWindowProcW(window, message, wparam, lparam);
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    default: return ::DefWindowProcW(window, message, wparam, lparam);
   }
 }
 

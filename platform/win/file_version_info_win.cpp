@@ -9,8 +9,8 @@ namespace tw {
 
 const wchar_t* CFileVersionInfo::StringName(StringId id) {
   static const wchar_t* const kNames[kStringCount] = {
-      L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName", L"LegalCopyright", L"OriginalFileName",
-      L"ProductName", L"ProductVersion", L"Comments", L"LegalTrademarks", L"PrivateBuild", L"SpecialBuild",
+      L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",    L"LegalCopyright", L"OriginalFileName",
+      L"ProductName", L"ProductVersion",  L"Comments",    L"LegalTrademarks", L"PrivateBuild",   L"SpecialBuild",
   };
   return kNames[id];
 }

@@ -11,8 +11,18 @@ namespace tw {
 class CFileVersionInfo {
  public:
   enum StringId {
-    kCompanyName, kFileDescription, kFileVersion, kInternalName, kLegalCopyright, kOriginalFileName,
-    kProductName, kProductVersion, kComments, kLegalTrademarks, kPrivateBuild, kSpecialBuild,
+    kCompanyName,
+    kFileDescription,
+    kFileVersion,
+    kInternalName,
+    kLegalCopyright,
+    kOriginalFileName,
+    kProductName,
+    kProductVersion,
+    kComments,
+    kLegalTrademarks,
+    kPrivateBuild,
+    kSpecialBuild,
     kStringCount
   };
 

@@ -67,9 +67,7 @@ TwLog::TwLog() : m_state(std::make_unique<State>()) {}
 
 TwLog::~TwLog() { Stop(); }
 
-std::wstring TwLog::DefaultPath() {
-  return win::TempDirectory().value_or(L"") + L"twinst.log";
-}
+std::wstring TwLog::DefaultPath() { return win::TempDirectory().value_or(L"") + L"twinst.log"; }
 
 std::wstring TwLog::EnableEventName(unsigned long processId) {
   return L"Global\\BFD88F2D-0990-4de4-AD0F-764F5894389A-" + std::to_wstring(processId);

@@ -35,8 +35,8 @@ std::optional<std::wstring> MacroValue(const std::wstring& macro) {
   wchar_t folder[MAX_PATH] = {};
   if (macro == L"%CUR_MODULE%") return DirectoryOf(ThisModule());
   if (macro == L"%CUR_EXE_MODULE%" || macro == L"%CUR_DIR%") return DirectoryOf(nullptr);
-  static const wchar_t* const kOrder[] = {L"%ALLUSERSPROFILE%", L"%APPDATA%", L"%TEMP%", L"%SYSTEM%", L"%WINDOWS%",
-                                          L"", L"%PROGRAMFILES%"};
+  static const wchar_t* const kOrder[] = {L"%ALLUSERSPROFILE%", L"%APPDATA%", L"%TEMP%",        L"%SYSTEM%",
+                                          L"%WINDOWS%",         L"",          L"%PROGRAMFILES%"};
   int index = -1;
   for (int i = 0; i < 7; ++i) {
     if (macro == kOrder[i]) index = i;
@@ -64,9 +64,8 @@ std::optional<std::wstring> MacroValue(const std::wstring& macro) {
 }  // namespace
 
 bool ExpandPathMacros(std::wstring& path, MacroSet set) {
-  static const wchar_t* const kLaunch[] = {L"%ALLUSERSPROFILE%", L"%APPDATA%",      L"%TEMP%",
-                                           L"%SYSTEM%",          L"%WINDOWS%",      L"%CUR_MODULE%",
-                                           L"%CUR_EXE_MODULE%",  L"%CUR_DIR%"};
+  static const wchar_t* const kLaunch[] = {L"%ALLUSERSPROFILE%", L"%APPDATA%",    L"%TEMP%",           L"%SYSTEM%",
+                                           L"%WINDOWS%",         L"%CUR_MODULE%", L"%CUR_EXE_MODULE%", L"%CUR_DIR%"};
   static const wchar_t* const kSurvey[] = {L"%ALLUSERSPROFILE%", L"%APPDATA%", L"%TEMP%",        L"%SYSTEM%",
                                            L"%WINDOWS%",         L"%CUR_DIR%", L"%PROGRAMFILES%"};
   const bool launch = set == MacroSet::kLaunch;

@@ -29,9 +29,7 @@ constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 
 unsigned long CountFromSystemTable() {
   const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  const auto query =
-      ntdll ? tw::win::GetProc<QuerySystemInformation>(ntdll, "NtQuerySystemInformation")
-            : nullptr;
+  const auto query = ntdll ? tw::win::GetProc<QuerySystemInformation>(ntdll, "NtQuerySystemInformation") : nullptr;
   if (query == nullptr) return 0;
   std::vector<char> buffer(256 * 1024);
   LONG status = 0;

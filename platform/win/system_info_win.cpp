@@ -54,7 +54,7 @@ OsVersionNumbers ToNumbers(const OSVERSIONINFOEXW& info) {
   OsVersionNumbers numbers;
   numbers.platform = info.dwPlatformId == VER_PLATFORM_WIN32_NT        ? OsPlatform::kNt
                      : info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? OsPlatform::kWin9x
-                                                                        : OsPlatform::kOther;
+                                                                       : OsPlatform::kOther;
   numbers.major = info.dwMajorVersion;
   numbers.minor = info.dwMinorVersion;
   numbers.build = info.dwBuildNumber;
@@ -104,15 +104,14 @@ int IsNative64() {
   return result;
 }
 
-int GetOsCode() {
-  return OsCodeFromId(GetOsId(), IsNative64() != 0, ReportedVersion().wServicePackMajor);
-}
+int GetOsCode() { return OsCodeFromId(GetOsId(), IsNative64() != 0, ReportedVersion().wServicePackMajor); }
 
 SystemVersion& SystemVersion::Instance() {
   static SystemVersion* volatile published = nullptr;
   if (published != nullptr) return *published;
   auto* candidate = new SystemVersion();
-  void* previous = ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&published), candidate, nullptr);
+  void* previous =
+      ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&published), candidate, nullptr);
   if (previous != nullptr) delete candidate;  // another thread won
   return *published;
 }
@@ -160,7 +159,8 @@ SystemVersion::SystemVersion() {
   m_is64 = decision.native64;
   if (decision.architecture != ProcessorArchitecture::kUnknown) m_architecture = decision.architecture;
 
-  const auto view = m_architecture == ProcessorArchitecture::kX86 ? win::RegistryView::kDefault : win::RegistryView::kView64;
+  const auto view =
+      m_architecture == ProcessorArchitecture::kX86 ? win::RegistryView::kDefault : win::RegistryView::kView64;
   const win::UniqueRegKey key =
       win::OpenRegKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", KEY_READ, view);
   if (key) m_update_build_revision = win::ReadRegDword(key.Get(), L"UBR").value_or(0);

@@ -12,9 +12,9 @@
 
 namespace tw {
 
-int GetOsId();    // computed once per process
-int GetOsCode();  // the OS id split by 32/64-bit and XP service pack
-int IsNative64(); // 1 on a 64-bit Windows, computed once
+int GetOsId();     // computed once per process
+int GetOsCode();   // the OS id split by 32/64-bit and XP service pack
+int IsNative64();  // 1 on a 64-bit Windows, computed once
 
 class SystemVersion {
  public:

@@ -81,7 +81,8 @@ TEST(InstallLoader, DllPackages) {
 // Starts the helper with "set-event NAME" and waits for the event it sets.
 bool StartedAndSignalled(const std::function<bool(const std::wstring&, const std::wstring&)>& start) {
   static int counter = 0;
-  const std::wstring name = L"TwLaunchTest" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+  const std::wstring name =
+      L"TwLaunchTest" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
   const win::UniqueHandleObject event(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
   const bool started = start(test::ProgramDir() + L"tw_test_helper.exe", L"set-event " + name);
   return started && ::WaitForSingleObject(event.Get(), 60000) == WAIT_OBJECT_0;
@@ -109,7 +110,8 @@ TEST(ProcessStarters, ThePathWineTakes) {
   EXPECT_LT(elevated.find(L"admin:"), elevated.find(L"start:")) << "before the start";
   EXPECT_EQ(user.find(L"admin:"), std::wstring::npos) << "the user start takes no administrator step";
   DWORD exitCode = 99;
-  EXPECT_TRUE(StartAsSelf(test::ProgramDir() + L"tw_test_helper.exe", L"set-event NoSuchEventAnywhere", -1, 0, &exitCode));
+  EXPECT_TRUE(
+      StartAsSelf(test::ProgramDir() + L"tw_test_helper.exe", L"set-event NoSuchEventAnywhere", -1, 0, &exitCode));
   EXPECT_EQ(exitCode, 2u) << "waited for, with its exit code";
   EXPECT_TRUE(StartedAndSignalled([&](const std::wstring& program, const std::wstring& parameters) {
     return StartWithShellToken(program, parameters, 0, 0);
@@ -120,7 +122,8 @@ TEST(InstallLoader, ExePackageStartsTheProductInstaller) {
   const std::wstring name = L"TwLoaderExe" + std::to_wstring(::GetCurrentProcessId());
   const win::UniqueHandleObject event(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
   TwInstallLoader loader;
-  ASSERT_TRUE(loader.Prepare(L"exe", test::ProgramDir() + L"tw_test_helper.exe", L"set-event " + name, L"", L"", L"", 1, 0));
+  ASSERT_TRUE(
+      loader.Prepare(L"exe", test::ProgramDir() + L"tw_test_helper.exe", L"set-event " + name, L"", L"", L"", 1, 0));
   EXPECT_EQ(loader.Run(1), kLaunchOk);
   EXPECT_EQ(::WaitForSingleObject(event.Get(), 60000), WAIT_OBJECT_0);
 }
@@ -145,10 +148,12 @@ TEST(ProductInstallerInterface, StagesOutcomeEventsAndRegistry) {
   const win::UniqueHandleObject release(::CreateEventW(nullptr, TRUE, FALSE, hold.c_str()));
   wchar_t hwnd[16];
   std::swprintf(hwnd, 16, L"%lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
-  const std::wstring parameters = L"/rcmdfromtwinst /rcmdSceneId=2 /autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd=" +
-                                  std::wstring(hwnd) + L"&noshowinstalldlg=1&hold=" + hold;
+  const std::wstring parameters =
+      L"/rcmdfromtwinst /rcmdSceneId=2 /autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd=" +
+      std::wstring(hwnd) + L"&noshowinstalldlg=1&hold=" + hold;
   TwInstallLoader loader;
-  ASSERT_TRUE(loader.Prepare(L"exe", test::ProgramDir() + L"tw_product_installer.exe", parameters, L"", L"", L"", 0, 0));
+  ASSERT_TRUE(
+      loader.Prepare(L"exe", test::ProgramDir() + L"tw_product_installer.exe", parameters, L"", L"", L"", 0, 0));
   ASSERT_EQ(loader.Run(1), kLaunchOk);
 
   std::vector<std::pair<UINT, WPARAM>> received;
@@ -160,7 +165,8 @@ TEST(ProductInstallerInterface, StagesOutcomeEventsAndRegistry) {
     }
     ::DispatchMessageW(&message);
   }
-  EXPECT_EQ(received, (std::vector<std::pair<UINT, WPARAM>>{{109, 1}, {109, 2}, {109, 3}, {109, 4}, {112, 0}, {109, 5}}));
+  EXPECT_EQ(received,
+            (std::vector<std::pair<UINT, WPARAM>>{{109, 1}, {109, 2}, {109, 3}, {109, 4}, {112, 0}, {109, 5}}));
   {
     const win::UniqueHandleObject running(
         ::OpenEventW(SYNCHRONIZE, FALSE, L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST"));
@@ -174,8 +180,10 @@ TEST(ProductInstallerInterface, StagesOutcomeEventsAndRegistry) {
   wchar_t temp[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH + 1, temp);
   const std::string recorded = test::ReadWholeFile(std::wstring(temp) + L"tw_product_installer.txt");
-  EXPECT_NE(recorded.find("\" /rcmdfromtwinst /rcmdSceneId=2 /autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd="),
-            std::string::npos)
+  EXPECT_NE(
+      recorded.find(
+          "\" /rcmdfromtwinst /rcmdSceneId=2 /autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd="),
+      std::string::npos)
       << recorded;
   wchar_t programPath[MAX_PATH] = {};
   DWORD bytes = sizeof programPath;

@@ -47,8 +47,10 @@ class SelfUpdateTest : public testing::Test {
   }
   void Ini(const std::string& url, const std::string& md5, const std::string& dir, int probability,
            const char* form = "signed") {
-    Post("ini", "[UiExe]\r\nurl=" + url + "\r\nmd5=" + md5 + "\r\ndir=" + dir + "\r\nprobability=" +
-                    std::to_string(probability) + "\r\n", form);
+    Post("ini",
+         "[UiExe]\r\nurl=" + url + "\r\nmd5=" + md5 + "\r\ndir=" + dir +
+             "\r\nprobability=" + std::to_string(probability) + "\r\n",
+         form);
   }
   void Offer(int probability = 10000, const char* form = "signed") {
     Ini("http://127.0.0.1:18080/update/newer.exe", m_md5, "%TEMP%\\twupdate_test", probability, form);

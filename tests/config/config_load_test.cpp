@@ -10,8 +10,8 @@ namespace {
 
 void Serve(int cid, const char* document) {
   std::string answer;
-  ASSERT_TRUE(test::DirectGet("http://127.0.0.1:18080/_peer/config?cid=" + std::to_string(cid) + "&doc=" + document,
-                              answer));
+  ASSERT_TRUE(
+      test::DirectGet("http://127.0.0.1:18080/_peer/config?cid=" + std::to_string(cid) + "&doc=" + document, answer));
   ASSERT_EQ(answer, "ok");
 }
 

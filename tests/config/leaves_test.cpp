@@ -57,16 +57,19 @@ TEST_F(LeafTest, RegistryValuesByType) {
   SetValue(L"Five", REG_DWORD, &five, 4);
   SetText(L"Text", L"x");
   const auto reg = [&](const char* name, int type) {
-    return Check(std::string(R"(<leaf id="1" mode="reg" mainkey="HKLM" subkey="Software\TwLeafTest" keyname=")") + name +
-                 R"(" wow64="0" keytype=")" + std::to_string(type) + "\"/>");
+    return Check(std::string(R"(<leaf id="1" mode="reg" mainkey="HKLM" subkey="Software\TwLeafTest" keyname=")") +
+                 name + R"(" wow64="0" keytype=")" + std::to_string(type) + "\"/>");
   };
   EXPECT_EQ(reg("Zero", 4), false) << "a DWORD of 0";
   EXPECT_EQ(reg("Five", 4), true);
   EXPECT_EQ(reg("Text", 4), false) << "type mismatch";
   EXPECT_EQ(reg("Text", 1), true);
   EXPECT_EQ(reg("Missing", 1), false);
-  EXPECT_EQ(Check(R"(<leaf id="1" mode="reg" mainkey="HKEY_LOCAL_MACHINE" subkey="Software\TwLeafTest" keyname="Five" wow64="0" keytype="4"/>)"),
-            false) << "only the short root names";
+  EXPECT_EQ(
+      Check(
+          R"(<leaf id="1" mode="reg" mainkey="HKEY_LOCAL_MACHINE" subkey="Software\TwLeafTest" keyname="Five" wow64="0" keytype="4"/>)"),
+      false)
+      << "only the short root names";
   EXPECT_EQ(Check(R"(<leaf id="1" mode="reg" mainkey="hklm" subkey="x" keyname="y" keytype="4"/>)"), std::nullopt)
       << "a missing attribute rejects the leaf";
 }
@@ -76,10 +79,14 @@ TEST_F(LeafTest, FilesAndFolders) {
   std::wstring folder = m_dir.Path();
   folder.pop_back();  // no trailing backslash
   SetText(L"Folder", L"\"" + folder + L"\"");
-  EXPECT_EQ(Check(R"(<leaf id="1" mode="regfile" mainkey="hklm" subkey="Software\TwLeafTest" keyname="Folder" name="tool.exe" wow64="0"/>)"),
-            true);
-  EXPECT_EQ(Check(R"(<leaf id="1" mode="regfile" mainkey="hklm" subkey="Software\TwLeafTest" keyname="Folder" name="other.exe" wow64="0"/>)"),
-            false);
+  EXPECT_EQ(
+      Check(
+          R"(<leaf id="1" mode="regfile" mainkey="hklm" subkey="Software\TwLeafTest" keyname="Folder" name="tool.exe" wow64="0"/>)"),
+      true);
+  EXPECT_EQ(
+      Check(
+          R"(<leaf id="1" mode="regfile" mainkey="hklm" subkey="Software\TwLeafTest" keyname="Folder" name="other.exe" wow64="0"/>)"),
+      false);
   const std::string dir = Narrow(m_dir.Path());
   EXPECT_EQ(Check("<leaf id=\"1\" mode=\"fullpathfile\" path=\"" + dir + "\" name=\"tool.exe\"/>"), true);
   EXPECT_EQ(Check("<leaf id=\"1\" mode=\"fullpathfile\" path=\"" + dir + "\" name=\"\"/>"), true);
@@ -152,8 +159,8 @@ TEST_F(LeafTest, IntervalTimeStampsAndRegistryViews) {
   // The registry views: wow64 0 reads the 64-bit view, then the 32-bit one;
   // wow64 1 the 32-bit view only (one view on a 32-bit system).
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey);
-  ASSERT_TRUE(test::SetRegValue32(HKEY_LOCAL_MACHINE, kTestKey, L"stamp", REG_DWORD, &hourAgoNumber,
-                                  sizeof hourAgoNumber));
+  ASSERT_TRUE(
+      test::SetRegValue32(HKEY_LOCAL_MACHINE, kTestKey, L"stamp", REG_DWORD, &hourAgoNumber, sizeof hourAgoNumber));
   EXPECT_EQ(Check(leaf("4", 0)), true) << "found in the 32-bit view after the 64-bit one";
   EXPECT_EQ(Check(leaf("4", 1)), true);
   test::DeleteRegTree32(HKEY_LOCAL_MACHINE, kTestKey);
@@ -221,8 +228,10 @@ namespace {
 
 TEST(ReportValues, RegistryAndIniLeaves) {
   const DWORD seven = 7;
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest", L"Number", REG_DWORD, &seven, 4), ERROR_SUCCESS);
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest", L"Text", REG_SZ, L"abc", 8), ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest", L"Number", REG_DWORD, &seven, 4),
+            ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwReportTest", L"Text", REG_SZ, L"abc", 8),
+            ERROR_SUCCESS);
   test::ScratchDir driverDir;
   ASSERT_TRUE(test::WriteWholeFile(driverDir.Path() + L"data.ini", "[main]\r\nchannel=55\r\n"));
   const std::wstring dir = driverDir.Path();
@@ -264,8 +273,9 @@ TEST(KernelObjectLeaf, AMutexThatDeniesAccessCountsAsPresent) {
     RecordProperty("open_error", static_cast<int>(opened ? 0 : ::GetLastError()));
   }
   tinyxml2::XMLDocument document;
-  document.Parse(("<leaf id=\"1\" mode=\"kernelobject\" type=\"mutex\" name=\"" + std::string(name.begin(), name.end()) +
-                  "\"/>").c_str());
+  document.Parse(
+      ("<leaf id=\"1\" mode=\"kernelobject\" type=\"mutex\" name=\"" + std::string(name.begin(), name.end()) + "\"/>")
+          .c_str());
   auto leaf = MakeConditionLeaf(LeafMode::kKernelObject, *document.RootElement());
   ASSERT_NE(leaf, nullptr);
   EXPECT_TRUE(leaf->Check()) << "created by another process, present whether or not it may be opened";

@@ -58,18 +58,23 @@ TEST_F(RecommendationTest, ParseReasons) {
 }
 
 TEST_F(RecommendationTest, ProbabilityRules) {
-  ASSERT_TRUE(Recommend(kOn, R"(<sence id="2"><soft id="7" probability="1" desc="浏览器" cid="5" tid="6"><condition/></soft></sence>)",
-                        2, &DrawHundred));
+  ASSERT_TRUE(Recommend(
+      kOn, R"(<sence id="2"><soft id="7" probability="1" desc="浏览器" cid="5" tid="6"><condition/></soft></sence>)", 2,
+      &DrawHundred));
   EXPECT_EQ(m_manager->Result().softId, 7) << "the last eligible entry when no draw succeeds";
   EXPECT_EQ(m_manager->Result().desc, L"浏览器");
   EXPECT_EQ(m_manager->Result().check, 1);
   EXPECT_EQ(RecommendationSwitches(m_manager->Result(), m_manager->FailureReason()),
             L"/rcmdfromtwinst /rcmdSceneId=2 /rcmdSoftId=7 /rcmdcheck=1 /rcmdreason=\"\" /rcmdCid=5 /rcmdTid=6 "
             L"/rcmdCanRcmd=1");
-  ASSERT_TRUE(Recommend(kOn, R"(<sence id="2"><soft id="1" probability="100"><condition/></soft><soft id="2"><condition/></soft></sence>)",
-                        2, &DrawHundred));
+  ASSERT_TRUE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1" probability="100"><condition/></soft><soft id="2"><condition/></soft></sence>)", 2,
+      &DrawHundred));
   EXPECT_EQ(m_manager->Result().softId, 1) << "the first with probability 100";
-  ASSERT_TRUE(Recommend(kOn, R"(<sence id="2"><soft id="1" check="0"><condition/></soft><soft id="2"/><soft id="3"><condition/></soft></sence>)"));
+  ASSERT_TRUE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1" check="0"><condition/></soft><soft id="2"/><soft id="3"><condition/></soft></sence>)"));
   EXPECT_EQ(m_manager->Result().softId, 1) << "a soft without condition stops the scene; earlier ones stay";
   EXPECT_EQ(m_manager->Result().check, 0);
 }
@@ -80,19 +85,34 @@ TEST_F(RecommendationTest, RegistryConditions) {
                               static_cast<DWORD>((today.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   const DWORD seven = 7;
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\TwRcmdTest", L"Level", REG_DWORD, &seven, 4), ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\TwRcmdTest", L"Level", REG_DWORD, &seven, 4),
+            ERROR_SUCCESS);
 
-  EXPECT_FALSE(Recommend(kOn, R"(<sence id="2"><soft id="1"><condition><regtime key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Installed" value="3" notRcmdReason="TooSoon"/></condition></soft></sence>)"));
+  EXPECT_FALSE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1"><condition><regtime key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Installed" value="3" notRcmdReason="TooSoon"/></condition></soft></sence>)"));
   EXPECT_EQ(Reason(), L"TooSoon");
   EXPECT_NE(RecommendationSwitches(m_manager->Result(), Reason()).find(L"/rcmdreason=\"TooSoon\""), std::wstring::npos);
-  EXPECT_FALSE(Recommend(kOn, R"(<sence id="2"><soft id="1"><condition><regtime key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Installed" value="3"/></condition></soft></sence>)"));
+  EXPECT_FALSE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1"><condition><regtime key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Installed" value="3"/></condition></soft></sence>)"));
   EXPECT_EQ(Reason(), L"Condition") << "the default reason";
-  EXPECT_TRUE(Recommend(kOn, R"(<sence id="2"><soft id="1"><condition><regtime key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Installed" value="0"/></condition></soft></sence>)"));
+  EXPECT_TRUE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1"><condition><regtime key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Installed" value="0"/></condition></soft></sence>)"));
 
-  EXPECT_TRUE(Recommend(kOn, R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwNoSuchKey" valuename="x" exist="false"/></condition></soft></sence>)"));
-  EXPECT_FALSE(Recommend(kOn, R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Level" minivalue="5" exclude="1, 7"/></condition></soft></sence>)"));
-  EXPECT_TRUE(Recommend(kOn, R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Level" minivalue="5" maxvalue="9" exclude="1,,8"/><unknown/></condition></soft></sence>)"));
-  EXPECT_FALSE(Recommend(kOn, R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Level" maxvalue="6"/></condition></soft></sence>)"));
+  EXPECT_TRUE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwNoSuchKey" valuename="x" exist="false"/></condition></soft></sence>)"));
+  EXPECT_FALSE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Level" minivalue="5" exclude="1, 7"/></condition></soft></sence>)"));
+  EXPECT_TRUE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Level" minivalue="5" maxvalue="9" exclude="1,,8"/><unknown/></condition></soft></sence>)"));
+  EXPECT_FALSE(Recommend(
+      kOn,
+      R"(<sence id="2"><soft id="1"><condition><registry key="HKEY_CURRENT_USER\Software\TwRcmdTest" valuename="Level" maxvalue="6"/></condition></soft></sence>)"));
 }
 
 TEST_F(RecommendationTest, ADownloadThatCannotBeWritten) {

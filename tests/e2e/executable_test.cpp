@@ -15,7 +15,8 @@ class InstallerFileTest : public testing::Test {
  protected:
   void SetUp() override {
     m_path = test::ProgramDir() + L"twinstall.exe";
-    m_module.Reset(::LoadLibraryExW(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    m_module.Reset(
+        ::LoadLibraryExW(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     ASSERT_TRUE(m_module);
   }
 

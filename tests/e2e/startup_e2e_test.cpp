@@ -29,9 +29,7 @@ class StartupTest : public testing::Test {
   void SetUp() override { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRebootPendingKey); }
   void TearDown() override { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRebootPendingKey); }
 
-  static void MarkRebootPending() {
-    ASSERT_TRUE(test::CreateRegKey(HKEY_LOCAL_MACHINE, kRebootPendingKey));
-  }
+  static void MarkRebootPending() { ASSERT_TRUE(test::CreateRegKey(HKEY_LOCAL_MACHINE, kRebootPendingKey)); }
 
   // The installer copied under a channel file name, as users download it.
   std::wstring InstallerAs(const std::wstring& fileName) {

@@ -9,7 +9,7 @@
 
 static LONG WINAPI ContinueFirstException(EXCEPTION_POINTERS* exception) {
   return exception->ExceptionRecord->ExceptionCode == 0xE0000001 ? EXCEPTION_CONTINUE_EXECUTION
-                                                                  : EXCEPTION_CONTINUE_SEARCH;
+                                                                 : EXCEPTION_CONTINUE_SEARCH;
 }
 
 int wmain(int argc, wchar_t** argv) {

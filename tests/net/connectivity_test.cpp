@@ -76,8 +76,8 @@ bool LoopbackAnswersEcho() {
   if (icmp == INVALID_HANDLE_VALUE) return false;
   char payload[8] = "probe";
   char reply[sizeof(ICMP_ECHO_REPLY) + sizeof payload + 8] = {};
-  const DWORD replies = ::IcmpSendEcho(icmp, ::inet_addr("127.0.0.1"), payload, sizeof payload, nullptr, reply,
-                                       sizeof reply, 1000);
+  const DWORD replies =
+      ::IcmpSendEcho(icmp, ::inet_addr("127.0.0.1"), payload, sizeof payload, nullptr, reply, sizeof reply, 1000);
   ::IcmpCloseHandle(icmp);
   return replies > 0;
 }

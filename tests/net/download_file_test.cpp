@@ -185,8 +185,8 @@ TEST(DownloadProgress, TheCancelFlagStopsTheTransfer) {
   TwDowloadCallback callback(window.Handle(), kDownloadProgressMessage, &cancel);
   int error = 0;
   std::thread worker([&] {
-    const int result = DownloadFile(Url("/trickle/100000/20000/" + test::UniqueToken()), dir.Path() + L"p.exe",
-                                    &error, &callback, 60);
+    const int result =
+        DownloadFile(Url("/trickle/100000/20000/" + test::UniqueToken()), dir.Path() + L"p.exe", &error, &callback, 60);
     ::PostMessageW(window.Handle(), kDownloadDone, static_cast<WPARAM>(result), 0);
   });
   MSG message{};

@@ -39,7 +39,8 @@ TEST_F(DownloaderTest, DownloadsIntoNewDirectoriesAndLogs) {
   EXPECT_NE(log.find("DownloadControl -- Start\r\n"), std::string::npos);
   EXPECT_NE(log.find("ExecuteDownload ResponseCode = 200\r\n"), std::string::npos);
   EXPECT_NE(log.find("DownloadControl -- ExE CurlCode = 0, Count = 1, CurrentSize = 300000, ResCode = 200\r\n"),
-            std::string::npos) << log;
+            std::string::npos)
+      << log;
   EXPECT_NE(log.find("DownloadControl -- End HRESULT = 0, Count = 1\r\n"), std::string::npos);
 }
 
@@ -75,8 +76,8 @@ TEST_F(DownloaderTest, AServerIgnoringRangesMakesItStartOver) {
   TwCurlDownloader::Policy policy;
   policy.pauseMs = 10;
   const std::string token = test::UniqueToken();
-  EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/cutfirst-norange/200000/50000/" + token + "/p"), Target(),
-                                              nullptr, nullptr),
+  EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/cutfirst-norange/200000/50000/" + token + "/p"), Target(), nullptr,
+                                              nullptr),
             kDownloadComplete);
   EXPECT_TRUE(VerifyFileMd5(Target(), test::Widen(test::PatternMd5(200000))))
       << "the whole body must not be appended after the first 50000 bytes";

@@ -82,7 +82,8 @@ TEST(HttpPostBinary, ReturnsTheStatusAndAppendsTheAnswer) {
   EXPECT_EQ(HttpPostBinary(test::Widen(Url("/echo/bin")), "\x01\x02", 2, 5, 10, answer), 200);
   EXPECT_EQ(answer, std::string("before:echo:\x01\x02"));
   EXPECT_EQ(HttpPostBinary(test::Widen(Url("/status/503/bin")), "x", 1, 5, 10, answer), 503);
-  EXPECT_EQ(HttpPostBinary(test::Widen(std::string(test::kClosedPort)), "x", 1, 5, 10, answer), 0) << "no status was read";
+  EXPECT_EQ(HttpPostBinary(test::Widen(std::string(test::kClosedPort)), "x", 1, 5, 10, answer), 0)
+      << "no status was read";
   EXPECT_EQ(HttpPostBinary(test::Widen(Url("/short/100/200/bin")), "x", 1, 5, 10, answer), 200)
       << "the answer broke off after its status line: the status was read";
 }
@@ -128,7 +129,8 @@ TEST(HttpsTransfer, OnlyATrustedCertificateForTheHostIsTaken) {
     EXPECT_FALSE(win::FileExists(target)) << "nothing kept";
   }
   int transferError = 0;
-  EXPECT_EQ(DownloadFile(L"https://localhost:18094/hello.txt", dir.Path() + L"good.txt", &transferError, nullptr, 20), 0);
+  EXPECT_EQ(DownloadFile(L"https://localhost:18094/hello.txt", dir.Path() + L"good.txt", &transferError, nullptr, 20),
+            0);
   EXPECT_EQ(test::ReadWholeFile(dir.Path() + L"good.txt"), "hello over https\n");
 }
 

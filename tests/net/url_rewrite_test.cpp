@@ -40,8 +40,7 @@ TEST_F(UrlRewriteTest, PostsGoWhereTheModuleSends) {
   std::string answer;
   EXPECT_EQ(HttpPostForm(("http://rewrite-me.invalid:18090/echo/" + token).c_str(), "form", 4, answer), 0);
   EXPECT_EQ(answer, "echo:form");
-  EXPECT_EQ(HttpPostBinary(test::Widen("http://rewrite-me.invalid:18090/echo/" + token), "bin", 3, 5, 10, answer),
-            200);
+  EXPECT_EQ(HttpPostBinary(test::Widen("http://rewrite-me.invalid:18090/echo/" + token), "bin", 3, 5, 10, answer), 200);
   EXPECT_EQ(test::PeerRequests("/echo/" + token).size(), 2u);
 }
 

@@ -12,9 +12,7 @@ namespace tw::test::road {
 const wchar_t kCacheKey[] =
     L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
 
-void Post(const std::string& path, const std::string& body) {
-  DirectPost("http://127.0.0.1:18080" + path, body);
-}
+void Post(const std::string& path, const std::string& body) { DirectPost("http://127.0.0.1:18080" + path, body); }
 
 std::string Md5Of(const std::string& bytes) {
   uint8_t digest[kMd5Size];
@@ -27,7 +25,8 @@ Packages PublishPackages() {
   const std::string dll = ReadWholeFile(ProgramDir() + L"launch_sample.dll");
   Post("/_peer/file?name=installer.exe", installer);
   Post("/_peer/file?name=package.dll", dll);
-  return {{"installer.exe", Md5Of(installer), "exe", ""}, {"package.dll", Md5Of(dll), "dll", "funcname=\"InstallEntry\""}};
+  return {{"installer.exe", Md5Of(installer), "exe", ""},
+          {"package.dll", Md5Of(dll), "dll", "funcname=\"InstallEntry\""}};
 }
 
 std::string Entry(const Package& p, const std::string& attributes) {
@@ -55,8 +54,8 @@ std::string PatternMd5(size_t size) {
 std::string FilePeerEntry(const std::string& path, const std::string& md5, const std::string& attributes,
                           const std::string& target) {
   return "<dlfile url=\"http://127.0.0.1:18090" + path + "\" md5=\"" + md5 +
-         "\" moduletype=\"dll\" funcname=\"InstallEntry\" path=\"" + target + "\" downloadtype=\"http\" " +
-         attributes + "/>";
+         "\" moduletype=\"dll\" funcname=\"InstallEntry\" path=\"" + target + "\" downloadtype=\"http\" " + attributes +
+         "/>";
 }
 
 size_t StepRecords(int step, int result) {

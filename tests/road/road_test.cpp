@@ -79,7 +79,8 @@ TEST_F(RoadTest, AnExeAndADllPackageInstallAndTheInstallerReports) {
   ASSERT_EQ(road.Init(1029, 7), 1);
   ASSERT_EQ(road.RunDetector(3), 1);
   ASSERT_EQ(road.RunDetector(4), 1);
-  EXPECT_EQ(Feedback(), (std::vector<std::pair<UINT, WPARAM>>{{109, 1}, {109, 2}, {109, 3}, {109, 4}, {112, 0}, {109, 5}}));
+  EXPECT_EQ(Feedback(),
+            (std::vector<std::pair<UINT, WPARAM>>{{109, 1}, {109, 2}, {109, 3}, {109, 4}, {112, 0}, {109, 5}}));
   EXPECT_EQ(road.GetNoInstallDialogFlag(), 1);
   road.Uninit();
 
@@ -89,11 +90,12 @@ TEST_F(RoadTest, AnExeAndADllPackageInstallAndTheInstallerReports) {
   wchar_t hwnd[16];
   std::swprintf(hwnd, 16, L"%lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(m_window)));
   EXPECT_NE(recorded.find("\" /rcmdfromtwinst /rcmdCanRcmd=0 /autoinstall ##silence=0&installpath=\"C:\\Program "
-                          "Files\\Zorn\"&hwnd=" + test::Narrow(hwnd) + "&noshowinstalldlg=1"),
+                          "Files\\Zorn\"&hwnd=" +
+                          test::Narrow(hwnd) + "&noshowinstalldlg=1"),
             std::string::npos)
       << recorded;
-  for (const auto& [step, result] : std::vector<std::pair<int, int>>{{0, 0}, {11, 0}, {20, 0}, {21, 0}, {30, 0},
-                                                                     {40, 0}, {50, 0}}) {
+  for (const auto& [step, result] :
+       std::vector<std::pair<int, int>>{{0, 0}, {11, 0}, {20, 0}, {21, 0}, {30, 0}, {40, 0}, {50, 0}}) {
     EXPECT_EQ(StepRecords(step, result), 1u) << "step " << step;
   }
   EXPECT_EQ(StepRecords(31, 0), 2u);
@@ -105,10 +107,10 @@ TEST_F(RoadTest, AnExeAndADllPackageInstallAndTheInstallerReports) {
   const std::string log = test::ReadWholeFile(std::wstring(temp) + L"twinst.log");
   size_t at = 0;
   for (const std::string& line :
-       {std::string("TwMain::_Init nCompanyID = 1029 nTrynoID = 7\r\n"), std::string("\xBC\xEC\xB2\xE2\xC6\xF7\xC6\xF4\xB6\xAF\r\n"),
-        std::string("_RunDetector start nAction = 3\r\n"), std::string("_DownloadSinglePacket_begin: url = "),
-        std::string("_RunDetector end nAction = 3\r\n"), std::string("_RunDetector start nAction = 4\r\n"),
-        std::string("_RunDetector end nAction = 4\r\n")}) {
+       {std::string("TwMain::_Init nCompanyID = 1029 nTrynoID = 7\r\n"),
+        std::string("\xBC\xEC\xB2\xE2\xC6\xF7\xC6\xF4\xB6\xAF\r\n"), std::string("_RunDetector start nAction = 3\r\n"),
+        std::string("_DownloadSinglePacket_begin: url = "), std::string("_RunDetector end nAction = 3\r\n"),
+        std::string("_RunDetector start nAction = 4\r\n"), std::string("_RunDetector end nAction = 4\r\n")}) {
     const size_t found = log.find(line, at);
     EXPECT_NE(found, std::string::npos) << "missing or out of order: " << line;
     if (found != std::string::npos) at = found;
@@ -191,7 +193,8 @@ TEST_F(RoadTest, VerificationDeletesOnlyWhatThisRunDownloaded) {
   ::CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring kept = folder + L"\\kept.dll";
   test::WriteWholeFile(kept, "an earlier install's copy");
-  const std::string check = R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
+  const std::string check =
+      R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
   Configure(Tryno(FilePeerEntry("/file/1000/keep", PatternMd5(1000), "condition=\"1\"", "%TEMP%\\twkeep\\kept.dll") +
                   FilePeerEntry("/file/2000/bad", std::string(32, '0'), "", "%TEMP%\\twkeep\\bad.dll")),
             check);
@@ -282,7 +285,8 @@ TEST_F(RoadTest, ACachedPackageIsNotDownloadedAgain) {
 }
 
 TEST_F(RoadTest, EnvironmentChecks) {
-  const std::string check = R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
+  const std::string check =
+      R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
   Configure(Tryno(Entry(m_dll), "condition=\"1\""), check);
   {
     TwMain road(Draw(45));

@@ -22,7 +22,8 @@ std::string Masked(const std::string& xml) {
 }
 
 std::string Utf8(const std::wstring& text) {
-  std::string out(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+  std::string out(
+      static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
   ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
   out.pop_back();
   return out;
@@ -76,7 +77,8 @@ TEST_F(CafeTest, RegistryCheckFindsTheLibraryBesideTheExecutable) {
   ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest", L"InstallPath", REG_SZ, command.c_str(),
                               static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
-  const std::string reg = R"(<reg instRootKey="3" dirReg="Software\TwCafeTest" instSubKeyName="InstallPath" filename=")";
+  const std::string reg =
+      R"(<reg instRootKey="3" dirReg="Software\TwCafeTest" instSubKeyName="InstallPath" filename=")";
   EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "cafe.dll\"/></soft>"), 1);
   EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "other.dll\"/></soft>"), 0);
   EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "\"/></soft>"), 0) << "an empty file name never matches";
@@ -97,7 +99,8 @@ TEST_F(CafeTest, RegistryCheckReadsAnExactlyFullUnterminatedValue) {
   ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest", L"InstallPath", REG_SZ, bytes.data(),
                               static_cast<DWORD>(bytes.size())),
             ERROR_SUCCESS);
-  const std::string reg = R"(<reg instRootKey="3" dirReg="Software\TwCafeTest" instSubKeyName="InstallPath" filename=")";
+  const std::string reg =
+      R"(<reg instRootKey="3" dirReg="Software\TwCafeTest" instSubKeyName="InstallPath" filename=")";
   EXPECT_EQ(Verdict("<soft id=\"1\">" + reg + "cafe.dll\"/></soft>"), 1);
   bytes += "xy";  // 263 bytes: larger than the rule reads
   ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\TwCafeTest", L"InstallPath", REG_SZ, bytes.data(),
@@ -130,7 +133,8 @@ std::wstring PlaceShortcut(int csidl, const wchar_t* name, const std::wstring& t
   const tw::win::ComApartment com;
   if (SUCCEEDED(com.Result())) {
     tw::win::ComPtr<IShellLinkW> shell;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.PutVoid()))) {
+    if (SUCCEEDED(
+            ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.PutVoid()))) {
       shell->SetPath(target.c_str());
       tw::win::ComPtr<IPersistFile> file;
       if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, file.PutVoid()))) {
@@ -171,8 +175,8 @@ TEST_F(CafeTest, TheVerdictIsComputedOncePerProcess) {
   EXPECT_FALSE(IsInternetCafe(L"")) << "no path: nothing computed";
   EXPECT_FALSE(IsInternetCafe(m_dir.Path() + L"missing.dat"));
   const std::wstring path = m_dir.Path() + L"unioncfg.dat";
-  ASSERT_TRUE(tw::test::WriteWholeFile(
-      path, Masked("<root><cybercafe><soft id=\"1\"><env filepath=\"" + ExistingFile(L"hit.txt") + "\"/></soft></cybercafe></root>")));
+  ASSERT_TRUE(tw::test::WriteWholeFile(path, Masked("<root><cybercafe><soft id=\"1\"><env filepath=\"" +
+                                                    ExistingFile(L"hit.txt") + "\"/></soft></cybercafe></root>")));
   EXPECT_TRUE(IsInternetCafe(path));
   EXPECT_EQ(InternetCafeVerdict(), 1);
   ::DeleteFileW(path.c_str());

@@ -27,7 +27,6 @@ class MetraSendTest : public testing::Test {
     tw::test::AddFinalRecordBlocks(report, 2);
     return report.Send(tw::test::kTelemetryPeerUrl, mode);
   }
-
 };
 
 TEST_F(MetraSendTest, TheServiceDecodesWhatWasSentAndAcknowledges) {
@@ -38,9 +37,10 @@ TEST_F(MetraSendTest, TheServiceDecodesWhatWasSentAndAcknowledges) {
   for (const wchar_t* expected :
        {L"\"content_type\":\"application\\/x-www-form-urlencoded\"", L"\"user_agent\":\"Mozilla\\/4.0\"",
         L"\"accept\":\"*\\/*\"", L"\"machine_key\":\"0123456789ABCDEF0123456789ABCDEF\"", L"\"company_id\":1029",
-        L"\"tryno_id\":7", L"\"format_tag\":7", L"\"app_key\":\"q7td2mx0kb5wz3hv9pe6ru4ya1cj\"",
-        L"\"final_button\":2", L"\"table\":6139", L"\"ok\":true"}) {
-    EXPECT_NE(text.find(expected), std::wstring::npos) << "missing " << std::string(expected, expected + wcslen(expected));
+        L"\"tryno_id\":7", L"\"format_tag\":7", L"\"app_key\":\"q7td2mx0kb5wz3hv9pe6ru4ya1cj\"", L"\"final_button\":2",
+        L"\"table\":6139", L"\"ok\":true"}) {
+    EXPECT_NE(text.find(expected), std::wstring::npos)
+        << "missing " << std::string(expected, expected + wcslen(expected));
   }
 }
 

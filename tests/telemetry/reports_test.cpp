@@ -64,8 +64,8 @@ TEST(ParentChain, AChildSeesThisProgramAsItsParent) {
   // parent is this program, whose directory and digest are known here.
   tw::test::ScratchDir dir;
   const std::wstring output = dir.Path() + L"chain.txt";
-  const std::wstring command = L"cmd /c \"\"" + tw::test::ProgramDir() + L"tw_test_helper.exe\" parent-chain > \"" +
-                               output + L"\"\"";
+  const std::wstring command =
+      L"cmd /c \"\"" + tw::test::ProgramDir() + L"tw_test_helper.exe\" parent-chain > \"" + output + L"\"\"";
   // cmd sits between us and the helper: the helper's parent is cmd, its
   // grandparent this program.
   ASSERT_EQ(tw::test::RunProcess(command), 0u);

@@ -29,10 +29,12 @@ class RecordingWindow : public win::CUxDialogViewImplEx {
       EXPECT_EQ(notice->idFrom, static_cast<uintptr_t>(-1));
       EXPECT_EQ(notice->hwndFrom, m_hwnd);
       static const std::map<uint32_t, std::string> names = {
-          {UXN_CLICK, "click"}, {UXN_POINTER_ENTER, "enter"}, {UXN_POINTER_LEAVE, "leave"}, {UXN_PRESS, "press"},
-          {UXN_DOUBLE_CLICK, "dblclick"}, {UXN_RIGHT_PRESS, "rpress"}, {UXN_RIGHT_RELEASE, "rrelease"}};
+          {UXN_CLICK, "click"},           {UXN_POINTER_ENTER, "enter"},   {UXN_POINTER_LEAVE, "leave"},
+          {UXN_PRESS, "press"},           {UXN_DOUBLE_CLICK, "dblclick"}, {UXN_RIGHT_PRESS, "rpress"},
+          {UXN_RIGHT_RELEASE, "rrelease"}};
       auto name = names.find(notice->code);
-      if (name != names.end() && notice->code != UXN_POINTER_ENTER) heard.push_back(name->second + " " + std::to_string(notice->ctrlId));
+      if (name != names.end() && notice->code != UXN_POINTER_ENTER)
+        heard.push_back(name->second + " " + std::to_string(notice->ctrlId));
       handled = true;
     }
     return 0;
@@ -128,7 +130,8 @@ TEST_F(UiInputTest, RealWindowFollowsItsPlaceholder) {
 
 TEST_F(UiInputTest, CursorAndRepaintRequestsReachTheHost) {
   window.Send(WM_MOUSEMOVE, 120, 50);  // the link's style asks for the hand
-  ::SendMessageW(window.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  ::SendMessageW(window.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.Hwnd()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
   // A control's repaint request arrives at the host as a notice, which
   // invalidates the rectangle and keeps the notice from window code.

@@ -156,7 +156,8 @@ TEST_F(UiModalTest, EnterInAMessageBoxClicksOkAndTheViewWantsEveryKey) {
   EscapableBox probe(20005);
   probe.EnableShadow(false);
   ASSERT_NE(probe.Create(nullptr), nullptr);
-  EXPECT_EQ(::SendMessageW(probe.View().Hwnd(), WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS);
+  EXPECT_EQ(::SendMessageW(probe.View().Hwnd(), WM_GETDLGCODE, 0, 0),
+            DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS);
   ::DestroyWindow(probe.Hwnd());
 }
 

@@ -51,8 +51,7 @@ TEST_F(UiRenderTest, LayoutsMatchTheirReviewedPictures) {
       // first action button disabled; the note hidden.
       {"gallery_hover", Request(20001, {L"enable:25:0", L"show:31:0", L"enable:26:0"}, {L"move:20:84"})},
       {"gallery_pushed", Request(20001, {}, {L"move:50:84", L"down:50:84", L"move:150:84"})},
-      {"gallery_changed",
-       Request(20001, {L"attr:40:value:85", L"attr:41:value:100", L"text:20:5年", L"check:24:1"})},
+      {"gallery_changed", Request(20001, {L"attr:40:value:85", L"attr:41:value:100", L"text:20:5年", L"check:24:1"})},
       {"message_box", Framed(20005)},
       {"overlay", Request(20004)},
       {"stretched_grid", WithoutOverlay(20003)},
@@ -201,8 +200,8 @@ TEST_F(UiRenderTest, RichTextFadesWithItsControl) {
 TEST_F(UiRenderTest, ImageFilesAreReadOnlyByAPlainNameInTheResourceFolder) {
   const win::UxResource& resources = win::UxResource::Instance();
   EXPECT_TRUE(resources.PrimaryFile(L"11.png").has_value());
-  const std::wstring outside[] = {L"..\\ui\\11.png", L"../ui/11.png", L".\\11.png", L"C:11.png",
-                                  test::FixtureFolder() + L"\\11.png", L"..", L""};
+  const std::wstring outside[] = {
+      L"..\\ui\\11.png", L"../ui/11.png", L".\\11.png", L"C:11.png", test::FixtureFolder() + L"\\11.png", L"..", L""};
   for (const std::wstring& name : outside) {
     EXPECT_FALSE(resources.PrimaryFile(name).has_value()) << std::string(name.begin(), name.end());
   }

@@ -27,15 +27,16 @@ TEST(ParseSwitches, EdgesOfTheGrammar) {
   } cases[] = {
       {LR"("C:\dir\-x\/y\setup.exe")", 0, nullptr, nullptr},  // only quoted text
       {L"", 0, nullptr, nullptr},
-      {L"/a", 1, L"a", L"1"},                 // name ends at the end of the text
-      {L"/a:", 1, L"a", L""},                 // value empty at the end of the text
+      {L"/a", 1, L"a", L"1"},  // name ends at the end of the text
+      {L"/a:", 1, L"a", L""},  // value empty at the end of the text
       {L"/a=\"unterminated value", 1, L"a", L"unterminated value"},
-      {L"/a=x=y:z", 1, L"A", L"x=y:z"},       // a plain value runs to the next blank
+      {L"/a=x=y:z", 1, L"A", L"x=y:z"},         // a plain value runs to the next blank
       {L"x\"/notaswitch\" /b", 1, L"b", L"1"},  // a quoted stretch is skipped
-      {L"-\t/c", 2, L"c", L"1"},              // a tab is a blank too
+      {L"-\t/c", 2, L"c", L"1"},                // a tab is a blank too
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "command line: " << std::string(c.commandLine, c.commandLine + wcslen(c.commandLine)));
+    SCOPED_TRACE(testing::Message() << "command line: "
+                                    << std::string(c.commandLine, c.commandLine + wcslen(c.commandLine)));
     const SwitchMap switches = ParseSwitches(c.commandLine);
     EXPECT_EQ(switches.size(), c.count);
     if (c.name != nullptr) {
@@ -56,12 +57,12 @@ TEST(GetChannelInfo, CommandLineAndFileName) {
       {L"/cid=5", L"C:\\d\\x_7_8.exe", 7, 8, false, false},  // the file name overwrites both
       {L"", L"C:\\d\\setup_1029_7_silent.exe", 1029, 7, true, true},
       {L"", L"C:\\d\\setup.exe", 1, 1, false, false},
-      {L"", L"C:\\d\\SETUP_5_6.EXE", 1, 1, false, false},   // ".exe" is case-sensitive
-      {L"/cid=9", L"C:\\d\\setup.exe", 1, 1, false, false},  // a lone cid is not a channel
+      {L"", L"C:\\d\\SETUP_5_6.EXE", 1, 1, false, false},            // ".exe" is case-sensitive
+      {L"/cid=9", L"C:\\d\\setup.exe", 1, 1, false, false},          // a lone cid is not a channel
       {L"", L"C:\\d\\__setup__12___13_.exe", 12, 13, false, false},  // runs of '_' are one separator
-      {L"", L"C:\\d\\a_12.exe", 1, 1, false, false},         // fewer than three pieces
+      {L"", L"C:\\d\\a_12.exe", 1, 1, false, false},                 // fewer than three pieces
       {L"/silent", L"C:\\d\\setup.exe", 1, 1, true, false},
-      {L"", L"C:\\d\\silent_1_2.exe", 1, 2, false, false},    // piece 0 never asks for silence
+      {L"", L"C:\\d\\silent_1_2.exe", 1, 2, false, false},  // piece 0 never asks for silence
       {L"", L"C:\\d\\a_1_2_SiLeNt_x.exe.bak", 1, 2, true, true},
       {L"/cid=abc /tid=7x", L"C:\\d\\setup.exe", 0, 7, false, false},  // leading digits, else 0
   };

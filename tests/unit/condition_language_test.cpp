@@ -13,15 +13,30 @@ TEST(EvalBoolExpr, PrecedenceNestingAndErrors) {
     const wchar_t* text;
     int expected;  // 0 false, 1 true, -1 E_FAIL
   } cases[] = {
-      {L"1", 1}, {L"0", 0}, {L"~0", 1}, {L"~~0", 0},
-      {L"1|0&0", 1},        // "&" binds tighter than "|"
+      {L"1", 1},
+      {L"0", 0},
+      {L"~0", 1},
+      {L"~~0", 0},
+      {L"1|0&0", 1},  // "&" binds tighter than "|"
       {L"(1|0)&0", 0},
-      {L"~(0|1)", 0},       // inside an expression "~" applies to the factor after it
-      {L"~1&1", 0},         // "~" binds tighter than "&"
+      {L"~(0|1)", 0},  // inside an expression "~" applies to the factor after it
+      {L"~1&1", 0},    // "~" binds tighter than "&"
       {L"1&(0|(1&~0))", 1},
       {L"((((1))))", 1},
-      {L"", -1}, {L"()", -1}, {L"&1", -1}, {L"1&", -1}, {L"1|", -1}, {L"11", -1}, {L"1~", -1},
-      {L"1&&1", -1}, {L"(1", -1}, {L"1)", -1}, {L")1(", -1}, {L"1 & 1", -1}, {L"2", -1}, {L"~", -1},
+      {L"", -1},
+      {L"()", -1},
+      {L"&1", -1},
+      {L"1&", -1},
+      {L"1|", -1},
+      {L"11", -1},
+      {L"1~", -1},
+      {L"1&&1", -1},
+      {L"(1", -1},
+      {L"1)", -1},
+      {L")1(", -1},
+      {L"1 & 1", -1},
+      {L"2", -1},
+      {L"~", -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
@@ -76,7 +91,7 @@ class ConditionTest : public testing::Test {
 TEST_F(ConditionTest, CodesAndRules) {
   Item(1, L"1", {{1, true}});
   Item(2, L"1", {{1, false}});
-  Item(3, L"1&2", {{1, true}});           // leaf 2 missing: the item does not evaluate
+  Item(3, L"1&2", {{1, true}});              // leaf 2 missing: the item does not evaluate
   Item(4, L"1|2", {{1, true}, {1, false}});  // two leaves numbered 1
   struct Case {
     const char* condition;
@@ -85,14 +100,14 @@ TEST_F(ConditionTest, CodesAndRules) {
       {"", kConditionSatisfied},
       {"1", kConditionSatisfied},
       {"2", kConditionNotSatisfied},
-      {"1&9", kConditionSatisfied},       // item 9 does not exist: it counts as satisfied
-      {"~9", kConditionSatisfied},        // ... whatever the negation
+      {"1&9", kConditionSatisfied},  // item 9 does not exist: it counts as satisfied
+      {"~9", kConditionSatisfied},   // ... whatever the negation
       {"~2", kConditionSatisfied},
-      {"~(2|1)", kConditionSatisfied},    // the "~" applies to item 2 only: (~2|1)
-      {"~(1|2)", kConditionNotSatisfied}, // (~1|2)
-      {"~~1", kConditionNotSatisfied},    // negated once
-      {"3", kConditionSatisfied},         // an item whose leaf numbers do not match its leaves
-      {"4", kConditionSatisfied},         // two leaves for one number: "11|..." fails, item satisfied
+      {"~(2|1)", kConditionSatisfied},     // the "~" applies to item 2 only: (~2|1)
+      {"~(1|2)", kConditionNotSatisfied},  // (~1|2)
+      {"~~1", kConditionNotSatisfied},     // negated once
+      {"3", kConditionSatisfied},          // an item whose leaf numbers do not match its leaves
+      {"4", kConditionSatisfied},          // two leaves for one number: "11|..." fails, item satisfied
       {"1|2&2", kConditionSatisfied},
       {"1 & 2", kConditionBadCharacter},
       {"1&x", kConditionBadCharacter},

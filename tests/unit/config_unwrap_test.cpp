@@ -75,7 +75,8 @@ TEST(UpdateIni, OnlyAnAuthenticIniIsRead) {
     EXPECT_EQ(ini.trust, c.trust);
     EXPECT_EQ(ini.text.empty(), c.trust == UpdateIniTrust::kRefused);
   }
-  const UpdateOffer offer = ReadUpdateOffer(AuthenticateUpdateIni(Fixture("update-signed.b64"), kKey, false, false).text);
+  const UpdateOffer offer =
+      ReadUpdateOffer(AuthenticateUpdateIni(Fixture("update-signed.b64"), kKey, false, false).text);
   EXPECT_EQ(offer.url, "http://127.0.0.1:18080/update/newer.exe");
   EXPECT_EQ(offer.md5, "D41D8CD98F00B204E9800998ECF8427E");
   EXPECT_EQ(offer.dir, "%TEMP%\\twupdate");

@@ -24,7 +24,11 @@ TEST(SeedText, FivePiecesInOrder) {
   pieces.computerNameMd5 = std::string(32, 'f');
   pieces.freeBytesLow = 123456;
   const std::string text = SeedText(pieces);
-  EXPECT_EQ(text, "00042" "0A1B2C3DABCDef01AB010203040506CD" "00705092026135912" + std::string(32, 'f') + "0000123456");
+  EXPECT_EQ(text,
+            "00042"
+            "0A1B2C3DABCDef01AB010203040506CD"
+            "00705092026135912" +
+                std::string(32, 'f') + "0000123456");
   EXPECT_EQ(text.size(), 96u);
   pieces.hasGuid = false;
   EXPECT_EQ(SeedText(pieces).size(), 64u);

@@ -23,7 +23,8 @@ TEST(InstallConfiguration, NodesEntriesAndDefaults) {
       std::string(R"(<tryno id="7" version="2" Interval="30" reid="5" condition="1" title="T">)") + kPackage +
       R"(<dlfile url="u" md5="m" moduletype="dll" path="p" downloadtype="x" show="0" noshowinstalldlg="0" downloadtime=" 60"/>)"
       R"(<dlfile url="u" md5="m" moduletype="exe" path="p"/></tryno>)"
-      R"(<tryno id="7" version="9">)" + kPackage + "</tryno>"))));
+      R"(<tryno id="7" version="9">)" +
+      kPackage + "</tryno>"))));
   const TwTrynoNode* node = config.GetTrynoNode(7);
   ASSERT_NE(node, nullptr);
   EXPECT_EQ(node->version, 2) << "the first usable node with an id wins";
@@ -49,9 +50,9 @@ TEST(InstallConfiguration, DocumentsThatFail) {
   } cases[] = {
       {Document(good), true},
       {"<Root/>", false},
-      {"<root><check/>", false},  // not XML
-      {"<root><install>" + good + "</install><condition/></root>", false},  // no check
-      {"<root><check/><condition/></root>", false},                          // no install
+      {"<root><check/>", false},                                                             // not XML
+      {"<root><install>" + good + "</install><condition/></root>", false},                   // no check
+      {"<root><check/><condition/></root>", false},                                          // no install
       {Document(Company(R"(<tryno id="3" version="1"><dlfile url="u"/></tryno>)")), false},  // no usable node
       {Document("<company id=\"0\" version=\"4\"/>"), false},
       {Document(good, "", ""), false},  // no condition
@@ -83,7 +84,8 @@ TEST(InstallConfiguration, ReportMap) {
   EXPECT_EQ(config.ReportMap().find(5)->second.mainkey, "HKLM");
 
   InstallConfiguration unnamed;
-  ASSERT_TRUE(unnamed.Parse(Document(company, R"(<other><item name="report" reid="5"><leaf/></item><item reid="6"/></other>)")))
+  ASSERT_TRUE(
+      unnamed.Parse(Document(company, R"(<other><item name="report" reid="5"><leaf/></item><item reid="6"/></other>)")))
       << "an item without a name stops the report parse, not the document";
   EXPECT_TRUE(unnamed.ReportMap().empty());
 }

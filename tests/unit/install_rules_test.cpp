@@ -16,16 +16,15 @@ TEST(AbRange, DrawAdmission) {
     int draw;
     bool admitted;
   } cases[] = {
-      {"30,60", 30, true}, {"30,60", 60, true}, {"30,60", 61, false}, {"30,60", 29, false},
-      {"", 1, true},        // no range
-      {"30", 99, true},     // one piece
-      {"a,b", 99, true},    // neither piece is a number
-      {"30,x", 99, false},  // one numeric piece is enough: high reads 0
-      {",,30,,60,", 45, true},  // empty pieces dropped
-      {"30,60x", 60, true},     // leading digits of the second piece
-      {"30, 60", 45, true},     // blanks before a number
-      {" 30,\t60", 61, false},
-      {"30, ", 45, true},       // a piece of blanks only is empty: one piece
+      {"30,60", 30, true},     {"30,60", 60, true}, {"30,60", 61, false},
+      {"30,60", 29, false},    {"", 1, true},       // no range
+      {"30", 99, true},                             // one piece
+      {"a,b", 99, true},                            // neither piece is a number
+      {"30,x", 99, false},                          // one numeric piece is enough: high reads 0
+      {",,30,,60,", 45, true},                      // empty pieces dropped
+      {"30,60x", 60, true},                         // leading digits of the second piece
+      {"30, 60", 45, true},                         // blanks before a number
+      {" 30,\t60", 61, false}, {"30, ", 45, true},  // a piece of blanks only is empty: one piece
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.range << " draw " << c.draw);
@@ -36,9 +35,11 @@ TEST(AbRange, DrawAdmission) {
 TEST(PackageCommandLine, ExactText) {
   EXPECT_EQ(BuildPackageCommandLine("", "C:\\Program Files\\Zorn", 0x1A2B, 1, "").text,
             "/autoinstall ##silence=0&installpath=\"C:\\Program Files\\Zorn\"&hwnd=1a2b&noshowinstalldlg=1");
-  const PackageCommandLine line = BuildPackageCommandLine("/rcmdfromtwinst /rcmdCanRcmd=0", "D:\\Z", 0xff, 0, "a=1&b=2");
-  EXPECT_EQ(line.text, "/rcmdfromtwinst /rcmdCanRcmd=0 /autoinstall ##silence=0&installpath=\"D:\\Z\"&hwnd=ff"
-                       "&noshowinstalldlg=0&a=1&b=2");
+  const PackageCommandLine line =
+      BuildPackageCommandLine("/rcmdfromtwinst /rcmdCanRcmd=0", "D:\\Z", 0xff, 0, "a=1&b=2");
+  EXPECT_EQ(line.text,
+            "/rcmdfromtwinst /rcmdCanRcmd=0 /autoinstall ##silence=0&installpath=\"D:\\Z\"&hwnd=ff"
+            "&noshowinstalldlg=0&a=1&b=2");
   EXPECT_EQ(line.noInstallDialog, 0);
   EXPECT_EQ(PackageCacheValueName(1029, 7, 2), L"PacketPath_1029_7_2");
 }
@@ -75,15 +76,16 @@ std::vector<std::string> Arguments(const std::string& line) {
 }
 
 size_t CountStartingWith(const std::vector<std::string>& arguments, const std::string& prefix) {
-  return static_cast<size_t>(std::count_if(arguments.begin(), arguments.end(),
-                                           [&](const std::string& a) { return a.rfind(prefix, 0) == 0; }));
+  return static_cast<size_t>(
+      std::count_if(arguments.begin(), arguments.end(), [&](const std::string& a) { return a.rfind(prefix, 0) == 0; }));
 }
 
 // The recommendation file is masked, not signed: its reason must not reach
 // the product installer able to add switches or change the install path.
 TEST(PackageCommandLine, AServedReasonCannotAddSwitches) {
-  for (const std::wstring& reason : {std::wstring(L"x\" /autoinstall ##silence=1&installpath=\"C:\\evil\" /rcmdreason=\"y"),
-                                    std::wstring(L"x\\"), std::wstring(L"a\r\n/autoinstall\tb\\\\")}) {
+  for (const std::wstring& reason :
+       {std::wstring(L"x\" /autoinstall ##silence=1&installpath=\"C:\\evil\" /rcmdreason=\"y"), std::wstring(L"x\\"),
+        std::wstring(L"a\r\n/autoinstall\tb\\\\")}) {
     RecommendationResult refused;
     refused.scene = 3;
     const std::wstring switches = RecommendationSwitches(refused, reason);

@@ -42,9 +42,9 @@ TEST(UxJson, ParseErrorsCarryCodeLineAndColumn) {
     const wchar_t* text;
     int code, line, column;
   } cases[] = {
-      {L"[1,2", 1, 1, 1},           // the object try's error is the one reported
-      {L"  true", 1, 1, 3},         // literals are read without skipping blanks
-      {L"{\"a\":12.5}", 7, 1, 8},   // no fractions
+      {L"[1,2", 1, 1, 1},          // the object try's error is the one reported
+      {L"  true", 1, 1, 3},        // literals are read without skipping blanks
+      {L"{\"a\":12.5}", 7, 1, 8},  // no fractions
       {L"{\"a\" 1}", 6, 1, 6},
       {L"{\"a\":1\n,\"b\":x}", 9, 2, 6},
       {L"{\"a\":\"\\q\"}", 9, 1, 8},  // an element that cannot be read

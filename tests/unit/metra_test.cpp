@@ -25,8 +25,8 @@ TEST(MetraBlock, FieldEncodingsAndBitBytes) {
   block.AddString(static_cast<const wchar_t*>(nullptr));
   block.AddString(L"a");
   block.AddBlob(nullptr, 0);
-  EXPECT_EQ(Finished(block), (Bytes{0xFB, 0x17, 0xFF, 0x45, 0x23, 0xD4, 0xC3, 0xB2, 0xA1, 0x00, 0x00, 0x00, 0x00,
-                                    0x01, 0x00, 'a' ^ 0x6B, 0x00, 0x00}))
+  EXPECT_EQ(Finished(block), (Bytes{0xFB, 0x17, 0xFF, 0x45, 0x23, 0xD4, 0xC3, 0xB2, 0xA1, 0x00, 0x00, 0x00, 0x00, 0x01,
+                                    0x00, 'a' ^ 0x6B, 0x00, 0x00}))
       << "no bit fields: the table id is followed by the field data";
 
   TwInstallSerialize bits;
@@ -111,7 +111,8 @@ TEST(Packet, HeaderLengthCountAndCrcContinuedOverBlocks) {
 }
 
 std::string Ack(const std::string& text, int byte2 = 2, int lengthDelta = 0, uint32_t crcDelta = 0) {
-  const uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(text.data()), text.size())) + crcDelta;
+  const uint32_t crc =
+      static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(text.data()), text.size())) + crcDelta;
   const size_t length = 7 + text.size() + lengthDelta;
   std::string body = {static_cast<char>(length & 0xFF), static_cast<char>(length >> 8), static_cast<char>(byte2)};
   for (int i = 0; i < 4; ++i) body += static_cast<char>(crc >> (8 * i));
@@ -145,9 +146,9 @@ TEST(Acknowledgement, ResponseText) {
       {L"[common]\nresult=0", false},
       {L"[common]\nother=1", false},  // a missing key counts as 0
       {L"[other]\nresult=1", false},
-      {L"result=1", false},  // no "["
+      {L"result=1", false},            // no "["
       {L"[common]\nresult 1", false},  // no "="
-      {L"[common]\n=1", false},  // empty key
+      {L"[common]\n=1", false},        // empty key
       {L"[common]\nresult=1x", true},  // read like atol
       {L"", false},
   };

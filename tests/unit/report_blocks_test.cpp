@@ -12,7 +12,10 @@ using Bytes = std::vector<uint8_t>;
 class Expect {
  public:
   explicit Expect(uint16_t table) { U16(table); }
-  Expect& U8(uint32_t v) { bytes.push_back(static_cast<uint8_t>(v)); return *this; }
+  Expect& U8(uint32_t v) {
+    bytes.push_back(static_cast<uint8_t>(v));
+    return *this;
+  }
   Expect& U16(uint32_t v) { return U8(v).U8(v >> 8); }
   Expect& U32(uint32_t v) { return U16(v).U16(v >> 16); }
   Expect& Str(const std::string& ascii) {

@@ -27,7 +27,7 @@ TEST(OsId, EveryRelease) {
       {Nt(6, 1), {}, 8},
       {Nt(6, 1, false), {}, 9},
       {Nt(6, 2), {6, 2, 9200}, 10},
-      {Nt(6, 2), {6, 3, 9600}, 11},   // GetVersionEx understates 8.1
+      {Nt(6, 2), {6, 3, 9600}, 11},  // GetVersionEx understates 8.1
       {Nt(6, 2), {10, 0, 19045}, 12},
       {Nt(10, 0), {10, 0, 21995}, 12},
       {Nt(10, 0), {10, 0, 22000}, 13},  // Windows 11
@@ -105,7 +105,8 @@ TEST(SplitRegistryPath, RootsAndSubkeys) {
     RegistryRoot root;
     const wchar_t* subkey;
   } cases[] = {
-      {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\tarnwick\\Antivirus", RegistryRoot::kLocalMachine, L"SOFTWARE\\tarnwick\\Antivirus"},
+      {L"HKEY_LOCAL_MACHINE\\SOFTWARE\\tarnwick\\Antivirus", RegistryRoot::kLocalMachine,
+       L"SOFTWARE\\tarnwick\\Antivirus"},
       {L"hkey_classes_root\\CLSID", RegistryRoot::kClassesRoot, L"CLSID"},
       {L"HKEY_USERS", RegistryRoot::kUsers, L""},
       {L"HKEY_CURRENT_USER\\", RegistryRoot::kCurrentUser, L""},

@@ -14,13 +14,13 @@ TEST(TwTime, ParsesBothDateForms) {
   } cases[] = {
       {L"2023-02-28 12:34:56", Local(2023, 2, 28, 12, 34, 56)},
       {L"2023年2月28日12时34分56秒", Local(2023, 2, 28, 12, 34, 56)},
-      {L"2023-2-28  1: 2 :3", Local(2023, 2, 28, 1, 2, 3)},       // parts are trimmed
-      {L"2023-02-30 12:00:00", Local(2023, 3, 2, 12)},           // normalised to 2 March
-      {L"2023-00-05", Local(2000, 1, 1)},                        // a zero month
-      {L"2023-13-40 24:60:60", Local(2023, 1, 1)},               // each field corrected
+      {L"2023-2-28  1: 2 :3", Local(2023, 2, 28, 1, 2, 3)},  // parts are trimmed
+      {L"2023-02-30 12:00:00", Local(2023, 3, 2, 12)},       // normalised to 2 March
+      {L"2023-00-05", Local(2000, 1, 1)},                    // a zero month
+      {L"2023-13-40 24:60:60", Local(2023, 1, 1)},           // each field corrected
       {L"1899-5-5", Local(2000, 5, 5)},
       {L"3000-5-5", Local(2000, 5, 5)},
-      {L"2023年5月", Local(2000, 1, 1)},                          // no day
+      {L"2023年5月", Local(2000, 1, 1)},  // no day
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << (&c - cases));

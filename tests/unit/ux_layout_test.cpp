@@ -25,7 +25,7 @@ TEST(UxPosition, ItemsFlagsAndCounts) {
       {"|-10,|10", 2, {true, true, 10}, {}},
       {"10,5,w60,20", 4, {false, false, 10}, {false, false, 70}},
       {"w10,5,60,20", 4, {false, false, 10}, {false, false, 60}},  // "w" only counts on item 3
-      {"1,2,3", 0, {false, false, 1}, {false, false, 3}},           // kept, but not a size rule
+      {"1,2,3", 0, {false, false, 1}, {false, false, 3}},          // kept, but not a size rule
       {"7", 0, {false, false, 7}, {}},
       {"1,2,3,4,5,6", 4, {false, false, 1}, {false, false, 3}},
       {"abc,def", 2, {}, {}},
@@ -44,11 +44,11 @@ TEST(UxPosition, ItemsFlagsAndCounts) {
 }
 
 TEST(UxPosition, ResolvingAgainstAnAxis) {
-  EXPECT_EQ(ResolveCoordinate({false, false, 0}, 10, 111), 10);   // 0 is the near edge
-  EXPECT_EQ(ResolveCoordinate({false, true, 0}, 10, 111), 111);   // -0 the far edge
-  EXPECT_EQ(ResolveCoordinate({true, true, 10}, 0, 101), 40);     // |-10: left of the middle (50)
+  EXPECT_EQ(ResolveCoordinate({false, false, 0}, 10, 111), 10);  // 0 is the near edge
+  EXPECT_EQ(ResolveCoordinate({false, true, 0}, 10, 111), 111);  // -0 the far edge
+  EXPECT_EQ(ResolveCoordinate({true, true, 10}, 0, 101), 40);    // |-10: left of the middle (50)
   EXPECT_EQ(ResolveCoordinate({true, false, 10}, 0, 101), 60);
-  EXPECT_EQ(ResolveCoordinate({true, false, 0}, -5, 0), -3);      // truncates toward zero: -5 + 5 / 2
+  EXPECT_EQ(ResolveCoordinate({true, false, 0}, -5, 0), -3);  // truncates toward zero: -5 + 5 / 2
 }
 
 TEST(UxStringTokens, SubstitutionAndStopRules) {
@@ -138,8 +138,7 @@ TEST_F(UxLayoutTest, FullHeaderBesideABodyStaysZeroHigh) {
 }
 
 TEST_F(UxLayoutTest, ControlsWithoutPosUseTheirSizeModes) {
-  ASSERT_TRUE(UxStylePool::Instance().LoadDocument(
-      R"(<style><class name="m" x-margin="4" y-margin="2"/></style>)"));
+  ASSERT_TRUE(UxStylePool::Instance().LoadDocument(R"(<style><class name="m" x-margin="4" y-margin="2"/></style>)"));
   Load(R"(<layer><header height="full"><dlg pos="0,0,-0,-0" class="m">
              <text id="1" width="full" height="10">a</text>
              <text id="2" width="0" height="abc">abcd</text>
@@ -148,9 +147,9 @@ TEST_F(UxLayoutTest, ControlsWithoutPosUseTheirSizeModes) {
              <text id="5" show="">z</text>
            </dlg></header></layer>)",
        200, 100);
-  EXPECT_EQ(RectOf(1), R(4, 2, 196, 12));   // the inner rectangle's full width
-  EXPECT_EQ(RectOf(2), R(4, 2, 28, 14));    // content: 4 glyphs of 6 × 12
-  EXPECT_EQ(RectOf(3), R(5, 4, 17, 16));    // three items: top-left from them, content size
+  EXPECT_EQ(RectOf(1), R(4, 2, 196, 12));  // the inner rectangle's full width
+  EXPECT_EQ(RectOf(2), R(4, 2, 28, 14));   // content: 4 glyphs of 6 × 12
+  EXPECT_EQ(RectOf(3), R(5, 4, 17, 16));   // three items: top-left from them, content size
   EXPECT_EQ(RectOf(4), R(4, 2, 54, 98));
   EXPECT_FALSE(layout.IsControlShown(4, false));
   EXPECT_TRUE(layout.IsControlShown(5, false));
@@ -205,8 +204,8 @@ TEST_F(UxLayoutTest, UnknownTagsAreSkippedWithTheirSubtree) {
 }
 
 TEST_F(UxLayoutTest, RunTimePosAndTextResizeAtOnce) {
-  Load(R"(<layer><body><text id="1" pos="10,10">ab</text><text id="2" pos="0,0,40,20">ab</text></body></layer>)",
-       200, 100);
+  Load(R"(<layer><body><text id="1" pos="10,10">ab</text><text id="2" pos="0,0,40,20">ab</text></body></layer>)", 200,
+       100);
   EXPECT_EQ(RectOf(1), R(10, 10, 22, 22));
   ASSERT_TRUE(layout.SetControlAttribute(1, "pos", "|-10,-30"));
   EXPECT_EQ(RectOf(1), R(90, 70, 102, 82));

@@ -67,8 +67,7 @@ TEST_F(RichTextTest, LinksCarryTheirIdsAndTheLinkClass) {
   EXPECT_EQ(flow.runs[1].colour, MakeColour(0, 0, 255)) << "the link class colours a link without its own";
   EXPECT_EQ(flow.runs[3].colour, MakeColour(0x12, 0x34, 0x56));
   CUxRichText2Wnd& two = static_cast<CUxRichText2Wnd&>(
-      Load("<text>ab</text><break/><offset offset=\"12\"/><char color=\"00FF00\">c</char>", "0,0,60,200",
-           "richtext2"));
+      Load("<text>ab</text><break/><offset offset=\"12\"/><char color=\"00FF00\">c</char>", "0,0,60,200", "richtext2"));
   EXPECT_EQ(Texts(two.Flow(world.measurer)), "ab@0,8;c@12,28;");
 }
 

@@ -29,8 +29,8 @@ class RecordingHost : public IUxPointerHost {
   bool IsChildWindow() const override { return false; }
   void OpenLink(std::wstring_view /*href*/) override { events.push_back("open"); }
   void Notify(uint32_t code, int id, const char* tag) override {
-    static const std::map<uint32_t, std::string> names = {{UXN_CLICK, "click"}, {UXN_POINTER_ENTER, "enter"},
-                                                          {UXN_POINTER_LEAVE, "leave"}, {UXN_PRESS, "press"},
+    static const std::map<uint32_t, std::string> names = {{UXN_CLICK, "click"},           {UXN_POINTER_ENTER, "enter"},
+                                                          {UXN_POINTER_LEAVE, "leave"},   {UXN_PRESS, "press"},
                                                           {UXN_DOUBLE_CLICK, "dblclick"}, {UXN_RIGHT_PRESS, "rpress"},
                                                           {UXN_RIGHT_RELEASE, "rrelease"}};
     events.push_back(names.at(code) + " " + std::to_string(id) + (tag ? std::string(" ") + tag : ""));
@@ -98,8 +98,8 @@ TEST_F(UxRoutingTest, LinksOpenWithoutClickAndIdZeroNeverClicks) {
   router.OnLButtonUp(150, 60, 0, 0);
   router.OnLButtonDown(250, 60, 0, 0);
   router.OnLButtonUp(250, 60, 0, 0);
-  EXPECT_EQ(Take(), (std::vector<std::string>{"capture", "press 21", "release", "open", "capture", "press 0",
-                                              "release"}));
+  EXPECT_EQ(Take(),
+            (std::vector<std::string>{"capture", "press 21", "release", "open", "capture", "press 0", "release"}));
 }
 
 TEST_F(UxRoutingTest, DisabledControlsGetEnterButNoHoverOrPress) {
@@ -143,8 +143,8 @@ TEST_F(UxRoutingTest, DoubleClickInTheHeaderMaximisesAResizableWindow) {
   router.OnLButtonDblClk(50, 120, 0, 0);
   router.OnRButtonDown(50, 120, 0, 0);
   router.OnRButtonUp(50, 120, 0, 0);
-  EXPECT_EQ(Take(), (std::vector<std::string>{"maximize", "maximize", "dblclick 22 dlgbtnEx2", "capture",
-                                              "rpress 22", "release", "rrelease 22"}));
+  EXPECT_EQ(Take(), (std::vector<std::string>{"maximize", "maximize", "dblclick 22 dlgbtnEx2", "capture", "rpress 22",
+                                              "release", "rrelease 22"}));
 }
 
 TEST(UxHandles, AreNeverReused) {

@@ -63,10 +63,10 @@ TEST(UxNineGrid, NaturalSizeCopiesEveryPixelOnce) {
 TEST(UxNineGrid, StretchingKeepsTheBorderWidth) {
   const auto parts = NineGridParts(ThreePixelFrame(), {0, 0, 300, 60});
   EXPECT_EQ(Parts(parts),
-            "260,0,263,3>0,0,3,3;260,37,263,40>0,57,3,60;260,3,263,37>0,3,3,57;"        // left column
+            "260,0,263,3>0,0,3,3;260,37,263,40>0,57,3,60;260,3,263,37>0,3,3,57;"              // left column
             "517,0,520,3>297,0,300,3;517,37,520,40>297,57,300,60;517,3,520,37>297,3,300,57;"  // right column
-            "263,0,517,3>3,0,297,3;263,37,517,40>3,57,297,60;"                         // top and bottom edges
-            "263,3,517,37>3,3,297,57;");                                               // centre
+            "263,0,517,3>3,0,297,3;263,37,517,40>3,57,297,60;"                                // top and bottom edges
+            "263,3,517,37>3,3,297,57;");                                                      // centre
 }
 
 TEST(UxNineGrid, WithoutMarginsTheFrameIsStretchedAndSmallRectsDropParts) {
@@ -150,8 +150,8 @@ TEST(UxProgressRules, MarqueeGrowsWalksAndRestarts) {
     steps.emplace_back(state.block.left, state.block.right);
   }
   EXPECT_EQ(steps[0], std::make_pair(2, 12));
-  EXPECT_EQ(steps[3], std::make_pair(2, 42));   // grown past 30 from the origin
-  EXPECT_EQ(steps[4], std::make_pair(12, 52));  // then walks
+  EXPECT_EQ(steps[3], std::make_pair(2, 42));     // grown past 30 from the origin
+  EXPECT_EQ(steps[4], std::make_pair(12, 52));    // then walks
   EXPECT_EQ(steps[10], std::make_pair(72, 100));  // 112 beyond the edge: pinned
   EXPECT_EQ(steps[13], std::make_pair(2, 2));     // left reached the edge: back to the origin
   EXPECT_EQ(steps[14], std::make_pair(2, 12));
@@ -194,9 +194,9 @@ TEST(UxSkinPool, SkinPngTakesItsFileFlipAndOwnAlpha) {
   own->DrawSkin(canvas, {0, 0, 80, 20}, 0, false, 200);
   own->DrawImage(canvas, {0, 0, 80, 20}, 0, 255);
   own->DrawImageMode(canvas, {0, 0, 80, 20}, 0, 0);
-  EXPECT_EQ(canvas.calls, (std::vector<std::string>{"blend 0,0,80,20 -> 0,0,80,20 a100",
-                                                     "blend 0,0,80,20 -> 0,0,80,20 a128",
-                                                     "blend 0,0,80,20 -> 0,0,80,20 a128"}));
+  EXPECT_EQ(canvas.calls,
+            (std::vector<std::string>{"blend 0,0,80,20 -> 0,0,80,20 a100", "blend 0,0,80,20 -> 0,0,80,20 a128",
+                                      "blend 0,0,80,20 -> 0,0,80,20 a128"}));
   EXPECT_EQ(UxSkinPool::Instance().Find("missing_file")->SkinFrameSize(), (UxSize{50, 50})) << "falls back to src";
   RecordingCanvas plain;
   UxSkinPool::Instance().Find("plain")->DrawSkin(plain, {0, 0, 50, 50}, 0, false, 200);

@@ -64,8 +64,8 @@ TEST(UxFontCode, HeightsAndFlags) {
     uint16_t code;
     int height;
     bool bold, underline, italic;
-  } cases[] = {{0x0C04, -24, true, false, false}, {0x0604, -18, true, false, false},
-               {0x0204, -14, true, false, false}, {0x0100, -13, false, false, false},
+  } cases[] = {{0x0C04, -24, true, false, false},  {0x0604, -18, true, false, false},
+               {0x0204, -14, true, false, false},  {0x0100, -13, false, false, false},
                {0x0000, -12, false, false, false}, {0xFF00, -11, false, false, false},
                {0x0003, -12, false, true, true}};
   for (const Case& c : cases) {

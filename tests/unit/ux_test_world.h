@@ -56,8 +56,7 @@ class FakeImages : public IUxImageSource {
 
 class FakeMeasurer : public IUxTextMeasurer {
  public:
-  UxSize MeasureText(std::wstring_view text, UxFontChoice font, uint32_t, const UxRect&, bool,
-                     const UxRect&) override {
+  UxSize MeasureText(std::wstring_view text, UxFontChoice font, uint32_t, const UxRect&, bool, const UxRect&) override {
     const int height = -FontHeight(font);
     return {static_cast<int>(text.size()) * 6, height};
   }

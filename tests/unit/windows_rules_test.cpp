@@ -26,7 +26,7 @@ class FakeDrives : public IPathQueries {
   }
   DriveKind DriveType(const std::wstring& root) const override {
     return root.size() == 3 && root[1] == L':' && root[2] == L'\\' && root[0] != L'N' ? DriveKind::kFixed
-                                                                                    : DriveKind::kOther;
+                                                                                      : DriveKind::kOther;
   }
   std::optional<uint64_t> FreeBytes(const std::wstring& root) const override {
     switch (root[0]) {
@@ -40,7 +40,7 @@ class FakeDrives : public IPathQueries {
 
 TEST(InstallPath, ValidationCodes) {
   const FakeDrives drives;
-  const std::wstring long_path = L"C:\\" + std::wstring(147, L'a')  /* 150 characters */;
+  const std::wstring long_path = L"C:\\" + std::wstring(147, L'a') /* 150 characters */;
   struct Case {
     std::wstring path;
     int code;

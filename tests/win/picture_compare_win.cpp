@@ -47,8 +47,8 @@ uint32_t PixelAt(const ux::win::GdiImage& image, int x, int y) {
   auto expected = ux::win::DecodeImage(ReadWholeFile(expected_path));
   if (!expected) return ::testing::AssertionFailure() << "expected picture " << name << " does not decode";
   if (expected->Width() != image.Width() || expected->Height() != image.Height()) {
-    return ::testing::AssertionFailure() << name << ": size " << image.Width() << "x" << image.Height()
-                                         << ", expected " << expected->Width() << "x" << expected->Height();
+    return ::testing::AssertionFailure() << name << ": size " << image.Width() << "x" << image.Height() << ", expected "
+                                         << expected->Width() << "x" << expected->Height();
   }
   constexpr int kChannelTolerance = 24;
   const int allowed = image.Width() * image.Height() / 200;  // 0.5 %
@@ -58,7 +58,8 @@ uint32_t PixelAt(const ux::win::GdiImage& image, int x, int y) {
     for (int x = 0; x < image.Width(); ++x) {
       const uint32_t want = PixelAt(*expected, x, y), have = PixelAt(image, x, y);
       bool same = true;
-      for (int shift : {0, 8, 16, 24}) same = same && std::abs(Channel(want, shift) - Channel(have, shift)) <= kChannelTolerance;
+      for (int shift : {0, 8, 16, 24})
+        same = same && std::abs(Channel(want, shift) - Channel(have, shift)) <= kChannelTolerance;
       if (same) continue;
       if (++differing <= 12) {
         where << "\n  (" << x << "," << y << ") expected ARGB " << std::hex << want << " got " << have << std::dec;

@@ -26,8 +26,8 @@ namespace {
 
 std::string Utf8(const std::wstring& text) {
   std::string out(text.size() * 3 + 1, '\0');
-  out.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(),
-                                                       static_cast<int>(out.size()), nullptr, nullptr)));
+  out.resize(static_cast<size_t>(
+      ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
   if (!out.empty()) out.pop_back();
   return out;
 }
@@ -77,8 +77,8 @@ bool DecodePicture() {
 // Libraries that mark their loading, planted beside this program and in
 // its current directory under names of Windows libraries it has not loaded.
 TEST(LibrarySearch, NothingBesideTheProgramOrInTheCurrentDirectoryIsLoaded) {
-  const wchar_t* const kNames[] = {L"userenv.dll", L"rasapi32.dll", L"dwmapi.dll", L"uxtheme.dll", L"winhttp.dll",
-                                   L"propsys.dll"};
+  const wchar_t* const kNames[] = {L"userenv.dll", L"rasapi32.dll", L"dwmapi.dll",
+                                   L"uxtheme.dll", L"winhttp.dll",  L"propsys.dll"};
   test::ScratchDir current;
   const std::wstring mark = test::ProgramDir() + L"tw_mark_library.dll";
   for (const wchar_t* name : kNames) {
@@ -123,8 +123,9 @@ TEST(HeldFile, RefusesWritersRenamersAndDeletersButNotReadersOrStarts) {
   win::HeldFile held = win::HeldFile::Hold(path);
   ASSERT_TRUE(held.IsHeld());
 
-  win::UniqueFile writer(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win::UniqueFile writer(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
   EXPECT_FALSE(writer.IsValid()) << "opened for writing";
   EXPECT_FALSE(::MoveFileExW(path.c_str(), (path + L".aside").c_str(), MOVEFILE_REPLACE_EXISTING)) << "renamed";
   EXPECT_FALSE(::DeleteFileW(path.c_str())) << "deleted";
@@ -208,8 +209,8 @@ struct WalkOfDeletedKey {
 TEST(RegistryWalk, AKeyThatFailsForEverEndsTheWalk) {
   constexpr wchar_t kWalked[] = L"Software\\TwWalkTest";
   win::UniqueRegKey child;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kWalked) + L"\\child").c_str(), 0, nullptr, 0,
-                              KEY_WRITE, nullptr, child.Put(), nullptr),
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kWalked) + L"\\child").c_str(), 0, nullptr, 0, KEY_WRITE,
+                              nullptr, child.Put(), nullptr),
             ERROR_SUCCESS);
   child.Reset();
   win::UniqueRegKey opened;

@@ -21,8 +21,11 @@ TEST(SystemInfo, OsCodeOfEachWindows) {
   const struct {
     const wchar_t* version;  // null: the prefix's own
     DWORD code;
-  } cases[] = {{nullptr, k64 ? 12u : 11u}, {L"vista", k64 ? 10u : 9u}, {L"win8", k64 ? 16u : 15u},
-               {L"win81", k64 ? 18u : 17u}, {L"win10", k64 ? 20u : 19u}};
+  } cases[] = {{nullptr, k64 ? 12u : 11u},
+               {L"vista", k64 ? 10u : 9u},
+               {L"win8", k64 ? 16u : 15u},
+               {L"win81", k64 ? 18u : 17u},
+               {L"win10", k64 ? 20u : 19u}};
   for (const auto& c : cases) {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
     if (c.version) {
@@ -73,8 +76,8 @@ class ProductDirTest : public testing::Test {
   void TearDown() override { test::DeleteRegTree32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus"); }
 
   void SetProgramPath(const void* data, DWORD bytes, DWORD type) {
-    ASSERT_TRUE(test::SetRegValue32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus", L"ProgramPath", type, data,
-                                    bytes));
+    ASSERT_TRUE(
+        test::SetRegValue32(HKEY_LOCAL_MACHINE, L"software\\tarnwick\\antivirus", L"ProgramPath", type, data, bytes));
   }
   void SetProgramPath(const std::wstring& text) {
     SetProgramPath(text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), REG_SZ);

@@ -124,8 +124,7 @@ bool SetRegValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD 
          ::RegSetValueExW(opened.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
 }
 
-bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
-                   DWORD bytes) {
+bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
   return SetRegValue(root, key, name, type, data, bytes, KEY_WOW64_32KEY);
 }
 

@@ -47,8 +47,7 @@ bool SetRegValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD 
 // The registry as the 32-bit installer sees it: its own view on 64-bit
 // Windows (and for the test programs' 64-bit build), the only one on a
 // 32-bit prefix. For values the installer reads through the 32-bit view.
-bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
-                   DWORD bytes);
+bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD bytes);
 bool SetRegString32(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text);
 std::optional<std::wstring> RegString32(HKEY root, const std::wstring& key, const wchar_t* name);
 void DeleteRegTree32(HKEY root, const std::wstring& key);

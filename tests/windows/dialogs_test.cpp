@@ -112,22 +112,22 @@ TEST_F(DialogsTest, DisagreeOverlayAnswersAndOpensThePrivacyStatement) {
   struct Case {
     int id;
     INT_PTR result;
-  } cases[] = {{1001, TwDisagreeInstallDlg::kClosed}, {1003, TwDisagreeInstallDlg::kAgreed},
+  } cases[] = {{1001, TwDisagreeInstallDlg::kClosed},
+               {1003, TwDisagreeInstallDlg::kAgreed},
                {1004, TwDisagreeInstallDlg::kGaveUp}};
   for (const Case& c : cases) {
     RecordingDisagree dialog;
     Script script([&] { dialog.EndDialog(-1); });
-    script.Then([&] { return dialog.Exists(); })
-        .Do([&] {
-          if (c.id == 1001) {
-            auto picture = ux::win::PrintWindowPixels(dialog.Hwnd());
-            ASSERT_NE(picture, nullptr);
-            EXPECT_TRUE(test::MatchesPicture(*picture, "disagree", test::WindowPictures()));
-            EXPECT_EQ(test::PixelAt(*picture, 2, 2) >> 24, 110u) << "the mask lets the main window show through";
-            Click(dialog, 1002);
-          }
-          Click(dialog, c.id);
-        });
+    script.Then([&] { return dialog.Exists(); }).Do([&] {
+      if (c.id == 1001) {
+        auto picture = ux::win::PrintWindowPixels(dialog.Hwnd());
+        ASSERT_NE(picture, nullptr);
+        EXPECT_TRUE(test::MatchesPicture(*picture, "disagree", test::WindowPictures()));
+        EXPECT_EQ(test::PixelAt(*picture, 2, 2) >> 24, 110u) << "the mask lets the main window show through";
+        Click(dialog, 1002);
+      }
+      Click(dialog, c.id);
+    });
     script.Start();
     EXPECT_EQ(dialog.DoModal(nullptr), c.result);
     if (c.id == 1001) {
@@ -150,12 +150,9 @@ TEST(CustomerServiceLinkFile, OnlyAWebAddressIsTaken) {
     const char* value;
     bool taken;
   } cases[] = {
-      {"https://support.example.com/chat?id=7", true},
-      {"http://support.example.com/", true},
-      {"C:\\Windows\\System32\\calc.exe", false},
-      {"file:///C:/Windows/System32/calc.exe", false},
-      {"\\\\attacker\\share\\tool.exe", false},
-      {"cmd.exe /c calc", false},
+      {"https://support.example.com/chat?id=7", true}, {"http://support.example.com/", true},
+      {"C:\\Windows\\System32\\calc.exe", false},      {"file:///C:/Windows/System32/calc.exe", false},
+      {"\\\\attacker\\share\\tool.exe", false},        {"cmd.exe /c calc", false},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(test::WriteWholeFile(file, std::string("[FeedBack]\r\nVipMarketQQLink=") + c.value + "\r\n"));

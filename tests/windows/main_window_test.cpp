@@ -88,8 +88,7 @@ TEST_F(MainWindowTest, PathPanelValidatesAndRestoresTheDefault) {
     EXPECT_EQ((after.bottom - after.top) - (before.bottom - before.top), 60);
     EXPECT_TRUE(window.PanelOpen());
   });
-  const std::pair<const wchar_t*, int> typed[] = {
-      {L"C:", 1}, {L"N:\\share", 2}, {L"C:\\a?b", 3}, {L"F:\\full", 4}};
+  const std::pair<const wchar_t*, int> typed[] = {{L"C:", 1}, {L"N:\\share", 2}, {L"C:\\a?b", 3}, {L"F:\\full", 4}};
   for (const auto& [path, code] : typed) {
     script.Do([&window, path = path] { test::TypePath(window.PathBox(), path); })
         .Then([&window, code = code] { return window.Shown(150 + code); })
@@ -99,11 +98,13 @@ TEST_F(MainWindowTest, PathPanelValidatesAndRestoresTheDefault) {
           for (int other = 1; other <= 5; ++other) EXPECT_EQ(window.Shown(150 + other), other == code);
         });
   }
-  script.Do([&] { Click(window, id::kBrowseButton); })  // browsing gives a path too long to install into
+  script
+      .Do([&] { Click(window, id::kBrowseButton); })  // browsing gives a path too long to install into
       .Then([&] { return window.Shown(id::kPathErrorTextBase + kPathTooLong); })
       .Do([&] { Click(window, id::kRestoreDefaultPathButton); })
       .Do([&] {
-        EXPECT_FALSE(window.Shown(id::kRestoreDefaultPathButton) || window.Shown(id::kPathErrorTextBase + kPathTooLong));
+        EXPECT_FALSE(window.Shown(id::kRestoreDefaultPathButton) ||
+                     window.Shown(id::kPathErrorTextBase + kPathTooLong));
         EXPECT_FALSE(window.Disabled(id::kAgreeAndInstallButton) || window.Disabled(id::kDisagreeButton));
         EXPECT_NE(PathBoxText(window.PathBox()).find(L"\\tarnwick\\tarnwick antivirus\\"), std::wstring::npos);
         Click(window, id::kCloseButton);  // leave, confirmed
@@ -165,8 +166,8 @@ TEST_F(MainWindowTest, DecliningToLeaveStaysAndAgreeingAfterAllInstalls) {
 // How many of the command line's arguments, as Windows splits it, are `argument`.
 int ArgumentsEqualTo(const std::string& utf8, const wchar_t* argument) {
   std::wstring line(utf8.size(), L'\0');
-  line.resize(static_cast<size_t>(
-      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), line.data(), static_cast<int>(line.size()))));
+  line.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                        line.data(), static_cast<int>(line.size()))));
   int count = 0, found = 0;
   LPWSTR* arguments = ::CommandLineToArgvW(line.c_str(), &count);
   const win::UniqueLocalMemory owned(arguments);
@@ -265,7 +266,9 @@ TEST_F(MainWindowTest, TheSecondPackageShowsItsOwnProgress) {
                   FilePeerEntry("/trickle/200000/200000/second-" + run, wrong, "", "%TEMP%\\twtwo\\b_????.dll")));
   ProgressRecordingWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] { Click(window, id::kAgreeAndInstallButton); }).Then([&] { return window.Shown(id::kFailedPage); }).Do([&] { Click(window, id::kCloseButton); });
+  script.Do([&] { Click(window, id::kAgreeAndInstallButton); })
+      .Then([&] { return window.Shown(id::kFailedPage); })
+      .Do([&] { Click(window, id::kCloseButton); });
   EXPECT_EQ(Run(window, script), 0);
   const auto first_done = std::find(window.percents.begin(), window.percents.end(), 100u);
   ASSERT_NE(first_done, window.percents.end()) << "the first package finished";
@@ -279,7 +282,9 @@ TEST_F(MainWindowTest, AgreeingWhileInitRunsThenLeavingStartsNoDownload) {
   {
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Click(window, id::kAgreeAndInstallButton); }).Do([&] { Click(window, id::kCloseButton); });  // agree, then leave (confirmed)
+    script.Do([&] { Click(window, id::kAgreeAndInstallButton); }).Do([&] {
+      Click(window, id::kCloseButton);
+    });  // agree, then leave (confirmed)
     EXPECT_EQ(Run(window, script), 0);
     EXPECT_TRUE(window.UserActions().leaving_confirmed);
   }  // the window waits for its worker to end
@@ -291,8 +296,8 @@ TEST_F(MainWindowTest, AgreeingWhileInitRunsThenLeavingStartsNoDownload) {
 
 TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
   // Its own folder: other road tests keep the packages they completed.
-  Configure(Tryno(FilePeerEntry("/trickle/400000/20000/leave", PatternMd5(400000), "",
-                                "%TEMP%\\twleave\\leave_????.dll")));
+  Configure(
+      Tryno(FilePeerEntry("/trickle/400000/20000/leave", PatternMd5(400000), "", "%TEMP%\\twleave\\leave_????.dll")));
   {
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
@@ -363,9 +368,7 @@ TEST_F(MainWindowPictures, EveryPage) {
   QuietMainWindow window(1029, 7);
   window.browse_result = L"C:\\" + std::wstring(160, L'x') + L"\\";
   Script script([&] { window.EndDialog(-1); });
-  script.Do(Picture(window, "start"))
-      .Do([&] { Click(window, id::kCustomInstallButton); })
-      .Do(Picture(window, "panel"));
+  script.Do(Picture(window, "start")).Do([&] { Click(window, id::kCustomInstallButton); }).Do(Picture(window, "panel"));
   const wchar_t* errors[] = {L"C:", L"N:\\share", L"C:\\a?b", L"F:\\full"};
   for (int code = 1; code <= 4; ++code) {
     static const char* names[] = {"", "path_error_1", "path_error_2", "path_error_3", "path_error_4"};
@@ -397,7 +400,9 @@ TEST_F(MainWindowPictures, FailedPages) {
   {
     QuietMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
-    script.Do([&] { Post(window, kMsgFailedPage); }).Do(Picture(window, "failed_network")).Do([&] { Click(window, id::kFailedButton); });
+    script.Do([&] { Post(window, kMsgFailedPage); }).Do(Picture(window, "failed_network")).Do([&] {
+      Click(window, id::kFailedButton);
+    });
     script.Start();
     EXPECT_EQ(window.DoModal(nullptr), 0);
     EXPECT_TRUE(window.opened_pages.empty()) << "the network failure offers no customer service";

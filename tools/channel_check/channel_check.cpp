@@ -33,9 +33,11 @@ class AnswerLeaf : public tw::ICheckLeaf {
 
 std::string MissingAttributes(const tw::PackageEntry& entry) {
   std::string missing;
-  const std::pair<const char*, const std::string*> required[] = {
-      {"url", &entry.url}, {"md5", &entry.md5}, {"moduletype", &entry.moduletype}, {"path", &entry.path},
-      {"downloadtype", &entry.downloadtype}};
+  const std::pair<const char*, const std::string*> required[] = {{"url", &entry.url},
+                                                                 {"md5", &entry.md5},
+                                                                 {"moduletype", &entry.moduletype},
+                                                                 {"path", &entry.path},
+                                                                 {"downloadtype", &entry.downloadtype}};
   for (const auto& [name, value] : required) {
     if (value->empty()) missing += std::string(missing.empty() ? "" : ", ") + name;
   }
@@ -135,9 +137,8 @@ int main(int argc, char** argv) {
       }
     }
     int id = 0;
-    const tw::TwTrynoNode* parsed = tryno->QueryIntAttribute("id", &id) == tinyxml2::XML_SUCCESS
-                                        ? config.GetTrynoNode(id)
-                                        : nullptr;
+    const tw::TwTrynoNode* parsed =
+        tryno->QueryIntAttribute("id", &id) == tinyxml2::XML_SUCCESS ? config.GetTrynoNode(id) : nullptr;
     if (!parsed) refuse(node + ": unusable (id, version, interval or no usable package)");
   }
   std::printf("%s: %d usable packages, %d check leaves, %d refused\n", usable ? "usable" : "NOT usable", packages,

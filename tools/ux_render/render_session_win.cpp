@@ -41,8 +41,8 @@ class RecordingHost : public Base {
   LRESULT OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam, bool& handled) override {
     if (message == WM_NOTIFY) {
       const auto* notice = reinterpret_cast<const UxNotice*>(lparam);
-      static const char* names[] = {"", "click", "resize", "enter", "leave", "", "control", "press", "dblclick",
-                                    "rpress", "", "", "", "rrelease"};
+      static const char* names[] = {"",      "click",    "resize", "enter", "leave", "", "control",
+                                    "press", "dblclick", "rpress", "",      "",      "", "rrelease"};
       if (notice->code < 14 && notice->code != UXN_POINTER_ENTER) {
         notices.push_back(std::string(names[notice->code]) + " " + std::to_string(notice->ctrlId) +
                           (notice->code == UXN_CLICK && notice->ctrlTag && *notice->ctrlTag
@@ -83,7 +83,8 @@ bool ApplyOperation(UxHostCore& host, const std::wstring& operation, std::wstrin
   else if (parts[0] == L"enable") done = host.EnableControl(id, on);
   else if (parts[0] == L"check") done = host.SetControlChecked(id, on);
   else if (parts[0] == L"text") done = host.SetControlText(id, Split(operation, 3).back());
-  else if (parts[0] == L"attr" && parts.size() == 4) done = host.SetControlAttribute(id, Narrow(parts[2]), Narrow(parts[3]));
+  else if (parts[0] == L"attr" && parts.size() == 4)
+    done = host.SetControlAttribute(id, Narrow(parts[2]), Narrow(parts[3]));
   else if (parts[0] == L"opacity") done = SetOpacity(host, id, std::wcstol(parts[2].c_str(), nullptr, 10));
   else return error = L"unknown operation: " + operation, false;
   if (!done) error = L"no control for: " + operation;
@@ -97,7 +98,8 @@ bool SendEvent(HWND window, const std::wstring& event, std::wstring& error) {
     return true;
   }
   if (parts.size() != 3) return error = L"bad event: " + event, false;
-  const LPARAM point = MAKELPARAM(std::wcstol(parts[1].c_str(), nullptr, 10), std::wcstol(parts[2].c_str(), nullptr, 10));
+  const LPARAM point =
+      MAKELPARAM(std::wcstol(parts[1].c_str(), nullptr, 10), std::wcstol(parts[2].c_str(), nullptr, 10));
   if (parts[0] == L"move") ::SendMessageW(window, WM_MOUSEMOVE, 0, point);
   else if (parts[0] == L"down") ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
   else if (parts[0] == L"up") ::SendMessageW(window, WM_LBUTTONUP, 0, point);

@@ -36,7 +36,7 @@ struct RenderRequest {
 struct RenderResult {
   bool ok = false;
   std::wstring error;
-  std::shared_ptr<GdiImage> image;  // premultiplied, the window's client size
+  std::shared_ptr<GdiImage> image;   // premultiplied, the window's client size
   std::vector<std::string> notices;  // "click 26 dlgbtnEx2", "open https://..."
   std::vector<std::string> rects;    // "rect ID LEFT TOP RIGHT BOTTOM", "rect ID none"
 };

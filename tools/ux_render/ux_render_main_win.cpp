@@ -42,8 +42,9 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   if (!request.layout_id || (output.empty() && request.rect_ids.empty())) {
-    std::fwprintf(stderr, L"usage: uxrender [--dir DIR | --exe PROGRAM] --layout ID [--framed] [--size WxH] [--op OP]... "
-                          L"[--event EVENT]... [--advance MS] [--rect ID]... [--out FILE.png]\n");
+    std::fwprintf(stderr,
+                  L"usage: uxrender [--dir DIR | --exe PROGRAM] --layout ID [--framed] [--size WxH] [--op OP]... "
+                  L"[--event EVENT]... [--advance MS] [--rect ID]... [--out FILE.png]\n");
     return 2;
   }
   UseRenderResources(directory, module);
