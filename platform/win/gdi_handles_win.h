@@ -12,32 +12,13 @@
 
 namespace tw::win {
 
-template <typename T>
-struct GdiObjectTraits {
-  using Type = T;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type object) noexcept { ::DeleteObject(object); }
-};
-
-struct MemoryDcTraits {
-  using Type = HDC;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type dc) noexcept { ::DeleteDC(dc); }
-};
-
-struct IconTraits {
-  using Type = HICON;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type icon) noexcept { ::DestroyIcon(icon); }
-};
-
-using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniqueRegion = UniqueHandle<NullInvalidTraits<HRGN, &::DeleteObject>>;
+using UniqueBitmap = UniqueHandle<NullInvalidTraits<HBITMAP, &::DeleteObject>>;
+using UniqueFont = UniqueHandle<NullInvalidTraits<HFONT, &::DeleteObject>>;
 // A DC made with CreateCompatibleDC.
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
+using UniqueMemoryDc = UniqueHandle<NullInvalidTraits<HDC, &::DeleteDC>>;
 // An icon made by the program (LoadImage without LR_SHARED).
-using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueIcon = UniqueHandle<NullInvalidTraits<HICON, &::DestroyIcon>>;
 
 // A window's DC (null: the screen) from GetDC, given back on scope exit.
 class WindowDc {

@@ -43,56 +43,31 @@ class UniqueHandle {
   Type m_handle = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-  using Type = HANDLE;
+// Traits of a handle type whose invalid value is null and which one
+// function gives back.
+template <typename T, auto CloseFunction>
+struct NullInvalidTraits {
+  using Type = T;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
+  static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-struct FileHandleTraits {
-  using Type = HANDLE;
-  static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::CloseHandle(h); }
-};
-
-struct RegKeyTraits {
-  using Type = HKEY;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::RegCloseKey(h); }
-};
-
-struct LibraryTraits {
-  using Type = HMODULE;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::FreeLibrary(h); }
-};
-
-struct MappedViewTraits {
-  using Type = void*;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type view) noexcept { ::UnmapViewOfFile(view); }
-};
-
-struct FindTraits {
+// The same for the handles whose invalid value is INVALID_HANDLE_VALUE.
+template <auto CloseFunction>
+struct InvalidValueTraits {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { ::FindClose(h); }
+  static void Close(Type h) noexcept { CloseFunction(h); }
 };
 
-struct LocalMemoryTraits {
-  using Type = HLOCAL;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type memory) noexcept { ::LocalFree(memory); }
-};
-
-using UniqueHandleObject = UniqueHandle<KernelHandleTraits>;
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueRegKey = UniqueHandle<RegKeyTraits>;
-using UniqueLibrary = UniqueHandle<LibraryTraits>;
-using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+using UniqueHandleObject = UniqueHandle<NullInvalidTraits<HANDLE, &::CloseHandle>>;
+using UniqueFile = UniqueHandle<InvalidValueTraits<&::CloseHandle>>;
+using UniqueRegKey = UniqueHandle<NullInvalidTraits<HKEY, &::RegCloseKey>>;
+using UniqueLibrary = UniqueHandle<NullInvalidTraits<HMODULE, &::FreeLibrary>>;
+using UniqueMappedView = UniqueHandle<NullInvalidTraits<void*, &::UnmapViewOfFile>>;
 // A FindFirstFile search.
-using UniqueFind = UniqueHandle<FindTraits>;
+using UniqueFind = UniqueHandle<InvalidValueTraits<&::FindClose>>;
 // Memory the system allocated with LocalAlloc for the caller.
-using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+using UniqueLocalMemory = UniqueHandle<NullInvalidTraits<HLOCAL, &::LocalFree>>;
 
 }  // namespace tw::win

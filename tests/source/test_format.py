@@ -3,9 +3,8 @@ change shows what it changes and not a reflowed neighbourhood."""
 import shutil
 import subprocess
 import unittest
-from pathlib import Path
 
-REPO = Path(__file__).resolve().parents[2]
+from tests.source.sources import REPO
 
 
 class FormatTest(unittest.TestCase):

@@ -5,11 +5,8 @@ waiting for the next early return. Reads the C++ sources of the whole
 repository (product, tools, benchmarks, fuzz targets and tests)."""
 import re
 import unittest
-from pathlib import Path
 
-REPO = Path(__file__).resolve().parents[2]
-FOLDERS = ("platform", "net", "telemetry", "survey", "config", "ui", "install", "windows", "app", "resources",
-           "tools", "bench", "fuzz", "tests")
+from tests.source.sources import numbered_lines, source_files
 
 RELEASES = (
     "CloseHandle", "RegCloseKey", "DeleteObject", "DeleteDC", "ReleaseDC", "FreeLibrary", "CoUninitialize",
@@ -25,7 +22,7 @@ CALL = re.compile(r"(?<![\w.>])(?:::|std::|Gdiplus::)?(" + "|".join(RELEASES) + 
 # The owning types themselves: the one place each release is written.
 OWNERS = {
     "platform/win/unique_handle_win.h": "handles, keys, libraries, views, finds, local memory",
-    "platform/win/gdi_handles_win.h": "GDI objects, DCs, selections, saved states, paint scopes",
+    "platform/win/gdi_handles_win.h": "window DCs, selections, saved states, paint scopes",
     "platform/win/com_win.h": "apartments, interface pointers, task memory, BSTRs",
     "platform/file_open.h": "stdio files",
     "net/curl_support.h": "libcurl handles and header lists",
@@ -37,15 +34,13 @@ DELETER = re.compile(r"void operator\(\)\(")
 
 def hand_written_releases():
     found = []
-    for folder in FOLDERS:
-        for path in sorted((REPO / folder).rglob("*")):
-            relative = path.relative_to(REPO).as_posix()
-            if path.suffix not in (".cpp", ".h") or relative in OWNERS:
-                continue
-            for number, line in enumerate(path.read_text(encoding="utf-8", errors="replace").splitlines(), 1):
-                code = line.split("//")[0]
-                if CALL.search(code) and not DELETER.search(code):
-                    found.append(f"{relative}:{number}: {line.strip()}")
+    for relative, path in source_files():
+        if relative in OWNERS:
+            continue
+        for number, line in numbered_lines(path):
+            code = line.split("//")[0]
+            if CALL.search(code) and not DELETER.search(code):
+                found.append(f"{relative}:{number}: {line.strip()}")
     return found
 
 

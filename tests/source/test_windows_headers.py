@@ -4,11 +4,8 @@ other header and still build on Linux. A portable header may offer a
 Windows branch, but only behind `#if defined(_WIN32)`."""
 import re
 import unittest
-from pathlib import Path
 
-REPO = Path(__file__).resolve().parents[2]
-FOLDERS = ("platform", "net", "telemetry", "survey", "config", "ui", "install", "windows", "app", "resources",
-           "tools", "bench", "fuzz", "tests")
+from tests.source.sources import source_files
 
 # The system headers that exist only in the Windows SDK.
 WINDOWS_HEADER = re.compile(
@@ -40,12 +37,11 @@ def unguarded_windows_includes(text):
 
 def portable_headers_that_need_windows():
     found = []
-    for folder in FOLDERS:
-        for path in sorted((REPO / folder).rglob("*.h")):
-            if path.name.endswith("_win.h"):
-                continue
-            for number in unguarded_windows_includes(path.read_text(encoding="utf-8", errors="replace")):
-                found.append(f"{path.relative_to(REPO).as_posix()}:{number}")
+    for relative, path in source_files((".h",)):
+        if relative.endswith("_win.h"):
+            continue
+        for number in unguarded_windows_includes(path.read_text(encoding="utf-8", errors="replace")):
+            found.append(f"{relative}:{number}")
     return found
 
 
