@@ -3,6 +3,7 @@
 // placed at a few sizes, hit-tested, routed and painted.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "fuzz/ux_fuzz_support.h"
@@ -40,10 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
     SetImageSource(&images);
     SetTextMeasurer(&canvas);
-    UxSkinPool::Instance().LoadDocument(
-        R"(<skins><png name="a" src="300" subwidth="7" margin_left="3" margin_top="9"/><png name="b" src="5"/></skins>)");
-    UxStylePool::Instance().LoadDocument(
-        R"(<style><class name="s" skin="a" x-margin="4"/><class name="t" textmode="10"/></style>)");
+    // The fixed documents must load, or every input would run against empty pools.
+    if (!UxSkinPool::Instance().LoadDocument(
+            R"(<skins><png name="a" src="300" subwidth="7" margin_left="3" margin_top="9"/><png name="b" src="5"/></skins>)") ||
+        !UxStylePool::Instance().LoadDocument(
+            R"(<style><class name="s" skin="a" x-margin="4"/><class name="t" textmode="10"/></style>)")) {
+      std::abort();
+    }
     return true;
   }();
   (void)ready;

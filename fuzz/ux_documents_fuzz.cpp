@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   UxSkinPool& skins = UxSkinPool::Instance();
   skins.Clear();
-  skins.LoadDocument(text);
+  (void)skins.LoadDocument(text);
   for (const char* name : {"a", "b", "c", "x", ""}) {
     if (CUxSkinBase* skin = skins.Find(name)) {
       for (int state : {-1, 0, 1, 5, 31}) {
@@ -30,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   UxStylePool::Instance().Reset();
-  UxStylePool::Instance().LoadDocument(text);
+  (void)UxStylePool::Instance().LoadDocument(text);
   UxStylePool::Instance().Find("a");
   UxString::Instance().Clear();
-  UxString::Instance().LoadDocument(text);
+  (void)UxString::Instance().LoadDocument(text);
   std::wstring wide(text.begin(), text.end());
   ExpandStringTokens(wide, UxString::Instance());
   return 0;

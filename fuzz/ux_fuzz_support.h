@@ -14,7 +14,7 @@ class CheckingCanvas : public IUxCanvas {
     return {static_cast<int>(text.size()) * 7, 14};
   }
   int FontHeight(UxFontChoice font) override { return DecodeFontCode(font.code, -12).height; }
-  bool Meets(const UxRect& rect) const override { return true; }
+  bool Meets(const UxRect& /*rect*/) const override { return true; }
   void Blend(const UxImage& image, const UxRect& src, const UxRect& dst, int) override {
     if (src.IsEmpty() || dst.IsEmpty() || src.left < 0 || src.top < 0 || src.right > image.Width() ||
         src.bottom > image.Height()) {
