@@ -1,7 +1,8 @@
 // Start-up cost of a GUI program under Wine: from CreateProcess until the
 // program has shown a window and gone idle (its first frame painted), and
-// its working set then. Run for the installer and for an empty window in
-// the same run; prints "name_ms=..." and "name_ws_kb=..." lines.
+// its working set and private bytes then. Run for the installer and for an
+// empty window in the same run; prints "name_ms=...", "name_ws_kb=..." and
+// "name_private_kb=..." lines.
 //
 //   startup_bench NAME PROGRAM [ARGUMENTS]   (repeated pairs: NAME PROGRAM)
 #include <windows.h>
@@ -32,7 +33,12 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM param) {
   return TRUE;
 }
 
-bool Measure(const std::wstring& command, double& ms, SIZE_T& working_set) {
+struct Memory {
+  SIZE_T working_set = 0;
+  SIZE_T private_bytes = 0;
+};
+
+bool Measure(const std::wstring& command, double& ms, Memory& memory) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -58,10 +64,11 @@ bool Measure(const std::wstring& command, double& ms, SIZE_T& working_set) {
   }
   ::QueryPerformanceCounter(&end);
   ms = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  // Private bytes: the commit charge (PagefileUsage; Wine leaves PrivateUsage 0).
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
   ::GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters);
-  working_set = counters.WorkingSetSize;
+  memory = {counters.WorkingSetSize, counters.PagefileUsage};
   ::TerminateProcess(process.hProcess, 0);
   ::WaitForSingleObject(process.hProcess, 10000);
   return shown;
@@ -72,17 +79,19 @@ bool Measure(const std::wstring& command, double& ms, SIZE_T& working_set) {
 int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     double best = 1e30;
-    SIZE_T working_set = 0;
+    Memory at_best;
     for (int round = 0; round < 5; ++round) {
       double ms = 0;
-      SIZE_T ws = 0;
-      if (!Measure(argv[i + 1], ms, ws)) {
+      Memory memory;
+      if (!Measure(argv[i + 1], ms, memory)) {
         std::fwprintf(stderr, L"%ls never showed a window\n", argv[i]);
         return 1;
       }
-      if (ms < best) best = ms, working_set = ws;
+      if (ms < best) best = ms, at_best = memory;
     }
-    std::printf("%ls_ms=%.1f\n%ls_ws_kb=%lu\n", argv[i], best, argv[i], static_cast<unsigned long>(working_set / 1024));
+    std::printf("%ls_ms=%.1f\n%ls_ws_kb=%lu\n%ls_private_kb=%lu\n", argv[i], best, argv[i],
+                static_cast<unsigned long>(at_best.working_set / 1024), argv[i],
+                static_cast<unsigned long>(at_best.private_bytes / 1024));
   }
   return 0;
 }

@@ -3,7 +3,12 @@
 // bitmap; a full repaint alone; a repaint of one control. The baseline is a
 // plain BitBlt of a bitmap of the same size, timed in the same run.
 //
-//   ui_bench RESOURCE_FOLDER  → prints "name=microseconds" lines
+// With --memory, what the installer's own window costs in private bytes:
+// its resources loaded, then its main window shown, with the pixels the
+// image pools hold and the host's off-screen bitmap as parts of it.
+//
+//   ui_bench RESOURCE_FOLDER     → prints "name=microseconds" lines
+//   ui_bench --memory INSTALLER  → prints "name_kb=..." lines
 #include <windows.h>
 #include <psapi.h>
 
@@ -59,9 +64,44 @@ std::string BenchLayout() {
 
 class BenchHost : public CUxDialogViewImplEx {
  public:
-  BenchHost() : CUxDialogViewImplEx(0) { EnableShadow(false); }
+  explicit BenchHost(int layout_id = 0) : CUxDialogViewImplEx(layout_id) { EnableShadow(false); }
   void FullRepaint() { m_full_repaint = true; }
 };
+
+// Private bytes: the commit charge (PagefileUsage, which Windows reports
+// as PrivateUsage too; Wine fills only the first).
+unsigned long PrivateKb() {
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+  return static_cast<unsigned long>(memory.PagefileUsage / 1024);
+}
+
+// The installer's main window (layout 11001) from its own resources.
+int MeasureInstallerWindow(const std::wstring& installer) {
+  constexpr int kMainWindowLayout = 11001;
+  const unsigned long at_start = PrivateKb();
+  UseRenderResources(L"", installer);
+  const unsigned long resources = PrivateKb();
+  auto* pools = dynamic_cast<UxImagePools*>(ImageSource());
+  const size_t images_at_load = pools ? pools->DecodedBytes() : 0;
+  BenchHost window(kMainWindowLayout);
+  if (!window.Create(nullptr)) return 1;
+  const tw::win::WindowDc screen(nullptr);
+  auto target_bitmap = GdiImage::Create(1, 1);
+  if (!target_bitmap) return 1;
+  const tw::win::BitmapDc target(target_bitmap->Bitmap(), screen.Get());
+  window.PaintAndOutput(nullptr, target.Get());
+  const unsigned long shown = PrivateKb();
+  RECT client{};
+  ::GetClientRect(window.Hwnd(), &client);
+  std::printf("images_at_load_kb=%lu\n", static_cast<unsigned long>(images_at_load / 1024));
+  std::printf("start_kb=%lu\nresources_kb=%lu\nshown_kb=%lu\nimages_kb=%lu\noffscreen_kb=%lu\n", at_start, resources,
+              shown, static_cast<unsigned long>(pools ? pools->DecodedBytes() / 1024 : 0),
+              static_cast<unsigned long>(client.right) * static_cast<unsigned long>(client.bottom) * 4 / 1024);
+  ::DestroyWindow(window.Hwnd());
+  return 0;
+}
 
 template <typename F>
 double MicrosecondsPerRun(int runs, F&& run) {
@@ -80,6 +120,7 @@ double MicrosecondsPerRun(int runs, F&& run) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
+  if (argc == 3 && std::wstring(argv[1]) == L"--memory") return MeasureInstallerWindow(argv[2]);
   UseRenderResources(argv[1]);
   (void)UxSkinPool::Instance().LoadDocument(BenchSkins());
   const std::string layout = BenchLayout();

@@ -62,7 +62,6 @@ UxFontPool::UxFontPool() {
   }
   m_base.lfHeight = DpiScaleFontHeight(-12);
   m_base.lfQuality = IsYaHeiFace(m_base.lfFaceName) ? CLEARTYPE_QUALITY : ANTIALIASED_QUALITY;
-  LoadPrivateCollection();
 }
 
 UxFontPool::~UxFontPool() = default;
@@ -87,7 +86,17 @@ void UxFontPool::SetBaseFont(const std::wstring& face, int height) {
   m_fonts.clear();
   UxBaseFont::Instance().face = face;
   UxBaseFont::Instance().height = height;
-  LoadPrivateCollection();
+  m_collection.reset();
+  m_collection_tried = false;
+}
+
+Gdiplus::FontCollection* UxFontPool::PrivateCollection() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  if (!m_collection_tried) {
+    m_collection_tried = true;
+    LoadPrivateCollection();
+  }
+  return m_collection.get();
 }
 
 LOGFONTW UxFontPool::Describe(UxFontChoice choice) const {

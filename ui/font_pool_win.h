@@ -33,7 +33,9 @@ class UxFontPool {
   HFONT Font(UxFontChoice choice);
   LOGFONTW Describe(UxFontChoice choice) const;
   // The private collection's family for GDI+ text, or null (system fonts).
-  Gdiplus::FontCollection* PrivateCollection() const noexcept { return m_collection.get(); }
+  // Made on first use: the face's file is read whole (a YaHei collection is
+  // about 20 MB), and a window without translucent text never needs it.
+  Gdiplus::FontCollection* PrivateCollection();
 
  private:
   UxFontPool();
@@ -44,6 +46,7 @@ class UxFontPool {
   LOGFONTW m_base{};
   std::map<uint32_t, tw::win::UniqueFont> m_fonts;
   std::unique_ptr<Gdiplus::PrivateFontCollection> m_collection;
+  bool m_collection_tried = false;  // for the current base face
 };
 
 }  // namespace tw::ux::win

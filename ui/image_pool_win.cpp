@@ -150,6 +150,19 @@ std::shared_ptr<UxImage> UxImagePools::Cached(std::map<int, std::shared_ptr<UxIm
   return image;
 }
 
+size_t UxImagePools::DecodedBytes() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  size_t bytes = 0;
+  auto add = [&bytes](const auto& pool) {
+    for (const auto& entry : pool) bytes += static_cast<size_t>(entry.second->Width()) * entry.second->Height() * 4;
+  };
+  add(m_png);
+  add(m_jpg);
+  add(m_bmp);
+  add(m_files);
+  return bytes;
+}
+
 std::shared_ptr<UxImage> UxImagePools::Bitmap(int id) {
   std::lock_guard<std::mutex> hold(m_lock);
   if (auto found = m_bmp.find(id); found != m_bmp.end()) return found->second;

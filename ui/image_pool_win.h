@@ -56,6 +56,9 @@ class UxImagePools : public IUxImageSource {
   std::shared_ptr<UxImage> ScaledToWidth(const std::shared_ptr<UxImage>& image, int width) override;
   std::shared_ptr<UxImage> RotatedFlipped(const std::shared_ptr<UxImage>& image, int rotate_flip) override;
 
+  // The pixels the pools hold (4 bytes each): what decoded images cost.
+  size_t DecodedBytes();
+
  private:
   std::shared_ptr<UxImage> Cached(std::map<int, std::shared_ptr<UxImage>>& pool, int id, const wchar_t* type);
 

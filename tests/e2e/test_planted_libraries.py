@@ -75,6 +75,10 @@ class PlantedLibraries:
         return sorted(p.name for p in folder.glob("*.loaded"))
 
 
+# What users download, at most: 1.6 MB.
+MAX_INSTALLER_BYTES = 1_600_000
+
+
 def pe_kind(executable: Path):
     """(machine, optional header magic, subsystem) of a PE file."""
     data = executable.read_bytes()
@@ -88,6 +92,11 @@ class ImportTableTest(unittest.TestCase):
 
     def test_a_32_bit_gui_program(self):
         self.assertEqual(pe_kind(context.shipped_installer()), (0x14C, 0x10B, 2))
+
+    def test_small_enough_to_start_at_once(self):
+        # A library's whole initialisation pulled back in (libcrypto's error
+        # queue, libstdc++'s demangler) shows here before anywhere else.
+        self.assertLessEqual(context.shipped_installer().stat().st_size, MAX_INSTALLER_BYTES)
 
     def test_only_known_system_libraries_are_imported_statically(self):
         imported = imported_libraries(context.shipped_installer())

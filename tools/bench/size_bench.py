@@ -7,7 +7,10 @@ import struct
 from collections import Counter
 from pathlib import Path
 
-GOAL_BYTES = int(2.5 * 1024 * 1024)
+from tools.bench.table import at_most
+
+# What users download, at most: 1.6 MB.
+GOAL_BYTES = 1_600_000
 
 
 def pe_sections(exe: Path) -> dict:
@@ -70,7 +73,8 @@ def run(repo: Path, deployment: str, table):
     binaries = repo / "build" / f"win32-{deployment}" / "bin"
     exe = binaries / "twinstall.exe"
     size = exe.stat().st_size
-    table.add("size", "twinstall.exe (stripped) / 2.5 MiB goal", size / GOAL_BYTES, size / 1048576, 2.5, "MiB")
+    table.add("size", "twinstall.exe (stripped) / 1.6 MB", size / GOAL_BYTES, size / 1e6, GOAL_BYTES / 1e6, "MB",
+              at_most(1.0))
     for name, raw in sorted(pe_sections(exe).items(), key=lambda item: -item[1]):
         if raw >= 16 * 1024:
             table.add("size", f"  section {name} / whole file", raw / size, raw / 1024, size / 1024, "KiB")

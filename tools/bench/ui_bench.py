@@ -4,6 +4,7 @@ import re
 from pathlib import Path
 
 from tools.bench import wine_tree
+from tools.bench.table import at_most
 from tools.wine.session import WineSession
 
 
@@ -27,7 +28,7 @@ def run(repo: Path, deployment, table):
         table.add("ui", name, ours / baseline, ours, baseline, "us")
     frame_us = 1e6 / 60
     table.add("ui", "full paint / one 60 Hz frame", values["full_paint_us"] / frame_us, values["full_paint_us"],
-              frame_us, "us")
+              frame_us, "us", at_most(1.0))
     for counter, name in (("handles", "kernel handles"), ("gdi", "GDI objects"), ("user", "USER objects")):
         before, after = values[f"{counter}_before"], values[f"{counter}_after"]
         table.add("cycles", f"{name} after 10 window cycles / before", after / before if before else 1.0, after,
@@ -77,13 +78,39 @@ def run_startup(repo: Path, deployment, table):
                 peers["config"].silent = {service}
             silent[service] = measure(wine, service, windows(installer))[f"{service}_ms"]
             peers["config"].silent, peers["telemetry"].ack_mode = set(), "ok"
-    table.add("start", "start to first frame / empty window (goal 1.2)", values["installer_ms"] / values["empty_ms"],
-              values["installer_ms"], values["empty_ms"], "ms")
+    table.add("start", "start to first frame / empty window", values["installer_ms"] / values["empty_ms"],
+              values["installer_ms"], values["empty_ms"], "ms", at_most(1.2))
     names = {"update": "self-update", "rcmd": "recommendation", "config": "configuration", "telemetry": "telemetry"}
     for service, ms in silent.items():
         extra = ms - values["installer_ms"]
-        table.add("start", f"  {names[service]} never answers: extra ms / 3 s goal", extra / 3000, extra, 3000, "ms")
-    table.add("start", "working set at the start page / 40 MB goal", values["installer_ws_kb"] / 1024 / 40,
-              values["installer_ws_kb"] / 1024, 40, "MB")
-    table.add("start", "  working set / empty window", values["installer_ws_kb"] / values["empty_ws_kb"],
-              values["installer_ws_kb"] / 1024, values["empty_ws_kb"] / 1024, "MB")
+        table.add("start", f"  {names[service]} never answers: extra ms / 3 s", extra / 3000, extra, 3000, "ms",
+                  at_most(1.0))
+    memory_rows(repo, deployment, values, table)
+
+
+def memory_rows(repo: Path, deployment, startup, table):
+    """The installer's memory at its start page against the empty window, and
+    what its main window adds, part by part (bench/ui_bench_win.cpp --memory:
+    the installer's own resources and layout in a process of their own)."""
+    table.add("memory", "working set at the start page / empty window", startup["installer_ws_kb"] /
+              startup["empty_ws_kb"], startup["installer_ws_kb"] / 1024, startup["empty_ws_kb"] / 1024, "MB",
+              at_most(1.5))
+    table.add("memory", "private bytes at the start page / empty window", startup["installer_private_kb"] /
+              startup["empty_private_kb"], startup["installer_private_kb"] / 1024, startup["empty_private_kb"] / 1024,
+              "MB")
+    binaries = wine_tree.binaries(repo, deployment)
+    with WineSession(wine_tree.prefix(repo)) as wine:
+        result = wine.run(binaries / "ui_bench.exe", ["--memory", "Z:" + str(binaries / "twinstall.exe").replace("/", "\\")],
+                          cwd=binaries, timeout=600)
+    text = result.stdout.decode("utf-8", "replace")
+    parts = {k: float(v) for k, v in re.findall(r"(\w+)_kb=([\d.]+)", text)}
+    if result.returncode != 0 or "shown" not in parts:
+        raise RuntimeError(f"ui_bench --memory failed: {text.strip()}")
+    added = parts["shown"] - parts["start"]
+    if added <= 0:
+        return
+    loaded = parts["resources"] - parts["start"]
+    rest = added - loaded - parts["images"] - parts["offscreen"]
+    for name, kb in (("resources loaded (documents, GDI+)", loaded), ("decoded images", parts["images"]),
+                     ("the off-screen bitmap", parts["offscreen"]), ("the rest (controls, fonts, window)", rest)):
+        table.add("memory", f"  main window adds: {name} / all", kb / added, kb / 1024, added / 1024, "MB")
