@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/log.h"
+#include "net/curl_support.h"
 #include "net/transfer_rules.h"
 #include "platform/win/ansi_text_win.h"
 
@@ -86,7 +87,7 @@ int CheckBeforeRequest(void* handle, char*, char*, int, int) {
 int RequireTrustedCertificate(CURL* handle) {
   const CURLcode data = curl_easy_setopt(handle, CURLOPT_PREREQDATA, handle);
   if (data != CURLE_OK) return data;
-  return curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &CheckBeforeRequest);
+  return SetCurlCallback<CURLOPT_PREREQFUNCTION>(handle, &CheckBeforeRequest);
 }
 
 }  // namespace tw

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace tw {
@@ -34,13 +35,43 @@ class MemorySink {
   size_t m_size = 0;
 };
 
+// libcurl takes a callback through varargs, so nothing checks its type, and
+// on 32-bit Windows a function of another calling convention (a WINAPI one)
+// would corrupt the stack. Callbacks are set only through the type libcurl
+// calls them with.
+template <CURLoption kOption>
+struct CurlCallbackType;
+template <>
+struct CurlCallbackType<CURLOPT_WRITEFUNCTION> {
+  using Type = curl_write_callback;
+};
+template <>
+struct CurlCallbackType<CURLOPT_XFERINFOFUNCTION> {
+  using Type = curl_xferinfo_callback;
+};
+template <>
+struct CurlCallbackType<CURLOPT_PREREQFUNCTION> {
+  using Type = curl_prereq_callback;
+};
+
+template <CURLoption kOption>
+[[nodiscard]] CURLcode SetCurlCallback(CURL* handle, typename CurlCallbackType<kOption>::Type callback) {
+  return curl_easy_setopt(handle, kOption, callback);
+}
+
 // Runs `setopt` calls until one fails; returns the first failure or CURLE_OK.
 class OptionSetter {
  public:
   explicit OptionSetter(CURL* handle) : m_handle(handle) {}
   template <typename Value>
   OptionSetter& Set(CURLoption option, Value value) {
+    static_assert(!std::is_function_v<std::remove_pointer_t<Value>>, "callbacks are set with SetCallback");
     if (m_code == CURLE_OK) m_code = curl_easy_setopt(m_handle, option, value);
+    return *this;
+  }
+  template <CURLoption kOption>
+  OptionSetter& SetCallback(typename CurlCallbackType<kOption>::Type callback) {
+    if (m_code == CURLE_OK) m_code = SetCurlCallback<kOption>(m_handle, callback);
     return *this;
   }
   template <typename Step>

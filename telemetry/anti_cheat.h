@@ -9,16 +9,12 @@ namespace TwInstallTool {
 
 class TwAntiCheatMgr {
  public:
-  TwAntiCheatMgr();
   // Walks up from `processId` (0: this process); stops at a missing
   // ancestor, ids 0, 4 and 8 are never opened.
   void Collect(unsigned long processId = 0);
 
   std::wstring directories[3];  // up to and including the last backslash
   std::wstring md5s[3];         // upper-case hexadecimal
-
- private:
-  void* m_query_information_process = nullptr;
 };
 
 // A process's executable: its module path, or its image path with the

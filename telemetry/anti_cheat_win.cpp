@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <cstddef>
+
 #include "platform/tw_md5.h"
 #include "platform/text.h"
 #include "platform/win/file_system_win.h"
@@ -20,6 +22,9 @@ struct BasicInformation {  // PROCESS_BASIC_INFORMATION
   ULONG_PTR uniqueProcessId;
   ULONG_PTR inheritedFromUniqueProcessId;
 };
+// The kernel's layout on either build: 24 bytes on 32-bit Windows, 48 on 64-bit.
+static_assert(sizeof(BasicInformation) == 6 * sizeof(void*));
+static_assert(offsetof(BasicInformation, inheritedFromUniqueProcessId) == 5 * sizeof(void*));
 using QueryInformationProcessFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 
 bool NeverOpened(DWORD id) { return id == 0 || id == 4 || id == 8; }
@@ -58,14 +63,9 @@ std::wstring DevicePathToDrivePath(const std::wstring& devicePath) {
   return devicePath;
 }
 
-TwAntiCheatMgr::TwAntiCheatMgr() {
-  if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
-    m_query_information_process = tw::win::GetProc<void*>(ntdll, "ZwQueryInformationProcess");
-  }
-}
-
 void TwAntiCheatMgr::Collect(unsigned long processId) {
-  const auto query = reinterpret_cast<QueryInformationProcessFn>(m_query_information_process);
+  const auto query =
+      tw::win::GetProc<QueryInformationProcessFn>(::GetModuleHandleW(L"ntdll.dll"), "ZwQueryInformationProcess");
   DWORD id = processId != 0 ? processId : ::GetCurrentProcessId();
   for (int level = 0; level < 3; ++level) {
     const DWORD parent = ParentOf(query, id);

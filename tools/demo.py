@@ -35,7 +35,7 @@ from peers.services import PeerSet  # noqa: E402
 from peers.telemetry_reader import record_line, summarize  # noqa: E402
 from tools.test.context import kept_records_file  # noqa: E402
 from tools.wine import screen as desktop  # noqa: E402
-from tools.wine.session import WineSession, wine_arch  # noqa: E402
+from tools.wine.session import WineSession, shipped_file_not_run, wine_arch  # noqa: E402
 
 PACKAGE = "zorn_setup.exe"
 # The channel: install only where the suite's service is not running yet;
@@ -230,6 +230,8 @@ def main():
     (work / "transcript.txt").write_text(text, encoding="utf-8")
     print(text[:8000])
     print(f"\ntranscript: {work / 'transcript.txt'}")
+    if arch == "win64":
+        print(shipped_file_not_run(options.deployment))
     return 0 if returncode == 0 else 1
 
 

@@ -3,6 +3,8 @@
 #include "platform/win/library_loading_win.h"
 #include "platform/win/proc_address_win.h"
 
+#include <cstddef>
+
 namespace tw::ux::win {
 
 namespace {
@@ -17,6 +19,10 @@ struct BlurBehindInfo {
   HRGN region;
   BOOL transition_on_maximized;
 };
+// MARGINS and DWM_BLURBEHIND as dwmapi reads them on either build.
+static_assert(sizeof(Margins) == 16);
+static_assert(offsetof(BlurBehindInfo, transition_on_maximized) == 8 + sizeof(void*) &&
+              sizeof(BlurBehindInfo) == 8 + 2 * sizeof(void*));
 
 // The version class the glass accepts: NT 6.0 or 6.1, workstation or server.
 bool GlassVersion() {

@@ -23,6 +23,10 @@ struct HandleTable {
   ULONG count;
   HandleEntry entries[1];
 };
+// The kernel's layout on either build (16 bytes an entry on 32-bit Windows,
+// 24 on 64-bit): a mismatch would read every entry after the first askew.
+static_assert(offsetof(HandleEntry, object) == 8 && sizeof(HandleEntry) == 8 + 2 * sizeof(void*));
+static_assert(offsetof(HandleTable, entries) == sizeof(void*));
 using QuerySystemInformation = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
 constexpr ULONG kSystemHandleInformation = 16;
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);

@@ -17,7 +17,7 @@ UniqueCurl Request(const std::string& url, std::string* body) {
   if (!curl) return curl;
   curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 30L);
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Append);
+  (void)tw::SetCurlCallback<CURLOPT_WRITEFUNCTION>(curl.get(), &Append);
   curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, body);
   return curl;
 }

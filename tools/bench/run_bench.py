@@ -47,13 +47,23 @@ def main(argv):
     for what, measure in steps:
         print(f"measuring {what}…", flush=True)
         measure()
-    from tools.wine.session import wine_arch
-    if wine_arch() == "win64":
-        table.note("start", "(under Wine: the 64-bit build, since this machine runs no 32-bit programs)")
+    table.note("start", measured_build(deployment))
     print(table.text())
     (REPO / "build" / "bench").mkdir(parents=True, exist_ok=True)
     (REPO / "build" / "bench" / "table.txt").write_text(table.text() + "\n", encoding="utf-8")
     return 0
+
+
+def measured_build(deployment) -> str:
+    """Which build the rows measured under Wine: the file users download
+    wherever this machine runs 32-bit programs."""
+    from tools.bench import wine_tree
+    from tools.wine.session import wine_arch
+    tree = wine_tree.binaries(REPO, deployment).relative_to(REPO)
+    if wine_arch() == "win32":
+        return f"(under Wine: the 32-bit build users download, {tree}/twinstall.exe, and its programs)"
+    return (f"(under Wine: the 64-bit twin, {tree}; this machine runs no 32-bit programs, so no row measured "
+            f"the 32-bit file users download but its size)")
 
 
 def config_64k() -> Path:

@@ -18,7 +18,7 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO))
 
-from tools.wine.session import WineSession, wine_arch  # noqa: E402
+from tools.wine.session import WineSession, shipped_file_not_run, wine_arch  # noqa: E402
 from tools.test import context  # noqa: E402
 from peers.net_peer import NetPeers  # noqa: E402
 from peers.tls_peer import TlsPeers  # noqa: E402
@@ -168,6 +168,8 @@ def main():
     if tally.skipped:
         summary += f", {tally.skipped} skipped"
     print(summary)
+    if arch == "win64":
+        print(shipped_file_not_run(options.deployment))
     return 1 if tally.failed else 0
 
 
