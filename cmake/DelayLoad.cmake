@@ -77,14 +77,14 @@ function(_tw_delay_source lib symbols out)
   string(APPEND s
     "\t.section .text$${p},\"xr\"\n\t.p2align 4\n.Lmerge:\n${merge}"
     "\t.rva .Lslots_end, .Lnames_end\n"
-    "\t.section .rdata$${p}_descriptor,\"dr\"\n\t.p2align 2\n.Ldescriptor:\n"
+    "\t.section .rdata$${p}_descriptor,\"dr2\"\n.Ldescriptor:\n"
     "\t.long 1\n\t.rva .Ldll, .Lmodule, .Lslots, .Lnames\n\t.long 0, 0, 0\n"
     ".Ldll:\n\t.asciz \"${lib}.dll\"\n"
-    "\t.section .data$${p}_module,\"dw\"\n\t.p2align ${align}\n.Lmodule:\n\t${word} 0\n"
-    "\t.section .data$${p}_slots_a,\"dw\"\n\t.p2align ${align}\n.Lslots:\n"
-    "\t.section .rdata$${p}_names_a,\"dr\"\n\t.p2align ${align}\n.Lnames:\n"
-    "\t.section .data$${p}_slots_c,\"dw\"\n\t.p2align ${align}\n.Lslots_end:\n\t${word} 0\n"
-    "\t.section .rdata$${p}_names_c,\"dr\"\n\t.p2align ${align}\n.Lnames_end:\n\t${word} 0\n")
+    "\t.section .data$${p}_module,\"dw${align}\"\n.Lmodule:\n\t${word} 0\n"
+    "\t.section .data$${p}_slots_a,\"dw${align}\"\n.Lslots:\n"
+    "\t.section .rdata$${p}_names_a,\"dr${align}\"\n.Lnames:\n"
+    "\t.section .data$${p}_slots_c,\"dw${align}\"\n.Lslots_end:\n\t${word} 0\n"
+    "\t.section .rdata$${p}_names_c,\"dr${align}\"\n.Lnames_end:\n\t${word} 0\n")
 
   set(index 0)
   foreach(symbol IN LISTS symbols)
@@ -105,10 +105,10 @@ function(_tw_delay_source lib symbols out)
     string(APPEND s
       "\t.section .text$${p}_call_${n},\"xr\"\n\t.globl \"${public}\"\n\"${public}\":\n${jump}"
       "\t.section .text$${p}_load_${n},\"xr\"\n.Lload_${n}:\n${load}\tjmp .Lmerge\n\t.rva .Lentry_${n}\n"
-      "\t.section .data$${p}_slots_b_${n},\"dw\"\n\t.p2align ${align}\n\t.globl \"${slot}\"\n\"${slot}\":\n"
+      "\t.section .data$${p}_slots_b_${n},\"dw${align}\"\n\t.globl \"${slot}\"\n\"${slot}\":\n"
       "\t${word} .Lload_${n}\n"
-      "\t.section .rdata$${p}_names_b_${n},\"dr\"\n\t.p2align ${align}\n.Lentry_${n}:\n\t.rva .Lhint_${n}\n${name_entry_tail}"
-      "\t.section .rdata$${p}_hint_${n},\"dr\"\n\t.p2align 1\n.Lhint_${n}:\n\t.short 0\n\t.asciz \"${export}\"\n")
+      "\t.section .rdata$${p}_names_b_${n},\"dr${align}\"\n.Lentry_${n}:\n\t.rva .Lhint_${n}\n${name_entry_tail}"
+      "\t.section .rdata$${p}_hint_${n},\"dr1\"\n.Lhint_${n}:\n\t.short 0\n\t.asciz \"${export}\"\n")
     math(EXPR index "${index} + 1")
   endforeach()
   set(${out} "${s}" PARENT_SCOPE)

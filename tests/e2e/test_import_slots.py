@@ -6,6 +6,7 @@ machine: Wine's 32-bit system libraries are PE files on disk even where the
 kernel runs no 32-bit programs. A 32-bit file whose slots were left empty by
 the linker once painted a black window and could check no certificate while
 its 64-bit twin passed everything."""
+import re
 import struct
 import subprocess
 import tempfile
@@ -83,6 +84,38 @@ def loading_thunk_fault(image, library, slot):
     return None if passes else f"{name}: its merge does not pass {library.name}'s descriptor"
 
 
+THUNK_32 = re.compile(rb"\xB8(.{4})\xE9(.{4})", re.DOTALL)  # mov eax, slot; jmp merge
+THUNK_64 = re.compile(rb"\x48\x8D\x05(.{4})\xE9(.{4})", re.DOTALL)  # lea rax, [rip + slot]; jmp merge
+
+
+def unlisted_slots(image, libraries):
+    """Slots that some loading thunk hands to a library's merge but the
+    library's descriptor does not list: a call through one would make the
+    helper load whatever name stands at that index."""
+    merges = {}
+    for library in libraries:
+        for slot in library.slots:
+            thunk = slot.value - image.image_base
+            jump = thunk + (5 if image.machine == MACHINE_I386 else 7)
+            if slot.value and image.section_of(thunk) and image.bytes_at(jump, 1) == b"\xE9":
+                merges[relative_target(image, jump, 5)] = library
+    faults = []
+    for section in (s for s in image.sections if s.executable):
+        code = image.bytes_at(section.rva, min(section.raw_size, section.virtual_size))
+        for match in (THUNK_32 if image.machine == MACHINE_I386 else THUNK_64).finditer(code):
+            thunk = section.rva + match.start()
+            library = merges.get(thunk + match.end() - match.start() + struct.unpack("<i", match.group(2))[0])
+            if library is None:
+                continue
+            if image.machine == MACHINE_I386:
+                slot = struct.unpack("<I", match.group(1))[0] - image.image_base
+            else:
+                slot = thunk + 7 + struct.unpack("<i", match.group(1))[0]
+            if slot not in {listed.slot_rva for listed in library.slots}:
+                faults.append(f"{library.name}: the slot at {slot:#x} is loaded by a thunk but not listed")
+    return faults
+
+
 def slot_faults(executable: Path):
     """Every fault of the file's import and delay-import slots."""
     image = PeImage(executable)
@@ -93,10 +126,12 @@ def slot_faults(executable: Path):
             faults.append(exports.fault(library.name, slot.function))
             if slot.value == 0:
                 faults.append(f"{library.name}!{slot.function}: slot empty")
-    for library in image.delay_imports():
+    delay_imports = image.delay_imports()
+    for library in delay_imports:
         for slot in library.slots:
             faults.append(exports.fault(library.name, slot.function))
             faults.append(loading_thunk_fault(image, library, slot))
+    faults += unlisted_slots(image, delay_imports)
     return [fault for fault in faults if fault]
 
 
