@@ -59,14 +59,12 @@ size_t NoCaseHash::operator()(const std::wstring& text) const noexcept {
 }
 
 std::wstring QuotableText(std::wstring_view text) {
-  std::wstring safe(text);
-  for (wchar_t& c : safe) {
-    if (c == L'"') c = L'\'';
-    else if (c < 0x20 || c == 0x7F) c = L' ';
+  std::wstring safe;
+  safe.reserve(text.size());
+  for (wchar_t c : text) {
+    const bool control = c < 0x20 || c == 0x7F;
+    if (!control && std::wstring_view(L"/\\#&=%\"'").find(c) == std::wstring_view::npos) safe.push_back(c);
   }
-  const size_t kept = safe.find_last_not_of(L'\\');
-  const size_t trailing = safe.size() - (kept == std::wstring::npos ? 0 : kept + 1);
-  safe.append(trailing, L'\\');
   return safe;
 }
 

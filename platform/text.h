@@ -21,10 +21,13 @@ long ParseLeadingLong(std::wstring_view text) noexcept;
 std::wstring_view TrimBlanks(std::wstring_view text) noexcept;
 
 // Text from a document nobody signed, made safe to stand inside a double-
-// quoted command-line value: a double quote would end the value and let the
-// rest add switches, so it becomes a single quote; control characters
-// (line breaks among them) become blanks; backslashes at the end are
-// doubled, so they cannot escape the closing quote.
+// quoted command-line value: what a reason needs (letters, digits, Chinese
+// text, blanks, ordinary punctuation) stays. A quote would end the value and
+// let the rest add switches; a backslash could escape the closing quote;
+// '/', '#', '&', '=' and '%' are what a product installer that searches the
+// raw line for its switches ("/autoinstall", "##name=value&...") or expands
+// variables would take for its own: all of them, and control characters,
+// are dropped.
 std::wstring QuotableText(std::wstring_view text);
 
 struct NoCaseHash {

@@ -10,6 +10,8 @@ namespace tw::win {
 
 std::string WideToAnsi(std::wstring_view text);
 std::wstring AnsiToWide(std::string_view text);
+// The same for a code page named (the ANSI one is the machine's).
+std::string WideToCodePage(unsigned codePage, std::wstring_view text);
 
 // The same for UTF-8 (rule documents, the city lookup, recommendation URLs).
 std::string WideToUtf8(std::wstring_view text);

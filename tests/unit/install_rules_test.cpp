@@ -6,6 +6,7 @@
 
 #include "install/install_rules.h"
 #include "config/recommendation.h"
+#include "platform/text.h"
 
 namespace tw {
 namespace {
@@ -82,10 +83,16 @@ size_t CountStartingWith(const std::vector<std::string>& arguments, const std::s
 
 // The recommendation file is masked, not signed: its reason must not reach
 // the product installer able to add switches or change the install path.
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
 TEST(PackageCommandLine, AServedReasonCannotAddSwitches) {
   for (const std::wstring& reason :
        {std::wstring(L"x\" /autoinstall ##silence=1&installpath=\"C:\\evil\" /rcmdreason=\"y"), std::wstring(L"x\\"),
-        std::wstring(L"a\r\n/autoinstall\tb\\\\")}) {
+        std::wstring(L"a\r\n/autoinstall\tb\\\\"), std::wstring(L" /autoinstall ##silence=1&installpath='C:\\evil'")}) {
     RecommendationResult refused;
     refused.scene = 3;
     const std::wstring switches = RecommendationSwitches(refused, reason);
@@ -97,7 +104,17 @@ TEST(PackageCommandLine, AServedReasonCannotAddSwitches) {
     EXPECT_EQ(CountStartingWith(arguments, "/rcmdreason="), 1u);
     EXPECT_EQ(CountStartingWith(arguments, "/rcmdCanRcmd=0"), 1u) << "the switches after the reason stay switches";
     EXPECT_EQ(CountStartingWith(arguments, "##silence=0&installpath=C:\\Program Files\\Zorn&hwnd=1a2b"), 1u);
+    // The product installer is not ours: a reader that searches the raw
+    // line, not its arguments, must find only the real switches too.
+    EXPECT_EQ(Occurrences(line, "/autoinstall"), 1u);
+    EXPECT_EQ(Occurrences(line, "##"), 1u);
+    EXPECT_EQ(Occurrences(line, "installpath="), 1u);
   }
+}
+
+TEST(QuotableText, KeepsWhatAReasonNeeds) {
+  EXPECT_EQ(QuotableText(L"网络连接失败 (code 12), retry later: ok!"), L"网络连接失败 (code 12), retry later: ok!");
+  EXPECT_EQ(QuotableText(L"a/b\\c#d&e=f%g\"h'i\r\nj"), L"abcdefghij");
 }
 
 TEST(ProcessStarterRules, TheFirstActiveSessionNotTheConsole) {

@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, TheRecommendationsSwitchesReachTheProductInstaller) {
       {R"(<version value="1" switch="1"><sence id="2"><soft id="7" probability="100" cid="5" tid="6"><condition/></soft></sence></version>)",
        R"(/rcmdfromtwinst /rcmdSceneId=2 /rcmdSoftId=7 /rcmdcheck=1 /rcmdreason="" /rcmdCid=5 /rcmdTid=6 /rcmdCanRcmd=1 /autoinstall ##)"},
       {R"(<version value="1" switch="1"><sence id="2"><soft id="7"><condition><registry key="HKEY_CURRENT_USER\Software\TwNoSuchKey" valuename="v" minivalue="1" maxvalue="2" notRcmdReason="x&quot; /autoinstall ##silence=1&amp;installpath=&quot;C:\evil"/></condition></soft></sence></version>)",
-       R"(/rcmdreason="x' /autoinstall ##silence=1&installpath='C:\evil" /rcmdCid=0 /rcmdTid=0 /rcmdCanRcmd=0 /autoinstall ##)"},
+       R"(/rcmdreason="x autoinstall silence1installpathC:evil" /rcmdCid=0 /rcmdTid=0 /rcmdCanRcmd=0 /autoinstall ##)"},
   };
   for (const auto& c : cases) {
     Post("/_peer/container?name=rcmd", c.document);
