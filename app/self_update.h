@@ -4,6 +4,7 @@
 // plus " -update:0", waited for.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tw {
@@ -15,5 +16,8 @@ bool ShouldSwitchToUpdate();
 
 // For tests: the draw out of 10 000 (default: rand() % 10000).
 void SetUpdateDrawForTest(int (*draw)());
+// For tests: the running copy's file version as MS << 32 | LS (0: read this
+// module's own, as the installer does).
+void SetRunningVersionForTest(uint64_t version);
 
 }  // namespace tw

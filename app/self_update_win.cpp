@@ -17,6 +17,7 @@
 #include "net/verified_file.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
+#include "platform/win/file_version_info_win.h"
 #include "platform/win/held_file_win.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/path_macros_win.h"
@@ -41,6 +42,7 @@ struct SelfUpdate {
   int probability = 0;
   win::HeldFile verified;  // the copy whose MD5 matched, held until it has run
   int (*draw)() = &DefaultDraw;
+  uint64_t running_version_for_test = 0;
 };
 
 SelfUpdate& Instance() {
@@ -65,11 +67,43 @@ bool SwitchedOff() {
   return ::GetPrivateProfileIntW(L"updatecheck", L"switch", 1, file.c_str()) != 1;
 }
 
+// MS << 32 | LS of a file's fixed version; 0 when it has none.
+uint64_t FileVersionOf(const std::wstring& path) {
+  CFileVersionInfo info;
+  if (!info.Create(path) || !info.HasFixed()) return 0;
+  return uint64_t{info.Fixed().dwFileVersionMS} << 32 | info.Fixed().dwFileVersionLS;
+}
+
+// Every block of a signed INI is signed on its own and an INI carries no
+// date, so an old one can be replayed to bring back a copy the vendor has
+// replaced: only a copy newer than the running one is started.
+bool NewerThanThisCopy(const SelfUpdate& update, const std::wstring& copy) {
+  const uint64_t running =
+      update.running_version_for_test != 0 ? update.running_version_for_test : FileVersionOf(win::GetModulePath());
+  const uint64_t offered = FileVersionOf(copy);
+  if (offered > running) return true;
+  LogWrite("SelfUpdate: the copy offered (%u.%u.%u.%u) is not newer than this one (%u.%u.%u.%u): not started",
+           static_cast<unsigned>(offered >> 48), static_cast<unsigned>(offered >> 32 & 0xFFFF),
+           static_cast<unsigned>(offered >> 16 & 0xFFFF), static_cast<unsigned>(offered & 0xFFFF),
+           static_cast<unsigned>(running >> 48), static_cast<unsigned>(running >> 32 & 0xFFFF),
+           static_cast<unsigned>(running >> 16 & 0xFFFF), static_cast<unsigned>(running & 0xFFFF));
+  return false;
+}
+
 struct Outcome {
   int stage = 1;
   int code = 0;
   int transferError = 0;
 };
+
+// The verified copy stays held only when it is newer (stage 5, code 357 otherwise).
+bool KeepIfNewer(SelfUpdate& update, Outcome& outcome) {
+  if (NewerThanThisCopy(update, update.verified.Path())) return true;
+  update.verified.Release();
+  outcome.stage = 5;
+  outcome.code = road::kUpdateNotNewer;
+  return false;
+}
 
 bool Check(SelfUpdate& update, Outcome& outcome) {
   const ULONGLONG deadline = ::GetTickCount64() + kDecisionBudgetMs;
@@ -111,7 +145,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   if (!cached.empty()) {
     std::lock_guard<std::mutex> guard(update.lock);
     update.verified = HoldVerified(cached, update.md5);
-    if (update.verified.IsHeld()) return true;
+    if (update.verified.IsHeld()) return KeepIfNewer(update, outcome);
   }
 
   outcome.stage = 4;
@@ -135,7 +169,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   }
   outcome.stage = 5;
   update.verified = HoldVerified(target, update.md5);
-  if (!update.verified.IsHeld()) return false;
+  if (!update.verified.IsHeld() || !KeepIfNewer(update, outcome)) return false;
   ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kDidKey, L"UiExePath", REG_SZ, target.c_str(),
                     static_cast<DWORD>((target.size() + 1) * sizeof(wchar_t)));
   outcome.stage = 0;
@@ -164,5 +198,7 @@ bool RunUpdatedCopy(const std::wstring& commandLine) {
 }
 
 void SetUpdateDrawForTest(int (*draw)()) { Instance().draw = draw != nullptr ? draw : &DefaultDraw; }
+
+void SetRunningVersionForTest(uint64_t version) { Instance().running_version_for_test = version; }
 
 }  // namespace tw

@@ -13,6 +13,10 @@ enum ConfigLoadResult : int {
   kConfigNotFetched = road::kConfigNotFetched,  // no answer, not 200, or an empty body
   kConfigInvalid = road::kConfigNotValid,       // the text is not a usable configuration
   kConfigEmptyText = road::kConfigEmpty,        // the body unwrapped to nothing
+  // A valid configuration whose company is not the channel asked for: every
+  // block is signed on its own, so a signed document can be served for
+  // another channel than its own.
+  kConfigOtherChannel = road::kConfigForAnotherChannel,
 };
 
 class TwInstallConfigMgr : public InstallConfiguration {

@@ -16,7 +16,8 @@ int TwInstallConfigMgr::Load(int32_t cid) {
   const std::string text =
       UnwrapConfiguration(body, RsaPublicKey{deploy::kCONFIG_RSA_MODULUS_A, deploy::kCONFIG_RSA_EXPONENT_A});
   if (text.empty()) return kConfigEmptyText;
-  return Parse(text) ? kConfigLoaded : kConfigInvalid;
+  if (!Parse(text)) return kConfigInvalid;
+  return Company()->id == cid ? kConfigLoaded : kConfigOtherChannel;
 }
 
 }  // namespace tw

@@ -28,6 +28,7 @@ constexpr int kFileMissingAfterDownload = 53;     // file missing after download
 constexpr int kPackageUrlOrFileEmpty = 54;        // empty URL or file for a package
 constexpr int kConfigNotValid = 100;              // configuration not valid
 constexpr int kConfigEmpty = 101;                 // configuration empty
+constexpr int kConfigForAnotherChannel = 102;     // configuration of another channel
 constexpr int kNoTrialNode = 150;                 // no usable trial node for the tid
 constexpr int kConditionFalse = 200;              // condition false
 constexpr int kNoCondition = 201;                 // no condition or configuration
@@ -61,10 +62,12 @@ constexpr int kPackageFileMissing = 315;          // package file missing
 constexpr int kUninstalledRecently = 352;         // uninstalled too recently
 constexpr int kUninstalledRecentlySecond = 358;   // uninstalled too recently (second place)
 
-// Self-update (its own record, table 4033): what the INI lacked.
+// Self-update (its own record, table 4033): what the INI lacked, or a copy
+// offered that is not newer than the running one.
 constexpr int kUpdateNoUrl = 354;
 constexpr int kUpdateNoFolder = 355;
 constexpr int kUpdateNoMd5 = 356;
+constexpr int kUpdateNotNewer = 357;
 
 // Details (table 4680) the download step sends before and after the
 // resumable downloader: the step they carry, the kinds, and the transfer

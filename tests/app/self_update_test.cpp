@@ -44,6 +44,7 @@ class SelfUpdateTest : public testing::Test {
     Post("ini", "");
     ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath");
     SetUpdateDrawForTest(nullptr);
+    SetRunningVersionForTest(0);
   }
   void Ini(const std::string& url, const std::string& md5, const std::string& dir, int probability,
            const char* form = "signed") {
@@ -137,6 +138,21 @@ TEST_F(SelfUpdateTest, TheVerifiedCopyCannotBeSwappedBeforeItStarts) {
       << "bits: 1 overwritten, 2 renamed away, 4 deleted";
   EXPECT_EQ(test::ReadWholeFile(cached), m_newer);
   EXPECT_TRUE(RunUpdatedCopy(L"x"));
+}
+
+// A signed INI can be replayed after the vendor published a newer one: a
+// copy (tw_test_helper.exe, file version 2.0.0.0) that is not newer than
+// the running one is verified but never started, whether downloaded or cached.
+TEST_F(SelfUpdateTest, AnOlderSignedCopyIsNotStarted) {
+  SetRunningVersionForTest(uint64_t{3} << 48);  // 3.0.0.0
+  Offer();
+  EXPECT_FALSE(ShouldSwitchToUpdate());
+  EXPECT_FALSE(RunUpdatedCopy(L"x")) << "nothing is held to start";
+  EXPECT_NE(test::PeerRecords().find(L"\"code\":357"), std::wstring::npos);
+  SetRunningVersionForTest(uint64_t{2} << 48);  // the same version is not newer either
+  EXPECT_FALSE(ShouldSwitchToUpdate());
+  SetRunningVersionForTest(uint64_t{1} << 48);
+  EXPECT_TRUE(ShouldSwitchToUpdate()) << "a newer copy still is";
 }
 
 TEST_F(SelfUpdateTest, EveryReasonToStayThisCopy) {

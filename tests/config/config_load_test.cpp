@@ -37,6 +37,7 @@ TEST(ConfigLoad, EveryFailureHasItsCode) {
       {"truncated", kConfigEmptyText},  // no longer groups of four and blocks of 128
       {"enormous", kConfigEmptyText},   // blocks not below the modulus
       {"not-a-configuration", kConfigInvalid},
+      {"good", kConfigOtherChannel},  // channel 1029's signed document served for 4242
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.document);
