@@ -23,7 +23,7 @@
 # that are called. The slots and name entries are put in order by their
 # section names (the linker sorts .data$* and .rdata$*), so the n-th slot and
 # the n-th name entry belong to the same function, as the helper expects.
-# tools/pe/image.py reads the result back; ImportSlotsTest checks every slot.
+# tools/pe_image.py reads the result back; ImportSlotsTest checks every slot.
 
 # The symbols of a function: its public name (what a direct call names), its
 # slot (what a dllimport call reads) and the name the library exports.
@@ -72,7 +72,9 @@ function(_tw_delay_source lib symbols out)
 
   # The descriptor (attributes 1: the fields are image-relative), the library
   # handle, and the starts and ends of the slot and name-entry arrays. The
-  # merge refers to the ends so that the collector keeps them.
+  # merge refers to the ends so that the collector keeps them. The digit in a
+  # data section's flags is its alignment: without it the x86-64 assembler
+  # aligns and pads every section to 16 bytes, spacing the slots apart.
   set(s "# Delay-import library for ${lib}.dll, written by cmake/DelayLoad.cmake.\n")
   string(APPEND s
     "\t.section .text$${p},\"xr\"\n\t.p2align 4\n.Lmerge:\n${merge}"

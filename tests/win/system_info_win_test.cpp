@@ -122,7 +122,7 @@ TEST(FileVersionInfo, ReadsTheOnlyTranslationForAChineseUser) {
 TEST(FileVersionInfo, FilesWithoutAResourceLeaveItEmpty) {
   CFileVersionInfo info;
   ASSERT_TRUE(info.Create(test::ProgramDir() + L"version_sample.dll"));
-  EXPECT_FALSE(info.Create(test::ProgramDir() + L"tw_test_helper.exe"));
+  EXPECT_FALSE(info.Create(test::ProgramDir() + L"win_tests.exe"));
   EXPECT_EQ(info.FileVersion(), L"");
   EXPECT_FALSE(info.HasFixed());
   EXPECT_FALSE(info.Create(test::ProgramDir() + L"no such file.dll"));
