@@ -64,7 +64,7 @@ size_t CurlExecuter::WriteToFile(char* data, size_t size, size_t count, void* se
   if (!::WriteFile(executer->m_file.Get(), data, static_cast<DWORD>(bytes), &written, nullptr) || written != bytes) {
     return 0;
   }
-  executer->m_current_size += static_cast<int32_t>(bytes);
+  executer->m_current_size += static_cast<int64_t>(bytes);
   return bytes;
 }
 
@@ -72,7 +72,7 @@ int CurlExecuter::OnProgress(void* self, curl_off_t total, curl_off_t now, curl_
   auto* executer = static_cast<CurlExecuter*>(self);
   if (executer->m_callback == nullptr) return 0;
   const double fraction = ProgressFraction(static_cast<double>(now), static_cast<double>(total));
-  return executer->m_callback->OnDownloadProgress(static_cast<uint32_t>(executer->m_total_length), fraction, 0) != 0;
+  return executer->m_callback->OnDownloadProgress(ProgressTotal(executer->m_total_length), fraction, 0) != 0;
 }
 
 int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
@@ -90,7 +90,7 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
                       .Set(CURLOPT_NOPROGRESS, 0L)
                       .SetCallback<CURLOPT_XFERINFOFUNCTION>(&CurlExecuter::OnProgress)
                       .Set(CURLOPT_XFERINFODATA, this)
-                      .Set(CURLOPT_RESUME_FROM, static_cast<long>(m_current_size))
+                      .Set(CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(m_current_size))
                       .Then(ApplyProxySettings)
                       .Then(RequireTrustedCertificate)
                       .Code();
@@ -112,7 +112,7 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
   }
   const std::wstring value = FindHeaderValue(win::AnsiToWide(headers), L"content-length");
   if (value.empty()) return kDownloadNoContentLength;
-  executer.SetTotalLength(ParseLeadingInt(value));
+  executer.SetTotalLength(ParseLeadingInt64(value));
   return kDownloadComplete;
 }
 
@@ -148,8 +148,8 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
   for (; count <= m_policy.maxAttempts; ++count) {
     responseCode = 0;
     curlCode = executer.ExecuteDownload(m_policy.sliceSeconds, responseCode);
-    LogWrite("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %d, ResCode = %d", curlCode, count,
-             executer.CurrentSize(), static_cast<int>(responseCode));
+    LogWrite("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %lld, ResCode = %d", curlCode, count,
+             static_cast<long long>(executer.CurrentSize()), static_cast<int>(responseCode));
     if (curlCode == CURLE_OK && (responseCode == 206 || responseCode == 200)) {
       result = kDownloadComplete;
       break;

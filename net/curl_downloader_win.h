@@ -40,9 +40,10 @@ class CurlExecuter {
   const std::wstring& Url() const { return m_url; }
   const std::wstring& Path() const { return m_path; }
   CURL* Handle() const { return m_curl.get(); }
-  int32_t TotalLength() const { return m_total_length; }
-  void SetTotalLength(int32_t length) { m_total_length = length; }
-  int32_t CurrentSize() const { return m_current_size; }
+  // Sizes and offsets are 64-bit: a package may be larger than 2 GiB.
+  int64_t TotalLength() const { return m_total_length; }
+  void SetTotalLength(int64_t length) { m_total_length = length; }
+  int64_t CurrentSize() const { return m_current_size; }
   // The HEAD request's limit: 120 s, or less when the caller's whole
   // transfer has less.
   long HeadLimitSeconds() const { return m_head_limit_seconds; }
@@ -60,9 +61,9 @@ class CurlExecuter {
 
   std::wstring m_url;
   std::wstring m_path;
-  int32_t m_total_length = 0;
-  int32_t m_current_size = 0;
-  int32_t m_slice_start = 0;  // where the running slice resumed
+  int64_t m_total_length = 0;
+  int64_t m_current_size = 0;
+  int64_t m_slice_start = 0;  // where the running slice resumed
   long m_head_limit_seconds = 120;
   win::UniqueFile m_file;
   UniqueCurl m_curl;

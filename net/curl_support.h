@@ -23,9 +23,13 @@ using UniqueCurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
 enum class HeaderSet { kOctetFull, kOctetShort, kForm };
 UniqueCurlSlist MakeHeaders(HeaderSet set);
 
-// Collects a response body chunk by chunk and joins it once at the end.
+// Collects a response body chunk by chunk and joins it once at the end. A
+// body that would pass kMaxBodyBytes ends the transfer (libcurl's write
+// error, 23): nothing the installer holds in memory is that large, and a
+// server that never stops sending must not exhaust the memory.
 class MemorySink {
  public:
+  static constexpr size_t kMaxBodyBytes = 16u * 1024 * 1024;
   static size_t Write(char* data, size_t size, size_t count, void* self);
   std::string Join() const;
   size_t Size() const { return m_size; }

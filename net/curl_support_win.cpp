@@ -14,6 +14,7 @@ UniqueCurlSlist MakeHeaders(HeaderSet set) {
 size_t MemorySink::Write(char* data, size_t size, size_t count, void* self) {
   auto* sink = static_cast<MemorySink*>(self);
   const size_t bytes = size * count;
+  if (bytes > kMaxBodyBytes - sink->m_size) return 0;
   sink->m_chunks.emplace_back(data, bytes);
   sink->m_size += bytes;
   return bytes;

@@ -4,6 +4,7 @@
 
 #include "net/curl_downloader_win.h"
 #include "net/http_transfer.h"
+#include "net/transfer_rules.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 
@@ -46,7 +47,7 @@ HRESULT CDownloadFile::Close() {
 }
 
 int32_t CDownloadFile::Progress(double fraction) {
-  return m_callback != nullptr ? m_callback->OnDownloadProgress(static_cast<uint32_t>(m_total_length), fraction, 0) : 0;
+  return m_callback != nullptr ? m_callback->OnDownloadProgress(ProgressTotal(m_total_length), fraction, 0) : 0;
 }
 
 HRESULT CDownloadFile::QueryLength(const char* url, long limitSeconds) {

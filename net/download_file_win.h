@@ -36,10 +36,10 @@ class CDownloadFile final : public ITwVipWebFile {
 
   // Content-Length of `url` by a HEAD request: 0, or E_FAIL when unknown.
   [[nodiscard]] HRESULT QueryLength(const char* url, long limitSeconds = 120);
-  int32_t TotalLength() const { return m_total_length; }
+  int64_t TotalLength() const { return m_total_length; }
 
  private:
-  int32_t m_total_length = 0;
+  int64_t m_total_length = 0;
   std::wstring m_path;
   IDownloadCallback* m_callback;
   win::UniqueFile m_file;

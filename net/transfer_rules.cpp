@@ -27,6 +27,10 @@ std::wstring FindHeaderValue(std::wstring_view headers, std::wstring_view name) 
 
 double ProgressFraction(double now, double total) { return total > 0.000001 ? now / total : 0.0; }
 
+uint32_t ProgressTotal(int64_t length) {
+  return length <= 0 ? 0 : length >= int64_t{UINT32_MAX} ? UINT32_MAX : static_cast<uint32_t>(length);
+}
+
 std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now, uint32_t totalLength,
                                               double fraction) {
   std::vector<ProgressPost> posts;

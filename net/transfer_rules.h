@@ -26,6 +26,10 @@ bool IsHttpsAddress(std::string_view url);
 // libcurl's byte counts as a fraction: 0 while the total is unknown.
 double ProgressFraction(double now, double total);
 
+// The total length the progress callback takes (32 bits, its speed figures
+// only): a length beyond that holds at the largest value, not wrapped.
+uint32_t ProgressTotal(int64_t length);
+
 // One decision of the progress sink: what to post for a progress call.
 struct ProgressState {
   uint32_t lastSpeed = 0;  // bytes per millisecond

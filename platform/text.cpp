@@ -21,7 +21,7 @@ static bool IsBlank(wchar_t c) noexcept {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f';
 }
 
-long ParseLeadingLong(std::wstring_view text) noexcept {
+int64_t ParseLeadingInt64(std::wstring_view text) noexcept {
   size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
@@ -29,15 +29,17 @@ long ParseLeadingLong(std::wstring_view text) noexcept {
     negative = text[i] == L'-';
     ++i;
   }
+  constexpr int64_t kLimit = INT64_MAX / 10 - 9;  // room for one more digit
   int64_t value = 0;
   for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    value = value * 10 + (text[i] - L'0');
-    if (value > int64_t{INT_MAX} + 1) value = int64_t{INT_MAX} + 1;
+    value = value < kLimit ? value * 10 + (text[i] - L'0') : INT64_MAX;
   }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  if (value < INT_MIN) value = INT_MIN;
-  return static_cast<long>(value);
+  return negative ? -value : value;
+}
+
+long ParseLeadingLong(std::wstring_view text) noexcept {
+  const int64_t value = ParseLeadingInt64(text);
+  return static_cast<long>(value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : value);
 }
 
 int ParseLeadingInt(std::wstring_view text) noexcept { return static_cast<int>(ParseLeadingLong(text)); }

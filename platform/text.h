@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept;
 // clamped instead of wrapping.
 int ParseLeadingInt(std::wstring_view text) noexcept;
 long ParseLeadingLong(std::wstring_view text) noexcept;
+// The same in 64 bits (a length announced by a server), clamped at its limits.
+int64_t ParseLeadingInt64(std::wstring_view text) noexcept;
 
 std::wstring_view TrimBlanks(std::wstring_view text) noexcept;
 

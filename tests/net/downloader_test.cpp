@@ -4,6 +4,9 @@
 
 #include <curl/curl.h>
 
+#include <cstdint>
+#include <string>
+
 #include "platform/log.h"
 #include "net/curl_downloader_win.h"
 #include "platform/tw_md5.h"
@@ -57,6 +60,46 @@ TEST_F(DownloaderTest, ResumesAfterEveryBrokenConnection) {
   }
   EXPECT_EQ(ranges, (std::vector<std::string>{"", "bytes=70000-", "bytes=140000-", "bytes=210000-"}));
   EXPECT_NE(Log().find("CurlCode = 18, Count = 1, CurrentSize = 70000"), std::string::npos);
+}
+
+// Offsets past 2 GiB: every answer of a 2.5 GiB file breaks after 1.2 GiB,
+// so a slice resumes beyond what 32 bits hold, and the file is whole.
+TEST_F(DownloaderTest, ResumesPastTwoGibibytes) {
+  constexpr uint64_t kSize = 2684354560;  // 2.5 GiB
+  constexpr uint64_t kCut = 1288490189;   // 1.2 GiB
+  const std::string token = test::UniqueToken();
+  const std::string path = "/drop/" + std::to_string(kSize) + "/" + std::to_string(kCut) + "/" + token;
+  TwCurlDownloader::Policy policy;
+  policy.maxAttempts = 20;
+  policy.sliceSeconds = 120;
+  EXPECT_EQ(TwCurlDownloader(policy).Download(Url(path + "/p"), Target(), nullptr, nullptr), kDownloadComplete);
+
+  bool resumedPast2Gib = false;
+  for (const auto& seen : test::PeerRequests(path)) {
+    if (seen.method == "GET" && seen.range.size() > 6) {
+      resumedPast2Gib = resumedPast2Gib || std::stoull(seen.range.substr(6)) > 0x7FFFFFFFull;
+    }
+  }
+  EXPECT_TRUE(resumedPast2Gib) << "a range starting past 2 GiB was asked for";
+
+  win::UniqueFile file(
+      ::CreateFileW(Target().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file.IsValid());
+  LARGE_INTEGER size{};
+  ASSERT_TRUE(::GetFileSizeEx(file.Get(), &size));
+  EXPECT_EQ(static_cast<uint64_t>(size.QuadPart), kSize);
+  for (const uint64_t at : {kCut - 2048, 2 * kCut - 2048, 0x80000000ull - 2048, kSize - 4096}) {
+    SCOPED_TRACE(at);
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(at);
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN));
+    std::string bytes(4096, '\0');
+    DWORD read = 0;
+    ASSERT_TRUE(::ReadFile(file.Get(), bytes.data(), 4096, &read, nullptr));
+    EXPECT_TRUE(bytes == test::Pattern(at, at + 4096)) << "the bytes around each break are the file's";
+  }
+  file.Reset();
+  ::DeleteFileW(Target().c_str());
 }
 
 TEST_F(DownloaderTest, SlowTransfersArriveInTimedSlices) {

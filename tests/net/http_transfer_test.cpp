@@ -61,6 +61,18 @@ TEST(HttpGetToString, HostileAndSilentServers) {
   EXPECT_EQ(body, "untouched");
 }
 
+// A server that never stops sending cannot make a body the installer holds
+// in memory (a configuration, an INI, an acknowledgement) grow without end.
+TEST(HttpGetToString, ABodyHeldInMemoryIsBounded) {
+  std::string body;
+  EXPECT_EQ(HttpGetToString(Url("/file/40000000/" + test::UniqueToken() + "/big").c_str(), nullptr, body, 120),
+            CURLE_WRITE_ERROR);
+  EXPECT_TRUE(body.empty());
+  EXPECT_EQ(HttpGetToString(Url("/file/7000000/" + test::UniqueToken() + "/large").c_str(), nullptr, body, 120), 0)
+      << "a large configuration still fits";
+  EXPECT_EQ(body.size(), 7000000u);
+}
+
 TEST(HttpPostForm, SendsTheFormAndKeepsOnlyA200Answer) {
   const std::string token = test::UniqueToken();
   std::string answer;

@@ -7,6 +7,7 @@
 #include "net/transfer_rules.h"
 #include "platform/file_open.h"
 #include "platform/path_rules.h"
+#include "platform/text.h"
 #include "platform/tw_md5.h"
 
 namespace tw {
@@ -50,6 +51,20 @@ TEST(ProgressRules, FractionAndThrottle) {
 
   ProgressState wrapped{0, 0xFFFFFFF0u, 0.0};
   EXPECT_EQ(DecideProgressPosts(wrapped, 0x00000060u, 1000, 0.1).size(), 1u) << "the tick counter wraps";
+}
+
+// A length a server announces may pass 2 GiB: read whole, and handed to the
+// 32-bit progress callback held at its largest value rather than wrapped.
+TEST(AnnouncedLength, SixtyFourBitsAndTheProgressTotal) {
+  EXPECT_EQ(ParseLeadingInt64(L"2684354560"), int64_t{2684354560});
+  EXPECT_EQ(ParseLeadingInt64(L" 12abc"), 12);
+  EXPECT_EQ(ParseLeadingInt64(L"99999999999999999999999"), INT64_MAX);
+  EXPECT_EQ(ParseLeadingInt64(L"x"), 0);
+  EXPECT_EQ(ParseLeadingLong(L"2684354560"), 2147483647L) << "the 32-bit readers still clamp";
+  EXPECT_EQ(ParseLeadingLong(L"-2684354560"), -2147483647L - 1);
+  EXPECT_EQ(ProgressTotal(2684354560), 2684354560u);
+  EXPECT_EQ(ProgressTotal(int64_t{5} << 32), UINT32_MAX);
+  EXPECT_EQ(ProgressTotal(-1), 0u);
 }
 
 TEST(ParentDirectories, FromTheFourthCharacterOn) {
