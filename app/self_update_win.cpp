@@ -192,7 +192,9 @@ bool RunUpdatedCopy(const std::wstring& commandLine) {
   std::lock_guard<std::mutex> guard(update.lock);
   // Only the copy held since its verification runs, from the path it was held at.
   if (!update.verified.IsHeld()) return false;
-  const bool started = StartAsSelf(update.verified.Path(), commandLine + L" -update:0", -1, 0);
+  // Started by the name its handle has now, and only while that name leads to it.
+  const std::wstring verified = update.verified.FinalPath();
+  const bool started = update.verified.IsAt(verified) && StartAsSelf(verified, commandLine + L" -update:0", -1, 0);
   update.verified.Release();
   return started;
 }

@@ -373,19 +373,28 @@ bool TwMain::Install() {
       if (!shared) RemovePackage(file);
       continue;
     }
+    if (m_hooks.beforeLaunch) m_hooks.beforeLaunch(file);
+    // What starts is the held file, by the name its handle has now, and only
+    // when that name still leads to it: its folder may have been renamed and
+    // another file put in its place. Then nothing starts and nothing there is
+    // deleted: that file is not ours.
+    const std::wstring verified = held.FinalPath();
     TwInstallLoader loader;
     loader.SetReportSink(kInstallReportSinkId, &m_report);
     int code;
-    if (!loader.Prepare(Wide(entry.moduletype), file, Wide(entry.param), Wide(entry.funcname), Wide(entry.initfuncname),
-                        Wide(entry.uninitfuncname), entry.show, 0)) {
+    if (!held.IsAt(verified)) {
+      Log(L"安装包已不在校验时的位置，不启动: " + file);
+      code = road::kPackageMovedBeforeStart;
+      held.Release();
+    } else if (!loader.Prepare(Wide(entry.moduletype), verified, Wide(entry.param), Wide(entry.funcname),
+                               Wide(entry.initfuncname), Wide(entry.uninitfuncname), entry.show, 0)) {
       code = road::kLauncherRefused;
       held.Release();
-      RemovePackage(file);
+      RemovePackage(verified);
     } else {
-      if (m_hooks.beforeLaunch) m_hooks.beforeLaunch(file);
       code = loader.Run(index);
       held.Release();  // started (or its entry function returned): the file may go
-      if (entry.ndp == 0) RemovePackage(file);
+      if (entry.ndp == 0) RemovePackage(verified);
     }
     m_report.ReportStep(road::kStepInstalled, code, index);
     any = any || code == 0;

@@ -59,6 +59,7 @@ constexpr int kFunctionNotFound = 312;            // function not found
 constexpr int kProcessNotStarted = 313;           // could not start the process
 constexpr int kEmptyPath = 314;                   // empty path
 constexpr int kPackageFileMissing = 315;          // package file missing
+constexpr int kPackageMovedBeforeStart = 316;     // package no longer where it was verified
 constexpr int kUninstalledRecently = 352;         // uninstalled too recently
 constexpr int kUninstalledRecentlySecond = 358;   // uninstalled too recently (second place)
 

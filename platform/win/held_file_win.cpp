@@ -1,5 +1,6 @@
 #include "platform/win/held_file_win.h"
 
+#include <string_view>
 #include <vector>
 
 namespace tw::win {
@@ -23,6 +24,38 @@ HeldFile HeldFile::Hold(const std::wstring& path) noexcept {
   held.m_file.Reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   return held;
+}
+
+std::wstring HeldFile::FinalPath() const {
+  if (!IsHeld()) return std::wstring();
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = 0;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    length = ::GetFinalPathNameByHandleW(m_file.Get(), path.data(), static_cast<DWORD>(path.size()),
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return std::wstring();
+    if (length < path.size()) break;
+    path.resize(length + 1);  // the size asked for, terminator included
+  }
+  if (length >= path.size()) return std::wstring();
+  path.resize(length);
+  // "\\?\C:\x" is "C:\x", "\\?\UNC\host\share\x" is "\\host\share\x".
+  constexpr std::wstring_view kLocal = L"\\\\?\\", kUnc = L"\\\\?\\UNC\\";
+  if (path.compare(0, kUnc.size(), kUnc) == 0) return L"\\\\" + path.substr(kUnc.size());
+  if (path.compare(0, kLocal.size(), kLocal) == 0) return path.substr(kLocal.size());
+  return path;
+}
+
+bool HeldFile::IsAt(const std::wstring& path) const {
+  if (!IsHeld() || path.empty()) return false;
+  const UniqueFile there(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION ours{}, theirs{};
+  return there.IsValid() && ::GetFileInformationByHandle(m_file.Get(), &ours) &&
+         ::GetFileInformationByHandle(there.Get(), &theirs) &&
+         ours.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber && ours.nFileIndexHigh == theirs.nFileIndexHigh &&
+         ours.nFileIndexLow == theirs.nFileIndexLow;
 }
 
 bool HeldFile::ReadAll(const std::function<void(const unsigned char*, size_t)>& consume) const {

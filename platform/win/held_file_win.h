@@ -23,6 +23,14 @@ class HeldFile {
 
   bool IsHeld() const noexcept { return m_file.IsValid(); }
   const std::wstring& Path() const noexcept { return m_path; }
+  // Where the held file is now, asked of its handle: the name to start it
+  // by. The name it was held under may since name something else (its folder
+  // renamed and another put in its place); the handle still names these
+  // bytes. Empty when not held or the system cannot say.
+  std::wstring FinalPath() const;
+  // True when `path` names the held file itself (the same file on the same
+  // volume), not another file put at that name.
+  bool IsAt(const std::wstring& path) const;
   void Release() noexcept { m_file.Reset(); }
 
   // Every byte from the start, in chunks; false on a read error.

@@ -4,6 +4,9 @@
 // with a real hidden window as the installer's feedback target.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include <windows.h>
 #include <curl/curl.h>
 
@@ -142,6 +145,42 @@ TEST_F(RoadTest, AVerifiedPackageCannotBeSwappedBeforeItStarts) {
       << "the verified product installer ran";
   EXPECT_FALSE(test::ReadWholeFile(recorded).empty());
   road.Uninit();
+}
+
+// The held package cannot be renamed, but its folder can be (under Wine; a
+// folder of the user's): another process moves the folder away and puts a
+// program of its own at the package's name. Only the verified file starts,
+// by the name its handle has, and only while that name leads to it: here
+// nothing starts (316), and the other program is neither started nor deleted.
+TEST_F(RoadTest, APackagesFolderSwappedBeforeTheLaunchStartsNothingElse) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring recorded = std::wstring(temp) + L"tw_product_installer.txt";
+  ::DeleteFileW(recorded.c_str());
+  Configure(Tryno(Entry(m_exe)));
+  std::wstring package, moved;
+  TwMain::Hooks hooks = Draw(45);
+  hooks.beforeLaunch = [&package, &moved](const std::wstring& verified) {
+    package = verified;
+    const std::wstring folder = package.substr(0, package.find_last_of(L'\\'));
+    moved = folder + L".moved";
+    ASSERT_TRUE(::MoveFileW(folder.c_str(), moved.c_str())) << ::GetLastError();
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(::CopyFileW((test::ProgramDir() + L"tw_test_helper.exe").c_str(), package.c_str(), FALSE));
+  };
+  TwMain road(hooks);
+  road.SetWindow(m_window);
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  ASSERT_EQ(road.RunDetector(3), 1);
+  EXPECT_EQ(road.RunDetector(4), 0);
+  EXPECT_EQ(StepRecords(51, 316), 1u) << "refused: the name no longer leads to the verified file";
+  EXPECT_TRUE(test::ReadWholeFile(recorded).empty()) << "the verified product installer did not start either";
+  EXPECT_EQ(test::ReadWholeFile(package), test::ReadWholeFile(test::ProgramDir() + L"tw_test_helper.exe"))
+      << "the other program is left where it was put";
+  road.Uninit();
+  std::error_code ignored;
+  std::filesystem::remove_all(moved, ignored);
+  ::DeleteFileW(package.c_str());
 }
 
 TEST_F(RoadTest, NodeSelectionAndChannelDefaults) {
