@@ -17,6 +17,7 @@
 #include "net/verified_file.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
+#include "platform/win/link_safe_win.h"
 #include "platform/win/path_macros_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
@@ -36,8 +37,10 @@ void Log(const std::wstring& text) { LogWrite("%s", win::WideToAnsi(text).c_str(
 
 std::wstring Wide(const std::string& ansi) { return win::AnsiToWide(ansi); }
 
-// Deletes a package file, or marks it for deletion at the next restart.
+// Deletes a package file, or marks it for deletion at the next restart; a
+// link at its name is left alone with what it leads to (link_safe_win.h).
 void RemovePackage(const std::wstring& path) {
+  if (win::IsLinkAt(path)) return;
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!::DeleteFileW(path.c_str()) && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
     ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);

@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
+#include "platform/win/link_safe_win.h"
 
 namespace tw {
 namespace {
@@ -30,8 +31,8 @@ bool CurlExecuter::CreateHandle() {
 bool CurlExecuter::CreateTarget() {
   win::DeleteFileIfPresent(m_path);
   if (!win::CreateParentDirectories(m_path)) return false;
-  m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_ALL, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A new file, never through a link planted at the name (then this fails).
+  m_file = win::CreateNewNotThroughLink(m_path, GENERIC_ALL, FILE_SHARE_READ);
   m_current_size = 0;
   return m_file.IsValid();
 }

@@ -7,6 +7,7 @@
 #include "net/transfer_rules.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
+#include "platform/win/link_safe_win.h"
 
 namespace tw {
 namespace {
@@ -19,8 +20,9 @@ constexpr long kHeadLimitSeconds = 120;
 HRESULT CDownloadFile::Open() {
   m_file.Reset();
   if (!win::CreateParentDirectories(m_path)) return E_FAIL;
-  m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_ALL, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Empty and new, never through a link planted at the name (then this fails).
+  win::DeleteFileIfPresent(m_path);
+  m_file = win::CreateNewNotThroughLink(m_path, GENERIC_ALL, FILE_SHARE_READ);
   return m_file ? S_OK : HRESULT_FROM_WIN32(::GetLastError());
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/path_rules.h"
+#include "platform/win/link_safe_win.h"
 
 namespace tw::win {
 
@@ -14,6 +15,7 @@ bool CreateParentDirectories(const std::wstring& path) {
 }
 
 void DeleteFileIfPresent(const std::wstring& path) {
+  if (IsLinkAt(path)) return;  // what it leads to is not ours (link_safe_win.h)
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::DeleteFileW(path.c_str());
 }

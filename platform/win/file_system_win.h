@@ -9,7 +9,8 @@ namespace tw::win {
 // backslash, from the fourth character on). False when one cannot be made.
 [[nodiscard]] bool CreateParentDirectories(const std::wstring& path);
 
-// Deletes a file even when it is read-only; nothing when it is absent.
+// Deletes a file even when it is read-only; nothing when it is absent or
+// a link holds the name (neither the link nor what it leads to is touched).
 void DeleteFileIfPresent(const std::wstring& path);
 
 bool FileExists(const std::wstring& path);

@@ -1,6 +1,7 @@
 #include "platform/win/held_file_win.h"
 
-#include <string_view>
+#include "platform/win/link_safe_win.h"
+
 #include <vector>
 
 namespace tw::win {
@@ -26,25 +27,7 @@ HeldFile HeldFile::Hold(const std::wstring& path) noexcept {
   return held;
 }
 
-std::wstring HeldFile::FinalPath() const {
-  if (!IsHeld()) return std::wstring();
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD length = 0;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    length = ::GetFinalPathNameByHandleW(m_file.Get(), path.data(), static_cast<DWORD>(path.size()),
-                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return std::wstring();
-    if (length < path.size()) break;
-    path.resize(length + 1);  // the size asked for, terminator included
-  }
-  if (length >= path.size()) return std::wstring();
-  path.resize(length);
-  // "\\?\C:\x" is "C:\x", "\\?\UNC\host\share\x" is "\\host\share\x".
-  constexpr std::wstring_view kLocal = L"\\\\?\\", kUnc = L"\\\\?\\UNC\\";
-  if (path.compare(0, kUnc.size(), kUnc) == 0) return L"\\\\" + path.substr(kUnc.size());
-  if (path.compare(0, kLocal.size(), kLocal) == 0) return path.substr(kLocal.size());
-  return path;
-}
+std::wstring HeldFile::FinalPath() const { return IsHeld() ? FinalPathOf(m_file.Get()) : std::wstring(); }
 
 bool HeldFile::IsAt(const std::wstring& path) const {
   if (!IsHeld() || path.empty()) return false;

@@ -1,13 +1,13 @@
 #include <windows.h>
 
-#include <cstdio>
 #include <list>
 #include <mutex>
 #include <string>
 
-#include "platform/file_open.h"
 #include "platform/log.h"
 #include "platform/log_format.h"
+#include "platform/win/file_system_win.h"
+#include "platform/win/link_safe_win.h"
 #include "platform/win/temp_dir_win.h"
 #include "platform/win/thread_holder_win.h"
 #include "platform/win/unique_handle_win.h"
@@ -17,15 +17,18 @@ namespace {
 
 constexpr LONGLONG kRotateAboveBytes = 0x7FFFF;
 constexpr DWORD kStopWaitMs = 60000;
+constexpr size_t kMaxPendingLines = 4096;
 
+// The log lives in %TEMP%, which every process of the user can write: while
+// a link holds either name, nothing is measured, deleted or renamed.
 void RotateIfLarge(const std::wstring& path) {
+  const std::wstring older = path + L"0";
+  if (win::IsLinkAt(path) || win::IsLinkAt(older)) return;
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
   const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   if (size <= kRotateAboveBytes) return;
-  const std::wstring older = path + L"0";
-  ::SetFileAttributesW(older.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileW(older.c_str());
+  win::DeleteFileIfPresent(older);
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::MoveFileW(path.c_str(), older.c_str());
 }
@@ -147,15 +150,18 @@ void TwLog::WriterLoop() {
       if (batch.empty()) break;
       // The file is open only while one batch is written, so support staff
       // can read or delete it while the installer runs.
-      const UniqueStdioFile file = OpenFileWide(s.path, "ab");
+      // Never through a link planted at the name: then the lines wait, at
+      // most kMaxPendingLines of them, for a name of the log's own.
+      const win::UniqueFile file = win::OpenForAppendNotThroughLink(s.path);
       if (!file) {
         pending.swap(batch);
+        while (pending.size() > kMaxPendingLines) pending.pop_front();
         break;
       }
-      for (const std::string& line : batch) {
-        std::fwrite(line.data(), 1, line.size(), file.get());
-        std::fwrite("\r\n", 1, 2, file.get());
-      }
+      std::string text;
+      for (const std::string& line : batch) text.append(line).append("\r\n");
+      DWORD written = 0;
+      (void)::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     }
     if (::InterlockedCompareExchange(&s.stop, 0, 0) != 0) return;
   }
