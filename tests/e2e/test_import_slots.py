@@ -162,6 +162,6 @@ class ImportSlotsTest(unittest.TestCase):
             (work / "m.def").write_text("LIBRARY msimg32.dll\nEXPORTS\nAlphaBlend@44\n")
             subprocess.run(["i686-w64-mingw32-dlltool", "-k", "--input-def", "m.def", "--output-delaylib",
                             "libmsimg32.a"], cwd=work, check=True)
-            subprocess.run(["i686-w64-mingw32-gcc", "t.c", "-L.", "-lmsimg32", "-static", "-o", "t.exe"],
+            subprocess.run(["i686-w64-mingw32-gcc-posix", "t.c", "-L.", "-lmsimg32", "-static", "-o", "t.exe"],
                            cwd=work, check=True)
             self.assertIn("msimg32.dll!AlphaBlend: slot empty", slot_faults(work / "t.exe"))
