@@ -7,13 +7,13 @@ imports beside the executable first, before any of the installer's code
 runs (Wine's loader prefers its own copies of some, so the table is checked
 as well as the planted run)."""
 import shutil
-import struct
 import unittest
 from pathlib import Path
 
 from peers.services import PeerSet
 from tests.e2e.test_fault_matrix import PACKAGE, TARGET, InstallerMachineCase, step_records
 from tests.e2e.test_window_road import WindowMachineCase
+from tools.pe_image import PeImage
 from tools.test import context
 from tools.wine import screen as desktop
 
@@ -37,30 +37,7 @@ ENVIRONMENT_CHECK = ('<item id="1" name="vpn" value="1|!1"><leaf id="1" mode="vp
 
 def imported_libraries(executable: Path):
     """The names in a PE file's import directory, lower case, without ".dll"."""
-    data = executable.read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    sections = struct.unpack_from("<H", data, pe + 6)[0]
-    optional_size = struct.unpack_from("<H", data, pe + 20)[0]
-    optional = pe + 24
-    import_rva = struct.unpack_from("<I", data, optional + 96 + 8)[0]  # PE32: data directory 1
-    table = optional + optional_size
-
-    def offset(rva):
-        for i in range(sections):
-            _, size, address, raw_size, raw = struct.unpack_from("<8sIIII", data, table + 40 * i)
-            if address <= rva < address + max(size, raw_size):
-                return rva - address + raw
-        raise ValueError(f"RVA {rva:#x} outside every section")
-
-    names = []
-    at = offset(import_rva)
-    while True:
-        name_rva = struct.unpack_from("<I", data, at + 12)[0]
-        if name_rva == 0:
-            return names
-        start = offset(name_rva)
-        names.append(data[start:data.index(b"\0", start)].decode().lower().removesuffix(".dll"))
-        at += 20
+    return [library.name.removesuffix(".dll") for library in PeImage(executable).imports()]
 
 
 class PlantedLibraries:
@@ -81,10 +58,8 @@ MAX_INSTALLER_BYTES = 1_600_000
 
 def pe_kind(executable: Path):
     """(machine, optional header magic, subsystem) of a PE file."""
-    data = executable.read_bytes()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    return (struct.unpack_from("<H", data, pe + 4)[0], struct.unpack_from("<H", data, pe + 24)[0],
-            struct.unpack_from("<H", data, pe + 24 + 68)[0])
+    image = PeImage(executable)
+    return image.machine, image.magic, image.subsystem
 
 
 class ImportTableTest(unittest.TestCase):
