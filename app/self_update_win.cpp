@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/log.h"
+#include "install/download_cache_win.h"
 #include "install/process_starters_win.h"
 #include "app/update_ini.h"
 #include "platform/road_codes.h"
@@ -20,9 +21,7 @@
 #include "platform/win/file_version_info_win.h"
 #include "platform/win/held_file_win.h"
 #include "platform/win/module_path_win.h"
-#include "platform/win/path_macros_win.h"
-#include "platform/win/registry_win.h"
-#include "telemetry/identity_keys.h"
+#include "platform/win/private_folder_win.h"
 #include "telemetry/reports.h"
 
 namespace tw {
@@ -49,6 +48,8 @@ SelfUpdate& Instance() {
   static SelfUpdate update;
   return update;
 }
+
+constexpr wchar_t kCacheValue[] = L"UiExePath";
 
 constexpr const char* kTrustNames[] = {"signed", "https", "plain (allowed by the deployment)", "refused"};
 
@@ -124,24 +125,33 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
     const UpdateOffer offer = ReadUpdateOffer(ini.text);
     update.url = win::AnsiToWide(offer.url);
     update.md5 = win::AnsiToWide(offer.md5);
-    std::wstring dir = win::AnsiToWide(offer.dir);
+    const std::wstring dir = win::AnsiToWide(offer.dir);
     outcome.code = update.url.empty()   ? road::kUpdateNoUrl
                    : update.md5.empty() ? road::kUpdateNoMd5
                    : dir.empty()        ? road::kUpdateNoFolder
                                         : road::kOk;
     if (outcome.code != 0) return false;
     update.probability = offer.probability;
-    (void)ExpandPathMacros(dir);  // a folder without a macro is used as written
-    if (dir.back() != L'\\') dir += L'\\';
-    const std::wstring self = win::GetModulePath();
-    update.target = dir + BakName(self.substr(self.find_last_of(L'\\') + 1));
   }
   outcome.stage = 3;
   if (update.draw() >= update.probability) return false;
 
   outcome.stage = 0;
-  const win::UniqueRegKey cache = win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_READ, win::RegistryView::kDefault);
-  const std::wstring cached = cache ? win::ReadRegString(cache.Get(), L"UiExePath").value_or(L"") : L"";
+  // The INI's folder is not where the copy goes: it is written, verified and
+  // started in the work folder, which no other process of the user can
+  // change. Its file name stays ours.
+  const std::optional<std::wstring> work = win::WorkFolder();
+  if (!work) {
+    outcome.stage = 4;
+    outcome.code = road::kWorkFolderUnavailable;
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> guard(update.lock);
+    const std::wstring self = win::GetModulePath();
+    update.target = *work + BakName(self.substr(self.find_last_of(L'\\') + 1));
+  }
+  const std::wstring cached = ReadCachedDownload(kCacheValue, *work);
   if (!cached.empty()) {
     std::lock_guard<std::mutex> guard(update.lock);
     update.verified = HoldVerified(cached, update.md5);
@@ -150,8 +160,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
 
   outcome.stage = 4;
   std::lock_guard<std::mutex> guard(update.lock);
-  std::wstring target = update.target;
-  (void)ExpandPathMacros(target);  // the folder's second macro, if it has one
+  const std::wstring target = update.target;
   win::DeleteFileIfPresent(target);
   const ULONGLONG now = ::GetTickCount64();
   if (now + 1000 > deadline) {
@@ -170,8 +179,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   outcome.stage = 5;
   update.verified = HoldVerified(target, update.md5);
   if (!update.verified.IsHeld() || !KeepIfNewer(update, outcome)) return false;
-  ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kDidKey, L"UiExePath", REG_SZ, target.c_str(),
-                    static_cast<DWORD>((target.size() + 1) * sizeof(wchar_t)));
+  CacheDownload(kCacheValue, target);
   outcome.stage = 0;
   return true;
 }

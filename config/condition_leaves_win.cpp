@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "config/city_lookup.h"
-#include "platform/win/temp_dir_win.h"
+#include "platform/win/private_folder_win.h"
 #include "platform/text.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
@@ -362,9 +362,10 @@ class BarUserLeaf final : public ICheckLeaf {
  public:
   explicit BarUserLeaf(Attributes&) {}
   bool Check() override {
-    const std::optional<std::wstring> temp = win::TempDirectory();
-    if (!temp) return false;
-    const std::wstring path = *temp + L"unioncfg.dat";
+    // Where Init downloaded it: the work folder, which the user cannot write.
+    const std::optional<std::wstring> work = win::WorkFolder();
+    if (!work) return false;
+    const std::wstring path = *work + L"unioncfg.dat";
     if (!win::FileExists(path)) return false;
     return anti_cheat::IsInternetCafe(path) && anti_cheat::InternetCafeVerdict() != 0;
   }

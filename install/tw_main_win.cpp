@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "install/download_cache_win.h"
 #include "install/dump_mgr_win.h"
 #include "install/install_loader_win.h"
 #include "install/install_rules.h"
-#include "platform/win/temp_dir_win.h"
 #include "platform/log.h"
 #include "install/silent_flag.h"
 #include "deploy_config.h"
@@ -18,7 +18,9 @@
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/link_safe_win.h"
+#include "platform/path_rules.h"
 #include "platform/win/path_macros_win.h"
+#include "platform/win/private_folder_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
 #include "platform/road_codes.h"
@@ -93,7 +95,9 @@ int TwMain::Init(int cid, int tid) {
   const std::string unionUrl = std::string(deploy::kCONFIG_BASE_URL_A) + "lminstall3/unioncfg.dat?time=" +
                                std::to_string(static_cast<int32_t>(std::time(nullptr)));
   int ignored = 0;
-  (void)DownloadFile(Wide(unionUrl), win::TempDirectory().value_or(L"") + L"unioncfg.dat", &ignored, nullptr, 300);
+  if (const auto work = win::WorkFolder()) {
+    (void)DownloadFile(Wide(unionUrl), *work + L"unioncfg.dat", &ignored, nullptr, 300);
+  }
   TwDumpMgr::Instance().SetCompanyId(static_cast<uint32_t>(cid));
   TwDumpMgr::Instance().SetTrialId(static_cast<uint32_t>(tid));
   const int result = InitCore(cid, tid);
@@ -156,7 +160,14 @@ int TwMain::SelectNode() {
     if (!IsInAbRange(entry.abtestrange, m_draw)) continue;
     std::wstring path = Wide(entry.path);
     if (!ExpandPathMacros(path)) return road::kPathWithoutMacro;
-    entry.path = win::WideToAnsi(path);
+    // The configuration names the file; it is written, verified and started
+    // in the work folder, which no other process of the user can change.
+    if (m_work.empty()) m_work = win::WorkFolder().value_or(L"");
+    if (m_work.empty()) {
+      Log(L"工作目录不可用: " + path);
+      return road::kWorkFolderUnavailable;
+    }
+    entry.path = win::WideToAnsi(m_work + FileNameOf(path));
   }
   return 0;
 }
@@ -213,8 +224,7 @@ int TwMain::CheckEnvironment() {
 bool TwMain::ApplicableAt(const PackageEntry& entry) const { return IsInAbRange(entry.abtestrange, m_draw); }
 
 std::wstring TwMain::CachedPath(int index) const {
-  const win::UniqueRegKey key = win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_READ, win::RegistryView::kDefault);
-  return key ? win::ReadRegString(key.Get(), PackageCacheValueName(m_cid, m_tid, index).c_str()).value_or(L"") : L"";
+  return m_work.empty() ? L"" : ReadCachedDownload(PackageCacheValueName(m_cid, m_tid, index), m_work);
 }
 
 int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& transferError) {
@@ -269,14 +279,7 @@ int TwMain::DownloadPackages() {
     if (result == 0) {
       LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,file = %s,errorcode = %d", entry.url.c_str(),
                entry.md5.c_str(), entry.path.c_str(), 0);
-      const std::wstring path = Wide(entry.path);
-      const win::UniqueRegKey key =
-          win::OpenRegKey(HKEY_CLASSES_ROOT, kDidKey, KEY_SET_VALUE, win::RegistryView::kDefault);
-      if (key) {
-        ::RegSetValueExW(key.Get(), PackageCacheValueName(m_cid, m_tid, index).c_str(), 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(path.c_str()),
-                         static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-      }
+      CacheDownload(PackageCacheValueName(m_cid, m_tid, index), Wide(entry.path));
       any = true;
       m_downloaded[i] = true;
       m_report.ReportStep(road::kStepDownloaded, road::kOk, index);

@@ -102,6 +102,7 @@ class TwMain final : public ITwDetector {
   TwInstallConfigMgr m_config;
   const TwTrynoNode* m_node = nullptr;
   std::vector<PackageEntry> m_packages;  // the node's entries, paths expanded
+  std::wstring m_work;                   // the private work folder, with its backslash, once known
   // Each verified package, held from its verification until its installer
   // has started (a dll's entry function returned): nobody swaps it between.
   std::vector<win::HeldFile> m_held;

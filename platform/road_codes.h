@@ -50,6 +50,7 @@ constexpr int kResumableNoContentLength = 260;    // resumable downloader: no si
 constexpr int kOutsideRangeDownload = 261;        // outside the A/B range (download)
 constexpr int kOutsideRangeInstall = 262;         // outside the A/B range (install)
 constexpr int kOutsideRangeVerify = 263;          // outside the A/B range (verification)
+constexpr int kWorkFolderUnavailable = 264;       // private work folder not available
 constexpr int kUnknownModuleType = 302;           // module type neither exe nor dll
 constexpr int kLauncherRefused = 303;             // launcher refused the entry
 constexpr int kMd5MismatchAtInstall = 305;        // MD5 mismatch at install

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <sddl.h>
-#include <shlobj.h>
 
+#include <optional>
+
+#include "platform/win/private_folder_win.h"
 #include "platform/win/unique_handle_win.h"
 
 namespace TwDirectMetra {
@@ -12,45 +14,67 @@ namespace {
 
 constexpr wchar_t kStoreMutex[] = L"Global\\TwInstallKeptTelemetryRecords";
 constexpr wchar_t kFileName[] = L"pending_records.dat";
+constexpr wchar_t kLockFileName[] = L"pending_records.lock";
+// SYSTEM and Administrators may use the mutex; its owner is Administrators.
+constexpr wchar_t kMutexSecurity[] = L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)";
 // A busy second copy is waited for briefly; the records are not worth more.
 constexpr DWORD kLockWaitMs = 2000;
+constexpr DWORD kLockPollMs = 10;
 // Far above what the record limit can produce: anything larger is not ours.
 constexpr DWORD kMaxFileBytes = 32u * 1024 * 1024;
-// Full control for the system and administrators only, not inherited from
-// the common folder (which lets every user create files): nobody without
-// administrator rights can plant records that the elevated installer sends.
-constexpr wchar_t kFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
-
+// Two copies of the installer may keep records at once (a newer copy runs
+// while the one that started it waits). What serves as the lock is a file
+// in the machine folder, opened by one copy at a time and gone when its
+// holder ends, crash or not: only the machine's accounts can make it, so no
+// other process of the user can hold it or stand in its way. The named
+// mutex older copies lock is taken too, while it can be had: made with an
+// access list only the machine's accounts may use, but one a standard user
+// made first may refuse us or never be released, and then the file alone
+// decides.
 class StoreLock {
  public:
-  StoreLock() : m_mutex(::CreateMutexW(nullptr, FALSE, kStoreMutex)) {
-    if (!m_mutex) return;
-    const DWORD waited = ::WaitForSingleObject(m_mutex.Get(), kLockWaitMs);
-    // An owner that died mid-change left the old or the new file: both whole.
-    m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  explicit StoreLock(const std::wstring& folder) {
+    const ULONGLONG deadline = ::GetTickCount64() + kLockWaitMs;
+    m_mutex = MakeMutex();
+    if (m_mutex) {
+      const DWORD waited = ::WaitForSingleObject(m_mutex.Get(), kLockWaitMs);
+      // An owner that died mid-change left the old or the new file: both whole.
+      m_mutex_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    const std::wstring path = folder + kLockFileName;
+    for (;;) {
+      m_file.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+      const DWORD error = ::GetLastError();
+      if (m_file || ::GetTickCount64() >= deadline) break;
+      // Held by the other copy (or being removed as it let go): wait a little.
+      if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
+      ::Sleep(kLockPollMs);
+    }
   }
   ~StoreLock() {
-    if (m_held) ::ReleaseMutex(m_mutex.Get());
+    if (m_mutex_held) ::ReleaseMutex(m_mutex.Get());
   }
   StoreLock(const StoreLock&) = delete;
   StoreLock& operator=(const StoreLock&) = delete;
-  bool Held() const { return m_held; }
+  bool Held() const { return m_file.IsValid(); }
 
  private:
-  tw::win::UniqueHandleObject m_mutex;
-  bool m_held = false;
-};
-
-bool CreateFolder(const std::wstring& path, const wchar_t* sddl) {
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (sddl != nullptr &&
-      ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
-    attributes.lpSecurityDescriptor = descriptor;
+  static tw::win::UniqueHandleObject MakeMutex() {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kMutexSecurity, SDDL_REVISION_1, &descriptor,
+                                                                nullptr)) {
+      return {};
+    }
+    const tw::win::UniqueLocalMemory owned(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    return tw::win::UniqueHandleObject(::CreateMutexW(&attributes, FALSE, kStoreMutex));
   }
-  const tw::win::UniqueLocalMemory owned(descriptor);
-  return ::CreateDirectoryW(path.c_str(), &attributes) || ::GetLastError() == ERROR_ALREADY_EXISTS;
-}
+
+  tw::win::UniqueHandleObject m_mutex;
+  bool m_mutex_held = false;
+  tw::win::UniqueFile m_file;
+};
 
 std::string ReadAll(const std::wstring& path) {
   tw::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -88,40 +112,33 @@ bool ReplaceWith(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-KeptRecordFile::KeptRecordFile() : m_path(DefaultPath()) {}
-
-KeptRecordFile::KeptRecordFile(std::wstring path) : m_path(std::move(path)) {}
-
-std::wstring KeptRecordFile::DefaultPath() {
-  wchar_t common[MAX_PATH] = {};
-  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common))) return {};
-  return std::wstring(common) + L"\\Tarnwick\\TwInstall\\" + kFileName;
+std::wstring KeptRecordFile::PreparedFolder() const {
+  return (m_base.empty() ? tw::win::MachineFolder()
+                         : tw::win::PrepareTrustedFolders(m_base, {L"Tarnwick", L"TwInstall"}))
+      .value_or(L"");
 }
 
 std::vector<Packet> KeptRecordFile::Claim() {
-  if (m_path.empty()) return {};
-  StoreLock lock;
+  const std::wstring folder = PreparedFolder();
+  if (folder.empty()) return {};
+  StoreLock lock(folder);
   if (!lock.Held()) return {};
-  const std::string bytes = ReadAll(m_path);
+  const std::wstring path = folder + kFileName;
+  const std::string bytes = ReadAll(path);
   if (bytes.empty()) return {};
   // Taken, not copied: a second copy must not send them again.
-  if (!::DeleteFileW(m_path.c_str())) return {};
+  if (!::DeleteFileW(path.c_str())) return {};
   return ParseKeptRecords(bytes);
 }
 
 bool KeptRecordFile::Keep(const std::vector<Packet>& packets) {
-  if (m_path.empty() || packets.empty()) return packets.empty();
-  const size_t folderEnd = m_path.find_last_of(L'\\');
-  const size_t parentEnd = m_path.find_last_of(L'\\', folderEnd - 1);
-  if (folderEnd == std::wstring::npos || parentEnd == std::wstring::npos) return false;
-  // The parent keeps the common folder's defaults; our own folder does not.
-  if (!CreateFolder(m_path.substr(0, parentEnd), nullptr) ||
-      !CreateFolder(m_path.substr(0, folderEnd), kFolderSecurity)) {
-    return false;
-  }
-  StoreLock lock;
+  if (packets.empty()) return true;
+  const std::wstring folder = PreparedFolder();
+  if (folder.empty()) return false;
+  StoreLock lock(folder);
   if (!lock.Held()) return false;
-  return ReplaceWith(m_path, SerializeKeptRecords(MergeKeptRecords(ParseKeptRecords(ReadAll(m_path)), packets)));
+  const std::wstring path = folder + kFileName;
+  return ReplaceWith(path, SerializeKeptRecords(MergeKeptRecords(ParseKeptRecords(ReadAll(path)), packets)));
 }
 
 }  // namespace TwDirectMetra

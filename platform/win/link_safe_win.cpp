@@ -52,22 +52,26 @@ std::wstring FinalPathOf(HANDLE file) {
   return path;
 }
 
-bool OpenedThroughLink(HANDLE file, const std::wstring& path) {
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!::GetFileInformationByHandle(file, &information)) return true;
-  // Windows opens a link itself when asked to (FILE_FLAG_OPEN_REPARSE_POINT).
-  if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+bool NamesItself(HANDLE file, const std::wstring& path) {
   // Wine follows a Unix link whatever it is asked: the file then is not in
   // the folder the name is in.
   const UniqueFile folder(::CreateFileW(Folder(path).c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!folder) return true;
+  if (!folder) return false;
   std::wstring expected = FinalPathOf(folder.Get());
-  if (expected.empty()) return true;
+  if (expected.empty()) return false;
   if (expected.back() != L'\\') expected += L'\\';
   const std::wstring actual = FinalPathOf(file);
-  return actual.empty() || !SamePath(actual, expected + LongLastStep(path));
+  return !actual.empty() && SamePath(actual, expected + LongLastStep(path));
+}
+
+bool OpenedThroughLink(HANDLE file, const std::wstring& path) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(file, &information)) return true;
+  // Windows opens a link itself when asked to (FILE_FLAG_OPEN_REPARSE_POINT).
+  if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  return !NamesItself(file, path);
 }
 
 bool IsLinkAt(const std::wstring& path) {

@@ -17,6 +17,12 @@ namespace tw::win {
 // empty when the system cannot say.
 std::wstring FinalPathOf(HANDLE file);
 
+// True when the open `file` is the item named `path` itself, as its handle
+// says: the name's folder and last step. A link Windows opened as itself
+// (FILE_FLAG_OPEN_REPARSE_POINT) names itself; a Unix link Wine followed
+// names what it leads to.
+bool NamesItself(HANDLE file, const std::wstring& path);
+
 // True when the open `file`, opened by `path`, is a link itself or was
 // reached through one at the name's last step: it is not the file named
 // `path` in `path`'s folder. Links in the folders above are the machine's

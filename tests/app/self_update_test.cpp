@@ -8,6 +8,7 @@
 
 #include "app/self_update.h"
 #include "platform/tw_md5.h"
+#include "platform/win/private_folder_win.h"
 #include "telemetry/reports.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/peer_http_win.h"
@@ -16,8 +17,10 @@
 namespace tw {
 namespace {
 
+// The machine's own class registrations, never the user's.
 constexpr wchar_t kCacheKey[] =
-    L"CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
+    L"SOFTWARE\\Classes\\CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented "
+    L"Categories\\{607568DD-B059-434b-B7E7-38EC51998F8E}";
 
 // The INI is served signed with the deployment's key unless `form` says
 // "plain" (as posted) or "forged" (signed with another key).
@@ -32,7 +35,7 @@ class SelfUpdateTest : public testing::Test {
   void SetUp() override {
     TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
     test::ResetTelemetryPeer();
-    ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath");
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kCacheKey, L"UiExePath");
     m_newer = test::ReadWholeFile(test::ProgramDir() + L"tw_test_helper.exe");
     uint8_t digest[kMd5Size];
     Md5Buffer(m_newer.data(), m_newer.size(), digest);
@@ -42,7 +45,7 @@ class SelfUpdateTest : public testing::Test {
   }
   void TearDown() override {
     Post("ini", "");
-    ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath");
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kCacheKey, L"UiExePath");
     SetUpdateDrawForTest(nullptr);
     SetRunningVersionForTest(0);
   }
@@ -59,7 +62,7 @@ class SelfUpdateTest : public testing::Test {
   static std::wstring Cached() {
     wchar_t path[MAX_PATH] = {};
     DWORD bytes = sizeof path;
-    return ::RegGetValueW(HKEY_CLASSES_ROOT, kCacheKey, L"UiExePath", RRF_RT_REG_SZ, nullptr, path, &bytes) ==
+    return ::RegGetValueW(HKEY_LOCAL_MACHINE, kCacheKey, L"UiExePath", RRF_RT_REG_SZ, nullptr, path, &bytes) ==
                    ERROR_SUCCESS
                ? path
                : L"";
@@ -76,7 +79,8 @@ TEST_F(SelfUpdateTest, ANewerCopyIsDownloadedCachedAndStartedWithOurCommandLine)
   Offer();
   ASSERT_TRUE(ShouldSwitchToUpdate());
   const std::wstring cached = Cached();
-  EXPECT_NE(cached.find(L"\\twupdate_test\\launch_tests.bak.exe"), std::wstring::npos) << test::Narrow(cached);
+  // Our own name, in the work folder, whatever folder the INI gave.
+  EXPECT_EQ(cached, win::WorkFolder().value_or(L"?") + L"launch_tests.bak.exe") << test::Narrow(cached);
   EXPECT_EQ(test::ReadWholeFile(cached), m_newer);
 
   // The newer copy names the event after the arguments it was given: only
@@ -97,6 +101,28 @@ TEST_F(SelfUpdateTest, ANewerCopyIsDownloadedCachedAndStartedWithOurCommandLine)
   EXPECT_TRUE(RunUpdatedCopy(L"x"));
   EXPECT_TRUE(::DeleteFileW(cached.c_str())) << "let go once it ran";
   EXPECT_FALSE(RunUpdatedCopy(L"x")) << "nothing verified is held any more: carry on as ourselves";
+}
+
+// A process of the user names, in the newer copy's cache, a copy of the
+// right bytes outside the work folder (into its own classes, and, since Wine
+// does not merge them into HKEY_CLASSES_ROOT, the machine's). Before, the
+// elevated installer verified and started that file; now the cache is not
+// believed, and with the service no longer offering the copy, nothing starts.
+TEST_F(SelfUpdateTest, ACachedCopyOutsideTheWorkFolderIsNotStarted) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring elsewhere = std::wstring(temp) + L"twplanted_update.exe";
+  ASSERT_TRUE(test::WriteWholeFile(elsewhere, m_newer));
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    ASSERT_TRUE(test::SetRegString32(root, kCacheKey, L"UiExePath", elsewhere));
+  }
+  Post("exe", "");
+  Offer();
+  EXPECT_FALSE(ShouldSwitchToUpdate());
+  EXPECT_FALSE(RunUpdatedCopy(L"x")) << "nothing is held to start";
+  EXPECT_EQ(test::ReadWholeFile(elsewhere), m_newer) << "left as it was";
+  ::DeleteFileW(elsewhere.c_str());
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kCacheKey, L"UiExePath");
 }
 
 // Only an INI signed with the deployment's key names a program to start: a

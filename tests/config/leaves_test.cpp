@@ -12,6 +12,7 @@
 #include "config/report_values.h"
 #include "telemetry/reports.h"
 #include "platform/win/system_info_win.h"
+#include "platform/win/private_folder_win.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/peer_http_win.h"
 #include "tests/win/test_support_win.h"
@@ -194,7 +195,8 @@ TEST_F(LeafTest, LeavesThatReportWhatTheyFound) {
   EXPECT_EQ(Check(R"(<leaf id="1" mode="uninstcounts" Interval="1" count="0" param="1" switch="1"/>)"), false);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="vpn" switch="0"/>)"), false);
   EXPECT_EQ(Check(R"(<leaf id="1" mode="vmvare" switch="0"/>)"), false);
-  EXPECT_EQ(Check(R"(<leaf id="1" mode="baruser"/>)"), false) << "no unioncfg.dat in the temporary folder";
+  ::DeleteFileW((win::WorkFolder().value_or(L"") + L"unioncfg.dat").c_str());
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="baruser"/>)"), false) << "no unioncfg.dat in the work folder";
   const std::wstring records = test::PeerRecords();
   EXPECT_EQ(test::CountOf(records, L"\"table\":4680"), 3u) << test::Narrow(records);
   EXPECT_EQ(test::CountOf(records, L"\"origin\":3"), 3u);

@@ -76,8 +76,9 @@ size_t StepRecords(int step, int result) {
 
 void ForgetInstallState() {
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus");
+  const std::wstring machineKey = std::wstring(L"SOFTWARE\\Classes\\") + kCacheKey;
   for (int i = 1; i <= 3; ++i) {
-    ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kCacheKey, (L"PacketPath_1029_7_" + std::to_wstring(i)).c_str());
+    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, machineKey.c_str(), (L"PacketPath_1029_7_" + std::to_wstring(i)).c_str());
   }
 }
 

@@ -16,6 +16,7 @@
 
 #include "install/tw_main_win.h"
 #include "platform/tw_md5.h"
+#include "platform/win/private_folder_win.h"
 #include "tests/road/road_fixture.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"
@@ -226,11 +227,8 @@ TEST_F(RoadTest, VerificationDeletesOnlyWhatThisRunDownloaded) {
   // The first package is skipped by its condition; a file at its path (a copy
   // an earlier install kept) is not this run's. The second arrives with a
   // wrong MD5, so no package verifies.
-  wchar_t temp[MAX_PATH + 1] = {};
-  ::GetTempPathW(MAX_PATH + 1, temp);
-  const std::wstring folder = std::wstring(temp) + L"twkeep";
-  ::CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring kept = folder + L"\\kept.dll";
+  const std::wstring folder = win::WorkFolder().value_or(L"?");
+  const std::wstring kept = folder + L"kept.dll";
   test::WriteWholeFile(kept, "an earlier install's copy");
   const std::string check =
       R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
@@ -243,10 +241,9 @@ TEST_F(RoadTest, VerificationDeletesOnlyWhatThisRunDownloaded) {
     EXPECT_EQ(road.RunDetector(3), 0) << "nothing verifies";
   }
   EXPECT_EQ(test::ReadWholeFile(kept), "an earlier install's copy") << "the skipped package's file stays";
-  EXPECT_EQ(::GetFileAttributesW((folder + L"\\bad.dll").c_str()), INVALID_FILE_ATTRIBUTES)
+  EXPECT_EQ(::GetFileAttributesW((folder + L"bad.dll").c_str()), INVALID_FILE_ATTRIBUTES)
       << "the download that failed verification goes";
   ::DeleteFileW(kept.c_str());
-  ::RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(RoadTest, OnlyASilentRunWaitsEachEntrysDelayBeforeItsDownload) {
@@ -321,6 +318,45 @@ TEST_F(RoadTest, ACachedPackageIsNotDownloadedAgain) {
   ASSERT_EQ(road.Init(1029, 7), 1);
   EXPECT_EQ(road.RunDetector(3), 1) << "taken from the registry cache";
   EXPECT_EQ(road.RunDetector(4), 1) << "installed from the cached path";
+}
+
+// The package cache names a file outside the work folder: a process of the
+// user wrote it (on Windows into HKCU\Software\Classes, which the merged
+// HKEY_CLASSES_ROOT prefers; Wine does not merge the two, so the machine's
+// own classes are planted too). It is a copy of the published package, so
+// its MD5 matches. Before, the cached file was started from where it lay and
+// a run that found it not matching deleted it; now it is neither started nor
+// touched, the package is downloaded anew into the work folder and started
+// from there.
+TEST_F(RoadTest, ACachedPathOutsideTheWorkFolderIsNeitherStartedNorDeleted) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring recorded = std::wstring(temp) + L"tw_product_installer.txt";
+  ::DeleteFileW(recorded.c_str());
+  const std::wstring elsewhere = std::wstring(temp) + L"twplanted_installer.exe";
+  const std::string bytes = test::ReadWholeFile(test::ProgramDir() + L"tw_product_installer.exe");
+  ASSERT_TRUE(test::WriteWholeFile(elsewhere, bytes));
+  const std::wstring machineKey = std::wstring(L"SOFTWARE\\Classes\\") + kCacheKey;
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    ASSERT_TRUE(test::SetRegString32(root, machineKey, L"PacketPath_1029_7_1", elsewhere));
+  }
+  Configure(Tryno(Entry(m_exe)));
+  TwMain road(Draw(45));
+  road.SetWindow(m_window);
+  ASSERT_EQ(road.Init(1029, 7), 1);
+  ASSERT_EQ(road.RunDetector(3), 1);
+  ASSERT_EQ(road.RunDetector(4), 1);
+  const auto feedback = Feedback();
+  road.Uninit();
+  const std::string started = test::ReadWholeFile(recorded);
+  const std::wstring work = win::WorkFolder().value_or(L"?");
+  EXPECT_NE(started.find("\"" + test::Narrow(work)), std::string::npos) << "started from the work folder: " << started;
+  EXPECT_EQ(started.find("twplanted_installer"), std::string::npos) << started;
+  EXPECT_EQ(test::ReadWholeFile(elsewhere), bytes) << "the file named in the cache is untouched";
+  EXPECT_EQ(test::RegString32(HKEY_CURRENT_USER, machineKey, L"PacketPath_1029_7_1"), elsewhere)
+      << "the user's classes are not written";
+  ::DeleteFileW(elsewhere.c_str());
+  test::DeleteRegTree32(HKEY_CURRENT_USER, machineKey);
 }
 
 TEST_F(RoadTest, EnvironmentChecks) {

@@ -4,15 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "telemetry/metra_report.h"
+#include "telemetry/record_store.h"
 #include "telemetry/report_queue_win.h"
 #include "platform/win/unique_handle_win.h"
 #include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/test_support_win.h"
 
 namespace TwDirectMetra {
 namespace {
@@ -47,23 +53,30 @@ class ReportQueueTest : public testing::Test {
     tw::test::ResetTelemetryPeer();
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    m_folder = std::wstring(temp) + L"tw_kept_" + std::to_wstring(::GetCurrentProcessId());
+    // Stands for %ProgramData%: the store keeps its file in Tarnwick\TwInstall.
+    m_base = std::wstring(temp) + L"tw_kept_" + std::to_wstring(::GetCurrentProcessId());
+    m_folder = m_base + L"\\Tarnwick\\TwInstall";
     m_path = m_folder + L"\\pending_records.dat";
-    ::DeleteFileW(m_path.c_str());
+    RemoveBase();
+    ASSERT_TRUE(::CreateDirectoryW(m_base.c_str(), nullptr));
   }
   void TearDown() override {
-    ::DeleteFileW(m_path.c_str());
-    ::RemoveDirectoryW(m_folder.c_str());
+    RemoveBase();
     tw::test::ResetTelemetryPeer();
   }
+  void RemoveBase() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_base, ignored);
+  }
 
-  size_t KeptCount() { return KeptRecordFile(m_path).Claim().size(); }
+  KeptRecordFile Store() const { return KeptRecordFile(m_base); }
+  size_t KeptCount() { return Store().Claim().size(); }
 
-  std::wstring m_folder, m_path;
+  std::wstring m_base, m_folder, m_path;
 };
 
 TEST_F(ReportQueueTest, RecordsReachTheServiceInTheOrderTheyWereMade) {
-  TelemetryReporter reporter(KeptRecordFile(m_path), &PostRecord);
+  TelemetryReporter reporter(Store(), &PostRecord);
   reporter.Start(tw::test::kTelemetryPeerUrl);
   for (int button = 1; button <= 5; ++button) reporter.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(button));
   reporter.Stop(20000);
@@ -74,14 +87,14 @@ TEST_F(ReportQueueTest, RecordsReachTheServiceInTheOrderTheyWereMade) {
 TEST_F(ReportQueueTest, UndeliveredRecordsAreSentUnchangedAndFirstByTheNextRun) {
   {
     // The first record is refused: it and every later one are kept, in order.
-    TelemetryReporter down(KeptRecordFile(m_path), &PostRecord);
+    TelemetryReporter down(Store(), &PostRecord);
     down.Start(kNobodyListens);
     for (int button = 1; button <= 3; ++button) down.Enqueue(kNobodyListens, FinalPacket(button));
     down.Stop(2000);
   }
   EXPECT_EQ(DeliveredButtons(), std::vector<int>{});
   {
-    TelemetryReporter up(KeptRecordFile(m_path), &PostRecord);
+    TelemetryReporter up(Store(), &PostRecord);
     up.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(9));  // before Start: straight into the file
     up.Start(tw::test::kTelemetryPeerUrl);
     for (int button = 4; button <= 5; ++button) up.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(button));
@@ -95,7 +108,7 @@ TEST_F(ReportQueueTest, UndeliveredRecordsAreSentUnchangedAndFirstByTheNextRun) 
 
 TEST_F(ReportQueueTest, ABlackHoledServiceCostsTheDrainAndKeepsEveryRecord) {
   ASSERT_EQ(TelemetryControl("/_peer/ack?mode=silent&seconds=60"), "ok");
-  TelemetryReporter reporter(KeptRecordFile(m_path), &PostRecord);
+  TelemetryReporter reporter(Store(), &PostRecord);
   reporter.Start(tw::test::kTelemetryPeerUrl);
   for (int button = 1; button <= 3; ++button) reporter.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(button));
   // The first post hangs; Stop cancels it after the drain and keeps all three,
@@ -107,7 +120,7 @@ TEST_F(ReportQueueTest, ABlackHoledServiceCostsTheDrainAndKeepsEveryRecord) {
 TEST_F(ReportQueueTest, CopiesKeepingAtTheSameTimeLoseNothing) {
   constexpr int kEach = 25;
   auto keep = [&](int first) {
-    for (int i = 0; i < kEach; ++i) ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(first + i)}));
+    for (int i = 0; i < kEach; ++i) ASSERT_TRUE(Store().Keep({FinalPacket(first + i)}));
   };
   std::thread a(keep, 0), b(keep, 100);
   a.join();
@@ -115,8 +128,57 @@ TEST_F(ReportQueueTest, CopiesKeepingAtTheSameTimeLoseNothing) {
   EXPECT_EQ(KeptCount(), 2u * kEach);
 }
 
+// Before the installer ever ran, a process of the user made the store's
+// folder (open to everyone), put records of its own in the file and took
+// the store's mutex with an access list that refuses everyone. Before, the
+// elevated installer posted the planted records as its own, deleted their
+// file, and, refused the mutex, kept nothing of its own. Now the folder is
+// moved aside with the file untouched, made anew, and the installer's own
+// records are kept and sent, the mutex notwithstanding.
+TEST_F(ReportQueueTest, AStoreSomeoneElseMadeFirstIsSetAsideAndTheRecordsStillArrive) {
+  ASSERT_TRUE(::CreateDirectoryW((m_base + L"\\Tarnwick").c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(m_folder.c_str(), nullptr));
+  {
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                                       &everyone, nullptr));
+    const tw::win::UniqueLocalMemory owned(everyone);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ::GetSecurityDescriptorDacl(everyone, &present, &dacl, &defaulted);
+    ASSERT_EQ(::SetNamedSecurityInfoW(const_cast<wchar_t*>(m_folder.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, dacl, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+  }
+  const std::string planted = SerializeKeptRecords({FinalPacket(66), FinalPacket(67)});
+  ASSERT_TRUE(tw::test::WriteWholeFile(m_path, planted));
+  PSECURITY_DESCRIPTOR refuseAll = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P", SDDL_REVISION_1, &refuseAll, nullptr));
+  const tw::win::UniqueLocalMemory ownedRefusal(refuseAll);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, refuseAll, FALSE};
+  const tw::win::UniqueHandleObject squatted(
+      ::CreateMutexW(&attributes, TRUE, L"Global\\TwInstallKeptTelemetryRecords"));
+  ASSERT_TRUE(squatted);
+
+  {
+    TelemetryReporter down(Store(), &PostRecord);
+    down.Start(kNobodyListens);
+    down.Enqueue(kNobodyListens, FinalPacket(1));
+    down.Stop(2000);
+  }
+  {
+    TelemetryReporter up(Store(), &PostRecord);
+    up.Start(tw::test::kTelemetryPeerUrl);
+    up.Enqueue(tw::test::kTelemetryPeerUrl, FinalPacket(2));
+    up.Stop(20000);
+  }
+  EXPECT_EQ(DeliveredButtons(), (std::vector<int>{1, 2})) << "ours, and none of theirs";
+  EXPECT_EQ(tw::test::ReadWholeFile(m_folder + L".untrusted-1\\pending_records.dat"), planted)
+      << "their file is set aside as it was";
+}
+
 TEST_F(ReportQueueTest, AFileThatIsNotOursGivesNoRecordsAndIsReplaced) {
-  ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(1)}));
+  ASSERT_TRUE(Store().Keep({FinalPacket(1)}));
   {
     const tw::win::UniqueFile file(::CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(file);
@@ -124,7 +186,7 @@ TEST_F(ReportQueueTest, AFileThatIsNotOursGivesNoRecordsAndIsReplaced) {
     ::WriteFile(file.Get(), "MZ garbage", 10, &written, nullptr);
   }
   EXPECT_EQ(KeptCount(), 0u);
-  ASSERT_TRUE(KeptRecordFile(m_path).Keep({FinalPacket(2)}));
+  ASSERT_TRUE(Store().Keep({FinalPacket(2)}));
   EXPECT_EQ(KeptCount(), 1u);
 }
 
