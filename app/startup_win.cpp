@@ -17,9 +17,11 @@
 #include "platform/win/registry_win.h"
 #include "telemetry/report_queue_win.h"
 #include "telemetry/reports.h"
+#include "ui/host_core_win.h"
 #include "ui/ux_startup_win.h"
 #include "windows/main_window_win.h"
 #include "windows/message_boxes_win.h"
+#include "windows/web_pages_win.h"
 
 namespace tw {
 
@@ -97,6 +99,7 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
+  ux::win::SetLinkOpener(&OpenWebPage);  // a layout's links open as the user, like every page
   (void)TwDumpMgr::Instance().Install();  // crashes from here on send one record
 
   {

@@ -3,6 +3,7 @@
 #include <wtsapi32.h>
 #include <tlhelp32.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -108,6 +109,66 @@ bool IsAdministrator(HANDLE token) {
   return member != FALSE;
 }
 
+// The exit code of a process ended before it ran any code of its own.
+constexpr UINT kEndedBeforeItRan = 1;
+
+// Whether `token` is elevated; nothing when it cannot be asked.
+std::optional<bool> IsElevated(HANDLE token) {
+  TOKEN_ELEVATION elevation{};
+  DWORD bytes = 0;
+  if (!::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &bytes)) return std::nullopt;
+  return elevation.TokenIsElevated != 0;
+}
+
+bool SameUser(HANDLE a, HANDLE b) {
+  BYTE first[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)] = {};
+  BYTE second[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)] = {};
+  DWORD bytes = 0;
+  return ::GetTokenInformation(a, TokenUser, first, sizeof first, &bytes) &&
+         ::GetTokenInformation(b, TokenUser, second, sizeof second, &bytes) &&
+         ::EqualSid(reinterpret_cast<TOKEN_USER*>(first)->User.Sid, reinterpret_cast<TOKEN_USER*>(second)->User.Sid);
+}
+
+// The process of the desktop's shell: the shell window's, else the first
+// explorer.exe.
+DWORD ShellProcess() {
+  DWORD process = 0;
+  if (const HWND shell = ::GetShellWindow()) ::GetWindowThreadProcessId(shell, &process);
+  return process != 0 ? process : FindProcess(L"explorer.exe");
+}
+
+// A primary token of this process's user that is not elevated: the
+// shell's, or, where the shell runs elevated too, its linked limited token.
+// Empty when there is none; never an elevated one.
+UniqueHandleObject UnelevatedUserToken(std::wstring* trace) {
+  const DWORD shellId = ShellProcess();
+  const UniqueHandleObject shell(shellId != 0 ? ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, shellId) : nullptr);
+  UniqueHandleObject token, own;
+  const bool found = shell && ::OpenProcessToken(shell.Get(), TOKEN_QUERY | TOKEN_DUPLICATE, token.Put()) &&
+                     ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, own.Put()) &&
+                     SameUser(token.Get(), own.Get());
+  Note(trace, L"shell", found);
+  if (!found) return {};
+  if (IsElevated(token.Get()) != false) {
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD bytes = 0;
+    const bool ok = ::GetTokenInformation(token.Get(), TokenLinkedToken, &linked, sizeof linked, &bytes) &&
+                    linked.LinkedToken != nullptr;
+    Note(trace, L"linked", ok);
+    if (!ok) return {};
+    token.Reset(linked.LinkedToken);
+  }
+  const bool limited = IsElevated(token.Get()) == false;
+  Note(trace, L"limited", limited);
+  if (!limited) return {};
+  UniqueHandleObject primary;
+  if (!::DuplicateTokenEx(token.Get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, primary.Put())) {
+    Note(trace, L"primary", false);
+    return {};
+  }
+  return primary;
+}
+
 // A duplicate of this process's primary token, moved to the console session.
 UniqueHandleObject OwnTokenInConsoleSession() {
   UniqueHandleObject own;
@@ -198,26 +259,47 @@ bool StartAsSelf(const std::wstring& program, const std::wstring& parameters, in
   return Wait(StartedProcess(info), waitMs, exitCode);
 }
 
-bool StartWithShellToken(const std::wstring& program, const std::wstring& parameters, int waitMs, int show,
-                         DWORD* exitCode) {
-  const DWORD explorer = FindProcess(L"explorer.exe");
-  const UniqueHandleObject process(explorer != 0 ? ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, explorer) : nullptr);
-  UniqueHandleObject shell;
-  if (!process || !::OpenProcessToken(process.Get(), TOKEN_DUPLICATE, shell.Put())) return false;
-  UniqueHandleObject token;
-  if (!::DuplicateTokenEx(shell.Get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, token.Put())) {
-    return false;
-  }
-  Launch launch(program, parameters, show ? SW_SHOWDEFAULT : SW_HIDE);
-  PROCESS_INFORMATION info{};
+bool StartUnelevated(const std::wstring& program, const std::wstring& parameters, std::wstring* trace) {
+  UniqueHandleObject token = UnelevatedUserToken(trace);
+  if (!token) return false;
+  Launch launch(program, parameters, SW_SHOWNORMAL);
   using WithTokenFn =
       BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
   const auto withToken = win::GetProc<WithTokenFn>(::GetModuleHandleW(L"advapi32.dll"), "CreateProcessWithTokenW");
-  const bool started = withToken != nullptr ? withToken(token.Get(), 0, nullptr, launch.line.data(), 0, nullptr,
-                                                        nullptr, &launch.startup, &info) != FALSE
-                                            : ::CreateProcessW(nullptr, launch.line.data(), nullptr, nullptr, FALSE, 0,
-                                                               nullptr, nullptr, &launch.startup, &info) != FALSE;
-  return started && Wait(StartedProcess(info), waitMs, exitCode);
+  // Windows starts a process with another token this way, given the right
+  // to impersonate; CreateProcessAsUser needs a right administrators lack.
+  // Wine honours the token only in the second and starts the first with
+  // ours. Each start is made suspended and kept only when its token is not
+  // elevated: a start that ignored the token is ended before it ran.
+  const auto attempts = {
+      std::make_pair(L"with-token", std::function<BOOL(PROCESS_INFORMATION&)>([&](PROCESS_INFORMATION& info) {
+                       return withToken != nullptr &&
+                              withToken(token.Get(), 0, nullptr, launch.line.data(), CREATE_SUSPENDED, nullptr, nullptr,
+                                        &launch.startup, &info);
+                     })),
+      std::make_pair(L"as-user", std::function<BOOL(PROCESS_INFORMATION&)>([&](PROCESS_INFORMATION& info) {
+                       return ::CreateProcessAsUserW(token.Get(), nullptr, launch.line.data(), nullptr, nullptr, FALSE,
+                                                     CREATE_SUSPENDED, nullptr, nullptr, &launch.startup, &info);
+                     })),
+  };
+  for (const auto& [name, start] : attempts) {
+    PROCESS_INFORMATION info{};
+    const bool started = start(info) != FALSE;
+    Note(trace, name, started);
+    if (!started) continue;
+    const StartedProcess process(info);
+    UniqueHandleObject childToken;
+    const bool unelevated = ::OpenProcessToken(process.process.Get(), TOKEN_QUERY, childToken.Put()) &&
+                            IsElevated(childToken.Get()) == false;
+    Note(trace, L"unelevated", unelevated);
+    if (!unelevated) {
+      ::TerminateProcess(process.process.Get(), kEndedBeforeItRan);
+      continue;
+    }
+    ::ResumeThread(process.thread.Get());
+    return true;
+  }
+  return false;
 }
 
 }  // namespace tw

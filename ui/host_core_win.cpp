@@ -1,8 +1,6 @@
 #include "ui/host_core_win.h"
 
-#include "platform/win/com_win.h"
 #include <commctrl.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -323,10 +321,15 @@ void UxHostCore::ToggleMaximized() {
   ::SendMessageW(target, WM_SYSCOMMAND, ::IsZoomed(target) ? (SC_RESTORE | HTCAPTION) : (SC_MAXIMIZE | HTCAPTION), 0);
 }
 
+namespace {
+LinkOpener g_link_opener = nullptr;
+}  // namespace
+
+void SetLinkOpener(LinkOpener opener) noexcept { g_link_opener = opener; }
+
 void UxHostCore::OpenLink(std::wstring_view href) {
-  const std::wstring target(href);
-  tw::win::ComApartment com;  // the shell wants COM on this thread
-  ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (g_link_opener == nullptr) return;
+  (void)g_link_opener(std::wstring(href));  // the opener logs what it could not open
 }
 
 void UxHostCore::Notify(uint32_t code, int ctrl_id, const char* tag) {

@@ -22,6 +22,13 @@
 
 namespace tw::ux::win {
 
+// How the link controls of every layout open their address. The framework
+// is hosted by elevated programs and opens nothing itself: the program says
+// how (the installer opens pages as the signed-in user, never elevated).
+// With none set, a link opens nothing. Set once, before any window.
+using LinkOpener = bool (*)(const std::wstring& address);
+void SetLinkOpener(LinkOpener opener) noexcept;
+
 // A memory DC with one bitmap selected into it for as long as it lives.
 class MemoryDc {
  public:

@@ -1,9 +1,6 @@
 #include "windows/web_pages_win.h"
 
-#include "platform/win/com_win.h"
 #include <windows.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include "install/process_starters_win.h"
 #include "platform/log.h"
@@ -31,17 +28,17 @@ std::wstring CustomerServiceLink(const std::wstring& installer_directory) {
 }
 
 bool OpenWebPage(const std::wstring& address) {
-  win::ComApartment com;  // the shell wants COM; set up where it is needed, not before the first page
-  auto opened = [](HINSTANCE result) { return reinterpret_cast<INT_PTR>(result) > 32; };
-  if (opened(::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL))) return true;
-  if (opened(::ShellExecuteW(nullptr, L"open", L"IEXPLORE.EXE", address.c_str(), nullptr, SW_SHOWNORMAL))) return true;
-  wchar_t program_files[MAX_PATH] = {};
-  if (::SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE) &&
-      StartWithShellToken(std::wstring(program_files) + L"\\Internet Explorer\\iexplore.exe", address, 0,
-                          SW_SHOWNORMAL)) {
+  // The installer runs elevated; the browser the user registered for https
+  // is theirs to choose, so it runs with their own rights or not at all.
+  // The system's URL opener, started as the user, finds and starts it.
+  wchar_t system[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  std::wstring trace;
+  if (length > 0 && length < MAX_PATH &&
+      StartUnelevated(std::wstring(system) + L"\\rundll32.exe", L"url.dll,FileProtocolHandler " + address, &trace)) {
     return true;
   }
-  LogWrite("OpenWebPage: no browser opened %ls", address.c_str());
+  LogWrite("OpenWebPage: no way to open %ls as the user (%ls); nothing opened", address.c_str(), trace.c_str());
   return false;
 }
 

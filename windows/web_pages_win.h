@@ -12,9 +12,10 @@ std::wstring PrivacyPageUrl();
 // beside the installer, else the built-in chat link.
 std::wstring CustomerServiceLink(const std::wstring& installer_directory);
 
-// The shell's "open" on the address; when that fails, "open" on IEXPLORE.EXE
-// with it; when that fails too, Internet Explorer from Program Files started
-// with the shell's token, not waited for. False when every way failed.
+// Opens the address in the user's browser, as the signed-in user and never
+// with the installer's elevated rights (install/process_starters_win.h),
+// not waited for. False, logged, when no unelevated way worked: then
+// nothing is opened.
 [[nodiscard]] bool OpenWebPage(const std::wstring& address);
 
 }  // namespace tw

@@ -113,9 +113,6 @@ TEST(ProcessStarters, ThePathWineTakes) {
   EXPECT_TRUE(
       StartAsSelf(test::ProgramDir() + L"tw_test_helper.exe", L"set-event NoSuchEventAnywhere", -1, 0, &exitCode));
   EXPECT_EQ(exitCode, 2u) << "waited for, with its exit code";
-  EXPECT_TRUE(StartedAndSignalled([&](const std::wstring& program, const std::wstring& parameters) {
-    return StartWithShellToken(program, parameters, 0, 0);
-  }));
 }
 
 TEST(InstallLoader, ExePackageStartsTheProductInstaller) {

@@ -10,7 +10,7 @@ import unittest
 from pathlib import Path
 
 from peers.services import PeerSet
-from tests.e2e.test_fault_matrix import FOLDER, PACKAGE, TARGET, InstallerMachineCase, step_records
+from tests.e2e.test_fault_matrix import PACKAGE, TARGET, InstallerMachineCase, step_records
 from tests.e2e.test_window_road import WindowMachineCase
 from tools.test import context
 from tools.wine import screen as desktop
@@ -72,7 +72,6 @@ class ChineseSilentRoadTest(ChineseMachine, InstallerMachineCase):
     def run_row(self, temp, folder, name):
         if temp:
             self.use_temp(temp)
-        windows_temp = temp or wine_output(self.wine, "cmd", "/c", "echo %TEMP%").strip()
         self.fresh_machine()
         for old in ("twinst.log", "twinst.log0"):
             (self.temp / old).unlink(missing_ok=True)
@@ -88,9 +87,9 @@ class ChineseSilentRoadTest(ChineseMachine, InstallerMachineCase):
             self.assertIn((51, 0), step_records(peers), "the package was launched")
 
         recorded = self.recorded.read_text("utf-8")
-        package = f"{windows_temp}\\{FOLDER}\\zorn_"
+        package = "C:\\ProgramData\\Tarnwick\\TwInstall\\Work\\zorn_"
         self.assertTrue(recorded.lstrip('"').lower().startswith(package.lower()),
-                        f"the product installer runs from the package in the user's temporary folder: {recorded}")
+                        f"the product installer runs from the package in the work folder: {recorded}")
         self.assertIn('&installpath="C:\\Program Files\\tarnwick\\tarnwick antivirus\\"', recorded)
         log = self.log()
         self.assertTrue("TwMain::_Init nCompanyID = 1029 nTrynoID = 7" in log, "the channel read from the file name")

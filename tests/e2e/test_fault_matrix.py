@@ -262,11 +262,13 @@ class InstallerMachineCase(unittest.TestCase):
     def fresh_machine(self):
         self.recorded.unlink(missing_ok=True)
         context.forget_install_state(self.wine)
-        shutil.rmtree(self.temp / FOLDER, ignore_errors=True)
+        for package in self.leftovers():
+            package.unlink()
 
     def leftovers(self):
-        folder = self.temp / FOLDER
-        return list(folder.glob("*")) if folder.exists() else []
+        """Packages in the work folder (the configuration names them zorn_????.exe)."""
+        folder = context.work_folder(self.wine)
+        return list(folder.glob("zorn_*")) if folder.exists() else []
 
     def trust_root(self, pem: Path):
         """The certificate in `pem` becomes a trusted root of this machine."""

@@ -13,6 +13,9 @@
 //       renaming it away and by deleting it; exit code: a bit per way that
 //       worked (1 overwrite, 2 rename, 4 delete), 0 when all were refused
 //   tw_test_helper os-code      exit code: the OS code of the Windows it runs on
+//   tw_test_helper record-elevation NAME [ANY...]
+//       sets the event "NAME-elevated" or "NAME-limited", as its own token is
+//       (a handler the shell starts gets the address after NAME)
 // Exit code 0 on success, 2 when the object could not be opened or changed.
 #include <windows.h>
 #include <wincrypt.h>
@@ -59,6 +62,18 @@ int wmain(int argc, wchar_t** argv) {
     ::SetEvent(ready.Get());
     ::WaitForSingleObject(done.Get(), 60000);
     return 0;
+  }
+  if (argc >= 3 && std::wcscmp(argv[1], L"record-elevation") == 0) {
+    UniqueHandleObject token;
+    TOKEN_ELEVATION elevation{};
+    DWORD bytes = 0;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put()) ||
+        !::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &bytes)) {
+      return 2;
+    }
+    const std::wstring name = std::wstring(argv[2]) + (elevation.TokenIsElevated ? L"-elevated" : L"-limited");
+    const UniqueHandleObject event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str()));
+    return event && ::SetEvent(event.Get()) ? 0 : 2;
   }
   if (argc == 3 && std::wcscmp(argv[1], L"trust-root") == 0) {
     const tw::UniqueStdioFile file = tw::OpenFileWide(argv[2], "rb");

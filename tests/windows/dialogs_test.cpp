@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "deploy_config.h"
@@ -161,6 +162,50 @@ TEST(CustomerServiceLinkFile, OnlyAWebAddressIsTaken) {
   }
   ::DeleteFileW(file.c_str());
   ::RemoveDirectoryW((installer.Path() + L"data").c_str());
+}
+
+// The https handler a process of the user registered for itself, for the
+// time of a test: in the user's classes and, since Wine reads only the
+// machine's, there too; what the machine had is put back.
+class UsersHttpsHandler {
+ public:
+  explicit UsersHttpsHandler(const std::wstring& command) {
+    m_saved = test::RegString32(HKEY_LOCAL_MACHINE, kMachineKey, nullptr);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      EXPECT_TRUE(test::SetRegString32(root, root == HKEY_CURRENT_USER ? kUserKey : kMachineKey, nullptr, command));
+    }
+  }
+  ~UsersHttpsHandler() {
+    test::DeleteRegTree32(HKEY_CURRENT_USER, L"Software\\Classes\\https");
+    if (m_saved) (void)test::SetRegString32(HKEY_LOCAL_MACHINE, kMachineKey, nullptr, *m_saved);
+  }
+  UsersHttpsHandler(const UsersHttpsHandler&) = delete;
+  UsersHttpsHandler& operator=(const UsersHttpsHandler&) = delete;
+
+ private:
+  static constexpr const wchar_t* kUserKey = L"Software\\Classes\\https\\shell\\open\\command";
+  static constexpr const wchar_t* kMachineKey = L"SOFTWARE\\Classes\\https\\shell\\open\\command";
+  std::optional<std::wstring> m_saved;
+};
+
+// The licence, privacy and customer-service pages open in the browser the
+// user registered, which any process of the user can choose. Before, the
+// elevated installer opened them itself and the handler ran elevated; now
+// it runs with the user's unelevated rights (Wine's shell is elevated, and
+// its linked limited token serves), or not at all.
+TEST(WebPages, TheUsersHandlerRunsUnelevatedOrNotAtAll) {
+  const std::wstring name = L"TwWebPage" + std::to_wstring(::GetCurrentProcessId());
+  const win::UniqueHandleObject elevated(::CreateEventW(nullptr, TRUE, FALSE, (name + L"-elevated").c_str()));
+  const win::UniqueHandleObject limited(::CreateEventW(nullptr, TRUE, FALSE, (name + L"-limited").c_str()));
+  const UsersHttpsHandler handler(L"\"" + test::ProgramDir() + L"tw_test_helper.exe\" record-elevation " + name +
+                                  L" \"%1\"");
+  const bool opened = OpenWebPage(PrivacyPageUrl());
+  EXPECT_TRUE(opened) << "Wine gives an unelevated token";
+  if (opened) {
+    const HANDLE either[] = {elevated.Get(), limited.Get()};
+    EXPECT_EQ(::WaitForMultipleObjects(2, either, FALSE, 60000), WAIT_OBJECT_0 + 1) << "the handler ran unelevated";
+  }
+  EXPECT_NE(::WaitForSingleObject(elevated.Get(), 0), WAIT_OBJECT_0) << "never elevated";
 }
 
 }  // namespace

@@ -36,14 +36,23 @@ def deployment_file() -> Path:
     return REPO / "deploy" / f"{_deployment}.ini"
 
 
-CACHE_KEY = ("HKCR\\CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\"
+CACHE_KEY = ("HKLM\\SOFTWARE\\Classes\\CLSID\\{79B5BC47-CEA1-4772-B433-7D1B3139F278}\\Implemented Categories\\"
              "{607568DD-B059-434b-B7E7-38EC51998F8E}")
+
+
+def machine_folder(wine) -> Path:
+    """The installer's folder in the machine's data (only administrators may change it)."""
+    return Path(wine.env["WINEPREFIX"]) / "drive_c" / "ProgramData" / "Tarnwick" / "TwInstall"
 
 
 def kept_records_file(wine) -> Path:
     """Where the installer keeps telemetry records it could not deliver."""
-    return (Path(wine.env["WINEPREFIX"]) / "drive_c" / "ProgramData" / "Tarnwick" / "TwInstall"
-            / "pending_records.dat")
+    return machine_folder(wine) / "pending_records.dat"
+
+
+def work_folder(wine) -> Path:
+    """Where the installer writes, verifies and starts what it downloads."""
+    return machine_folder(wine) / "Work"
 
 
 def forget_install_state(wine, cid=1029, tid=7):
