@@ -179,7 +179,7 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   outcome.stage = 5;
   update.verified = HoldVerified(target, update.md5);
   if (!update.verified.IsHeld() || !KeepIfNewer(update, outcome)) return false;
-  CacheDownload(kCacheValue, target);
+  CacheDownload(kCacheValue, target, CacheKey::kCreate);
   outcome.stage = 0;
   return true;
 }

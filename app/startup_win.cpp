@@ -99,7 +99,7 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
-  ux::win::SetLinkOpener(&OpenWebPage);  // a layout's links open as the user, like every page
+  ux::win::SetLinkOpener(&OpenWebPage);   // a layout's links open as the user, like every page
   (void)TwDumpMgr::Instance().Install();  // crashes from here on send one record
 
   {

@@ -17,8 +17,12 @@ namespace tw {
 // Empty when there is none.
 std::wstring ReadCachedDownload(const std::wstring& name, const std::wstring& folder);
 
-// Caches `path` under `name`. The key is only opened, never created: the
-// product family's registration makes it.
-void CacheDownload(const std::wstring& name, const std::wstring& path);
+// Whether caching may make the key when it is missing: the package cache
+// only opens it (the product family's registration makes it); the newer
+// copy's cache makes it.
+enum class CacheKey { kOpenOnly, kCreate };
+
+// Caches `path` under `name`.
+void CacheDownload(const std::wstring& name, const std::wstring& path, CacheKey key);
 
 }  // namespace tw

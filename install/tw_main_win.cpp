@@ -279,7 +279,7 @@ int TwMain::DownloadPackages() {
     if (result == 0) {
       LogWrite("_DownloadSinglePacket_end: url = %s,md5 = %s,file = %s,errorcode = %d", entry.url.c_str(),
                entry.md5.c_str(), entry.path.c_str(), 0);
-      CacheDownload(PackageCacheValueName(m_cid, m_tid, index), Wide(entry.path));
+      CacheDownload(PackageCacheValueName(m_cid, m_tid, index), Wide(entry.path), CacheKey::kOpenOnly);
       any = true;
       m_downloaded[i] = true;
       m_report.ReportStep(road::kStepDownloaded, road::kOk, index);

@@ -35,7 +35,9 @@ class SelfUpdateTest : public testing::Test {
   void SetUp() override {
     TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
     test::ResetTelemetryPeer();
-    ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kCacheKey, L"UiExePath");
+    // A machine where no product of the family registered yet: the cache's
+    // key is made by the first copy cached.
+    test::DeleteRegTree32(HKEY_LOCAL_MACHINE, kCacheKey);
     m_newer = test::ReadWholeFile(test::ProgramDir() + L"tw_test_helper.exe");
     uint8_t digest[kMd5Size];
     Md5Buffer(m_newer.data(), m_newer.size(), digest);
