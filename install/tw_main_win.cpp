@@ -1,5 +1,6 @@
 #include "install/tw_main_win.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -13,6 +14,8 @@
 #include "net/connectivity.h"
 #include "net/curl_downloader_win.h"
 #include "net/download_file_win.h"
+#include "net/partial_download.h"
+#include "net/partial_file_win.h"
 #include "platform/tw_md5.h"
 #include "net/verified_file.h"
 #include "platform/win/ansi_text_win.h"
@@ -33,6 +36,8 @@ namespace {
 // The parent-process record is queued in a moment; its thread gets this
 // long to end before it is terminated.
 constexpr DWORD kReportThreadWaitMs = 3000;
+// A partial download older than this is not continued but removed.
+constexpr int64_t kPartialFileDays = 7;
 
 // Log lines carry Chinese text: written in the ANSI code page like every line.
 void Log(const std::wstring& text) { LogWrite("%s", win::WideToAnsi(text).c_str()); }
@@ -137,6 +142,7 @@ int TwMain::InitCore(int cid, int tid) {
     if (result != 0) {
       Log(L"匹配配置失败!");
     } else {
+      RemoveStalePartials();
       (void)m_report_thread.Start(this, &TwMain::SendProcessReport);  // the report is optional
     }
   }
@@ -221,6 +227,13 @@ int TwMain::CheckEnvironment() {
   return 0;
 }
 
+void TwMain::RemoveStalePartials() {
+  if (m_work.empty()) return;
+  std::vector<std::wstring> wanted;
+  for (const PackageEntry& entry : m_packages) wanted.push_back(PartialFileName(Wide(entry.md5)));
+  RemoveStalePartialFiles(m_work, wanted, kPartialFileDays * 86400);
+}
+
 bool TwMain::ApplicableAt(const PackageEntry& entry) const { return IsInAbRange(entry.abtestrange, m_draw); }
 
 std::wstring TwMain::CachedPath(int index) const {
@@ -231,14 +244,37 @@ int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& tran
   const std::wstring url = Wide(entry.url);
   const std::wstring file = Wide(entry.path);
   if (url.empty() || file.empty()) return road::kPackageUrlOrFileEmpty;
-  int result = DownloadFile(url, file, &transferError, m_progress, entry.downloadtime);
-  if (result != 0 && transferError == road::kTransferTimedOut && entry.sd > 0 && IsInternetReachable()) {
+  // Fetched into its partial file, which a later run (of any copy) continues
+  // when this one ends early; whole, it takes the package's name.
+  const std::wstring partial = m_work + PartialFileName(Wide(entry.md5));
+  DownloadOutcome outcome;
+  int result =
+      DownloadFile(url, partial, &transferError, m_progress, entry.downloadtime, PartialBytes::kKeep, &outcome);
+  if (result == kDownloadFileFailed && transferError == road::kTransferTimedOut && entry.sd > 0 &&
+      IsInternetReachable()) {
     m_report.ReportDetail(road::kDetailStepDownload, road::kDetailTimedOutTryingResumable, road::kTransferTimedOut,
                           index, L"");
     transferError = 0;
-    result = TwCurlDownloader().Download(url, file, &transferError, m_progress);
+    result = TwCurlDownloader().Download(url, partial, &transferError, m_progress, true);
   }
-  return result;
+  if (result == kDownloadFileWebPage) {
+    const std::wstring page = Wide(outcome.contentType) + L" " + std::to_wstring(outcome.announced);
+    m_report.ReportDetail(road::kDetailStepDownload, road::kDetailWebPage, 200, index, page.c_str());
+    return result;
+  }
+  const int64_t whole = result == 0 ? win::FileSize(partial).value_or(0) : 0;
+  // Bytes an earlier run fetched, and bytes this run fetched (a failed run's
+  // stay for the next; their count is in the next record).
+  const std::wstring counts = L"continued=" + std::to_wstring(outcome.continued) + L" fetched=" +
+                              std::to_wstring(std::max<int64_t>(0, whole - outcome.continued));
+  m_report.ReportDetail(road::kDetailStepDownload, road::kDetailContinued, result, index, counts.c_str());
+  if (result != 0) return result;
+  ForgetPartialRecord(partial);
+  if (!::MoveFileExW(partial.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    LogWrite("DownloadSinglePacket: the whole file kept its partial name (error %lu)", ::GetLastError());
+    return road::kFileMissingAfterDownload;
+  }
+  return 0;
 }
 
 int TwMain::DownloadPackages() {
@@ -290,6 +326,7 @@ int TwMain::DownloadPackages() {
       m_report.ReportDetail(road::kDetailStepDownload, road::kDetailResumableFailed, transferError, index, L"");
       m_report.ReportStep(road::kStepDownloaded, result, index);
       lastFailure = result;
+      m_download_failure = result;
     }
   }
   return any ? 0 : lastFailure;

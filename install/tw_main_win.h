@@ -74,6 +74,9 @@ class TwMain final : public ITwDetector {
   void SetInstallPath(const std::wstring& path) { m_install_path = path; }
   void SetCommandLinePrefix(const std::wstring& prefix) { m_prefix = prefix; }
   int GetNoInstallDialogFlag() const { return m_no_install_dialog; }
+  // The result of the last package download that failed (265: a web page
+  // instead of the package, 266: too little space), 0 when none did.
+  int DownloadFailure() const { return m_download_failure; }
   // The thread that ran this controller was terminated: it may have died
   // holding a lock, so nothing more is sent or logged from here on.
   void Abandon() { m_abandoned = true; }
@@ -91,6 +94,8 @@ class TwMain final : public ITwDetector {
   [[nodiscard]] bool Install();
   std::wstring CachedPath(int index) const;
   bool ApplicableAt(const PackageEntry& entry) const;
+  // Partial downloads no package of this node wants, or too old to continue.
+  void RemoveStalePartials();
   void SendProcessReport();
   void StopReportThread();
 
@@ -103,6 +108,7 @@ class TwMain final : public ITwDetector {
   const TwTrynoNode* m_node = nullptr;
   std::vector<PackageEntry> m_packages;  // the node's entries, paths expanded
   std::wstring m_work;                   // the private work folder, with its backslash, once known
+  int m_download_failure = 0;
   // Each verified package, held from its verification until its installer
   // has started (a dll's entry function returned): nobody swaps it between.
   std::vector<win::HeldFile> m_held;

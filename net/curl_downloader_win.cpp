@@ -3,6 +3,7 @@
 #include "platform/log.h"
 #include "net/certificate_check.h"
 #include "net/http_transfer.h"
+#include "net/partial_file_win.h"
 #include "net/proxy_settings.h"
 #include "net/transfer_rules.h"
 #include "platform/text.h"
@@ -28,19 +29,23 @@ bool CurlExecuter::CreateHandle() {
   return m_curl != nullptr;
 }
 
-bool CurlExecuter::CreateTarget() {
-  win::DeleteFileIfPresent(m_path);
+bool CurlExecuter::CreateTarget(bool continuePartial) {
+  m_current_size = m_continued_from = 0;
   if (!win::CreateParentDirectories(m_path)) return false;
+  if (continuePartial) {
+    m_file = OpenPartialFile(m_path, m_served, m_continued_from);
+    m_current_size = m_continued_from;
+    return m_file.IsValid();
+  }
+  win::DeleteFileIfPresent(m_path);
   // A new file, never through a link planted at the name (then this fails).
   m_file = win::CreateNewNotThroughLink(m_path, GENERIC_ALL, FILE_SHARE_READ);
-  m_current_size = 0;
   return m_file.IsValid();
 }
 
 void CurlExecuter::RestartTarget() {
   if (!m_file) return;
-  ::SetFilePointer(m_file.Get(), 0, nullptr, FILE_BEGIN);
-  ::SetEndOfFile(m_file.Get());
+  EmptyPartialFile(m_file.Get());
   m_current_size = 0;
 }
 
@@ -72,15 +77,29 @@ size_t CurlExecuter::WriteToFile(char* data, size_t size, size_t count, void* se
 int CurlExecuter::OnProgress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
   auto* executer = static_cast<CurlExecuter*>(self);
   if (executer->m_callback == nullptr) return 0;
-  const double fraction = ProgressFraction(static_cast<double>(now), static_cast<double>(total));
-  return executer->m_callback->OnDownloadProgress(ProgressTotal(executer->m_total_length), fraction, 0) != 0;
+  // Of the whole file, not of this slice: each slice continues where the
+  // last one ended, and the bar must not run back to its start.
+  const int64_t length = executer->m_served.length;
+  const double fraction =
+      length > 0 ? ProgressFraction(static_cast<double>(executer->m_slice_start + now), static_cast<double>(length))
+                 : ProgressFraction(static_cast<double>(now), static_cast<double>(total));
+  return executer->m_callback->OnDownloadProgress(ProgressTotal(length), fraction, 0) != 0;
 }
 
 int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
   if (!IsValid()) return CURLE_FAILED_INIT;
   m_slice_start = m_current_size;
   const std::string url = win::WideToAnsi(m_url);
+  // A continued file goes on only while the server's file is the one its
+  // bytes came from: otherwise it answers with the whole file (libcurl's
+  // range error), and the file starts anew.
+  UniqueCurlSlist headers;
+  const std::string validator = IfRangeValidator(m_served);
+  if (m_current_size > 0 && !validator.empty()) {
+    headers.reset(curl_slist_append(nullptr, ("If-Range: " + validator).c_str()));
+  }
   CURLcode code = OptionSetter(m_curl.get())
+                      .Set(CURLOPT_HTTPHEADER, headers.get())
                       .Set(CURLOPT_URL, url.c_str())
                       .Set(CURLOPT_HEADER, 0L)
                       .Set(CURLOPT_TIMEOUT, limitSeconds)
@@ -96,6 +115,7 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
                       .Then(RequireTrustedCertificate)
                       .Code();
   if (code == CURLE_OK) code = PerformWithDirectFallback(m_curl.get());
+  curl_easy_setopt(m_curl.get(), CURLOPT_HTTPHEADER, nullptr);  // the list goes with this slice
   if (code != CURLE_OK) return code;
   code = curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &responseCode);
   if (code != CURLE_OK) return code;
@@ -111,22 +131,34 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
     if (transferError != nullptr) *transferError = code;
     return kDownloadHeadFailed;
   }
-  const std::wstring value = FindHeaderValue(win::AnsiToWide(headers), L"content-length");
+  // The last answer's headers: a redirected HEAD lists every hop's.
+  const std::wstring wide = win::AnsiToWide(headers);
+  const size_t last = wide.rfind(L"HTTP/");
+  const std::wstring answer = last == std::wstring::npos ? wide : wide.substr(last);
+  const std::wstring value = FindHeaderValue(answer, L"content-length");
+  ServedFile served;
+  served.url = win::WideToAnsi(executer.Url());
+  served.length = value.empty() ? 0 : ParseLeadingInt64(value);
+  served.etag = win::WideToAnsi(FindHeaderValue(answer, L"etag"));
+  served.lastModified = win::WideToAnsi(FindHeaderValue(answer, L"last-modified"));
+  served.contentType = win::WideToAnsi(FindHeaderValue(answer, L"content-type"));
+  executer.SetServed(served);
   if (value.empty()) return kDownloadNoContentLength;
-  executer.SetTotalLength(ParseLeadingInt64(value));
   return kDownloadComplete;
 }
 
 int TwCurlDownloader::Download(const std::wstring& url, const std::wstring& path, int* transferError,
-                               IDownloadCallback* callback) {
+                               IDownloadCallback* callback, bool continuePartial, int64_t* continued) {
   // A new transfer: its progress starts from nothing, whatever came before.
   if (callback != nullptr) callback->OnTransferStart();
   CurlExecuter executer(url, path, callback);
   if (!executer.CreateHandle()) return kDownloadNoHandle;
-  return DownloadControl(executer, transferError);
+  const int result = DownloadControl(executer, transferError, continuePartial);
+  if (continued != nullptr) *continued = executer.ContinuedFrom();
+  return result;
 }
 
-int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError) {
+int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError, bool continuePartial) {
   LogWrite("DownloadControl -- Start");
   if (!executer.IsValid()) {
     LogWrite("DownloadControl curlExecuter Invalid");
@@ -137,7 +169,7 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
     LogWrite("DownloadControl GetDownloadFileLength Failure");
     return lengthResult;
   }
-  if (!executer.CreateTarget()) {
+  if (!executer.CreateTarget(continuePartial)) {
     LogWrite("DownloadControl CreateFile Failure");
     return kDownloadCreateFailed;
   }

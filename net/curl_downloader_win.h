@@ -12,6 +12,7 @@
 #include "platform/road_codes.h"
 #include "net/curl_support.h"
 #include "net/download_interfaces.h"
+#include "net/partial_download.h"
 #include "platform/win/unique_handle_win.h"
 
 namespace tw {
@@ -41,17 +42,23 @@ class CurlExecuter {
   const std::wstring& Path() const { return m_path; }
   CURL* Handle() const { return m_curl.get(); }
   // Sizes and offsets are 64-bit: a package may be larger than 2 GiB.
-  int64_t TotalLength() const { return m_total_length; }
-  void SetTotalLength(int64_t length) { m_total_length = length; }
+  int64_t TotalLength() const { return m_served.length; }
+  // What the HEAD said of the file: its length, validators and type.
+  const ServedFile& Served() const { return m_served; }
+  void SetServed(ServedFile served) { m_served = std::move(served); }
   int64_t CurrentSize() const { return m_current_size; }
   // The HEAD request's limit: 120 s, or less when the caller's whole
   // transfer has less.
   long HeadLimitSeconds() const { return m_head_limit_seconds; }
   void SetHeadLimitSeconds(long seconds) { m_head_limit_seconds = seconds; }
 
-  [[nodiscard]] bool CreateTarget();  // parents, then the file, always new
-  void RestartTarget();               // back to an empty file at offset 0
-  void CloseTarget();                 // cut at the write position, close
+  // Parents, then the file: always new, or, with `continuePartial`, the
+  // partial file of an earlier run continued where it describes the file
+  // the HEAD described (net/partial_file_win.h).
+  [[nodiscard]] bool CreateTarget(bool continuePartial = false);
+  int64_t ContinuedFrom() const { return m_continued_from; }
+  void RestartTarget();  // back to an empty file at offset 0
+  void CloseTarget();    // cut at the write position, close
   // One slice: resumes at CurrentSize(); libcurl code (or 2 when invalid).
   [[nodiscard]] int ExecuteDownload(long limitSeconds, long& responseCode);
 
@@ -61,16 +68,18 @@ class CurlExecuter {
 
   std::wstring m_url;
   std::wstring m_path;
-  int64_t m_total_length = 0;
+  ServedFile m_served;
   int64_t m_current_size = 0;
-  int64_t m_slice_start = 0;  // where the running slice resumed
+  int64_t m_continued_from = 0;  // bytes an earlier run had fetched
+  int64_t m_slice_start = 0;     // where the running slice resumed
   long m_head_limit_seconds = 120;
   win::UniqueFile m_file;
   UniqueCurl m_curl;
   IDownloadCallback* m_callback;
 };
 
-// Reads the Content-Length of the executer's URL with a HEAD request.
+// Reads the Content-Length of the executer's URL with a HEAD request, with
+// its ETag, Last-Modified and Content-Type (CurlExecuter::Served).
 // 0, 256 (invalid), 257 (HEAD failed; libcurl code in transferError) or 260.
 int GetDownloadFileLength(CurlExecuter& executer, int* transferError);
 
@@ -86,12 +95,15 @@ class TwCurlDownloader {
   explicit TwCurlDownloader(const Policy& policy) : m_policy(policy) {}
 
   // 0 or one of 255..260. `transferError` (may be null) receives the last
-  // libcurl code, or the last response code when that was 0.
+  // libcurl code, or the last response code when that was 0. With
+  // `continuePartial`, `path` is a partial file that an earlier run may have
+  // begun: it is continued when it can be, and kept when the download ends
+  // early; `continued` (may be null) gets the bytes taken from it.
   [[nodiscard]] int Download(const std::wstring& url, const std::wstring& path, int* transferError,
-                             IDownloadCallback* callback);
+                             IDownloadCallback* callback, bool continuePartial = false, int64_t* continued = nullptr);
 
  private:
-  [[nodiscard]] int DownloadControl(CurlExecuter& executer, int* transferError);
+  [[nodiscard]] int DownloadControl(CurlExecuter& executer, int* transferError, bool continuePartial);
   Policy m_policy;
 };
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "net/download_interfaces.h"
@@ -31,9 +32,21 @@ class CurlExecuter;
 [[nodiscard]] int HttpPostBinary(const std::wstring& url, const void* body, long length, long connectLimitSeconds,
                                  long totalLimitSeconds, std::string& answer);
 
+// A file download that continues bytes an earlier transfer fetched:
+// "Range" from `from`, and "If-Range" with the validator those bytes came
+// with, so that a changed file is sent whole (libcurl then ends the
+// transfer with its range error, 33). `contentType` (may be null) gets the
+// answer's Content-Type.
+struct SinkRange {
+  int64_t from = 0;
+  std::string ifRange;
+  std::string* contentType = nullptr;
+};
+
 // Every file download: bytes into `sink`, which is opened before and closed
 // (cut at its write position) after the transfer, also on failure.
-[[nodiscard]] int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds);
+[[nodiscard]] int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds,
+                                const SinkRange& range = SinkRange{});
 
 // The recommendation file, written over `path` from offset 0; proxy. Setting
 // `cancel` (may be null) ends the fetch within about a second.

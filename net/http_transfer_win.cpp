@@ -42,6 +42,7 @@ std::string RewriteAnsi(const char* url) {
 
 struct SinkTransfer {
   ITwVipWebFile* sink;
+  int64_t from = 0;  // bytes the file held before this transfer
 
   static size_t Write(char* data, size_t size, size_t count, void* self) {
     auto* transfer = static_cast<SinkTransfer*>(self);
@@ -52,7 +53,10 @@ struct SinkTransfer {
   static int Progress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
     auto* transfer = static_cast<SinkTransfer*>(self);
     if (transfer->sink == nullptr) return 0;
-    const double fraction = ProgressFraction(static_cast<double>(now), static_cast<double>(total));
+    // Of the whole file: a continued transfer starts from the share held.
+    const double from = static_cast<double>(transfer->from);
+    const double fraction =
+        total > 0 ? ProgressFraction(from + static_cast<double>(now), from + static_cast<double>(total)) : 0.0;
     return transfer->sink->Progress(fraction) != 0 ? 1 : 0;
   }
 };
@@ -163,11 +167,14 @@ int HttpPostBinary(const std::wstring& url, const void* body, long length, long 
   return static_cast<int>(status);
 }
 
-int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds) {
+int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds, const SinkRange& range) {
   UniqueCurl curl(curl_easy_init());
   if (!curl) return CURLE_FAILED_INIT;
-  const UniqueCurlSlist headers = MakeHeaders(HeaderSet::kOctetFull);
-  SinkTransfer transfer{sink};
+  UniqueCurlSlist headers = MakeHeaders(HeaderSet::kOctetFull);
+  if (range.from > 0 && !range.ifRange.empty()) {
+    headers.reset(curl_slist_append(headers.release(), ("If-Range: " + range.ifRange).c_str()));
+  }
+  SinkTransfer transfer{sink, range.from};
   const CURLcode setup = OptionSetter(curl.get())
                              .Set(CURLOPT_URL, url)
                              .Set(CURLOPT_HTTPGET, 1L)
@@ -182,13 +189,22 @@ int HttpGetToSink(const char* url, ITwVipWebFile* sink, long timeLimitSeconds) {
                              .Set(CURLOPT_XFERINFODATA, &transfer)
                              .Set(CURLOPT_FOLLOWLOCATION, 1L)
                              .Set(CURLOPT_MAXREDIRS, kMaxRedirects)
+                             .Set(CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(range.from))
                              .Then(ApplyProxySettings)
                              .Then(RequireTrustedCertificate)
                              .Code();
   int result = setup;
   if (setup == CURLE_OK) {
     if (sink != nullptr) sink->Open();  // a failed open shows as a write error
-    result = ResultOf(PerformWithDirectFallback(curl.get()), curl.get());
+    long status = 0;
+    result = ResultOf(PerformWithDirectFallback(curl.get()), curl.get(), &status);
+    // The rest of a file arrives as 206: as good as a whole file's 200.
+    if (range.from > 0 && result == 206) result = 0;
+    const char* type = nullptr;
+    if (range.contentType != nullptr && curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_TYPE, &type) == CURLE_OK &&
+        type != nullptr) {
+      *range.contentType = type;
+    }
   }
   if (sink != nullptr) sink->Close();
   return result;

@@ -86,12 +86,20 @@ void RememberUnreachable(const ProxySettings& settings) {
 }
 
 // Only failures that happen before anything was exchanged with the proxy:
-// a retry then cannot repeat a request the server already saw.
+// a retry then cannot repeat a request the server already saw. A time-out
+// counts only when no connection was made and nothing was sent or
+// received: a handle that reuses its connection (each slice of the
+// resumable downloader after the HEAD) reports no connect time at all, and
+// a slice that timed out after bytes came through the proxy reached it.
 bool ProxyNeverReached(CURL* handle, CURLcode code) {
   if (code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT) return true;
   if (code != CURLE_OPERATION_TIMEDOUT) return false;
-  curl_off_t connected = 0;
-  return curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME_T, &connected) == CURLE_OK && connected == 0;
+  curl_off_t connected = 0, received = 0;
+  long requestBytes = 0, headerBytes = 0;
+  return curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME_T, &connected) == CURLE_OK && connected == 0 &&
+         curl_easy_getinfo(handle, CURLINFO_REQUEST_SIZE, &requestBytes) == CURLE_OK && requestBytes == 0 &&
+         curl_easy_getinfo(handle, CURLINFO_HEADER_SIZE, &headerBytes) == CURLE_OK && headerBytes == 0 &&
+         curl_easy_getinfo(handle, CURLINFO_SIZE_DOWNLOAD_T, &received) == CURLE_OK && received == 0;
 }
 
 }  // namespace

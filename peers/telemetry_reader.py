@@ -48,6 +48,11 @@ def road_names(header: Path = ROAD_CODES) -> tuple:
 # result code means.
 STEP_NAMES, RESULTS = road_names()
 
+# What a detail record (table 4680) of the download step (40) says, by kind.
+DOWNLOAD_DETAILS = {1: "timed out, the resumable downloader takes over", 2: "the resumable downloader failed",
+                    3: "bytes continued from an earlier run and fetched now",
+                    4: "a web page (a sign-in portal's) instead of the package"}
+
 # Fields that say nothing to an operator (fixed values, padding).
 QUIET = ("zero", "reserved", "one", "record_version", "format_tag", "app_key", "machine_key", "send_time")
 
@@ -74,6 +79,9 @@ def record_line(record) -> str:
             result = block["fields"]["step_result"]
             meaning = f" ({RESULTS[result]})" if result in RESULTS else ""
             parts.append(f"step {step} ({STEP_NAMES.get(step, '?')}) result {result}{meaning}")
+        elif block["table"] == 4680 and block["fields"].get("detail_step") == 40:
+            kind = block["fields"].get("detail_kind")
+            parts.append(f"detail: download, {DOWNLOAD_DETAILS.get(kind, f'kind {kind}')}: {_fields(block)}")
         else:
             bits = block.get("bits")
             bits = f" bits={''.join(map(str, bits)) if isinstance(bits, list) else bits}" if bits else ""
@@ -84,6 +92,7 @@ def record_line(record) -> str:
 def summarize(records) -> list:
     """Per install (a machine's run), in the order installs first appear: a few lines each."""
     installs = OrderedDict()
+    channels = OrderedDict()  # channel: [bytes continued, bytes fetched]
     damaged = 0
     for record in records:
         if not record.get("ok", True):
@@ -112,6 +121,11 @@ def summarize(records) -> list:
                 install["crashes"] += 1
             elif block["table"] == 4680:
                 install["details"] += 1
+                counts = continued_and_fetched(fields)
+                if counts and install["channel"]:
+                    totals = channels.setdefault(install["channel"], [0, 0])
+                    totals[0] += counts[0]
+                    totals[1] += counts[1]
     lines = []
     for machine, install in installs.items():
         steps = install["steps"]
@@ -127,9 +141,19 @@ def summarize(records) -> list:
                      + (f", window outcome {install['window']['outcome']}" if install["window"] else "")
                      + (f", {install['crashes']} crash report(s)" if install["crashes"] else "")
                      + (f", {install['details']} detail record(s)" if install["details"] else ""))
+    for channel, (continued, fetched) in channels.items():
+        lines.append(f"channel {channel}: {continued} byte(s) continued from earlier runs, {fetched} fetched anew")
     if damaged:
         lines.append(f"{damaged} damaged packet(s) could not be read")
     return lines
+
+
+def continued_and_fetched(fields):
+    """(continued, fetched) of a download's "continued=N fetched=M" detail, or None."""
+    if fields.get("detail_step") != 40 or fields.get("detail_kind") != 3:
+        return None
+    found = re.fullmatch(r"continued=(\d+) fetched=(\d+)", fields.get("detail_text", ""))
+    return (int(found.group(1)), int(found.group(2))) if found else None
 
 
 def main(argv):

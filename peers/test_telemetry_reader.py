@@ -28,7 +28,22 @@ RECORDS = ([record("AAAA", 0, [SELF_UPDATE])]
            + [{"time": 0, "ok": False, "error": "CRC mismatch", "blocks": []}])
 
 
+def continued(text):
+    return {"table": 4680, "bits": "", "fields": {"origin": 3, "detail_step": 40, "detail_kind": 3,
+                                                   "product_state": "", "value_a": 0, "value_b": 1,
+                                                   "detail_text": text}}
+
+
 class TelemetryReaderTest(unittest.TestCase):
+    def test_continued_downloads_are_named_and_summed_per_channel(self):
+        records = [record("CCCC", 1029, [step(0)]), record("CCCC", 1029, [continued("continued=0 fetched=600")]),
+                   record("DDDD", 1029, [step(0)]), record("DDDD", 1029, [continued("continued=600 fetched=400")]),
+                   record("EEEE", 2048, [step(0)]), record("EEEE", 2048, [continued("not counts")])]
+        self.assertIn("detail: download, bytes continued from an earlier run and fetched now", record_line(records[3]))
+        text = "\n".join(summarize(records))
+        self.assertIn("channel 1029/7: 600 byte(s) continued from earlier runs, 1000 fetched anew", text)
+        self.assertNotIn("channel 2048/7", text)
+
     def test_one_line_per_record_names_the_step_and_hides_padding(self):
         self.assertIn("1029/7 step 31 (download done) result 250 (download failed)", record_line(RECORDS[16]))
         window = record_line(RECORDS[12])

@@ -51,6 +51,8 @@ constexpr int kOutsideRangeDownload = 261;        // outside the A/B range (down
 constexpr int kOutsideRangeInstall = 262;         // outside the A/B range (install)
 constexpr int kOutsideRangeVerify = 263;          // outside the A/B range (verification)
 constexpr int kWorkFolderUnavailable = 264;       // private work folder not available
+constexpr int kWebPageInsteadOfPackage = 265;     // a web page (sign-in) instead of the package
+constexpr int kNotEnoughSpace = 266;              // not enough free space for the package
 constexpr int kUnknownModuleType = 302;           // module type neither exe nor dll
 constexpr int kLauncherRefused = 303;             // launcher refused the entry
 constexpr int kMd5MismatchAtInstall = 305;        // MD5 mismatch at install
@@ -77,6 +79,8 @@ constexpr int kUpdateNotNewer = 357;
 constexpr int kDetailStepDownload = 40;
 constexpr int kDetailTimedOutTryingResumable = 1;
 constexpr int kDetailResumableFailed = 2;
+constexpr int kDetailContinued = 3;    // bytes continued from an earlier run, bytes fetched now
+constexpr int kDetailWebPage = 4;      // the type and length of a web page served for the package
 constexpr int kTransferTimedOut = 28;  // libcurl's CURLE_OPERATION_TIMEDOUT
 
 }  // namespace tw::road

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/road_codes.h"
 #include "platform/text.h"
 
 namespace tw {
@@ -68,7 +69,17 @@ FailedPage FailedPageFor(int kind) noexcept {
   switch (kind) {
     case 1: return {L"卸载Zorn后尚未重启电脑，请重启后再安装", L"退出安装"};
     case 2: return {L"安装过程出现异常，请联系客服处理", L"联系客服"};
+    case 3: return {L"当前网络需要先登录认证，请在浏览器中登录后重试", L"退出安装"};
+    case 4: return {L"磁盘空间不足，请清理磁盘后重试", L"退出安装"};
     default: return {L"当前网络断开，请稍后重试", L"退出安装"};
+  }
+}
+
+int FailedPageKindFor(int downloadFailure) noexcept {
+  switch (downloadFailure) {
+    case road::kWebPageInsteadOfPackage: return 3;
+    case road::kNotEnoughSpace: return 4;
+    default: return 0;
   }
 }
 

@@ -48,6 +48,10 @@ struct FailedPage {
   const wchar_t* button;
 };
 FailedPage FailedPageFor(int kind) noexcept;
+// The failed page's kind for what the download met: 3 a web page instead of
+// the package (the network asks the user to sign in first), 4 too little
+// space; 0 (the network) for anything else.
+int FailedPageKindFor(int downloadFailure) noexcept;
 
 // "mainbg_banner<index>".
 std::string BannerSkin(unsigned index);

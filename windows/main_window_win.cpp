@@ -175,7 +175,7 @@ void TwDetectorMainDlg::Work() {
     if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
       m_controller.SetInstallPath(m_install_path);
       if (!m_controller.RunDetector(kCheckAndDownload | kVerify)) {
-        ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);
+        ::PostMessageW(m_hwnd, kMsgFailedPage, FailedPageKindFor(m_controller.DownloadFailure()), 0);
       } else {
         // Needed only now, for the command lines: the downloads gave the fetch its time.
         if (m_rcmd) m_controller.SetCommandLinePrefix(RecommendationPrefix());
@@ -475,7 +475,7 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
     case kMsgEndWindow: EndWindow(2); return 0;
     case kMsgFailedPage:
       ApplyTooltip(3, 0);
-      ShowFailedPage(0);
+      ShowFailedPage(static_cast<int>(wparam));  // 0, or what the download met (FailedPageKindFor)
       return 0;
     case kMsgPathError: OnPathError(static_cast<int>(wparam)); return 0;
     case kMsgInstallerStage: OnStage(static_cast<int>(wparam)); return 0;

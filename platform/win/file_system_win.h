@@ -1,6 +1,8 @@
 // File-system steps shared by everything that writes a download to disk.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tw::win {
@@ -14,5 +16,8 @@ namespace tw::win {
 void DeleteFileIfPresent(const std::wstring& path);
 
 bool FileExists(const std::wstring& path);
+
+// The size of the file at `path`; nothing when it cannot be read.
+std::optional<int64_t> FileSize(const std::wstring& path);
 
 }  // namespace tw::win

@@ -204,6 +204,16 @@ ROWS = {
         Row(with_proxy(3, SOCKS_PROXY_PORT, lambda: SocksProxy(SOCKS_PROXY_PORT), url=PROXY_ONLY_PACKAGE_URL,
                        faults=lambda size: [FileFault(rate=size / 20)], attributes='downloadtime="2" sd="1"'), True,
             proxied=".invalid"),
+    # Every slice is slow, so several are needed: a slice that timed out after
+    # bytes came through the proxy leaves the proxy in use for the next one.
+    "proxy-only network: HTTP proxy, several slow slices":
+        Row(with_proxy(2, HTTP_PROXY_PORT, lambda: HttpProxy(HTTP_PROXY_PORT), url=PROXY_ONLY_PACKAGE_URL,
+                       faults=lambda size: [FileFault(rate=size / 16)] * 4, attributes='downloadtime="2" sd="1"'),
+            True, proxied=".invalid"),
+    "proxy-only network: SOCKS5, several slow slices":
+        Row(with_proxy(3, SOCKS_PROXY_PORT, lambda: SocksProxy(SOCKS_PROXY_PORT), url=PROXY_ONLY_PACKAGE_URL,
+                       faults=lambda size: [FileFault(rate=size / 16)] * 4, attributes='downloadtime="2" sd="1"'),
+            True, proxied=".invalid"),
     "product installer fails": Row(lambda peers, product, test: good_channel(peers, product,
                                                                              attributes='param="mode=fail"'), True),
     "product installer crashes": Row(lambda peers, product, test: good_channel(peers, product,
@@ -262,8 +272,13 @@ class InstallerMachineCase(unittest.TestCase):
     def fresh_machine(self):
         self.recorded.unlink(missing_ok=True)
         context.forget_install_state(self.wine)
-        for package in self.leftovers():
+        for package in self.leftovers() + self.partial_files():
             package.unlink()
+
+    def partial_files(self):
+        """Partial downloads kept for a later run, with their records."""
+        folder = context.work_folder(self.wine)
+        return list(folder.glob("*.part*")) if folder.exists() else []
 
     def leftovers(self):
         """Packages in the work folder (the configuration names them zorn_????.exe)."""

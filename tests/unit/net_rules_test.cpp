@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "net/proxy_rules.h"
+#include "net/partial_download.h"
 #include "net/transfer_rules.h"
 #include "platform/file_open.h"
 #include "platform/path_rules.h"
@@ -156,6 +157,80 @@ TEST(HostOfUrl, TheHostAlone) {
       {"https://[::1", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(HostOfUrl(c.url), c.host) << c.url;
+}
+
+}  // namespace
+}  // namespace tw
+
+namespace tw {
+namespace {
+
+ServedFile Served(std::string etag = "\"v1\"", int64_t length = 1000, std::string lastModified = "") {
+  return {"http://files.example/zorn.exe", length, std::move(etag), std::move(lastModified), ""};
+}
+
+TEST(PartialDownload, ContinuesOnlyTheFileTheServerStillDescribes) {
+  struct Case {
+    const char* name;
+    std::optional<ServedFile> kept;
+    int64_t keptBytes;
+    ServedFile now;
+    int64_t from;
+  } cases[] = {
+      {"the same file", Served(), 400, Served(), 400},
+      {"no record", std::nullopt, 400, Served(), 0},
+      {"nothing kept", Served(), 0, Served(), 0},
+      {"as much as the file or more", Served(), 1000, Served(), 0},
+      {"another ETag", Served(), 400, Served("\"v2\""), 0},
+      {"another length", Served(), 400, Served("\"v1\"", 2000), 0},
+      {"length unknown now", Served(), 400, Served("\"v1\"", 0), 0},
+      {"another address", ServedFile{"http://other/zorn.exe", 1000, "\"v1\"", "", ""}, 400, Served(), 0},
+      {"a date only", Served("", 1000, "Wed, 09 Dec 2026 10:00:00 GMT"), 400,
+       Served("", 1000, "Wed, 09 Dec 2026 10:00:00 GMT"), 400},
+      {"no validator to send", Served(""), 400, Served(""), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ContinueFrom(c.kept, c.keptBytes, c.now), c.from);
+  }
+  EXPECT_EQ(IfRangeValidator(Served("\"e\"", 1, "date")), "\"e\"");
+  EXPECT_EQ(IfRangeValidator(Served("", 1, "date")), "date");
+}
+
+TEST(PartialDownload, TheRecordReadsBackAndNothingElseDoes) {
+  const ServedFile file = Served("W/\"a=b\"", 5368709120, "Wed, 09 Dec 2026 10:00:00 GMT");
+  const std::optional<ServedFile> read = ParsePartialRecord(SerializePartialRecord(file));
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->url, file.url);
+  EXPECT_EQ(read->length, 5368709120);
+  EXPECT_EQ(read->etag, file.etag);
+  EXPECT_EQ(read->lastModified, file.lastModified);
+  const std::string whole = SerializePartialRecord(file);
+  const std::vector<std::string> damages = {std::string(),
+                                            whole.substr(0, whole.size() - 1),
+                                            std::string("MZ\x90\x00", 4),
+                                            "url=x\nlength=12a\netag=\nlast-modified=\n",
+                                            "url=x\nlength=\netag=\nlast-modified=\n",
+                                            "url=x\nlength=1\netag=\n",
+                                            "url=x\nlength=1\netag=\nlast-modified=\nother=1\n"};
+  for (const std::string& damaged : damages) {
+    SCOPED_TRACE(damaged);
+    EXPECT_FALSE(ParsePartialRecord(damaged).has_value());
+  }
+}
+
+TEST(PartialDownload, NamesAndWebPages) {
+  EXPECT_EQ(PartialFileName(L"0123456789ABCDEF0123456789abcdef"), L"0123456789abcdef0123456789abcdef.part");
+  EXPECT_EQ(PartialRecordName(L"0123456789ABCDEF0123456789abcdef"), L"0123456789abcdef0123456789abcdef.part.txt");
+  EXPECT_EQ(PartialFileName(L"..\\..\\x"), L"");
+  EXPECT_EQ(PartialFileName(L"0123456789abcdef0123456789abcdeg"), L"");
+  EXPECT_EQ(PartialFileName(L"0123456789abcdef0123456789abcde\u0661"), L"");
+  const ServedFile announced = Served("", 1000);
+  EXPECT_TRUE(IsWebPageInsteadOfFile(announced, "text/html; charset=utf-8", 1000));
+  EXPECT_TRUE(IsWebPageInsteadOfFile(announced, "TEXT/HTML", 1000));
+  EXPECT_TRUE(IsWebPageInsteadOfFile(announced, "application/octet-stream", 512)) << "not the length announced";
+  EXPECT_FALSE(IsWebPageInsteadOfFile(announced, "application/octet-stream", 1000));
+  EXPECT_FALSE(IsWebPageInsteadOfFile(Served("", 0), "", 512)) << "no length announced";
 }
 
 }  // namespace

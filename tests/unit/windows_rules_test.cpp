@@ -83,6 +83,9 @@ TEST(MainWindowRules, ProgressTexts) {
   EXPECT_STREQ(FailedPageFor(0).text, L"当前网络断开，请稍后重试");
   EXPECT_STREQ(FailedPageFor(1).text, L"卸载Zorn后尚未重启电脑，请重启后再安装");
   EXPECT_STREQ(FailedPageFor(2).button, L"联系客服");
+  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(265)).text, L"当前网络需要先登录认证，请在浏览器中登录后重试");
+  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(266)).text, L"磁盘空间不足，请清理磁盘后重试");
+  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(250)).text, L"当前网络断开，请稍后重试");
   EXPECT_EQ(BannerSkin(3), "mainbg_banner3");
 }
 
