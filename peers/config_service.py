@@ -21,11 +21,12 @@
 Every request is recorded (Peer.requests).
 """
 import base64
+import hashlib
 import time
 from dataclasses import dataclass
 
 from peers.config_tool import FORGED_KEY, load_private_key, mask_container, wrap_configuration
-from peers.framework import Peer, Response, stream_range
+from peers.framework import Peer, Request, Response, stream_range
 
 PACKAGE = (b'<dlfile url="http://127.0.0.1:18090/file/1000/pkg" md5="0" moduletype="exe" '
            b'path="%TEMP%\\\\p.exe" downloadtype="http"/>')
@@ -78,6 +79,11 @@ class ConfigService(Peer):
         self.route("POST", r"/_peer/file", self._set_file)
         self._file_faults = {}
         self._file_gets = {}
+        self._file_etags = {}
+        self._files_without_ranges = set()
+        # A sign-in portal between the installer and the services: every
+        # package address answers with its page (status 200, a web page).
+        self.portal = False
         self.route("GET", r"/files/[^/]+", self._file)
         self.route("HEAD", r"/files/[^/]+", self._file)
         self.configuration_delay = 0.0
@@ -103,7 +109,6 @@ class ConfigService(Peer):
         (`md5` overrides the package's digest; `attributes` go on its entry,
         `tryno_attributes` on the trial node; `check` is the check section's items;
         `url` serves the package from elsewhere)."""
-        import hashlib
         self._files[name] = data
         digest = md5 or hashlib.md5(data).hexdigest().upper()
         document = (f'<root><check>{check}</check><install><company id="{cid}" version="3">'
@@ -130,6 +135,19 @@ class ConfigService(Peer):
         ones are answered well."""
         self._file_faults[name] = list(faults)
         self._file_gets[name] = 0
+
+    def set_file_etag(self, name: str, etag: str):
+        """The file's ETag from now on (by default one made from its content)."""
+        self._file_etags[name] = etag
+
+    def ignore_ranges(self, name: str):
+        """Every GET of the file is answered with the whole file (200), Range or not."""
+        self._files_without_ranges.add(name)
+
+    def file_ranges(self, name: str) -> list:
+        """The Range header of each GET of the file, in order ("" when it asked for all of it)."""
+        return [q.headers.get("range", "") for q in list(self.requests)
+                if q.method == "GET" and q.path == f"/files/{name}"]
 
     def set_container_state(self, name: str, state: str):
         self._container_state[name] = state
@@ -223,8 +241,14 @@ class ConfigService(Peer):
             self._file_gets[name] = earlier + 1
         if fault.stall:
             return Response(stall_seconds=fault.stall)
+        if self.portal:
+            return Response(200, b"<html><body>Sign in to use this network</body></html>",
+                            {"Content-Type": "text/html; charset=utf-8"})
+        if name in self._files_without_ranges:
+            request = Request(request.method, request.path, {}, {}, b"")
+        etag = self._file_etags.get(name) or '"' + hashlib.md5(data).hexdigest()[:16] + '"'
         return stream_range(request, len(data), lambda start, end: data[start:end], rate=fault.rate,
-                            cut_after=fault.cut_after)
+                            cut_after=fault.cut_after, etag=etag)
 
     def _configuration(self, request):
         if "config" in self.silent:

@@ -72,15 +72,21 @@ def _range_of(request: Request, size: int):
 
 
 def stream_range(request: Request, size: int, read: Callable[[int, int], bytes], rate: float = 0.0,
-                 cut_after: int = -1) -> Response:
+                 cut_after: int = -1, etag: str = "") -> Response:
     """Streams bytes [start, end] of a `size`-byte content (`read(start, end)`
     gives bytes [start, end)), honouring one byte range; `rate` bytes a second
     when set; the connection breaks after `cut_after` bytes when set, though
-    the answer declared the whole rest."""
+    the answer declared the whole rest. With `etag`, the answer carries it,
+    and a range whose If-Range names another is ignored (the whole content)."""
     start, end, ranged = _range_of(request, size)
+    if_range = request.headers.get("if-range", "")
+    if ranged and if_range and if_range != etag:
+        start, end, ranged = 0, size - 1, False
     if start >= size:
         return Response(416, b"", {"Content-Range": f"bytes */{size}"})
     headers = {"Accept-Ranges": "bytes", "Content-Type": "application/octet-stream"}
+    if etag:
+        headers["ETag"] = etag
     if ranged:
         headers["Content-Range"] = f"bytes {start}-{end}/{size}"
 

@@ -7,7 +7,9 @@ File server scenarios (path /<scenario>/<numbers...>/<anything>):
   redirect/SIZE        302 to file/SIZE with the same tail
   loop                 302 to itself, for ever
   trickle/SIZE/RATE    RATE bytes a second, ranges honoured
-  drop/SIZE/EVERY      each answer declares the rest but breaks after EVERY bytes
+  drop/SIZE/EVERY      each answer declares the rest but breaks after EVERY bytes;
+                       ETag "drop-SIZE-<version>" (If-Range honoured)
+  portal/SIZE          a sign-in portal: 200, text/html, its own page
   norange/SIZE         ignores Range: always 200 and the whole body
   cutfirst-norange/SIZE/EVERY  ignores Range; the first GET breaks after EVERY bytes
   short/SIZE/DECLARED  declares DECLARED bytes, sends SIZE, closes
@@ -16,6 +18,7 @@ File server scenarios (path /<scenario>/<numbers...>/<anything>):
   echo                 POST: answers "echo:" + the body
   empty                200 with no body
 Control: GET /_peer/requests?prefix=P (JSON list of requests under P),
+GET /_peer/version?value=V (the drop scenario's files are now version V: a new ETag),
 GET /_peer/proxied?kind=http|socks (JSON list of what went through a proxy).
 """
 import http.client
@@ -58,6 +61,7 @@ class FileServer(Peer):
     def __init__(self, port=FILE_PORT, lifetime=1800.0, proxies=None):
         super().__init__("files", port, lifetime)
         self.proxies = proxies or {}
+        self.version = "1"
         for method in ("GET", "HEAD", "POST"):
             self._routes += [(method, re.compile(p), h) for p, h in self._table().items()]
 
@@ -70,7 +74,11 @@ class FileServer(Peer):
                                                                   + r.path.split("/", 3)[3]}),
             r"/loop/.*": lambda r: Response(302, b"", {"Location": r.path}),
             r"/trickle/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, rate=float(self._n(r, 2))),
-            r"/drop/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, cut_after=self._n(r, 2)),
+            r"/drop/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, cut_after=self._n(r, 2),
+                                                           etag=f'"drop-{self._n(r, 1)}-{self.version}"'),
+            r"/portal/.*": lambda r: Response(200, b"<html><body>Sign in to use this network</body></html>",
+                                              {"Content-Type": "text/html; charset=utf-8"}),
+            r"/_peer/version": lambda r: self._set_version(r.query.get("value", ["1"])[0]),
             r"/norange/(\d+)/.*": lambda r: Response(200, pattern(0, self._n(r, 1))),
             r"/cutfirst-norange/(\d+)/(\d+)/.*": lambda r: self._cut_first_ignoring_ranges(r),
             r"/short/(\d+)/(\d+)/.*": lambda r: Response(200, pattern(0, self._n(r, 1)),
@@ -84,6 +92,10 @@ class FileServer(Peer):
             r"/_peer/requests": lambda r: self._requests_under(r.query.get("prefix", ["/"])[0]),
             r"/_peer/proxied": lambda r: self._proxied(r.query.get("kind", ["http"])[0]),
         }
+
+    def _set_version(self, value):
+        self.version = value
+        return Response(200, b"ok")
 
     @staticmethod
     def _n(request: Request, index: int) -> int:
@@ -111,6 +123,7 @@ class FileServer(Peer):
 
     def _requests_under(self, prefix):
         seen = [{"method": q.method, "path": q.path, "target": q.target, "range": q.headers.get("range", ""),
+                 "if-range": q.headers.get("if-range", ""),
                  "user-agent": q.headers.get("user-agent", ""), "accept": q.headers.get("accept", ""),
                  "content-type": q.headers.get("content-type", ""), "body-length": len(q.body)}
                 for q in list(self.requests) if q.path.startswith(prefix)]

@@ -74,6 +74,82 @@ TEST(DownloadFile, BadArgumentsAndUnwritableTargets) {
   EXPECT_EQ(error, CURLE_WRITE_ERROR) << "a file that cannot be created fails every write";
 }
 
+// A package's partial file: a transfer that breaks keeps its bytes and a
+// record of the file they belong to, and the next call continues with a
+// range from where they end (If-Range: the ETag they came with); when the
+// server's file changed meanwhile (another ETag), the file starts anew.
+TEST(DownloadFile, APartialFileIsKeptAndContinuedWhileTheServersFileIsTheSame) {
+  test::ScratchDir dir;
+  const std::wstring path = dir.Path() + L"0123456789abcdef0123456789abcdef.part";
+  const std::string token = test::UniqueToken();
+  const std::string url = "/drop/300000/120000/" + token;
+  std::vector<std::pair<int, DownloadOutcome>> calls;
+  for (int call = 0; call < 3; ++call) {
+    int error = 0;
+    DownloadOutcome outcome;
+    calls.emplace_back(DownloadFile(Url(url), path, &error, nullptr, 30, PartialBytes::kKeep, &outcome), outcome);
+    if (call < 2) {
+      EXPECT_EQ(calls.back().first, kDownloadFileFailed) << call;
+      EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 120000 * (call + 1))) << "the bytes so far are kept";
+      EXPECT_TRUE(Exists(path + L".txt")) << "with their record";
+    }
+  }
+  EXPECT_EQ(calls[2].first, kDownloadFileOk);
+  EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 300000));
+  EXPECT_EQ(calls[1].second.continued, 120000);
+  EXPECT_EQ(calls[2].second.continued, 240000);
+  EXPECT_EQ(calls[2].second.fetched, 60000);
+  std::vector<std::string> ranges, validators;
+  for (const auto& seen : test::PeerRequests(url)) {
+    if (seen.method != "GET") continue;
+    ranges.push_back(seen.range);
+    validators.push_back(seen.ifRange);
+  }
+  EXPECT_EQ(ranges, (std::vector<std::string>{"", "bytes=120000-", "bytes=240000-"}));
+  EXPECT_EQ(validators, (std::vector<std::string>{"", "\"drop-300000-1\"", "\"drop-300000-1\""}));
+
+  // Broken again half-way; then the server's file changes: anew from 0.
+  ::DeleteFileW(path.c_str());
+  const std::string again = "/drop/300000/120000/" + test::UniqueToken();
+  EXPECT_EQ(DownloadFile(Url(again), path, nullptr, nullptr, 30, PartialBytes::kKeep), kDownloadFileFailed);
+  test::SetFilePeerVersion("2");
+  DownloadOutcome outcome;
+  EXPECT_EQ(DownloadFile(Url(again), path, nullptr, nullptr, 30, PartialBytes::kKeep, &outcome), kDownloadFileFailed);
+  test::SetFilePeerVersion("1");
+  EXPECT_EQ(outcome.continued, 0) << "nothing of the old file is continued";
+  EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 120000)) << "the new file's first bytes, from 0";
+  EXPECT_EQ(test::PeerRequests(again).back().range, "");
+}
+
+// A server that ignores ranges sends the whole file again: the kept bytes
+// are not doubled, the file is written from its start.
+TEST(DownloadFile, AServerThatIgnoresRangesGivesTheWholeFileOnce) {
+  test::ScratchDir dir;
+  const std::wstring path = dir.Path() + L"p.part";
+  const std::string url = "/cutfirst-norange/200000/80000/" + test::UniqueToken();
+  // That server names no validator: kept bytes are then not continued at all.
+  EXPECT_EQ(DownloadFile(Url(url), path, nullptr, nullptr, 30, PartialBytes::kKeep), kDownloadFileFailed);
+  DownloadOutcome outcome;
+  EXPECT_EQ(DownloadFile(Url(url), path, nullptr, nullptr, 30, PartialBytes::kKeep, &outcome), kDownloadFileOk);
+  EXPECT_EQ(outcome.continued, 0);
+  EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 200000));
+}
+
+// A sign-in portal answers every address with its own page, status 200:
+// not the package (its own result), and nothing of it is kept.
+TEST(DownloadFile, APortalPageIsNotThePackage) {
+  test::ScratchDir dir;
+  const std::wstring path = dir.Path() + L"p.part";
+  int error = 0;
+  DownloadOutcome outcome;
+  EXPECT_EQ(
+      DownloadFile(Url("/portal/" + test::UniqueToken()), path, &error, nullptr, 30, PartialBytes::kKeep, &outcome),
+      kDownloadFileWebPage);
+  EXPECT_EQ(outcome.contentType, "text/html; charset=utf-8");
+  EXPECT_FALSE(Exists(path));
+  EXPECT_FALSE(Exists(path + L".txt"));
+}
+
 // A real window on this thread's queue receives the progress messages
 // while a worker thread downloads.
 class ProgressWindow {

@@ -58,9 +58,14 @@ std::vector<SeenRequest> PeerRequests(const std::string& pathPrefix) {
     cf::UxJson::Value* item = list->At(i);
     seen.push_back(SeenRequest{Field(item, L"method"), Field(item, L"path"), Field(item, L"target"),
                                Field(item, L"range"), Field(item, L"user-agent"), Field(item, L"accept"),
-                               Field(item, L"content-type")});
+                               Field(item, L"content-type"), Field(item, L"if-range")});
   }
   return seen;
+}
+
+void SetFilePeerVersion(const std::string& version) {
+  std::string ignored;
+  (void)DirectGet(std::string(kFilePeer) + "/_peer/version?value=" + version, ignored);
 }
 
 std::vector<ProxiedRequest> Proxied(const char* kind) {

@@ -21,9 +21,11 @@ std::string PatternMd5(size_t size);  // upper-case hexadecimal
 std::string UniqueToken();
 
 struct SeenRequest {
-  std::string method, path, target, range, userAgent, accept, contentType;
+  std::string method, path, target, range, userAgent, accept, contentType, ifRange;
 };
 std::vector<SeenRequest> PeerRequests(const std::string& pathPrefix);
+// The version of the files the peer's drop scenario serves (their ETag).
+void SetFilePeerVersion(const std::string& version);
 
 struct ProxiedRequest {
   std::string target, auth;
