@@ -122,14 +122,18 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
     return fail(kDownloadFileWebPage, 200);
   }
   if (keep) {
-    if (FAILED(file.Open())) return fail(kDownloadFileFailed, CURLE_WRITE_ERROR);
-    taken.continued = file.ContinuedFrom();
+    // Checked before anything is written: what an earlier run kept counts
+    // (at most all of it continues).
+    const int64_t kept = win::FileSize(path).value_or(0);
+    const int64_t needed = file.TotalLength() - kept + kSpaceMarginBytes;
     const std::optional<int64_t> free = FreeBytesFor(path);
-    if (free && file.TotalLength() > 0 && *free < file.TotalLength() - taken.continued + kSpaceMarginBytes) {
+    if (free && file.TotalLength() > 0 && *free < needed) {
       LogWrite("DownloadFile: %lld bytes free, %lld needed", static_cast<long long>(*free),
-               static_cast<long long>(file.TotalLength() - taken.continued + kSpaceMarginBytes));
+               static_cast<long long>(needed));
       return fail(kDownloadFileNoSpace, 0);
     }
+    if (FAILED(file.Open())) return fail(kDownloadFileFailed, CURLE_WRITE_ERROR);
+    taken.continued = file.ContinuedFrom();
   } else {
     win::DeleteFileIfPresent(path);
   }

@@ -5,7 +5,9 @@ ranges it served) unless the server's file changed (another ETag) or it
 ignores ranges; a sign-in portal's page is named for what it is, and a run
 after signing in installs."""
 import hashlib
+import subprocess
 import time
+import unittest
 
 from peers.config_service import FileFault
 from peers.services import PeerSet
@@ -96,3 +98,22 @@ class ContinuedDownloadsTest(InstallerMachineCase):
             peers["config"].serve_package_channel(1029, 7, PACKAGE, self.product, TARGET)
             self.run_to_the_end(peers)
             self.assertTrue(self.recorded.exists(), "signed in: the product installer ran")
+
+    def test_too_little_space_ends_the_download_before_it_writes(self):
+        """The work folder on a 4 MiB file system: the package and the room
+        kept beside it do not fit, so the step ends with its own result and
+        nothing is written, instead of a half-written file."""
+        self.fresh_machine()
+        work = context.work_folder(self.wine)
+        work.mkdir(parents=True, exist_ok=True)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m,mode=0750", "tmpfs", str(work)],
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=30)
+        if mounted.returncode != 0:
+            raise unittest.SkipTest(f"a small file system cannot be mounted here: {mounted.stdout!r}")
+        self.addCleanup(subprocess.run, ["umount", str(work)], timeout=30)
+        with PeerSet(context.deployment_file()) as peers:
+            peers["config"].serve_package_channel(1029, 7, PACKAGE, self.product, TARGET)
+            self.run_to_the_end(peers)
+            self.assertFalse(self.recorded.exists(), "nothing installed")
+            self.assertIn((31, 266), step_records(peers))
+            self.assertEqual([p.name for p in work.iterdir() if p.name != "unioncfg.dat"], [], "nothing written")
