@@ -34,6 +34,15 @@ uint32_t ProgressTotal(int64_t length) {
 std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now, uint32_t totalLength,
                                               double fraction) {
   std::vector<ProgressPost> posts;
+  if (!state.started) {
+    state.started = true;
+    if (fraction > 0.0 && fraction < 1.0) {
+      posts.push_back(ProgressPost{static_cast<uint32_t>(fraction * 100), 0, true});
+      state.lastFraction = fraction;
+      state.lastTick = now;
+      return posts;
+    }
+  }
   const uint32_t elapsed = now - state.lastTick;  // unsigned: survives the tick wrap
   if (elapsed > 80 && fraction > state.lastFraction) {
     const uint32_t speed = static_cast<uint32_t>((fraction - state.lastFraction) * totalLength / elapsed);

@@ -35,13 +35,18 @@ struct ProgressState {
   uint32_t lastSpeed = 0;  // bytes per millisecond
   uint32_t lastTick = 0;   // GetTickCount of the last post
   double lastFraction = 0.0;
+  bool started = false;  // a call of this transfer was decided
 };
 struct ProgressPost {
   uint32_t percent;
   uint32_t speed;
+  bool continuing = false;  // the transfer's first post, from a share an earlier run fetched
 };
 // Posts at most once per 80 ms and only when the fraction grew, then the
-// final 100 % as the fraction reaches 1. Updates `state` for what it posts.
+// final 100 % as the fraction reaches 1. A transfer's first call that
+// already holds a share (a continued download) posts that share at once,
+// marked continuing and with no speed: it came before, not in 0 ms.
+// Updates `state` for what it posts.
 std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now, uint32_t totalLength,
                                               double fraction);
 

@@ -15,9 +15,10 @@ std::wstring SpeedText(int bytes_per_ms) {
   return text;
 }
 
-std::wstring DownloadProgressText(int percent, int bytes_per_ms) {
+std::wstring DownloadProgressText(int percent, int bytes_per_ms, bool continuing) {
   wchar_t text[96];
-  std::swprintf(text, 96, L"已下载 %d%%，下载速度 %ls/秒", percent, SpeedText(bytes_per_ms).c_str());
+  std::swprintf(text, 96, continuing ? L"继续下载 %d%%，下载速度 %ls/秒" : L"已下载 %d%%，下载速度 %ls/秒", percent,
+                SpeedText(bytes_per_ms).c_str());
   return text;
 }
 

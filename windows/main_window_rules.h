@@ -20,10 +20,12 @@ constexpr unsigned kMsgDownloadFinished = 1134;
 constexpr unsigned kMsgInstallSucceeded = 1136;
 constexpr unsigned kMsgInstallFailed = 1137;
 constexpr unsigned kMsgSilentAgree = 1138;
+constexpr unsigned kMsgDownloadContinuing = 1139;  // the download continues what an earlier run fetched
 
 // "%dK" up to 1024 bytes per millisecond, else "%.1lfM".
 std::wstring SpeedText(int bytes_per_ms);
-std::wstring DownloadProgressText(int percent, int bytes_per_ms);
+// "已下载 40%，…", or, for a download that continues an earlier run's, "继续下载 40%，…".
+std::wstring DownloadProgressText(int percent, int bytes_per_ms, bool continuing = false);
 std::wstring InstallProgressText(int percent);
 
 // Tooltip kinds 1..6, applied only in increasing order.

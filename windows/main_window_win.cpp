@@ -160,7 +160,8 @@ std::wstring TwDetectorMainDlg::RecommendationPrefix() {
 }
 
 void TwDetectorMainDlg::Work() {
-  m_progress_sink = std::make_unique<TwDowloadCallback>(m_hwnd, kMsgDownloadProgress, &m_cancel);
+  m_progress_sink =
+      std::make_unique<TwDowloadCallback>(m_hwnd, kMsgDownloadProgress, &m_cancel, kMsgDownloadContinuing);
   m_controller.SetProgressSink(kProgressSinkId, m_progress_sink.get());
   m_controller.SetWindow(m_hwnd);
   if (!m_controller.Init(m_cid, m_tid)) {
@@ -291,7 +292,7 @@ void TwDetectorMainDlg::ShowRebootNotice() { tw::ShowRebootNotice(nullptr); }
 std::optional<std::wstring> TwDetectorMainDlg::BrowseFolder() { return BrowseInstallFolder(m_hwnd); }
 
 void TwDetectorMainDlg::OnDownloadProgress(int percent, int speed) {
-  SetControlText(id::kDownloadText, DownloadProgressText(percent, speed));
+  SetControlText(id::kDownloadText, DownloadProgressText(percent, speed, m_download_continuing));
   SetControlIntAttribute(id::kProgressBar, "value", percent);
   ApplyTooltip(1, percent);
 }
@@ -465,6 +466,7 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
   switch (message) {
     case WM_INITDIALOG: OnInitDialog(); return TRUE;
     case kMsgDownloadProgress: OnDownloadProgress(static_cast<int>(wparam), static_cast<int>(lparam)); return 0;
+    case kMsgDownloadContinuing: m_download_continuing = true; return 0;
     case kMsgTrayIcon:
       if (lparam == WM_LBUTTONDOWN || lparam == WM_RBUTTONDOWN) {
         m_actions.tray_clicked = true;

@@ -108,6 +108,7 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   bool m_stages[5] = {};
   bool m_install_failed = false;
   bool m_failed_page = false;
+  bool m_download_continuing = false;  // the download continues what an earlier run fetched
   bool m_finished_page = false;
   TooltipOrder m_tooltips;
   UserActionRecord m_actions;

@@ -29,6 +29,7 @@ TEST(ProgressRules, FractionAndThrottle) {
   EXPECT_EQ(ProgressFraction(50, 0), 0.0);
 
   ProgressState state;
+  EXPECT_TRUE(DecideProgressPosts(state, 0, 100000, 0.0).empty()) << "a transfer starts at nothing";
   auto posts = DecideProgressPosts(state, 1000, 100000, 0.5);
   ASSERT_EQ(posts.size(), 1u);
   EXPECT_EQ(posts[0].percent, 50u);
@@ -50,8 +51,25 @@ TEST(ProgressRules, FractionAndThrottle) {
   posts = DecideProgressPosts(state, 4000, 100000, 1.0);
   ASSERT_EQ(posts.size(), 1u) << "no growth, but the final 100 is posted again";
 
-  ProgressState wrapped{0, 0xFFFFFFF0u, 0.0};
+  ProgressState wrapped{0, 0xFFFFFFF0u, 0.0, true};
   EXPECT_EQ(DecideProgressPosts(wrapped, 0x00000060u, 1000, 0.1).size(), 1u) << "the tick counter wraps";
+}
+
+// A continued download starts from the share an earlier run fetched: shown
+// at once as continuing, with no speed (it did not come in no time), and
+// from there it only grows.
+TEST(ProgressPosts, AContinuedTransferStartsFromItsShareAndNeverRunsBack) {
+  ProgressState state;
+  auto posts = DecideProgressPosts(state, 1000, 100000, 0.6);
+  ASSERT_EQ(posts.size(), 1u);
+  EXPECT_EQ(posts[0].percent, 60u);
+  EXPECT_EQ(posts[0].speed, 0u);
+  EXPECT_TRUE(posts[0].continuing);
+  EXPECT_TRUE(DecideProgressPosts(state, 2000, 100000, 0.55).empty()) << "never backwards";
+  posts = DecideProgressPosts(state, 2000, 100000, 0.8);
+  ASSERT_EQ(posts.size(), 1u);
+  EXPECT_FALSE(posts[0].continuing);
+  EXPECT_EQ(posts[0].speed, 20u) << "0.2 of 100000 bytes in 1000 ms";
 }
 
 // A length a server announces may pass 2 GiB: read whole, and handed to the

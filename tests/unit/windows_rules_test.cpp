@@ -76,6 +76,7 @@ TEST(MainWindowRules, ProgressTexts) {
   EXPECT_EQ(SpeedText(1024), L"1024K");
   EXPECT_EQ(SpeedText(1536), L"1.5M");
   EXPECT_EQ(DownloadProgressText(40, 12), L"已下载 40%，下载速度 12K/秒");
+  EXPECT_EQ(DownloadProgressText(60, 0, true), L"继续下载 60%，下载速度 0K/秒");
   EXPECT_EQ(InstallProgressText(85), L"下载完成，正在安装 85%");
   EXPECT_EQ(TooltipText(1, 7), L"已下载：7%");
   EXPECT_EQ(TooltipText(4, 50), L"已安装：50%");
