@@ -53,6 +53,9 @@ struct SinkTransfer {
   static int Progress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
     auto* transfer = static_cast<SinkTransfer*>(self);
     if (transfer->sink == nullptr) return 0;
+    // A continued transfer's share is known once the answer's length is: a
+    // first report of nothing would hide that it continues.
+    if (transfer->from > 0 && total <= 0) return 0;
     // Of the whole file: a continued transfer starts from the share held.
     const double from = static_cast<double>(transfer->from);
     const double fraction =

@@ -6,7 +6,7 @@ File server scenarios (path /<scenario>/<numbers...>/<anything>):
   nolength/SIZE        no Content-Length, neither on HEAD nor on GET
   redirect/SIZE        302 to file/SIZE with the same tail
   loop                 302 to itself, for ever
-  trickle/SIZE/RATE    RATE bytes a second, ranges honoured
+  trickle/SIZE/RATE    RATE bytes a second, ranges honoured; ETag as drop's
   drop/SIZE/EVERY      each answer declares the rest but breaks after EVERY bytes;
                        ETag "drop-SIZE-<version>" (If-Range honoured)
   portal/SIZE          a sign-in portal: 200, text/html, its own page
@@ -73,7 +73,8 @@ class FileServer(Peer):
             r"/redirect/(\d+)/(.*)": lambda r: Response(302, b"", {"Location": f"/file/{self._n(r, 1)}/"
                                                                   + r.path.split("/", 3)[3]}),
             r"/loop/.*": lambda r: Response(302, b"", {"Location": r.path}),
-            r"/trickle/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, rate=float(self._n(r, 2))),
+            r"/trickle/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, rate=float(self._n(r, 2)),
+                                                              etag=f'"trickle-{self._n(r, 1)}-{self.version}"'),
             r"/drop/(\d+)/(\d+)/.*": lambda r: stream_range(r, self._n(r, 1), pattern, cut_after=self._n(r, 2),
                                                            etag=f'"drop-{self._n(r, 1)}-{self.version}"'),
             r"/portal/.*": lambda r: Response(200, b"<html><body>Sign in to use this network</body></html>",

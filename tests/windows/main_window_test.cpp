@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "platform/win/file_system_win.h"
+#include "platform/win/private_folder_win.h"
 #include "tests/road/road_fixture.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"
@@ -294,10 +296,17 @@ TEST_F(MainWindowTest, AgreeingWhileInitRunsThenLeavingStartsNoDownload) {
   EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"table\":7787"), 1u) << "the UI record, sent after the worker ended";
 }
 
-TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
-  // Its own folder: other road tests keep the packages they completed.
-  Configure(
-      Tryno(FilePeerEntry("/trickle/400000/20000/leave", PatternMd5(400000), "", "%TEMP%\\twleave\\leave_????.dll")));
+// Leaving during the download cancels it but keeps what came, in the work
+// folder under the package's MD5 (before, it was deleted); the next run's
+// page starts from that share, marked continuing, and the download ends.
+TEST_F(MainWindowTest, LeavingDuringTheDownloadKeepsItsBytesForTheNextRun) {
+  const std::string run = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
+  const std::string md5 = PatternMd5(400000);
+  Configure(Tryno(FilePeerEntry("/trickle/400000/100000/leave-" + run, md5, "", "%TEMP%\\twleave\\leave_????.dll")));
+  std::wstring lower(md5.begin(), md5.end());
+  for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
+  const std::wstring partial = win::WorkFolder().value_or(L"?") + lower + L".part";
+  ::DeleteFileW(partial.c_str());
   {
     TestMainWindow window(1029, 7);
     Script script([&] { window.EndDialog(-1); });
@@ -307,11 +316,26 @@ TEST_F(MainWindowTest, LeavingDuringTheDownloadCancelsItAndLeavesNoFile) {
     EXPECT_EQ(Run(window, script), 0);
     EXPECT_TRUE(window.UserActions().leaving_confirmed);
   }  // the worker ends with the window
-  WIN32_FIND_DATAW found;
-  const win::UniqueFind search(::FindFirstFileW(TempPath(L"twleave\\leave_*.dll").c_str(), &found));
-  EXPECT_FALSE(search) << "the partial package was left behind";
+  const int64_t kept = win::FileSize(partial).value_or(0);
+  EXPECT_GT(kept, 0) << "what came is kept";
+  EXPECT_LT(kept, 400000);
   EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"table\":7787"), 1u) << "the UI record";
-  EXPECT_NE(test::PeerRecords().find(L"\"outcome\":1"), std::wstring::npos);
+
+  std::wstring first_text;
+  TestMainWindow again(1029, 7);
+  Script script([&] { again.EndDialog(-1); });
+  script.Do([&] { Click(again, id::kAgreeAndInstallButton); })
+      .Then([&] {
+        const std::wstring text = again.TextOf(id::kDownloadText);
+        return text.rfind(L"继续下载", 0) == 0 ||
+               (text.find(L"%") != std::wstring::npos && text.find(L" 0%") == std::wstring::npos);
+      })
+      .Do([&] { first_text = again.TextOf(id::kDownloadText); })
+      .Then([&] { return StepRecords(41, 0) == 1u; })
+      .Do([&] { again.EndDialog(0); });
+  EXPECT_EQ(Run(again, script), 0);
+  EXPECT_EQ(first_text.rfind(L"继续下载", 0), 0u) << test::Narrow(first_text);
+  EXPECT_EQ(StepRecords(41, 0), 1u) << "the continued package verified";
 }
 
 // The window alone: its road is left out and its messages are the script's.
