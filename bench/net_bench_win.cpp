@@ -1,6 +1,6 @@
 // Times the installer's own download and verification code under Wine, for
 // tools/bench/run_bench.py to set beside curl and md5sum in the same run.
-//   net_bench download URL PATH | transfer URL - | resumable URL PATH | verify PATH MD5
+//   net_bench download URL PATH | transfer URL - | resumable URL PATH | continue URL PATH | verify PATH MD5
 //   net_bench telemetry URL COUNT | config BODY_FILE COUNT | road TELEMETRY_URL CID
 // Prints "ms=<elapsed> result=<code>"; the time excludes process start.
 #include <windows.h>
@@ -36,6 +36,11 @@ int wmain(int argc, wchar_t** argv) {
     result = tw::HttpGetToSink(url.c_str(), nullptr, 600);
   } else if (mode == L"resumable") {
     result = tw::TwCurlDownloader().Download(argv[2], argv[3], &error, nullptr);
+  } else if (mode == L"continue") {  // a package's partial file: the bytes this call fetched are printed
+    tw::DownloadOutcome outcome;
+    result = tw::DownloadFile(argv[2], argv[3], &error, nullptr, 600, tw::PartialBytes::kKeep, &outcome);
+    std::printf("fetched=%lld continued=%lld\n", static_cast<long long>(outcome.fetched),
+                static_cast<long long>(outcome.continued));
   } else if (mode == L"telemetry") {  // argv[3] step records sent one after another
     TwInstallTool::SetTelemetryUrl(argv[2]);
     TwInstallTool::TwInstallToolReport report;

@@ -180,6 +180,7 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
   int count = 1;
   for (; count <= m_policy.maxAttempts; ++count) {
     responseCode = 0;
+    const int64_t sliceStart = executer.CurrentSize();
     curlCode = executer.ExecuteDownload(m_policy.sliceSeconds, responseCode);
     LogWrite("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %lld, ResCode = %d", curlCode, count,
              static_cast<long long>(executer.CurrentSize()), static_cast<int>(responseCode));
@@ -193,7 +194,11 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
       LogWrite("DownloadControl -- no range support, restarting at 0");
       executer.RestartTarget();
     }
-    if (curlCode != CURLE_OPERATION_TIMEDOUT) ::Sleep(m_policy.pauseMs);
+    // A pause only after a slice that brought nothing (a server error, a
+    // refused connection): one that broke after bytes came goes on at once.
+    // On a line that drops every so often, the pauses were most of the time.
+    const bool progressed = executer.CurrentSize() > sliceStart;
+    if (curlCode != CURLE_OPERATION_TIMEDOUT && !progressed) ::Sleep(m_policy.pauseMs);
   }
   executer.CloseTarget();
   if (transferError != nullptr) *transferError = curlCode != CURLE_OK ? curlCode : static_cast<int>(responseCode);
