@@ -135,9 +135,17 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
   const std::wstring wide = win::AnsiToWide(headers);
   const size_t last = wide.rfind(L"HTTP/");
   const std::wstring answer = last == std::wstring::npos ? wide : wide.substr(last);
-  const std::wstring value = FindHeaderValue(answer, L"content-length");
+  // Only a successful answer describes the file: a 404's or a 405's length
+  // and type are its error page's.
+  const size_t blank = answer.find(L' ');
+  const int status = blank == std::wstring::npos ? 0 : ParseLeadingInt(std::wstring_view(answer).substr(blank + 1));
   ServedFile served;
   served.url = win::WideToAnsi(executer.Url());
+  if (status < 200 || status > 299) {
+    executer.SetServed(served);
+    return kDownloadNoContentLength;
+  }
+  const std::wstring value = FindHeaderValue(answer, L"content-length");
   served.length = value.empty() ? 0 : ParseLeadingInt64(value);
   served.etag = win::WideToAnsi(FindHeaderValue(answer, L"etag"));
   served.lastModified = win::WideToAnsi(FindHeaderValue(answer, L"last-modified"));

@@ -359,6 +359,50 @@ TEST_F(RoadTest, ACachedPathOutsideTheWorkFolderIsNeitherStartedNorDeleted) {
   test::DeleteRegTree32(HKEY_CURRENT_USER, machineKey);
 }
 
+// Kept bytes are bounded: at Init, partial files no package of the node
+// wants and any older than seven days go; a recent one of this node's
+// package stays for its download to continue.
+TEST_F(RoadTest, InitRemovesPartialFilesNoPackageWantsOrTooOld) {
+  Configure(Tryno(Entry(m_exe)));
+  const std::wstring work = win::WorkFolder().value_or(L"?");
+  std::wstring own(m_exe.md5.begin(), m_exe.md5.end());
+  for (wchar_t& c : own) c = static_cast<wchar_t>(towlower(c));
+  const std::wstring unwanted = work + std::wstring(32, L'f') + L".part";
+  const std::wstring recent = work + own + L".part";
+  for (const std::wstring& path : {unwanted, unwanted + L".txt", recent, recent + L".txt"}) {
+    ASSERT_TRUE(test::WriteWholeFile(path, "kept"));
+  }
+  auto exists = [](const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+  {
+    TwMain road(Draw(45));
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    road.Uninit();
+  }
+  EXPECT_FALSE(exists(unwanted));
+  EXPECT_FALSE(exists(unwanted + L".txt"));
+  EXPECT_TRUE(exists(recent)) << "this node's package continues it";
+  EXPECT_TRUE(exists(recent + L".txt"));
+
+  // Eight days untouched: too old to continue.
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER then{{now.dwLowDateTime, now.dwHighDateTime}};
+  then.QuadPart -= 8ULL * 86400 * 10000000;
+  const FILETIME old{then.LowPart, then.HighPart};
+  for (const std::wstring& path : {recent, recent + L".txt"}) {
+    const win::UniqueFile file(
+        ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file && ::SetFileTime(file.Get(), nullptr, nullptr, &old));
+  }
+  {
+    TwMain road(Draw(45));
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    road.Uninit();
+  }
+  EXPECT_FALSE(exists(recent));
+  EXPECT_FALSE(exists(recent + L".txt"));
+}
+
 TEST_F(RoadTest, EnvironmentChecks) {
   const std::string check =
       R"(<item id="1" name="x" value="1"><leaf id="1" mode="service" name="TwNoSuchService"/></item>)";
