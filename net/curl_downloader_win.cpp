@@ -131,25 +131,22 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
     if (transferError != nullptr) *transferError = code;
     return kDownloadHeadFailed;
   }
-  // The last answer's headers: a redirected HEAD lists every hop's.
+  // The last answer's headers: a proxy's CONNECT answer may come first.
   const std::wstring wide = win::AnsiToWide(headers);
-  const size_t last = wide.rfind(L"HTTP/");
-  const std::wstring answer = last == std::wstring::npos ? wide : wide.substr(last);
-  // Only a successful answer describes the file: a 404's or a 405's length
-  // and type are its error page's.
-  const size_t blank = answer.find(L' ');
-  const int status = blank == std::wstring::npos ? 0 : ParseLeadingInt(std::wstring_view(answer).substr(blank + 1));
+  int status = 0;
+  const std::wstring answer(LastAnswer(wide, status));
   ServedFile served;
   served.url = win::WideToAnsi(executer.Url());
-  if (status < 200 || status > 299) {
-    executer.SetServed(served);
-    return kDownloadNoContentLength;
-  }
   const std::wstring value = FindHeaderValue(answer, L"content-length");
   served.length = value.empty() ? 0 : ParseLeadingInt64(value);
-  served.etag = win::WideToAnsi(FindHeaderValue(answer, L"etag"));
-  served.lastModified = win::WideToAnsi(FindHeaderValue(answer, L"last-modified"));
-  served.contentType = win::WideToAnsi(FindHeaderValue(answer, L"content-type"));
+  // Only a successful answer names the file's validators and type: a 404's
+  // or a 405's are its error page's (a text/html page would pass for a
+  // sign-in portal's, and no kept bytes continue without validators).
+  if (status >= 200 && status <= 299) {
+    served.etag = win::WideToAnsi(FindHeaderValue(answer, L"etag"));
+    served.lastModified = win::WideToAnsi(FindHeaderValue(answer, L"last-modified"));
+    served.contentType = win::WideToAnsi(FindHeaderValue(answer, L"content-type"));
+  }
   executer.SetServed(served);
   if (value.empty()) return kDownloadNoContentLength;
   return kDownloadComplete;

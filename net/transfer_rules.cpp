@@ -55,6 +55,21 @@ std::vector<ProgressPost> DecideProgressPosts(ProgressState& state, uint32_t now
   return posts;
 }
 
+std::wstring_view LastAnswer(std::wstring_view headers, int& status) {
+  constexpr std::wstring_view kStatusLine = L"HTTP/";
+  size_t last = headers.substr(0, kStatusLine.size()) == kStatusLine ? 0 : std::wstring_view::npos;
+  for (size_t at = headers.find(L'\n'); at != std::wstring_view::npos; at = headers.find(L'\n', at + 1)) {
+    if (headers.substr(at + 1, kStatusLine.size()) == kStatusLine) last = at + 1;
+  }
+  status = 0;
+  if (last == std::wstring_view::npos) return headers;
+  const std::wstring_view answer = headers.substr(last);
+  const size_t blank = answer.find(L' ');
+  if (blank != std::wstring_view::npos && blank < answer.find(L'\n'))
+    status = ParseLeadingInt(answer.substr(blank + 1));
+  return answer;
+}
+
 bool IsHttpsAddress(std::string_view url) {
   constexpr std::string_view kHttps = "https://";
   if (url.size() <= kHttps.size()) return false;

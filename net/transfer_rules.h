@@ -16,6 +16,12 @@ namespace tw {
 // each at its first ':'; a line with an empty name or value never matches.
 std::wstring FindHeaderValue(std::wstring_view headers, std::wstring_view name);
 
+// The last answer of a header text that may hold several (a proxy's
+// CONNECT answer, redirects): from the last line that starts "HTTP/" to the
+// end; the whole text when no line does. `status` gets its status code (0
+// when the line has none).
+std::wstring_view LastAnswer(std::wstring_view headers, int& status);
+
 // The host of an address: between "scheme://" (and any "user@") and the
 // port or path; brackets of an IPv6 literal removed. Empty when there is none.
 std::string HostOfUrl(std::string_view url);

@@ -238,6 +238,22 @@ TEST(PartialDownload, TheRecordReadsBackAndNothingElseDoes) {
   }
 }
 
+TEST(PartialDownload, TheLastAnswerAndItsStatus) {
+  int status = -1;
+  // Python's servers name themselves "BaseHTTP/0.6": only a line's start is a status line.
+  const std::wstring python = L"HTTP/1.0 200 OK\r\nServer: BaseHTTP/0.6 Python/3.11.7\r\nContent-Length: 5\r\n\r\n";
+  EXPECT_EQ(LastAnswer(python, status), python);
+  EXPECT_EQ(status, 200);
+  const std::wstring proxied =
+      L"HTTP/1.1 200 Connection established\r\n\r\nHTTP/1.1 404 Not Found\r\nX: HTTP/2\r\n\r\n";
+  EXPECT_EQ(LastAnswer(proxied, status), L"HTTP/1.1 404 Not Found\r\nX: HTTP/2\r\n\r\n");
+  EXPECT_EQ(status, 404);
+  EXPECT_EQ(LastAnswer(L"garbage", status), L"garbage");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(LastAnswer(L"HTTP/1.1\r\nX: 1 2\r\n", status), L"HTTP/1.1\r\nX: 1 2\r\n");
+  EXPECT_EQ(status, 0) << "no code on the status line";
+}
+
 TEST(PartialDownload, NamesAndWebPages) {
   EXPECT_EQ(PartialFileName(L"0123456789ABCDEF0123456789abcdef"), L"0123456789abcdef0123456789abcdef.part");
   EXPECT_EQ(PartialRecordName(L"0123456789ABCDEF0123456789abcdef"), L"0123456789abcdef0123456789abcdef.part.txt");
