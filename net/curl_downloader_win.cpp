@@ -138,11 +138,12 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
   ServedFile served;
   served.url = win::WideToAnsi(executer.Url());
   const std::wstring value = FindHeaderValue(answer, L"content-length");
-  served.length = value.empty() ? 0 : ParseLeadingInt64(value);
-  // Only a successful answer names the file's validators and type: a 404's
-  // or a 405's are its error page's (a text/html page would pass for a
-  // sign-in portal's, and no kept bytes continue without validators).
+  // Only a successful answer describes the file: a 404's or a 501's length
+  // and type are its error page's (a text/html page would pass for a
+  // sign-in portal's, and its length for one the file must have). The
+  // slices still go ahead after such a HEAD, as they always did.
   if (status >= 200 && status <= 299) {
+    served.length = value.empty() ? 0 : ParseLeadingInt64(value);
     served.etag = win::WideToAnsi(FindHeaderValue(answer, L"etag"));
     served.lastModified = win::WideToAnsi(FindHeaderValue(answer, L"last-modified"));
     served.contentType = win::WideToAnsi(FindHeaderValue(answer, L"content-type"));
