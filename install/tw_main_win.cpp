@@ -245,17 +245,20 @@ int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& tran
   const std::wstring file = Wide(entry.path);
   if (url.empty() || file.empty()) return road::kPackageUrlOrFileEmpty;
   // Fetched into its partial file, which a later run (of any copy) continues
-  // when this one ends early; whole, it takes the package's name.
-  const std::wstring partial = m_work + PartialFileName(Wide(entry.md5));
+  // when this one ends early; whole, it takes the package's name. An MD5
+  // that is not 32 hexadecimal digits names no partial file: that package
+  // is fetched whole under its own name, and its verification fails as before.
+  const std::wstring partialName = PartialFileName(Wide(entry.md5));
+  const std::wstring partial = partialName.empty() ? file : m_work + partialName;
+  const PartialBytes keep = partialName.empty() ? PartialBytes::kDelete : PartialBytes::kKeep;
   DownloadOutcome outcome;
-  int result =
-      DownloadFile(url, partial, &transferError, m_progress, entry.downloadtime, PartialBytes::kKeep, &outcome);
+  int result = DownloadFile(url, partial, &transferError, m_progress, entry.downloadtime, keep, &outcome);
   if (result == kDownloadFileFailed && transferError == road::kTransferTimedOut && entry.sd > 0 &&
       IsInternetReachable()) {
     m_report.ReportDetail(road::kDetailStepDownload, road::kDetailTimedOutTryingResumable, road::kTransferTimedOut,
                           index, L"");
     transferError = 0;
-    result = TwCurlDownloader().Download(url, partial, &transferError, m_progress, true);
+    result = TwCurlDownloader().Download(url, partial, &transferError, m_progress, keep == PartialBytes::kKeep);
   }
   if (result == kDownloadFileWebPage) {
     const std::wstring page = Wide(outcome.contentType) + L" " + std::to_wstring(outcome.announced);
@@ -268,7 +271,7 @@ int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& tran
   const std::wstring counts = L"continued=" + std::to_wstring(outcome.continued) + L" fetched=" +
                               std::to_wstring(std::max<int64_t>(0, whole - outcome.continued));
   m_report.ReportDetail(road::kDetailStepDownload, road::kDetailContinued, result, index, counts.c_str());
-  if (result != 0) return result;
+  if (result != 0 || partial == file) return result;
   ForgetPartialRecord(partial);
   if (!::MoveFileExW(partial.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     LogWrite("DownloadSinglePacket: the whole file kept its partial name (error %lu)", ::GetLastError());

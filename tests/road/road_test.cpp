@@ -211,16 +211,26 @@ TEST_F(RoadTest, ADrawOutsideTheRangeSkipsThePackageInEveryStep) {
 }
 
 TEST_F(RoadTest, AFailedFirstPackageAndAGoodSecond) {
-  Package broken = m_dll;
-  broken.md5 = "00000000000000000000000000000000";
-  Configure(Tryno(Entry(broken) + Entry(m_dll)));
-  TwMain road(Draw(45));
-  ASSERT_EQ(road.Init(1029, 7), 1);
-  EXPECT_EQ(road.RunDetector(3), 1) << "the second package verifies";
-  EXPECT_EQ(road.RunDetector(4), 1);
-  EXPECT_EQ(StepRecords(41, 251), 1u);
-  EXPECT_EQ(StepRecords(51, 305), 1u);
-  EXPECT_EQ(StepRecords(51, 0), 1u);
+  // A digest of the right form that is not the package's, and one that is
+  // not even 32 hexadecimal digits (it names no partial file): each is
+  // downloaded and fails its verification; the good package installs.
+  for (const char* wrong : {"00000000000000000000000000000000", "not-a-digest"}) {
+    SCOPED_TRACE(wrong);
+    test::ResetTelemetryPeer();
+    Package broken = m_dll;
+    broken.md5 = wrong;
+    Configure(Tryno(Entry(broken) + Entry(m_dll)));
+    TwMain road(Draw(45));
+    ASSERT_EQ(road.Init(1029, 7), 1);
+    EXPECT_EQ(road.RunDetector(3), 1) << "the second package verifies";
+    EXPECT_EQ(road.RunDetector(4), 1);
+    EXPECT_EQ(StepRecords(31, 0), 2u) << "both downloaded";
+    EXPECT_EQ(StepRecords(41, 251), 1u);
+    EXPECT_EQ(StepRecords(51, 305), 1u);
+    EXPECT_EQ(StepRecords(51, 0), 1u);
+    road.Uninit();
+    ForgetInstallState();
+  }
 }
 
 TEST_F(RoadTest, VerificationDeletesOnlyWhatThisRunDownloaded) {
