@@ -2,10 +2,9 @@
 
 #include <windows.h>
 
-#include <sddl.h>
-
 #include <optional>
 
+#include "platform/win/machine_objects_win.h"
 #include "platform/win/private_folder_win.h"
 #include "platform/win/unique_handle_win.h"
 
@@ -15,8 +14,6 @@ namespace {
 constexpr wchar_t kStoreMutex[] = L"Global\\TwInstallKeptTelemetryRecords";
 constexpr wchar_t kFileName[] = L"pending_records.dat";
 constexpr wchar_t kLockFileName[] = L"pending_records.lock";
-// SYSTEM and Administrators may use the mutex; its owner is Administrators.
-constexpr wchar_t kMutexSecurity[] = L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)";
 // A busy second copy is waited for briefly; the records are not worth more.
 constexpr DWORD kLockWaitMs = 2000;
 constexpr DWORD kLockPollMs = 10;
@@ -60,15 +57,10 @@ class StoreLock {
   bool Held() const { return m_file.IsValid(); }
 
  private:
+  // The mutex older copies lock, made for SYSTEM and Administrators only.
   static tw::win::UniqueHandleObject MakeMutex() {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kMutexSecurity, SDDL_REVISION_1, &descriptor,
-                                                                nullptr)) {
-      return {};
-    }
-    const tw::win::UniqueLocalMemory owned(descriptor);
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    return tw::win::UniqueHandleObject(::CreateMutexW(&attributes, FALSE, kStoreMutex));
+    tw::win::MachineOnlyAttributes attributes;
+    return tw::win::UniqueHandleObject(::CreateMutexW(attributes.Get(), FALSE, kStoreMutex));
   }
 
   tw::win::UniqueHandleObject m_mutex;

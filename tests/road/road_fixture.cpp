@@ -74,6 +74,12 @@ size_t StepRecords(int step, int result) {
   return count;
 }
 
+std::wstring ProductInstallerRecord() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  return std::wstring(temp) + L"tw_product_installer.txt";
+}
+
 void ForgetInstallState() {
   ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus");
   const std::wstring machineKey = std::wstring(L"SOFTWARE\\Classes\\") + kCacheKey;

@@ -40,6 +40,10 @@ std::string FilePeerEntry(const std::string& path, const std::string& md5, const
 // Records of table 7706 with this step and result.
 size_t StepRecords(int step, int result);
 
+// Where the product installer peer writes the command line it was started
+// with (%TEMP%\tw_product_installer.txt).
+std::wstring ProductInstallerRecord();
+
 // Removes the product's registry state and the package cache of 1029/7.
 void ForgetInstallState();
 

@@ -124,9 +124,7 @@ TEST_F(RoadTest, AnExeAndADllPackageInstallAndTheInstallerReports) {
 // Another process of the user (the download folder is theirs) tries to put
 // its own program in the verified package's place just before the launch.
 TEST_F(RoadTest, AVerifiedPackageCannotBeSwappedBeforeItStarts) {
-  wchar_t temp[MAX_PATH + 1] = {};
-  ::GetTempPathW(MAX_PATH + 1, temp);
-  const std::wstring recorded = std::wstring(temp) + L"tw_product_installer.txt";
+  const std::wstring recorded = ProductInstallerRecord();
   ::DeleteFileW(recorded.c_str());
   Configure(Tryno(Entry(m_exe)));
   std::optional<DWORD> tampered;
@@ -154,9 +152,7 @@ TEST_F(RoadTest, AVerifiedPackageCannotBeSwappedBeforeItStarts) {
 // by the name its handle has, and only while that name leads to it: here
 // nothing starts (316), and the other program is neither started nor deleted.
 TEST_F(RoadTest, APackagesFolderSwappedBeforeTheLaunchStartsNothingElse) {
-  wchar_t temp[MAX_PATH + 1] = {};
-  ::GetTempPathW(MAX_PATH + 1, temp);
-  const std::wstring recorded = std::wstring(temp) + L"tw_product_installer.txt";
+  const std::wstring recorded = ProductInstallerRecord();
   ::DeleteFileW(recorded.c_str());
   Configure(Tryno(Entry(m_exe)));
   std::wstring package, moved;
@@ -339,11 +335,10 @@ TEST_F(RoadTest, ACachedPackageIsNotDownloadedAgain) {
 // touched, the package is downloaded anew into the work folder and started
 // from there.
 TEST_F(RoadTest, ACachedPathOutsideTheWorkFolderIsNeitherStartedNorDeleted) {
-  wchar_t temp[MAX_PATH + 1] = {};
-  ::GetTempPathW(MAX_PATH + 1, temp);
-  const std::wstring recorded = std::wstring(temp) + L"tw_product_installer.txt";
+  const std::wstring recorded = ProductInstallerRecord();
   ::DeleteFileW(recorded.c_str());
-  const std::wstring elsewhere = std::wstring(temp) + L"twplanted_installer.exe";
+  const std::wstring elsewhere =
+      recorded.substr(0, recorded.find_last_of(L'\\') + 1) + L"twplanted_installer.exe";  // in %TEMP%
   const std::string bytes = test::ReadWholeFile(test::ProgramDir() + L"tw_product_installer.exe");
   ASSERT_TRUE(test::WriteWholeFile(elsewhere, bytes));
   const std::wstring machineKey = std::wstring(L"SOFTWARE\\Classes\\") + kCacheKey;
