@@ -174,6 +174,7 @@ LRESULT CUxDialogViewImplEx::WindowProc(UINT message, WPARAM wparam, LPARAM lpar
       }
       return Dispatch(message, wparam, lparam);
     case WM_DESTROY:
+      DetachAccessibility();
       DiscardTimeline();
       m_memory_dc.Select(nullptr);
       m_bitmap.reset();

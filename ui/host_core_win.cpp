@@ -39,7 +39,10 @@ UxHostCore::UxHostCore(int layout_id, HostForm form)
   m_layout.AttachHost(this);
 }
 
-UxHostCore::~UxHostCore() { DestroyOwnWindow(); }
+UxHostCore::~UxHostCore() {
+  DetachAccessibility();
+  DestroyOwnWindow();
+}
 
 bool UxHostCore::LoadLayoutText(const std::string& xml) {
   const bool loaded = m_layout.Parse(xml);
@@ -194,6 +197,7 @@ void UxHostCore::PaintAndOutput(HDC paint_dc, HDC print_dc) {
       }
       ::SetGraphicsMode(memory, GM_ADVANCED);
       m_layout.PaintInRegion(canvas);
+      PaintFocusCueIfShown(canvas);
       // The outline lies on the outermost pixels: a repaint that does not
       // reach them would draw nothing with it, and GDI+ is slow to set up.
       const int w = m_bitmap->Width(), h = m_bitmap->Height();
@@ -361,6 +365,7 @@ void UxHostCore::SetTooltipText(std::wstring_view text) {
 
 bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   result = 0;
+  if (HandleKeyboardAndAccessMessage(message, wparam, lparam, result)) return true;
   if ((message >= WM_MOUSEFIRST && message <= 0x20D) || message == WM_MOUSELEAVE) {
     if (m_tooltip && message != WM_MOUSELEAVE) {
       MSG relayed{m_hwnd, message, wparam, lparam, static_cast<DWORD>(::GetMessageTime()), {}};
@@ -399,20 +404,6 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
     case WM_GETDLGCODE:
       // 0x85: every key, Enter and Escape among them, reaches the form.
       result = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
-      return true;
-    case WM_KEYDOWN:
-      if (wparam != VK_RETURN && wparam != VK_ESCAPE) return false;
-      // The dialog manager leaves these keys to us now: the framed form's
-      // frame applies its keyboard rule; a top-level form makes them the
-      // commands 1 and 2 the dialog manager made of them before.
-      if (m_form == HostForm::kFramed) {
-        ::SendMessageW(::GetParent(m_hwnd), WM_KEYDOWN, wparam, lparam);
-      } else if (::IsWindowEnabled(m_hwnd) && !(::GetKeyState(VK_CONTROL) & 0x8000)) {
-        ::SendMessageW(m_hwnd, WM_COMMAND, wparam == VK_RETURN ? IDOK : IDCANCEL, 0);
-      }
-      return true;
-    case WM_SETFOCUS:
-      if (HWND first = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE); first && first != m_hwnd) ::SetFocus(first);
       return true;
     case WM_CAPTURECHANGED: m_router.OnCaptureLost(); return false;
     case WM_SETCURSOR: {

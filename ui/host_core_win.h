@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/com_win.h"
 #include "platform/win/gdi_handles_win.h"
+#include "ui/accessible_win.h"
 #include "ui/animation_timeline_win.h"
 #include "ui/control_factory.h"
 #include "ui/gdi_canvas_win.h"
@@ -52,7 +54,7 @@ class IUxLayoutListener {
   virtual void OnLayoutChanged() = 0;
 };
 
-class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHost {
+class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHost, public IUxAccessibleHost {
  public:
   UxHostCore(int layout_id, HostForm form);
   ~UxHostCore() override;
@@ -67,18 +69,14 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   int LayoutId() const noexcept { return m_layout_id; }
 
   // By-id operations for window code.
-  bool ShowControl(int id, bool show) { return m_layout.ShowControl(id, show); }
+  bool ShowControl(int id, bool show);
   bool IsControlShown(int id, bool check_parents = true) const { return m_layout.IsControlShown(id, check_parents); }
-  bool EnableControl(int id, bool enable) { return m_layout.EnableControl(id, enable); }
+  bool EnableControl(int id, bool enable);
   bool SetControlChecked(int id, bool check) { return m_layout.SetControlChecked(id, check); }
   bool IsControlChecked(int id) const { return m_layout.IsControlChecked(id); }
-  bool SetControlText(int id, const std::wstring& text) { return m_layout.SetControlText(id, text); }
-  bool SetControlAttribute(int id, std::string_view name, std::string_view value) {
-    return m_layout.SetControlAttribute(id, name, value);
-  }
-  bool SetControlIntAttribute(int id, std::string_view name, int number) {
-    return m_layout.SetControlIntAttribute(id, name, number);
-  }
+  bool SetControlText(int id, const std::wstring& text);
+  bool SetControlAttribute(int id, std::string_view name, std::string_view value);
+  bool SetControlIntAttribute(int id, std::string_view name, int number);
   bool SetControlPaintHook(int id, IUxWindowPaintHook* hook) { return m_layout.SetControlPaintHook(id, hook); }
   CUxWindow* FindControlById(int id) const { return m_layout.FindControlById(id); }
 
@@ -94,6 +92,20 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   void SetBorderPaint(bool on) noexcept { m_border_paint = on; }
   void SetWindowAlpha(BYTE alpha) noexcept { m_window_alpha = alpha; }
   BYTE WindowAlpha() const noexcept { return m_window_alpha; }
+
+  // The keyboard: which control holds the focus (0: none, or the window
+  // itself), Tab's move through the order, and what Space and Enter do.
+  UxHandle KeyboardFocus() const override;
+  void SetKeyboardFocus(UxHandle handle);
+  void MoveKeyboardFocus(bool forward);
+
+  // IUxAccessibleHost.
+  HWND AccessibleWindow() const override { return m_hwnd; }
+  std::vector<AccessibleElement> AccessibleSnapshot() override;
+  std::optional<AccessibleElement> AccessibleElementFor(UxHandle handle) override;
+  UxHandle AccessibleHitTest(int x, int y) override;
+  void RequestActivation(UxHandle handle) override;
+  void RequestKeyboardFocus(UxHandle handle) override;
 
   // IUxContainer.
   void* HostWindow() const override { return m_hwnd; }
@@ -138,6 +150,8 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   // framework's pixels, as on screen.
   void PrintChildWindows(HDC dc);
   bool IsLayered() const { return (::GetWindowLongW(m_hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
+  // The window is going: screen readers holding its object are let go.
+  void DetachAccessibility();
   // The window that moves, sizes and receives notifications.
   virtual HWND NoticeTarget() const { return m_hwnd; }
   // Hooks of the paint pipeline.
@@ -162,6 +176,23 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   BYTE m_window_alpha = 255;
   std::vector<IUxLayoutListener*> m_listeners;
   std::shared_ptr<CUxAnimationTimelineManager> m_timeline;
+
+ private:
+  // Keys, focus and the accessible object's messages; false for the others.
+  bool HandleKeyboardAndAccessMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnKeyDown(WPARAM key);
+  void InvalidateFocusCue(UxHandle handle);
+  // EVENT_OBJECT_* for the element a by-id change touched.
+  void AnnounceControlChange(int id, DWORD event);
+  void PaintFocusCueIfShown(GdiCanvas& canvas);
+  // The control the keyboard is on: the windowless one that holds the
+  // focus, or the placeholder of the real child window that has it.
+  UxHandle KeyboardPosition() const;
+
+  UxHandle m_keyboard_focus = 0;
+  // Made on the first WM_GETOBJECT; COM must be up on this thread for it.
+  std::optional<tw::win::ComApartment> m_com;
+  tw::win::ComPtr<IAccessible> m_accessible;
 };
 
 }  // namespace tw::ux::win

@@ -27,6 +27,12 @@ bool PreTranslateModalMessage(HWND dialog, MSG& message) {
   const bool mouse = message.message >= WM_MOUSEFIRST && message.message <= 0x20D;
   if (!keyboard && !mouse) return false;
   HWND focus = ::GetFocus();
+  // Tab goes through windowless controls and child windows alike, which the
+  // dialog manager cannot see: the form moves the focus itself.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && focus && ::IsChild(dialog, focus)) {
+    ::SendMessageW(dialog, WM_KEYDOWN, VK_TAB, message.lParam);
+    return true;
+  }
   if (focus && focus != dialog && ::IsChild(dialog, focus)) {
     while (::GetParent(focus) != dialog) focus = ::GetParent(focus);
   } else if (focus == dialog) {

@@ -175,6 +175,20 @@ void UxPointerRouter::OnRButtonUp(int x, int y, uintptr_t wparam, intptr_t lpara
   m_host.Notify(UXN_RIGHT_RELEASE, control->Id(), nullptr);
 }
 
+void UxPointerRouter::Activate(UxHandle handle) {
+  CUxWindow* control = Resolve(handle);
+  if (!control || !control->IsVisible(true) || control->IsDisabled(true)) return;
+  const UxRect& r = control->Rect();
+  const int x = r.left + r.Width() / 2, y = r.top + r.Height() / 2;
+  const intptr_t at = static_cast<intptr_t>((static_cast<uint32_t>(y) << 16) | (static_cast<uint32_t>(x) & 0xFFFF));
+  ChangeBits(*control, kStatePushed, 0);
+  control->DeliverUxMessage(msg::kLButtonDown, 0, at);
+  ChangeBits(*control, 0, kStatePushed);
+  control->DeliverUxMessage(msg::kLButtonUp, 0, at);
+  if (!control->Href().empty()) m_host.OpenLink(control->Href());
+  else if (control->Id() != 0) m_host.Notify(UXN_CLICK, control->Id(), control->TagName().data());
+}
+
 void UxPointerRouter::OnMouseLeave() {
   m_tracking = false;
   m_captured = false;

@@ -44,6 +44,10 @@ class UxPointerRouter {
   void OnRButtonDown(int x, int y, uintptr_t wparam, intptr_t lparam);
   void OnRButtonUp(int x, int y, uintptr_t wparam, intptr_t lparam);
   void OnMouseLeave();
+  // What a click on the control does, for the keyboard and for assistive
+  // technology: pressed and released at its centre, then its address opened
+  // or its click reported. A hidden or disabled control does nothing.
+  void Activate(UxHandle handle);
   // The capture was taken from the window by someone else.
   void OnCaptureLost() { m_captured = false; }
 

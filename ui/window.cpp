@@ -66,6 +66,11 @@ int CUxWindow::ApplyAttribute(std::string_view name, std::string_view value, boo
   if (name == "font") return m_font = static_cast<uint16_t>(ReadHex(value)), kAttrChanged;
   if (name == "href") return m_href = WideFromUtf8(value), kAttrChanged;
   if (name == "tip") return m_tip = WideFromUtf8(value), kAttrChanged;
+  if (name == "name") {
+    m_accessible_name = ExpandStringTokens(WideFromUtf8(value), UxString::Instance());
+    return kAttrHandled;
+  }
+  if (name == "tabindex") return m_tab_index = ReadInt(value), kAttrHandled;
   if (name == "valign") {
     if (value == "top") m_valign = 0;
     else if (value == "middle") m_valign = 0x1000;

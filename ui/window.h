@@ -119,6 +119,11 @@ class CUxWindow : public CUxObject {
   bool IsVisible(bool check_parents) const;
   bool IsDisabled(bool check_parents) const;
   const std::wstring& Href() const noexcept { return m_href; }
+  // What assistive technology calls the control when it has no text or tip
+  // (the `name` attribute, "%str" tokens expanded).
+  const std::wstring& AccessibleNameAttribute() const noexcept { return m_accessible_name; }
+  // The keyboard order key (`tabindex`; absent is 0).
+  int TabIndex() const noexcept { return m_tab_index; }
   int UserData() const noexcept { return m_userdata; }
   const std::string& StyleName() const noexcept { return m_class; }
   const UxStyle& Style() const;
@@ -180,6 +185,8 @@ class CUxWindow : public CUxObject {
   uint16_t m_font = 0;
   std::wstring m_href;
   std::wstring m_tip;
+  std::wstring m_accessible_name;
+  int m_tab_index = 0;
   uint32_t m_valign = 0;
   uint32_t m_align = 0;
   bool m_transparent = false;

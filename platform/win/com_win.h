@@ -81,4 +81,10 @@ class UniqueBstr {
   BSTR m_bstr;
 };
 
+// A BSTR a COM call handed to the caller (an accessible name, a value).
+struct BstrFreer {
+  void operator()(wchar_t* text) const noexcept { ::SysFreeString(text); }
+};
+using OwnedBstr = std::unique_ptr<wchar_t, BstrFreer>;
+
 }  // namespace tw::win

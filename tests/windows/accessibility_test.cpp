@@ -1,0 +1,163 @@
+// The main window as a screen reader sees it: a client on another thread
+// asks the window for its accessible object, finds "同意并安装" by name and
+// role, installs by invoking its default action and reads the progress bar's
+// value while the package downloads.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <oleacc.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win/com_win.h"
+#include "tests/road/road_fixture.h"
+#include "tests/telemetry/telemetry_peer_client.h"
+#include "tests/win/test_support_win.h"
+#include "tests/windows/windows_test_support_win.h"
+#include "windows/main_window_ids.h"
+
+namespace tw {
+namespace {
+
+using namespace test::road;
+
+struct Element {
+  VARIANT child;  // VT_I4 child id
+  std::wstring name;
+  LONG role = 0;
+  std::wstring value;
+  LONG state = 0;
+};
+
+// One of the client's text properties (name, value) of `child`.
+template <typename Getter>
+std::wstring ReadText(IAccessible& client, Getter getter, const VARIANT& child) {
+  BSTR text = nullptr;
+  const HRESULT hr = (client.*getter)(child, &text);
+  win::OwnedBstr owned(text);
+  return SUCCEEDED(hr) && owned ? std::wstring(owned.get()) : std::wstring();
+}
+
+// The children of the window's client object that are simple elements.
+std::vector<Element> ReadElements(IAccessible& client) {
+  LONG count = 0;
+  if (FAILED(client.get_accChildCount(&count)) || count <= 0) return {};
+  std::vector<VARIANT> children(static_cast<size_t>(count));
+  LONG obtained = 0;
+  if (FAILED(::AccessibleChildren(&client, 0, count, children.data(), &obtained))) return {};
+  std::vector<Element> elements;
+  for (LONG i = 0; i < obtained; ++i) {
+    VARIANT& child = children[static_cast<size_t>(i)];
+    if (child.vt == VT_I4) {
+      Element element;
+      element.child = child;
+      element.name = ReadText(client, &IAccessible::get_accName, child);
+      element.value = ReadText(client, &IAccessible::get_accValue, child);
+      VARIANT role, state;
+      ::VariantInit(&role);
+      ::VariantInit(&state);
+      if (SUCCEEDED(client.get_accRole(child, &role)) && role.vt == VT_I4) element.role = role.lVal;
+      if (SUCCEEDED(client.get_accState(child, &state)) && state.vt == VT_I4) element.state = state.lVal;
+      elements.push_back(element);
+    }
+    ::VariantClear(&child);
+  }
+  return elements;
+}
+
+const Element* FindElement(const std::vector<Element>& elements, LONG role, const std::wstring& name) {
+  for (const Element& element : elements) {
+    if (element.role == role && (name.empty() || element.name == name)) return &element;
+  }
+  return nullptr;
+}
+
+class AccessibilityTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    test::UseInstallerResources();
+    TwInstallTool::SetTelemetryUrl(test::kTelemetryPeerUrl);
+    test::ResetTelemetryPeer();
+  }
+  void TearDown() override { ForgetInstallState(); }
+};
+
+TEST_F(AccessibilityTest, AScreenReaderFindsTheInstallButtonInstallsAndHearsTheProgress) {
+  const std::string run = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
+  const std::string md5 = PatternMd5(400000);
+  Configure(Tryno(FilePeerEntry("/trickle/400000/100000/reader-" + run, md5, "", "%TEMP%\\twreader\\reader.dll")));
+
+  test::TestMainWindow window(1029, 7);
+  std::atomic<bool> reader_done{false};
+  std::atomic<HWND> hwnd{nullptr};
+  std::wstring install_name, window_name;
+  LONG install_state = -1;
+  HRESULT invoked = E_FAIL;
+  std::vector<std::wstring> progress_values;
+
+  std::thread reader([&] {
+    const win::ComApartment apartment(COINIT_MULTITHREADED);
+    const ULONGLONG deadline = ::GetTickCount64() + 60000;
+    auto within = [&] { return ::GetTickCount64() < deadline; };
+    while (within() && !(hwnd.load() && ::IsWindowVisible(hwnd.load()))) ::Sleep(20);
+    win::ComPtr<IAccessible> client;
+    if (FAILED(::AccessibleObjectFromWindow(hwnd.load(), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                            client.PutVoid())) ||
+        !client) {
+      reader_done = true;
+      return;
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    window_name = ReadText(*client.Get(), &IAccessible::get_accName, self);
+    // The start page: the button is there once the window has laid it out.
+    const Element* install = nullptr;
+    std::vector<Element> elements;
+    while (within() && !install) {
+      elements = ReadElements(*client.Get());
+      install = FindElement(elements, ROLE_SYSTEM_PUSHBUTTON, L"同意并安装");
+      if (!install) ::Sleep(50);
+    }
+    if (install) {
+      install_name = install->name;
+      install_state = install->state;
+      invoked = client->accDoDefaultAction(install->child);
+    }
+    // The download page: its progress bar's value as the package comes
+    // (4 s of trickling), until a share between the ends is heard.
+    while (SUCCEEDED(invoked) && within()) {
+      elements = ReadElements(*client.Get());
+      if (const Element* progress = FindElement(elements, ROLE_SYSTEM_PROGRESSBAR, L"")) {
+        if (progress_values.empty() || progress_values.back() != progress->value) {
+          progress_values.push_back(progress->value);
+        }
+        if (progress->value != L"0%" && progress->value != L"100%" && !progress->value.empty()) break;
+      }
+      ::Sleep(100);
+    }
+    reader_done = true;
+  });
+
+  test::Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { hwnd = window.Hwnd(); }).Then([&] { return reader_done.load(); }).Do([&] { window.EndDialog(0); });
+  script.Start();
+  window.DoModal(nullptr);
+  reader.join();
+
+  EXPECT_EQ(window_name.rfind(L"Tarnwick Zorn", 0), 0u) << test::Narrow(window_name);
+  EXPECT_EQ(install_name, L"同意并安装");
+  EXPECT_EQ(install_state & (STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE), 0) << install_state;
+  EXPECT_TRUE(install_state & STATE_SYSTEM_FOCUSABLE);
+  EXPECT_EQ(invoked, S_OK);
+  EXPECT_TRUE(window.UserActions().agreed) << "the default action agreed as a click does";
+  bool partway = false;
+  for (const std::wstring& value : progress_values) partway |= value != L"0%" && value != L"100%" && !value.empty();
+  EXPECT_TRUE(partway) << "the reader heard the download between its ends; values heard: " << progress_values.size();
+}
+
+}  // namespace
+}  // namespace tw
