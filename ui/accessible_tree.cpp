@@ -54,15 +54,19 @@ std::optional<AccessibleRole> RoleOf(const CUxWindow& control) {
   return std::nullopt;
 }
 
-void CollectElements(const CUxWindow& control, UxHandle focused, std::vector<AccessibleElement>& out) {
+void CollectElements(const CUxWindow& control, UxHandle focused, const UxRect& client,
+                     std::vector<AccessibleElement>& out) {
   if (!control.IsVisible(false)) return;
   if (std::optional<AccessibleElement> element = DescribeControl(control, focused)) {
+    if (!element->rect.Intersects(client)) return;
     out.push_back(std::move(*element));
     // A button's caption and pictures are its name, not elements of their own.
     if (element->role != AccessibleRole::kStaticText) return;
   }
   if (!control.IsPanel()) return;
-  for (const auto& child : static_cast<const CUxPanel&>(control).Children()) CollectElements(*child, focused, out);
+  for (const auto& child : static_cast<const CUxPanel&>(control).Children()) {
+    CollectElements(*child, focused, client, out);
+  }
 }
 
 }  // namespace
@@ -122,9 +126,9 @@ std::optional<AccessibleElement> DescribeControl(const CUxWindow& control, UxHan
   return element;
 }
 
-std::vector<AccessibleElement> AccessibleElements(UxLayout& layout, UxHandle focused) {
+std::vector<AccessibleElement> AccessibleElements(UxLayout& layout, UxHandle focused, const UxRect& client) {
   std::vector<AccessibleElement> elements;
-  layout.ForEachLoadedSection([&](CUxDialog& section) { CollectElements(section, focused, elements); });
+  layout.ForEachLoadedSection([&](CUxDialog& section) { CollectElements(section, focused, client, elements); });
   return elements;
 }
 

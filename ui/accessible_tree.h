@@ -49,7 +49,8 @@ std::wstring AccessibleName(const CUxWindow& control);
 // `focused` is the control that holds the keyboard focus.
 std::optional<AccessibleElement> DescribeControl(const CUxWindow& control, UxHandle focused);
 
-// The elements of every shown control, in layout order.
-std::vector<AccessibleElement> AccessibleElements(UxLayout& layout, UxHandle focused);
+// The elements of every shown control, in layout order; those wholly
+// outside `client` are not on the screen and left out.
+std::vector<AccessibleElement> AccessibleElements(UxLayout& layout, UxHandle focused, const UxRect& client);
 
 }  // namespace tw::ux

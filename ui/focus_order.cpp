@@ -18,14 +18,16 @@ bool IsClickable(const CUxWindow& control) {
                                                         "imgbtnsized", "check", "radio", "imgradio"});
 }
 
-void CollectInLayoutOrder(const CUxWindow& control, std::vector<const CUxWindow*>& found) {
+void CollectInLayoutOrder(const CUxWindow& control, const UxRect& client, std::vector<const CUxWindow*>& found) {
   if (!control.IsVisible(false)) return;  // nothing under a hidden control is on the screen
   if (TakesKeyboardFocus(control)) {
-    found.push_back(&control);
+    if (control.Rect().Intersects(client)) found.push_back(&control);
     return;  // a button's texts and images are part of it
   }
   if (!control.IsPanel()) return;
-  for (const auto& child : static_cast<const CUxPanel&>(control).Children()) CollectInLayoutOrder(*child, found);
+  for (const auto& child : static_cast<const CUxPanel&>(control).Children()) {
+    CollectInLayoutOrder(*child, client, found);
+  }
 }
 
 }  // namespace
@@ -39,9 +41,9 @@ bool TakesKeyboardFocus(const CUxWindow& control) {
   return control.IsVisible(true) && !control.IsDisabled(true) && !control.Rect().IsEmpty();
 }
 
-std::vector<UxHandle> KeyboardOrder(UxLayout& layout) {
+std::vector<UxHandle> KeyboardOrder(UxLayout& layout, const UxRect& client) {
   std::vector<const CUxWindow*> found;
-  layout.ForEachLoadedSection([&](CUxDialog& section) { CollectInLayoutOrder(section, found); });
+  layout.ForEachLoadedSection([&](CUxDialog& section) { CollectInLayoutOrder(section, client, found); });
   std::stable_sort(found.begin(), found.end(),
                    [](const CUxWindow* a, const CUxWindow* b) { return a->TabIndex() < b->TabIndex(); });
   std::vector<UxHandle> order;

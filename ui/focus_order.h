@@ -19,7 +19,9 @@ bool IsRealWindowPlaceholder(const CUxWindow& control);
 
 // Every control the keyboard reaches, in layout order stably sorted by
 // `tabindex` (absent counts as 0, so a positive one comes after the rest).
-std::vector<UxHandle> KeyboardOrder(UxLayout& layout);
+// Controls wholly outside `client` (a folded panel below the window's
+// edge) are not on the screen and not reached.
+std::vector<UxHandle> KeyboardOrder(UxLayout& layout, const UxRect& client);
 
 // The control after (or before) `current`, wrapping at the ends; from no
 // control or one no longer in the order, the first (or last). 0 when the

@@ -188,6 +188,7 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   // The control the keyboard is on: the windowless one that holds the
   // focus, or the placeholder of the real child window that has it.
   UxHandle KeyboardPosition() const;
+  UxRect ClientArea() const;
 
   UxHandle m_keyboard_focus = 0;
   // Made on the first WM_GETOBJECT; COM must be up on this thread for it.

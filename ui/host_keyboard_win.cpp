@@ -72,8 +72,14 @@ void UxHostCore::SetKeyboardFocus(UxHandle handle) {
   AnnounceAccessibleEvent(m_hwnd, EVENT_OBJECT_FOCUS, handle);
 }
 
+UxRect UxHostCore::ClientArea() const {
+  RECT client{};
+  ::GetClientRect(m_hwnd, &client);
+  return {client.left, client.top, client.right, client.bottom};
+}
+
 void UxHostCore::MoveKeyboardFocus(bool forward) {
-  const std::vector<UxHandle> order = KeyboardOrder(m_layout);
+  const std::vector<UxHandle> order = KeyboardOrder(m_layout, ClientArea());
   if (order.empty()) return;
   SetKeyboardFocus(NextInKeyboardOrder(order, KeyboardPosition(), forward));
 }
@@ -115,7 +121,7 @@ void UxHostCore::PaintFocusCueIfShown(GdiCanvas& canvas) {
 }
 
 std::vector<AccessibleElement> UxHostCore::AccessibleSnapshot() {
-  return AccessibleElements(m_layout, KeyboardFocus());
+  return AccessibleElements(m_layout, KeyboardFocus(), ClientArea());
 }
 
 std::optional<AccessibleElement> UxHostCore::AccessibleElementFor(UxHandle handle) {
@@ -206,7 +212,14 @@ bool UxHostCore::HandleKeyboardAndAccessMessage(UINT message, WPARAM wparam, LPA
         AnnounceAccessibleEvent(m_hwnd, EVENT_OBJECT_FOCUS, focused);
         return true;
       }
-      if (HWND first = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE); first && first != m_hwnd) ::SetFocus(first);
+      // One lying outside the client area (in a folded panel) is not on the
+      // screen: keys typed into it would go unseen, so the form keeps them.
+      if (HWND first = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE); first && first != m_hwnd) {
+        RECT rect;
+        ::GetWindowRect(first, &rect);
+        ::MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
+        if (UxRect{rect.left, rect.top, rect.right, rect.bottom}.Intersects(ClientArea())) ::SetFocus(first);
+      }
       return true;
     case kActivateControl: {
       const auto handle = static_cast<UxHandle>(lparam);

@@ -102,7 +102,11 @@ bool RunModalWindow(IModalWindow& window, HWND owner_given, const RECT* rect) {
   if (!rect) CenterOnOwner(hwnd, owner);
   window.ShowModalWindow(hwnd);
   window.RunModalLoop();
-  const bool was_active = ::GetActiveWindow() == hwnd;
+  // A box that hid itself as it closed (the zoom) has already given up the
+  // activation, to no window: the owner takes it back all the same, or no
+  // key would reach any window of the installer.
+  HWND active = ::GetActiveWindow();
+  const bool was_active = active == hwnd || active == nullptr;
   if (::IsWindow(hwnd)) {
     ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

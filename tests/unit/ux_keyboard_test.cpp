@@ -77,12 +77,13 @@ class UxKeyboardTest : public ::testing::Test {
   UxHandle Handle(int id) { return layout.FindControlById(id)->Handle(); }
   std::vector<int> OrderIds() {
     std::vector<int> ids;
-    for (UxHandle handle : KeyboardOrder(layout)) ids.push_back(UxHandleRegistry::Instance().Find(handle)->Id());
+    for (UxHandle handle : KeyboardOrder(layout, {0, 0, 400, 300}))
+      ids.push_back(UxHandleRegistry::Instance().Find(handle)->Id());
     return ids;
   }
   std::map<std::wstring, AccessibleElement> ElementsByName() {
     std::map<std::wstring, AccessibleElement> named;
-    for (AccessibleElement& e : AccessibleElements(layout, 0)) {
+    for (AccessibleElement& e : AccessibleElements(layout, 0, {0, 0, 400, 300})) {
       if (!e.name.empty()) named[e.name] = e;
     }
     return named;
@@ -93,6 +94,11 @@ TEST_F(UxKeyboardTest, TabFollowsTheLayoutAndTabindexOverShownEnabledClickableCo
   // The header's buttons carry tabindex 1, so the page comes first; hidden
   // pages, controls with nothing to do and decoration are never reached.
   EXPECT_EQ(OrderIds(), (std::vector<int>{1011, 160, 106, 104, 170, 2, 1}));
+  std::vector<int> on_a_shorter_window;
+  for (UxHandle handle : KeyboardOrder(layout, {0, 0, 400, 150})) {
+    on_a_shorter_window.push_back(UxHandleRegistry::Instance().Find(handle)->Id());
+  }
+  EXPECT_EQ(on_a_shorter_window, (std::vector<int>{1011, 160, 2, 1})) << "what lies below the window's edge";
   layout.EnableControl(104, false);
   layout.ShowControl(100, false);
   layout.ShowControl(200, true);
@@ -137,7 +143,7 @@ TEST_F(UxKeyboardTest, ElementsHaveRolesNamesStatesAndValues) {
     EXPECT_EQ(named[name].role, role) << testing::PrintToString(name);
   }
   EXPECT_EQ(named.size(), roles.size()) << "no caption twice, no decoration, nothing hidden";
-  const std::vector<AccessibleElement> all = AccessibleElements(layout, 0);
+  const std::vector<AccessibleElement> all = AccessibleElements(layout, 0, {0, 0, 400, 300});
   ASSERT_EQ(all.size(), roles.size() + 3) << "and the unnamed button, the edit box and the progress bar";
   EXPECT_EQ(all.back().role, AccessibleRole::kProgressBar);
   EXPECT_EQ(all.back().value, L"37%");
