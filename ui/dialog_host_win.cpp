@@ -3,6 +3,9 @@
 #include <windowsx.h>
 
 #include "platform/win/gdi_handles_win.h"
+#include <algorithm>
+
+#include "ui/dpi.h"
 #include "ui/dwm_glass_win.h"
 #include "ui/hit_code.h"
 #include "ui/real_window.h"
@@ -147,6 +150,21 @@ LRESULT CUxDialogViewImplEx::WindowProc(UINT message, WPARAM wparam, LPARAM lpar
     case WM_EXITSIZEMOVE:
       if (m_no_full_drag) ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, m_full_drag_before, nullptr, 0);
       return Dispatch(message, wparam, lparam);
+    case WM_DPICHANGED: {
+      // What window code added below the layout (an unfolded panel) grows
+      // with the factor too.
+      RECT current;
+      ::GetWindowRect(m_hwnd, &current);
+      const int old_dpi = CurrentDpi(), new_dpi = HIWORD(wparam);
+      const int added = std::max(0, static_cast<int>(current.bottom - current.top) - Layer().height);
+      ApplyNewDpi(new_dpi);
+      // The system's suggestion keeps the window's place on the new monitor.
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      ::SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, Layer().width,
+                     Layer().height + ::MulDiv(added, new_dpi, old_dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+      LayoutAll();
+      return Dispatch(message, wparam, lparam);
+    }
     case WM_DWMCOMPOSITIONCHANGED:
       if (m_glass_enabled) {
         const LONG ex_style = ::GetWindowLongW(m_hwnd, GWL_EXSTYLE);

@@ -90,6 +90,12 @@ void UxFontPool::SetBaseFont(const std::wstring& face, int height) {
   m_collection_tried = false;
 }
 
+void UxFontPool::ForgetScaledFonts() {
+  std::lock_guard<std::mutex> hold(m_lock);
+  for (auto& [key, font] : m_fonts) m_retired.push_back(std::move(font));
+  m_fonts.clear();
+}
+
 Gdiplus::FontCollection* UxFontPool::PrivateCollection() {
   std::lock_guard<std::mutex> hold(m_lock);
   if (!m_collection_tried) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <vector>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,6 +32,10 @@ class UxFontPool {
   // Replaces the base face and height; the old code-0 font is deleted.
   void SetBaseFont(const std::wstring& face, int height);
   HFONT Font(UxFontChoice choice);
+  // The DPI factor changed: fonts are made anew at the new height. The old
+  // ones are kept (an edit box may still be drawing with one until its
+  // window is given the new font).
+  void ForgetScaledFonts();
   LOGFONTW Describe(UxFontChoice choice) const;
   // The private collection's family for GDI+ text, or null (system fonts).
   // Made on first use: the face's file is read whole (a YaHei collection is
@@ -45,6 +50,7 @@ class UxFontPool {
   std::wstring m_detected_face;
   LOGFONTW m_base{};
   std::map<uint32_t, tw::win::UniqueFont> m_fonts;
+  std::vector<tw::win::UniqueFont> m_retired;
   std::unique_ptr<Gdiplus::PrivateFontCollection> m_collection;
   bool m_collection_tried = false;  // for the current base face
 };

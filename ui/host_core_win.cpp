@@ -7,11 +7,13 @@
 #include <mutex>
 
 #include "ui/animate_node.h"
+#include "ui/dpi.h"
 #include "ui/font_pool_win.h"
 #include "ui/hit_code.h"
 #include "ui/real_window.h"
 #include "ui/skin.h"
 #include "ui/ux_resource_win.h"
+#include "ui/ux_startup_win.h"
 
 namespace tw::ux::win {
 
@@ -125,6 +127,13 @@ void UxHostCore::LayoutAll() {
     const std::vector<IUxLayoutListener*> listeners = m_listeners;  // a listener may remove itself
     for (IUxLayoutListener* listener : listeners) listener->OnLayoutChanged();
   }
+}
+
+void UxHostCore::ApplyNewDpi(int dpi) {
+  if (dpi == CurrentDpi()) return;
+  ApplyDpi(dpi);
+  m_layout.RescaleForDpi();
+  m_full_repaint = true;
 }
 
 void UxHostCore::RemoveLayoutListener(IUxLayoutListener* listener) {

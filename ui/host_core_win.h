@@ -84,6 +84,9 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   void AddLayoutListener(IUxLayoutListener* listener) { m_listeners.push_back(listener); }
   void RemoveLayoutListener(IUxLayoutListener* listener);
   void LayoutAll();
+  // The window went to a monitor of another DPI (WM_DPICHANGED): the
+  // framework scales at the new factor and the layout is placed anew.
+  void ApplyNewDpi(int dpi);
   // Paints what is dirty into the off-screen bitmap and copies it out
   // (`print_dc` set: into that DC, as WM_PRINT asks).
   void PaintAndOutput(HDC paint_dc, HDC print_dc);

@@ -89,6 +89,8 @@ bool UxLayout::Parse(std::string_view xml) {
   if (const char* title = root->Attribute("title")) m_layer.title = WideFromUtf8(title);
   m_layer.width = IntAttribute(*root, "width");
   m_layer.height = IntAttribute(*root, "height");
+  m_layer.design_width = m_layer.width;
+  m_layer.design_height = m_layer.height;
   m_layer.dpiaware = IntAttribute(*root, "dpiaware");
   if (m_layer.dpiaware) {
     m_layer.width = DpiScale(m_layer.width);
@@ -135,6 +137,13 @@ bool UxLayout::Parse(std::string_view xml) {
 void UxLayout::PlaceSection(CUxDialog& section, int left, int top, int width, int height) {
   UxPlacement placement{left, top, width, height};
   section.DeliverUxMessage(msg::kWindowPosChanged, 0, reinterpret_cast<intptr_t>(&placement));
+}
+
+void UxLayout::RescaleForDpi() {
+  if (!m_layer.dpiaware) return;
+  m_layer.width = DpiScale(m_layer.design_width);
+  m_layer.height = DpiScale(m_layer.design_height);
+  ForEachLoadedSection([](CUxDialog& section) { section.RescaleForDpi(); });
 }
 
 void UxLayout::LayoutAll(const UxRect& client) {

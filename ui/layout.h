@@ -16,6 +16,8 @@ struct UxLayerDescription {
   std::string frame;
   int width = 0;
   int height = 0;
+  int design_width = 0;  // as written, before the DPI factor
+  int design_height = 0;
   int dpiaware = 0;
   int min_width = 0;
   int min_height = 0;
@@ -52,6 +54,10 @@ class UxLayout {
   [[nodiscard]] bool Parse(std::string_view xml);
   const UxLayerDescription& Layer() const noexcept { return m_layer; }
 
+  // The DPI factor changed: the window's size and every position are taken
+  // again from the document's numbers at the new factor (a layout without
+  // `dpiaware` keeps its pixels). Place the sections again afterwards.
+  void RescaleForDpi();
   // Places header, footer and body in the client rectangle.
   void LayoutAll(const UxRect& client);
 

@@ -105,6 +105,11 @@ std::unique_ptr<CUxWindow> CUxPanel::DetachChildById(int id, bool destroy) {
   return nullptr;
 }
 
+void CUxPanel::RescaleForDpi() {
+  CUxWindow::RescaleForDpi();
+  for (auto& child : m_children) child->RescaleForDpi();
+}
+
 void CUxPanel::DestroyChildren() {
   std::vector<std::unique_ptr<CUxWindow>> children;
   children.swap(m_children);

@@ -29,6 +29,7 @@ class CUxPanel : public CUxContainerWnd {
   void AttachHost(IUxContainer* host) override;
   UxHandle HitTest(int x, int y, int flag) const override;
   bool IsPanel() const override { return true; }
+  void RescaleForDpi() override;
   void PaintInRegion(IUxCanvas& canvas) override;
   intptr_t HandleUxMessage(uint32_t message, uintptr_t wparam, intptr_t lparam, bool& handled) override;
 

@@ -110,7 +110,16 @@ void CUxImageSkinBase::DrawSkin(IUxCanvas& canvas, const UxRect& rect, int state
     source.origin_y = scale(m_top);
     if (m_dpi_factor != f || !m_dpi_image) {
       IUxImageSource* images = ImageSource();
-      m_dpi_image = images ? images->ScaledToWidth(m_image, scale(m_image->Width())) : nullptr;
+      // Drawn down from the sharp double-size image where there is one.
+      std::shared_ptr<UxImage> from = m_image;
+      if (images && f > kDoubleSizeImageFrom && m_source == Source::kPng && ImageFile().empty() && WantedWidth() == 0 &&
+          RotateFlip() == 0) {
+        if (std::shared_ptr<UxImage> twice = images->Png(m_src + kDoubleSizeImageOffset);
+            twice && twice->Width() == 2 * m_image->Width()) {
+          from = std::move(twice);
+        }
+      }
+      m_dpi_image = images ? images->ScaledToWidth(from, scale(m_image->Width())) : nullptr;
       m_dpi_factor = f;
     }
     if (const std::shared_ptr<UxImage>& scaled_image = m_dpi_image) {

@@ -29,6 +29,11 @@ class CUxSkinBase : public CUxObject {
   virtual void DrawSkin(IUxCanvas& /*canvas*/, const UxRect& /*rect*/, int /*state*/, bool /*scaled*/, int /*alpha*/) {}
 };
 
+// The art's twice-as-large set: image N is also under N + this, drawn at
+// twice the resolution, and taken when the DPI factor is above 1.25.
+constexpr int kDoubleSizeImageOffset = 1000;
+constexpr double kDoubleSizeImageFrom = 1.25;
+
 // The image-backed types share their frames and nine-grid; they differ in
 // where the image comes from and which attributes they read.
 class CUxImageSkinBase : public CUxSkinBase {

@@ -1,7 +1,9 @@
 #include "ui/ux_startup_win.h"
 
+#include "platform/win/gdi_handles_win.h"
 #include "platform/win/registry_win.h"
 #include "ui/animate_node.h"
+#include "ui/dpi.h"
 #include "ui/font_pool_win.h"
 #include "ui/gdi_canvas_win.h"
 #include "ui/image_pool_win.h"
@@ -31,8 +33,20 @@ bool LoadPagEngine() {
 
 }  // namespace
 
+int ScreenDpi() {
+  const tw::win::WindowDc screen(nullptr);
+  const int dpi = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : UxDpiScaler::kBaseDpi;
+}
+
+void ApplyDpi(int dpi) {
+  UseOwnDpiScaler(dpi);
+  UxFontPool::Instance().ForgetScaledFonts();
+}
+
 UxStartupResult LoadFrameworkResources() {
   CUxPagItem::SetEngineLoader(&LoadPagEngine);
+  ApplyDpi(ScreenDpi());
   static UxImagePools images;
   static GdiTextMeasurer measurer;
   SetImageSource(&images);

@@ -15,6 +15,13 @@ struct UxStartupResult {
   std::wstring base_face;
 };
 
+// Also installs the framework's DPI scaler at the screen's DPI.
 UxStartupResult LoadFrameworkResources();
+
+// The DPI of the screen (of the primary monitor until a window knows its own).
+int ScreenDpi();
+// Scales everything at `dpi` from now on (96: nothing is scaled). The
+// product's skin-manager module, when present, would install its own scaler.
+void ApplyDpi(int dpi);
 
 }  // namespace tw::ux::win

@@ -86,6 +86,7 @@ int CUxWindow::ApplyAttribute(std::string_view name, std::string_view value, boo
     return kAttrHandled;
   }
   if (name == "pos") {
+    m_pos_source = std::string(value);
     m_pos = ParsePosition(value, m_dpi_aware && DpiScalingOn() ? &DpiScale : nullptr);
     if (m_pos.IsValid()) m_width_mode = m_height_mode = SizeMode::kContent;
     if (!loading) AskParentToPlace();
@@ -100,6 +101,10 @@ int CUxWindow::ApplyAttribute(std::string_view name, std::string_view value, boo
   if (name == "border") return m_border = ReadInt(value), kAttrHandled;
   if (name == "correctdrawbg") return m_correctdrawbg = ReadInt(value), kAttrHandled;
   return kAttrUnknown;
+}
+
+void CUxWindow::RescaleForDpi() {
+  if (!m_pos_source.empty()) m_pos = ParsePosition(m_pos_source, m_dpi_aware && DpiScalingOn() ? &DpiScale : nullptr);
 }
 
 void CUxWindow::StartAnimation() {

@@ -89,6 +89,9 @@ class CUxWindow : public CUxObject {
   virtual int HookReturningZeroA() { return 0; }
   virtual int HookReturningZeroB() { return 0; }
   virtual intptr_t HandleUxMessage(uint32_t message, uintptr_t wparam, intptr_t lparam, bool& handled);
+  // The DPI factor changed: positions are read again from their `pos` text
+  // at the new factor (a container does so for its whole subtree).
+  virtual void RescaleForDpi();
 
   // Clears the handled flag, runs HandleUxMessage, returns its result.
   intptr_t DeliverUxMessage(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
@@ -170,6 +173,7 @@ class CUxWindow : public CUxObject {
   int m_id = 0;
   std::wstring m_text;
   ParsedPosition m_pos;
+  std::string m_pos_source;  // `pos` as written, for a new DPI factor
   SizeMode m_width_mode = SizeMode::kNone;
   SizeMode m_height_mode = SizeMode::kNone;
   int m_fixed_width = 0;

@@ -75,7 +75,8 @@ HWND CreatePathBox(HWND parent, const std::wstring& text) {
       WS_EX_WINDOWEDGE, L"EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL, 0, 0,
       10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPathBoxId)), ::GetModuleHandleW(nullptr), nullptr);
   if (!box) return nullptr;
-  ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(ux::win::UxFontPool::Instance().Font({})), FALSE);
+  // The base font at the DPI factor, as the framework's own texts.
+  ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(ux::win::UxFontPool::Instance().Font({0, true})), FALSE);
   ::SendMessageW(box, EM_LIMITTEXT, kInstallPathLimit, 0);
   ::SetWindowSubclass(box, &PathBoxKeys, kPathBoxId, 0);
   return box;
@@ -93,7 +94,7 @@ HBRUSH ColourPathBox(HWND box, HDC dc) {
   RECT client;
   ::GetClientRect(box, &client);
   TEXTMETRICW metrics{};
-  HGDIOBJ old = ::SelectObject(dc, ux::win::UxFontPool::Instance().Font({}));
+  HGDIOBJ old = ::SelectObject(dc, ux::win::UxFontPool::Instance().Font({0, true}));
   ::GetTextMetricsW(dc, &metrics);
   ::SelectObject(dc, old);
   const int down = (client.bottom - metrics.tmHeight - metrics.tmExternalLeading) / 2;

@@ -13,6 +13,7 @@
 #include "resources/resource_ids.h"
 #include "telemetry/machine_identity.h"
 #include "telemetry/reports.h"
+#include "ui/dpi.h"
 #include "ui/font_pool_win.h"
 #include "windows/disagree_dialog_win.h"
 #include "windows/main_window_ids.h"
@@ -30,6 +31,8 @@ namespace {
 
 constexpr wchar_t kTitle[] = L"Tarnwick Zorn-极速安装包";
 constexpr UINT kTrayId = 2;
+// The install-path panel unfolds this far below the layout (at 96 DPI).
+constexpr int kPathPanelHeight = 60;
 // Worker → window: start the installation display on the window's thread.
 constexpr UINT kMsgStartInstallDisplay = WM_APP + 31;
 // Posted during the window's initialisation: it arrives once the first page was shown.
@@ -226,7 +229,8 @@ void TwDetectorMainDlg::TogglePanel(bool open) {
   m_panel_open = open;
   RECT window;
   ::GetWindowRect(m_hwnd, &window);
-  const int height = window.bottom - window.top + (open ? 60 : -60);
+  const int panel = ux::DpiScale(kPathPanelHeight);
+  const int height = window.bottom - window.top + (open ? panel : -panel);
   ::SetWindowPos(m_hwnd, nullptr, 0, 0, window.right - window.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetControlAttribute(id::kCustomInstallArrow, "skin", open ? "expand_arrow_up" : "expand_arrow_down");
 }
@@ -490,6 +494,14 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
     case kMsgInstallFailed: OnInstallFailed(); return 0;
     case kMsgSilentAgree: AgreeAndInstall(); return 0;
     case WM_TIMER: OnTimer(wparam); return 0;
+    case WM_DPICHANGED:
+      // The framework has scaled itself; the path box takes the new font.
+      if (m_path_box) {
+        ::SendMessageW(m_path_box, WM_SETFONT,
+                       reinterpret_cast<WPARAM>(ux::win::UxFontPool::Instance().Font({0, true})), TRUE);
+      }
+      handled = false;
+      return 0;
     case WM_CLOSE: LeaveRequest(); return 0;
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == SC_CLOSE) {

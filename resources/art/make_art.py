@@ -8,6 +8,10 @@ id:
 
     python3 make_art.py OUTDIR
 
+Each image is written twice: at its size as N.png, and at twice its size as
+(N + 1000).png for screens at more than 125 % scaling, drawn from the same
+shapes at twice the resolution (sharp, not enlarged).
+
 The art is generated instead of stored because this script is its editable
 source: colours, sizes and shapes are readable numbers, changes show up as
 text diffs, and the output is reproducible byte for byte.  No text is drawn;
@@ -26,6 +30,11 @@ import zlib
 from itertools import accumulate
 
 STATES = ("normal", "hover", "pushed", "disabled")
+
+# Device pixels per layout pixel of the image being drawn: every shape and
+# paint is written in layout pixels and rasterised at this scale.
+SCALE = 1
+DOUBLE_SIZE_ID_OFFSET = 1000
 
 
 # ---------------------------------------------------------------- colours
@@ -62,8 +71,8 @@ class Canvas:
     onto transparent areas needs no division."""
 
     def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.ch = [[0.0] * (w * h) for _ in range(4)]
+        self.w, self.h = w * SCALE, h * SCALE
+        self.ch = [[0.0] * (self.w * self.h) for _ in range(4)]
 
 
 # ---------------------------------------------------------------- paints
@@ -86,11 +95,11 @@ def linear(x0, y0, c0, x1, y1, c1):
         return tuple(a + (b - a) * t for a, b in zip(p0, p1))
 
     def paint(y, xs, n):
-        base = (y + 0.5 - y0) * dy * k
+        base = ((y + 0.5) / SCALE - y0) * dy * k
         if dx == 0:
             return at(base)
-        step = dx * k
-        t0 = base + (xs + 0.5 - x0) * step
+        step = dx * k / SCALE
+        t0 = base + ((xs + 0.5) / SCALE - x0) * dx * k
         ts = [min(1.0, max(0.0, t0 + i * step)) for i in range(n)]
         return tuple([a + (b - a) * t for t in ts] for a, b in zip(p0, p1))
     return paint
@@ -102,10 +111,10 @@ def glow(cx, cy, r0, r1, c, power=2.0):
     span = r1 - r0
 
     def paint(y, xs, n):
-        dy2 = (y + 0.5 - cy) ** 2
+        dy2 = ((y + 0.5) / SCALE - cy) ** 2
         fs = []
         for i in range(n):
-            dx = xs + i + 0.5 - cx
+            dx = (xs + i + 0.5) / SCALE - cx
             t = (math.sqrt(dx * dx + dy2) - r0) / span
             fs.append(1.0 if t <= 0 else 0.0 if t >= 1 else (1.0 - t) ** power)
         return tuple([v * f for f in fs] for v in p)
@@ -115,7 +124,7 @@ def glow(cx, cy, r0, r1, c, power=2.0):
 def field(fn):
     """Per-pixel paint from fn(x, y) -> straight RGBA; for small odd cases."""
     def paint(y, xs, n):
-        cols = [_premul(fn(xs + i + 0.5, y + 0.5)) for i in range(n)]
+        cols = [_premul(fn((xs + i + 0.5) / SCALE, (y + 0.5) / SCALE)) for i in range(n)]
         return tuple([c[k] for c in cols] for k in range(4))
     return paint
 
@@ -300,6 +309,8 @@ def _coverage(shapes):
 def fill(cv, paint, *shapes, opacity=1.0):
     """Composite paint, masked by the union of shapes, over the canvas."""
     shapes = [[s] if isinstance(s[0], tuple) else s for s in shapes]
+    if SCALE != 1:
+        shapes = [[[(x * SCALE, y * SCALE) for x, y in c] for c in s] for s in shapes]
     x0, y0, w, rows = _coverage(shapes)
     cx0, cx1 = max(0, x0), min(cv.w, x0 + w)
     if cx0 >= cx1:
@@ -691,11 +702,14 @@ IMAGES = {
 def main(argv):
     if len(argv) != 2:
         sys.exit("usage: make_art.py OUTDIR")
+    global SCALE
     out = argv[1]
     os.makedirs(out, exist_ok=True)
-    for ident, make in IMAGES.items():
-        with open(os.path.join(out, "%d.png" % ident), "wb") as f:
-            f.write(png_bytes(make()))
+    for scale, offset in ((1, 0), (2, DOUBLE_SIZE_ID_OFFSET)):
+        SCALE = scale
+        for ident, make in IMAGES.items():
+            with open(os.path.join(out, "%d.png" % (ident + offset)), "wb") as f:
+                f.write(png_bytes(make()))
 
 
 if __name__ == "__main__":

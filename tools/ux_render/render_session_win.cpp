@@ -188,6 +188,7 @@ void UseRenderResources(const std::wstring& directory, const std::wstring& modul
 }
 
 RenderResult RenderLayout(const RenderRequest& request) {
+  if (request.dpi > 0) ApplyDpi(request.dpi);
   RECT rect{0, 0, request.width, request.height};
   const RECT* given = request.width && request.height ? &rect : nullptr;
   if (request.framed) {

@@ -19,6 +19,7 @@ struct RenderRequest {
   int layout_id = 0;
   bool framed = false;  // through the framed dialog host (message boxes)
   bool overlay = true;  // the top-level host's border outline
+  int dpi = 0;          // 0: the screen's; else the framework scales at this DPI
   int width = 0;        // 0: the layout's own size
   int height = 0;
   // "show:ID:0|1", "enable:ID:0|1", "check:ID:0|1", "text:ID:TEXT", "attr:ID:NAME:VALUE",

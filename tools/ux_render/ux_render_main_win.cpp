@@ -1,7 +1,7 @@
 // uxrender: draws one layout of a resource set to a PNG, so that every
 // window can be reviewed as a picture without running the installer.
 //
-//   uxrender [--dir RESOURCES | --exe PROGRAM] --layout ID [--framed] [--no-overlay] [--size WxH]
+//   uxrender [--dir RESOURCES | --exe PROGRAM] --layout ID [--framed] [--no-overlay] [--dpi N] [--size WxH]
 //            [--op show:ID:0] [--event down:X:Y] ... [--advance MS] [--rect ID]... [--out FILE.png]
 //
 // --dir takes a resource set from a folder ("10000.xml", "3.png", ...),
@@ -30,6 +30,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (arg == L"--layout" && has_value) request.layout_id = std::wcstol(argv[++i], nullptr, 10);
     else if (arg == L"--framed") request.framed = true;
     else if (arg == L"--no-overlay") request.overlay = false;
+    else if (arg == L"--dpi" && has_value) request.dpi = std::wcstol(argv[++i], nullptr, 10);
     else if (arg == L"--size" && has_value) std::swscanf(argv[++i], L"%dx%d", &request.width, &request.height);
     else if (arg == L"--op" && has_value) request.operations.push_back(argv[++i]);
     else if (arg == L"--event" && has_value) request.events.push_back(argv[++i]);
@@ -42,9 +43,10 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   if (!request.layout_id || (output.empty() && request.rect_ids.empty())) {
-    std::fwprintf(stderr,
-                  L"usage: uxrender [--dir DIR | --exe PROGRAM] --layout ID [--framed] [--size WxH] [--op OP]... "
-                  L"[--event EVENT]... [--advance MS] [--rect ID]... [--out FILE.png]\n");
+    std::fwprintf(
+        stderr,
+        L"usage: uxrender [--dir DIR | --exe PROGRAM] --layout ID [--framed] [--dpi N] [--size WxH] [--op OP]... "
+        L"[--event EVENT]... [--advance MS] [--rect ID]... [--out FILE.png]\n");
     return 2;
   }
   UseRenderResources(directory, module);
