@@ -103,6 +103,9 @@ def draw_other_pages(wine, binaries: Path, installer: Path, out: Path):
         wine.run(binaries / "uxrender.exe", args, cwd=out, timeout=120)
     wine.run(binaries / "uxrender.exe", ["--exe", exe, "--layout", "11006", "--out",
                                          "Z:" + str(out / "7-disagree.png").replace("/", "\\")], cwd=out, timeout=120)
+    # The start page on a screen scaled to 150 %, as the framework draws it there.
+    wine.run(binaries / "uxrender.exe", ["--exe", exe, "--layout", "11001", "--dpi", "144", "--out",
+                                         "Z:" + str(out / "8-start-150.png").replace("/", "\\")], cwd=out, timeout=120)
 
 
 def log_lines(log: Path) -> list:
@@ -224,7 +227,8 @@ def main():
         if not display:
             draw_other_pages(wine, binaries, installer, pictures)
             transcript.append(f"\npictures of the pages as they showed: {pictures} (1-start … 5-finished); "
-                              f"pages a good day does not show, drawn from the same resources: 6-failed, 7-disagree")
+                              f"pages a good day does not show, drawn from the same resources: 6-failed, 7-disagree; "
+                              f"the start page at 150 %: 8-start-150")
 
     text = "\n".join(transcript)
     (work / "transcript.txt").write_text(text, encoding="utf-8")

@@ -3,9 +3,11 @@
 // focus cue, and the accessible object that describes the controls.
 #include <algorithm>
 
+#include "ui/contrast.h"
 #include "ui/focus_order.h"
 #include "ui/host_core_win.h"
 #include "ui/real_window.h"
+#include "ui/ux_startup_win.h"
 
 namespace tw::ux::win {
 
@@ -19,13 +21,6 @@ constexpr UINT kFocusControl = WM_APP + 0x3F1;
 CUxWindow* Resolve(UxHandle handle) { return handle ? UxHandleRegistry::Instance().Find(handle) : nullptr; }
 
 bool KeyHeld(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
-
-bool HighContrastOn() {
-  HIGHCONTRASTW contrast{};
-  contrast.cbSize = sizeof contrast;
-  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-         (contrast.dwFlags & HCF_HIGHCONTRASTON);
-}
 
 }  // namespace
 
@@ -116,7 +111,9 @@ void UxHostCore::PaintFocusCueIfShown(GdiCanvas& canvas) {
   CUxWindow* control = Resolve(KeyboardFocus());
   if (!control) return;
   FocusCueColours colours;
-  if (HighContrastOn()) colours = {::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_WINDOW)};
+  if (const HighContrastColours& contrast = HighContrast(); contrast.on) {
+    colours = {contrast.highlight, contrast.window};
+  }
   PaintFocusCue(canvas, control->Rect(), colours);
 }
 
@@ -221,6 +218,13 @@ bool UxHostCore::HandleKeyboardAndAccessMessage(UINT message, WPARAM wparam, LPA
         if (UxRect{rect.left, rect.top, rect.right, rect.bottom}.Intersects(ClientArea())) ::SetFocus(first);
       }
       return true;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      // High contrast turned on or off, or its colours changed.
+      ReadSystemContrast();
+      m_full_repaint = true;
+      ::InvalidateRect(m_hwnd, nullptr, FALSE);
+      return false;
     case kActivateControl: {
       const auto handle = static_cast<UxHandle>(lparam);
       if (CUxWindow* control = Resolve(handle); control && control->Host() == this) m_router.Activate(handle);

@@ -3,6 +3,7 @@
 #include "platform/win/gdi_handles_win.h"
 #include "platform/win/registry_win.h"
 #include "ui/animate_node.h"
+#include "ui/contrast.h"
 #include "ui/dpi.h"
 #include "ui/font_pool_win.h"
 #include "ui/gdi_canvas_win.h"
@@ -39,6 +40,20 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : UxDpiScaler::kBaseDpi;
 }
 
+void ReadSystemContrast() {
+  HIGHCONTRASTW setting{};
+  setting.cbSize = sizeof setting;
+  HighContrastColours colours;
+  colours.on = ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+               (setting.dwFlags & HCF_HIGHCONTRASTON);
+  colours.window = ::GetSysColor(COLOR_WINDOW);
+  colours.text = ::GetSysColor(COLOR_WINDOWTEXT);
+  colours.hot = ::GetSysColor(COLOR_HOTLIGHT);
+  colours.gray = ::GetSysColor(COLOR_GRAYTEXT);
+  colours.highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+  SetHighContrast(colours);
+}
+
 void ApplyDpi(int dpi) {
   UseOwnDpiScaler(dpi);
   UxFontPool::Instance().ForgetScaledFonts();
@@ -47,6 +62,7 @@ void ApplyDpi(int dpi) {
 UxStartupResult LoadFrameworkResources() {
   CUxPagItem::SetEngineLoader(&LoadPagEngine);
   ApplyDpi(ScreenDpi());
+  ReadSystemContrast();
   static UxImagePools images;
   static GdiTextMeasurer measurer;
   SetImageSource(&images);

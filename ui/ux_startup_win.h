@@ -20,6 +20,10 @@ UxStartupResult LoadFrameworkResources();
 
 // The DPI of the screen (of the primary monitor until a window knows its own).
 int ScreenDpi();
+// Reads the system's high-contrast setting and its colours into the
+// framework (at start-up and when the system says they changed).
+void ReadSystemContrast();
+
 // Scales everything at `dpi` from now on (96: nothing is scaled). The
 // product's skin-manager module, when present, would install its own scaler.
 void ApplyDpi(int dpi);

@@ -2,7 +2,10 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
+
 #include "ui/attribute_values.h"
+#include "ui/contrast.h"
 #include "ui/dpi.h"
 #include "ui/panel.h"
 #include "ui/skin.h"
@@ -297,13 +300,42 @@ UxFontChoice CUxWindow::Font() const {
   return font;
 }
 
+namespace {
+
+// Whether the control is (or lies inside) one a person can click.
+bool InsideClickable(const CUxWindow& control) {
+  for (const CUxWindow* up = &control; up; up = up->Parent()) {
+    const std::string_view tag = up->TagName();
+    if (!up->Href().empty() || tag == "link" || tag == "dlgbtn" || tag == "dlgbtnEx2" || tag == "button" ||
+        tag == "imgbtn" || tag == "check") {
+      return up->Id() != 0 || !up->Href().empty();
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void CUxWindow::DrawInnerText(IUxCanvas& canvas) {
   if (m_text.empty()) return;
   if (!m_format_taken || m_forceupdatestyle) {
     m_cached_format = Style().textmode;
     m_format_taken = true;
   }
-  canvas.DrawTextRun(PlanControlText(*this, m_text, m_cached_format, canvas));
+  UxTextRun run = PlanControlText(*this, m_text, m_cached_format, canvas);
+  if (const HighContrastColours& contrast = HighContrast(); contrast.on) {
+    // The system's colours on the system's window colour: readable over any
+    // skin. What can be clicked reads as a link, what cannot be used greyed.
+    // The plate covers where the text is placed and where its glyphs show
+    // (the YaHei correction draws large text above its rectangle).
+    const UxRect plate{std::min(m_rect.left, run.rect.left), std::min(m_rect.top, run.rect.top),
+                       std::max(m_rect.right, run.rect.right), std::max(m_rect.bottom, run.rect.bottom)};
+    canvas.FillSolid(plate, contrast.window);
+    run.colour = IsDisabled(true) ? contrast.gray : InsideClickable(*this) ? contrast.hot : contrast.text;
+    run.path = UxTextRun::Path::kGdi;
+    run.alpha = 255;
+  }
+  canvas.DrawTextRun(run);
 }
 
 void CUxWindow::NotifyHost(UxNotice& notice, uintptr_t wparam) {

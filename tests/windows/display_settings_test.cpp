@@ -1,6 +1,7 @@
-// The installer's windows on scaled screens: every page at 150 % and 200 %
-// as reviewed pictures beside today's, every text within its control, and a
-// window moved to a monitor of another DPI laid out again at its factor.
+// The installer's windows under the display settings people use: every page
+// at 150 % and 200 % as reviewed pictures beside today's, every text within
+// its control, a window moved to a monitor of another DPI laid out again at
+// its factor, and the high-contrast colours.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"
 #include "tests/windows/windows_test_support_win.h"
+#include "ui/contrast.h"
 #include "ui/dpi.h"
 #include "ui/static_text.h"
 #include "ui/ux_startup_win.h"
@@ -73,12 +75,13 @@ TEST_P(HighDpiTest, EveryPageScaledAndNoTextClipped) {
   const int dpi = GetParam();
   QuietWindow window(1029, 7);
   Script script([&] { window.EndDialog(-1); });
-  script.Do([&] {
-          RECT client;
-          ::GetClientRect(window.Hwnd(), &client);
-          EXPECT_EQ(client.right, ::MulDiv(580, dpi, 96));
-          EXPECT_EQ(client.bottom, ::MulDiv(410, dpi, 96));
-        })
+  script
+      .Do([&] {
+        RECT client;
+        ::GetClientRect(window.Hwnd(), &client);
+        EXPECT_EQ(client.right, ::MulDiv(580, dpi, 96));
+        EXPECT_EQ(client.bottom, ::MulDiv(410, dpi, 96));
+      })
       .Do(Picture(window, "start"))
       .Do([&] { Click(window, id::kCustomInstallButton); })
       .Do([&] {
@@ -99,9 +102,9 @@ TEST_P(HighDpiTest, EveryPageScaledAndNoTextClipped) {
 
   QuietWindow failed(1029, 7);
   Script fails([&] { failed.EndDialog(-1); });
-  fails.Do([&] { ::SendMessageW(failed.Hwnd(), kMsgFailedPage, 0, 0); })
-      .Do(Picture(failed, "failed_network"))
-      .Do([&] { Click(failed, id::kFailedButton); });
+  fails.Do([&] { ::SendMessageW(failed.Hwnd(), kMsgFailedPage, 0, 0); }).Do(Picture(failed, "failed_network")).Do([&] {
+    Click(failed, id::kFailedButton);
+  });
   fails.Start();
   EXPECT_EQ(failed.DoModal(nullptr), 0);
 
@@ -152,6 +155,34 @@ TEST(HighDpi, AMoveToAnotherMonitorLaysTheWindowOutAtItsFactor) {
   ux::win::ApplyDpi(96);
   EXPECT_EQ(at_144.left, at_96.left * 3 / 2);
   EXPECT_EQ(at_144.Width(), at_96.Width() * 3 / 2);
+}
+
+// Windows' "High Contrast Black": every text in the system's colours on a
+// plate of its window colour, the focus cue in its highlight.
+TEST(HighContrast, TextsAndTheFocusCueTakeTheSystemsColours) {
+  test::UseInstallerResources();
+  ux::win::ReadSystemContrast();
+  EXPECT_FALSE(ux::HighContrast().on) << "the prefix has it off";
+  ux::HighContrastColours black;
+  black.on = true;
+  black.window = RGB(0, 0, 0);
+  black.text = RGB(255, 255, 255);
+  black.hot = RGB(255, 255, 0);
+  black.gray = RGB(63, 242, 0);
+  black.highlight = RGB(26, 235, 255);
+  ux::SetHighContrast(black);
+  QuietWindow window(1029, 7);
+  Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { ::SendMessageW(window.Hwnd(), WM_KEYDOWN, VK_TAB, 0); })
+      .Do([&] {
+        auto image = ux::win::PrintWindowPixels(window.Hwnd());
+        ASSERT_NE(image, nullptr);
+        EXPECT_TRUE(test::MatchesPicture(*image, "start_high_contrast", test::WindowPictures()));
+      })
+      .Do([&] { window.EndDialog(0); });
+  script.Start();
+  window.DoModal(nullptr);
+  ux::win::ReadSystemContrast();
 }
 
 }  // namespace
