@@ -4,6 +4,7 @@
 
 #include "tests/unit/ux_test_world.h"
 #include "ui/progress_rules.h"
+#include "ui/dpi.h"
 #include "ui/skin.h"
 #include "ui/skin_geometry.h"
 
@@ -202,6 +203,41 @@ TEST(UxSkinPool, SkinPngTakesItsFileFlipAndOwnAlpha) {
   UxSkinPool::Instance().Find("plain")->DrawSkin(plain, {0, 0, 50, 50}, 0, false, 200);
   EXPECT_EQ(plain.calls, std::vector<std::string>{"blend 0,0,50,50 -> 0,0,50,50 a200"});
   EXPECT_EQ(world.images.rotate_flips.size(), 1u);
+}
+
+TEST(UxDpiScale, OwnScalerRoundsToTheNearestPixel) {
+  const UxDpiScaler at_150(144), at_125(120), at_100(96);
+  EXPECT_EQ(at_150.ScaleLength(580), 870);
+  EXPECT_EQ(at_150.ScaleLength(410), 615);
+  EXPECT_EQ(at_150.ScaleFontHeight(-12), -18);
+  EXPECT_EQ(at_125.ScaleLength(9), 11);
+  EXPECT_EQ(at_125.ScaleLength(-9), -11);
+  EXPECT_FALSE(at_100.IsScalingOn());
+}
+
+// Above 125 % a skin is drawn down from the art's double-size image, sharp;
+// at 125 % and where no double-size image exists, up from its own.
+TEST(UxDpiScale, DoubleSizeArtAboveAQuarterMore) {
+  UxWorld world;
+  world.images.sizes[5] = {40, 20};
+  world.images.sizes[5 + kDoubleSizeImageOffset] = {80, 40};
+  world.images.sizes[6] = {40, 20};
+  ASSERT_TRUE(
+      UxSkinPool::Instance().LoadDocument(R"(<skins><png name="art" src="5"/><png name="single" src="6"/></skins>)"));
+  struct Case {
+    int dpi;
+    const char* skin;
+    std::pair<int, int> from_to;
+  } cases[] = {{144, "art", {80, 60}}, {192, "art", {80, 80}}, {120, "art", {40, 50}}, {192, "single", {40, 80}}};
+  for (const Case& c : cases) {
+    UseOwnDpiScaler(c.dpi);
+    world.images.scaled.clear();
+    RecordingCanvas canvas;
+    UxSkinPool::Instance().Find(c.skin)->DrawSkin(canvas, {0, 0, 90, 30}, 0, true, 255);
+    ASSERT_EQ(world.images.scaled.size(), 1u) << c.dpi << " " << c.skin;
+    EXPECT_EQ(world.images.scaled[0], c.from_to) << c.dpi << " " << c.skin;
+  }
+  UseOwnDpiScaler(96);
 }
 
 TEST(UxSkinPool, MissingImageDrawsNothingAndIsRetried) {

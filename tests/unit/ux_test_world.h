@@ -45,7 +45,9 @@ class FakeImages : public IUxImageSource {
     if (found == files.end()) return nullptr;
     return std::make_shared<SizedImage>(found->second.first, found->second.second);
   }
+  std::vector<std::pair<int, int>> scaled;  // (from width, to width) of every resize asked for
   std::shared_ptr<UxImage> ScaledToWidth(const std::shared_ptr<UxImage>& image, int width) override {
+    scaled.emplace_back(image->Width(), width);
     return std::make_shared<SizedImage>(width, image->Height() * width / std::max(1, image->Width()));
   }
   std::shared_ptr<UxImage> RotatedFlipped(const std::shared_ptr<UxImage>& image, int rotate_flip) override {

@@ -18,6 +18,7 @@
 #include "tests/win/test_support_win.h"
 #include "tests/windows/windows_test_support_win.h"
 #include "windows/main_window_ids.h"
+#include "windows/main_window_rules.h"
 
 namespace tw {
 namespace {
@@ -157,6 +158,67 @@ TEST_F(AccessibilityTest, AScreenReaderFindsTheInstallButtonInstallsAndHearsTheP
   bool partway = false;
   for (const std::wstring& value : progress_values) partway |= value != L"0%" && value != L"100%" && !value.empty();
   EXPECT_TRUE(partway) << "the reader heard the download between its ends; values heard: " << progress_values.size();
+}
+
+// What a screen reader hears without asking: the focus moving with Tab,
+// the download's text and the progress bar's value changing.
+struct HeardEvent {
+  DWORD event;
+  LONG object;
+  LONG child;
+};
+std::vector<HeardEvent>* g_heard = nullptr;
+HWND g_listened = nullptr;
+
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  if (g_heard && hwnd == g_listened) g_heard->push_back({event, object, child});
+}
+
+class QuietWindow : public test::TestMainWindow {
+ public:
+  using TestMainWindow::TestMainWindow;
+
+ protected:
+  void StartWorker() override {}
+};
+
+bool Heard(const std::vector<HeardEvent>& heard, DWORD event, LONG child) {
+  for (const HeardEvent& e : heard) {
+    if (e.event == event && e.object == OBJID_CLIENT && e.child == child) return true;
+  }
+  return false;
+}
+
+TEST_F(AccessibilityTest, FocusNameAndValueChangesAreAnnounced) {
+  std::vector<HeardEvent> heard;
+  g_heard = &heard;
+  const HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, &Hear,
+                                               ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  QuietWindow window(1029, 7);
+  LONG install = 0, progress = 0, download_text = 0;
+  test::Script script([&] { window.EndDialog(-1); });
+  script.Do([&] { g_listened = window.Hwnd(); })
+      .Do([&] {
+        install = static_cast<LONG>(window.FindControlById(main_window_id::kAgreeAndInstallButton)->Handle());
+        ::SendMessageW(window.Hwnd(), WM_KEYDOWN, VK_TAB, 0);
+      })
+      .Do([&] { ::SendMessageW(window.Hwnd(), WM_KEYDOWN, VK_SPACE, 0); })
+      .Do([&] {
+        progress = static_cast<LONG>(window.FindControlById(main_window_id::kProgressBar)->Handle());
+        download_text = static_cast<LONG>(window.FindControlById(main_window_id::kDownloadText)->Handle());
+        ::SendMessageW(window.Hwnd(), kMsgDownloadProgress, 40, 1536);
+      })
+      .Then([&] { return Heard(heard, EVENT_OBJECT_VALUECHANGE, progress); })
+      .Do([&] { window.EndDialog(0); });
+  script.Start();
+  window.DoModal(nullptr);
+  ::UnhookWinEvent(hook);
+  g_heard = nullptr;
+  EXPECT_TRUE(Heard(heard, EVENT_OBJECT_FOCUS, install)) << "Tab's move to 同意并安装";
+  EXPECT_TRUE(window.UserActions().agreed) << "Space pressed it";
+  EXPECT_TRUE(Heard(heard, EVENT_OBJECT_NAMECHANGE, download_text)) << "已下载 40%…";
+  EXPECT_TRUE(Heard(heard, EVENT_OBJECT_VALUECHANGE, progress)) << "the bar at 40%";
 }
 
 }  // namespace
