@@ -1,10 +1,13 @@
 #include "ui/shadow_window_win.h"
 
 #include "platform/win/gdi_handles_win.h"
+#include "ui/dpi.h"
 #include "ui/gdi_canvas_win.h"
 #include "ui/skin.h"
 
 namespace tw::ux::win {
+
+int CShadowWnd::ShadowSize() { return DpiScale(kShadowSize); }
 
 bool CShadowWnd::Create(HWND owner, IShadowPaintHook* hook) {
   m_owner = owner;
@@ -24,17 +27,17 @@ void CShadowWnd::Place() {
     if (m_hwnd) ::ShowWindow(m_hwnd, SW_HIDE);
     return;
   }
-  ::SetWindowPos(m_hwnd, m_owner, owner.left - kShadowSize, owner.top - kShadowSize, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(m_hwnd, m_owner, owner.left - ShadowSize(), owner.top - ShadowSize(), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CShadowWnd::Rebuild() {
   RECT owner;
   if (!m_hwnd || !::GetWindowRect(m_owner, &owner)) return;
-  const int width = owner.right - owner.left + 2 * kShadowSize;
-  const int height = owner.bottom - owner.top + 2 * kShadowSize;
+  const int width = owner.right - owner.left + 2 * ShadowSize();
+  const int height = owner.bottom - owner.top + 2 * ShadowSize();
   auto bitmap = GdiImage::Create(width, height);
   if (!bitmap) return;
-  bool painted = m_hook && m_hook->PaintShadow(*bitmap, kShadowSize);
+  bool painted = m_hook && m_hook->PaintShadow(*bitmap, ShadowSize());
   const tw::win::WindowDc screen(nullptr);
   const tw::win::BitmapDc memory_dc(bitmap->Bitmap(), screen.Get());
   HDC memory = memory_dc.Get();
@@ -57,7 +60,7 @@ void CShadowWnd::Rebuild() {
     }
   }
   if (painted) {
-    POINT position{owner.left - kShadowSize, owner.top - kShadowSize};
+    POINT position{owner.left - ShadowSize(), owner.top - ShadowSize()};
     SIZE size{width, height};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};

@@ -22,7 +22,9 @@ class IShadowPaintHook {
 
 class CShadowWnd : public UxWindowBase {
  public:
+  // The shadow's width around the window at 96 DPI; it grows with the factor.
   static constexpr int kShadowSize = 4;
+  static int ShadowSize();
 
   [[nodiscard]] bool Create(HWND owner, IShadowPaintHook* hook);
   // The owner's messages the shadow follows.
