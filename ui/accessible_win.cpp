@@ -42,9 +42,27 @@ LONG StateBits(const AccessibleElement& element) {
   return state;
 }
 
+// COM's reference count for an object made with new; deleted at the last
+// release.
+template <typename Self>
+class RefCounted {
+ public:
+  ULONG AddReference() noexcept { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
+  ULONG DropReference() noexcept {
+    const LONG left = ::InterlockedDecrement(&m_refs);
+    if (left == 0) delete static_cast<Self*>(this);
+    return static_cast<ULONG>(left);
+  }
+
+ private:
+  LONG m_refs = 1;
+};
+
 // The children as VARIANTs: a child id for a windowless control, the real
 // child window's own object for a `realwnd`.
-class ChildEnumerator final : public IEnumVARIANT {
+class ChildEnumerator final : public IEnumVARIANT, private RefCounted<ChildEnumerator> {
+  friend class RefCounted<ChildEnumerator>;
+
  public:
   explicit ChildEnumerator(std::vector<VARIANT> items, size_t next = 0) : m_items(std::move(items)), m_next(next) {}
   ~ChildEnumerator() {
@@ -61,12 +79,8 @@ class ChildEnumerator final : public IEnumVARIANT {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = ::InterlockedDecrement(&m_refs);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
+  ULONG STDMETHODCALLTYPE Release() override { return DropReference(); }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
     if (!out) return E_POINTER;
     ULONG given = 0;
@@ -97,12 +111,13 @@ class ChildEnumerator final : public IEnumVARIANT {
   }
 
  private:
-  LONG m_refs = 1;
   std::vector<VARIANT> m_items;
   size_t m_next;
 };
 
-class UxAccessible final : public IAccessible, public IEnumVARIANT {
+class UxAccessible final : public IAccessible, public IEnumVARIANT, private RefCounted<UxAccessible> {
+  friend class RefCounted<UxAccessible>;
+
  public:
   explicit UxAccessible(IUxAccessibleHost& host) : m_host(&host) {}
   void Disconnect() noexcept { m_host = nullptr; }
@@ -121,12 +136,8 @@ class UxAccessible final : public IAccessible, public IEnumVARIANT {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = ::InterlockedDecrement(&m_refs);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
+  ULONG STDMETHODCALLTYPE Release() override { return DropReference(); }
 
   // IDispatch: MSAA clients call through the table.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -398,7 +409,6 @@ class UxAccessible final : public IAccessible, public IEnumVARIANT {
     return items;
   }
 
-  LONG m_refs = 1;
   IUxAccessibleHost* m_host;
   tw::win::ComPtr<ChildEnumerator> m_enumerator;
 };

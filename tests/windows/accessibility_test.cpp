@@ -174,13 +174,7 @@ void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG chil
   if (g_heard && hwnd == g_listened) g_heard->push_back({event, object, child});
 }
 
-class QuietWindow : public test::TestMainWindow {
- public:
-  using TestMainWindow::TestMainWindow;
-
- protected:
-  void StartWorker() override {}
-};
+using QuietWindow = test::QuietMainWindow;
 
 bool Heard(const std::vector<HeardEvent>& heard, DWORD event, LONG child) {
   for (const HeardEvent& e : heard) {

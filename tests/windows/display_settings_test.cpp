@@ -28,13 +28,7 @@ using test::Click;
 using test::Script;
 using test::TestMainWindow;
 
-class QuietWindow : public TestMainWindow {
- public:
-  using TestMainWindow::TestMainWindow;
-
- protected:
-  void StartWorker() override {}
-};
+using QuietWindow = test::QuietMainWindow;
 
 // Every shown text of the host is as wide and as high as its words need.
 void ExpectTextsFit(ux::CUxWindow& control, const std::string& where) {

@@ -338,14 +338,7 @@ TEST_F(MainWindowTest, LeavingDuringTheDownloadKeepsItsBytesForTheNextRun) {
   EXPECT_EQ(StepRecords(41, 0), 1u) << "the continued package verified";
 }
 
-// The window alone: its road is left out and its messages are the script's.
-class QuietMainWindow : public TestMainWindow {
- public:
-  using TestMainWindow::TestMainWindow;
-
- protected:
-  void StartWorker() override {}
-};
+using test::QuietMainWindow;
 
 // The product's installer left its reboot key (as the installer stand-in's
 // needreboot=1 does); the road is left out and its outcome posted.

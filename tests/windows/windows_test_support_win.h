@@ -95,4 +95,13 @@ class TestMainWindow : public TwDetectorMainDlg {
   ScriptedPathQueries m_fake;
 };
 
+// The window alone: its road is left out and its messages are the script's.
+class QuietMainWindow : public TestMainWindow {
+ public:
+  using TestMainWindow::TestMainWindow;
+
+ protected:
+  void StartWorker() override {}
+};
+
 }  // namespace tw::test
