@@ -27,7 +27,8 @@ void CShadowWnd::Place() {
     if (m_hwnd) ::ShowWindow(m_hwnd, SW_HIDE);
     return;
   }
-  ::SetWindowPos(m_hwnd, m_owner, owner.left - ShadowSize(), owner.top - ShadowSize(), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(m_hwnd, m_owner, owner.left - ShadowSize(), owner.top - ShadowSize(), 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CShadowWnd::Rebuild() {
