@@ -34,19 +34,23 @@ std::string Md5Hex(const uint8_t (&digest)[kMd5Size], bool upperCase) {
   return text;
 }
 
+struct TwMD5::Context {
+  MD5_CTX state;
+};
+
 TwMD5::TwMD5() = default;
 
-TwMD5::~TwMD5() { delete static_cast<MD5_CTX*>(m_context); }
+TwMD5::~TwMD5() = default;
 
 void TwMD5::Begin() {
-  if (m_context == nullptr) m_context = new MD5_CTX();
-  MD5_Init(static_cast<MD5_CTX*>(m_context));  // reset after each digest: one object hashes files in turn
+  if (!m_context) m_context = std::make_unique<Context>();
+  MD5_Init(&m_context->state);  // reset after each digest: one object hashes files in turn
 }
 
-void TwMD5::Update(const void* data, size_t length) { MD5_Update(static_cast<MD5_CTX*>(m_context), data, length); }
+void TwMD5::Update(const void* data, size_t length) { MD5_Update(&m_context->state, data, length); }
 
 const uint8_t* TwMD5::Finish() {
-  MD5_Final(m_digest, static_cast<MD5_CTX*>(m_context));
+  MD5_Final(m_digest, &m_context->state);
   return m_digest;
 }
 

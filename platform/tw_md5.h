@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tw {
@@ -33,7 +34,8 @@ class TwMD5 {
   const uint8_t* Finish();
 
  private:
-  void* m_context = nullptr;  // libcrypto's MD5_CTX, made on first use
+  struct Context;  // libcrypto's MD5_CTX, made on first use
+  std::unique_ptr<Context> m_context;
   uint8_t m_digest[kMd5Size] = {};
 };
 

@@ -42,26 +42,10 @@ LONG StateBits(const AccessibleElement& element) {
   return state;
 }
 
-// COM's reference count for an object made with new; deleted at the last
-// release.
-template <typename Self>
-class RefCounted {
- public:
-  ULONG AddReference() noexcept { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
-  ULONG DropReference() noexcept {
-    const LONG left = ::InterlockedDecrement(&m_refs);
-    if (left == 0) delete static_cast<Self*>(this);
-    return static_cast<ULONG>(left);
-  }
-
- private:
-  LONG m_refs = 1;
-};
-
 // The children as VARIANTs: a child id for a windowless control, the real
 // child window's own object for a `realwnd`.
-class ChildEnumerator final : public IEnumVARIANT, private RefCounted<ChildEnumerator> {
-  friend class RefCounted<ChildEnumerator>;
+class ChildEnumerator final : public IEnumVARIANT, private tw::win::ComReferenceCount<ChildEnumerator> {
+  friend class tw::win::ComReferenceCount<ChildEnumerator>;
 
  public:
   explicit ChildEnumerator(std::vector<VARIANT> items, size_t next = 0) : m_items(std::move(items)), m_next(next) {}
@@ -115,8 +99,8 @@ class ChildEnumerator final : public IEnumVARIANT, private RefCounted<ChildEnume
   size_t m_next;
 };
 
-class UxAccessible final : public IAccessible, public IEnumVARIANT, private RefCounted<UxAccessible> {
-  friend class RefCounted<UxAccessible>;
+class UxAccessible final : public IAccessible, public IEnumVARIANT, private tw::win::ComReferenceCount<UxAccessible> {
+  friend class tw::win::ComReferenceCount<UxAccessible>;
 
  public:
   explicit UxAccessible(IUxAccessibleHost& host) : m_host(&host) {}

@@ -24,6 +24,9 @@
 #include <map>
 #include <string>
 
+#include "platform/file_open.h"
+#include "platform/win/unique_handle_win.h"
+
 namespace {
 
 constexpr UINT kStageMessage = WM_USER + 109;
@@ -54,9 +57,9 @@ std::map<std::wstring, std::wstring> AutoinstallPairs(const std::wstring& comman
 void RecordPosted(const char* line) {
   wchar_t temp[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH + 1, temp);
-  if (FILE* file = ::_wfopen((std::wstring(temp) + L"tw_product_installer_stages.txt").c_str(), L"ab")) {
-    std::fprintf(file, "%s\r\n", line);
-    std::fclose(file);
+  if (const tw::UniqueStdioFile file{
+          ::_wfopen((std::wstring(temp) + L"tw_product_installer_stages.txt").c_str(), L"ab")}) {
+    std::fprintf(file.get(), "%s\r\n", line);
   }
 }
 
@@ -71,9 +74,8 @@ void Record(const std::wstring& commandLine) {
   const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, commandLine.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(bytes > 0 ? bytes - 1 : 0), '\0');
   ::WideCharToMultiByte(CP_UTF8, 0, commandLine.c_str(), -1, utf8.data(), bytes, nullptr, nullptr);
-  if (FILE* file = ::_wfopen((std::wstring(temp) + L"tw_product_installer.txt").c_str(), L"wb")) {
-    std::fwrite(utf8.data(), 1, utf8.size(), file);
-    std::fclose(file);
+  if (const tw::UniqueStdioFile file{::_wfopen((std::wstring(temp) + L"tw_product_installer.txt").c_str(), L"wb")}) {
+    std::fwrite(utf8.data(), 1, utf8.size(), file.get());
   }
 }
 
@@ -86,10 +88,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const HWND window = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::wcstoul(pairs[L"hwnd"].c_str(), nullptr, 16)));
   const bool ownWindowless = std::wcstol(pairs[L"noshowinstalldlg"].c_str(), nullptr, 10) != 0;
 
-  HANDLE running = ::CreateEventW(nullptr, TRUE, FALSE, L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST");
-  HANDLE windowless =
+  // Held until the process ends, as the product's installer holds them.
+  const tw::win::UniqueHandleObject running(
+      ::CreateEventW(nullptr, TRUE, FALSE, L"Global\\{E02A6D98-80B3-4a54-89E3-116EB96D0664}_EXIST"));
+  const tw::win::UniqueHandleObject windowless(
       ownWindowless ? ::CreateEventW(nullptr, TRUE, FALSE, L"Global\\{8A58A1E3-3034-44A4-AA09-D655F233F8ED}_EXIST")
-                    : nullptr;
+                    : nullptr);
 
   const std::wstring installPath = pairs[L"installpath"];
   ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus", L"ProgramPath", REG_SZ, installPath.c_str(),
@@ -98,7 +102,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     HKEY key = nullptr;
     if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\tarnwick\\Antivirus\\TwNeedReboot", 0, nullptr, 0, KEY_WRITE,
                           nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      ::RegCloseKey(key);
+      const tw::win::UniqueRegKey made(key);
     }
   }
 
@@ -121,11 +125,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
 
   if (!pairs[L"hold"].empty()) {
-    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, pairs[L"hold"].c_str());
-    ::WaitForSingleObject(release, 60000);
-    ::CloseHandle(release);
+    const tw::win::UniqueHandleObject release(::CreateEventW(nullptr, TRUE, FALSE, pairs[L"hold"].c_str()));
+    ::WaitForSingleObject(release.Get(), 60000);
   }
-  if (windowless != nullptr) ::CloseHandle(windowless);
-  if (running != nullptr) ::CloseHandle(running);
   return mode == L"fail" ? 1 : 0;
 }

@@ -81,6 +81,22 @@ class UniqueBstr {
   BSTR m_bstr;
 };
 
+// The reference count of a COM object we implement (made with new, one
+// reference for its maker): the object is deleted at its last release.
+template <typename Self>
+class ComReferenceCount {
+ public:
+  ULONG AddReference() noexcept { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
+  ULONG DropReference() noexcept {
+    const LONG left = ::InterlockedDecrement(&m_refs);
+    if (left == 0) delete static_cast<Self*>(this);
+    return static_cast<ULONG>(left);
+  }
+
+ private:
+  LONG m_refs = 1;
+};
+
 // A BSTR a COM call handed to the caller (an accessible name, a value).
 struct BstrFreer {
   void operator()(wchar_t* text) const noexcept { ::SysFreeString(text); }

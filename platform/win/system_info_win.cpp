@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/win/registry_win.h"
 #include "platform/win/file_version_info_win.h"
 #include "platform/win/system_info_win.h"
@@ -109,10 +111,11 @@ int GetOsCode() { return OsCodeFromId(GetOsId(), IsNative64() != 0, ReportedVers
 SystemVersion& SystemVersion::Instance() {
   static SystemVersion* volatile published = nullptr;
   if (published != nullptr) return *published;
-  auto* candidate = new SystemVersion();
+  std::unique_ptr<SystemVersion> candidate(new SystemVersion());
   void* previous =
-      ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&published), candidate, nullptr);
-  if (previous != nullptr) delete candidate;  // another thread won
+      ::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&published), candidate.get(), nullptr);
+  // The winner is published for the life of the process; a loser's goes.
+  if (previous == nullptr) (void)candidate.release();
   return *published;
 }
 

@@ -364,6 +364,8 @@ class FaultMatrixTest(InstallerMachineCase):
     def test_every_row(self):
         # TW_FAULT_ROWS=text runs only the rows whose name holds the text.
         only = os.environ.get("TW_FAULT_ROWS", "")
+        # A mistyped selection must not pass by running nothing.
+        self.assertTrue(any(only in name for name in ROWS), f"TW_FAULT_ROWS={only!r} names no row")
         for name, row in ROWS.items():
             if only not in name:
                 continue

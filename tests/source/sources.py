@@ -4,7 +4,7 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 FOLDERS = ("platform", "net", "telemetry", "survey", "config", "ui", "install", "windows", "app", "resources",
-           "tools", "bench", "fuzz", "tests")
+           "tools", "bench", "fuzz", "tests", "peers")
 
 
 def source_files(suffixes=(".cpp", ".h")):

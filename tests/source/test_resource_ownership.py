@@ -17,7 +17,8 @@ RELEASES = (
     "curl_multi_cleanup", "curl_slist_free_all", "curl_free", "BN_free", "BN_clear_free", "BN_CTX_free",
     "BN_MONT_CTX_free", "RSA_free", "OPENSSL_free", "inflateEnd", "deflateEnd", "free", "closesocket",
     "CloseDesktop", "CloseWindowStation", "DestroyMenu", "ImageList_Destroy")
-CALL = re.compile(r"(?<![\w.>])(?:::|std::|Gdiplus::)?(" + "|".join(RELEASES) + r"|EVP_\w+_free)\s*\(|->Release\(\)")
+CALL = re.compile(r"(?<![\w.>])(?:::|std::|Gdiplus::)?(" + "|".join(RELEASES) + r"|EVP_\w+_free)\s*\(|->Release\(\)"
+                  r"|(?<![=\w])\bdelete\b(?!\s*;)")
 
 # The owning types themselves: the one place each release is written.
 OWNERS = {
@@ -28,8 +29,16 @@ OWNERS = {
     "net/curl_support.h": "libcurl handles and header lists",
     "tests/win/platform_defences_test.cpp": "a GDI+ session owned by a local type",
 }
-# A deleter for std::unique_ptr is an owning type of its own.
-DELETER = re.compile(r"void operator\(\)\(")
+# A deleter for std::unique_ptr is an owning type of its own: a struct named
+# for what it does whose call operator is the line after its name.
+DELETER_NAME = re.compile(r"^\s*struct \w+(Deleter|Freer|Closer) \{\s*$")
+DELETER = re.compile(r"^\s*void operator\(\)\(")
+STRING = re.compile(r'"(?:\\.|[^"\\])*"')
+
+
+def code_of(line):
+    """The line without its comment; a "//" inside a string is no comment."""
+    return STRING.sub('""', line).split("//")[0]
 
 
 def hand_written_releases():
@@ -37,10 +46,13 @@ def hand_written_releases():
     for relative, path in source_files():
         if relative in OWNERS:
             continue
+        previous = ""
         for number, line in numbered_lines(path):
-            code = line.split("//")[0]
-            if CALL.search(code) and not DELETER.search(code):
+            code = code_of(line)
+            deleter = DELETER.search(code) and DELETER_NAME.search(previous)
+            if CALL.search(code) and not deleter:
                 found.append(f"{relative}:{number}: {line.strip()}")
+            previous = code
     return found
 
 
@@ -55,6 +67,9 @@ class ResourceOwnershipTest(unittest.TestCase):
         self.assertFalse(CALL.search("token.Release();"), "giving up ownership is no release")
         self.assertFalse(CALL.search("using Deleter = decltype(&::FreeSid);"))
         self.assertTrue(DELETER.search("void operator()(BIGNUM* bn) const { BN_free(bn); }"))
+        self.assertTrue(CALL.search("  delete candidate;"), "a delete by hand")
+        self.assertFalse(CALL.search("  Foo(const Foo&) = delete;"))
+        self.assertTrue(CALL.search(code_of('  Log("a // b"); ::CloseHandle(h);')), "a // inside a string")
 
 
 if __name__ == "__main__":

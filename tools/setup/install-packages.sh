@@ -10,6 +10,8 @@ packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libcurl4-openssl-dev libssl-dev libtinyxml2-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the source rules' one formatter, pinned
+  clang-format-14
   # the Win32 cross toolchain and what the dependency script needs
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools libz-mingw-w64-dev
   dpkg-dev patch perl make
