@@ -8,7 +8,7 @@
 # tw_delay_load(target lib...) writes, for each lib, a delay-import library of
 # the same name (one assembled object) from the names mingw-w64's import
 # library exports, and puts their folder first in the target's library
-# search, so every "-l<lib>" on its link line, curl's and libcrypto's too,
+# search, so every "-l<lib>" on its link line, curl's too,
 # takes it.
 #
 # Why not dlltool --output-delaylib: 32-bit GNU ld drops the code section of

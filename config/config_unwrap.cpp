@@ -1,8 +1,6 @@
 #include "config/config_unwrap.h"
 
-#include <openssl/bn.h>
-
-#include <memory>
+#include "platform/crypto_owners.h"
 
 namespace tw {
 namespace {
@@ -18,26 +16,21 @@ int Base64Value(char c) {
   return -1;
 }
 
-struct BnDeleter {
-  void operator()(BIGNUM* bn) const { BN_free(bn); }
-};
-struct BnCtxDeleter {
-  void operator()(BN_CTX* ctx) const { BN_CTX_free(ctx); }
-};
-struct MontDeleter {
-  void operator()(BN_MONT_CTX* mont) const { BN_MONT_CTX_free(mont); }
-};
-using UniqueBn = std::unique_ptr<BIGNUM, BnDeleter>;
-
 // The data of one block, or false when the block does not open.
-bool OpenBlock(const unsigned char* block, const BIGNUM* modulus, const BIGNUM* exponent, BN_CTX* ctx,
-               BN_MONT_CTX* montgomery, std::string& data) {
-  UniqueBn value(BN_bin2bn(block, kBlockBytes, nullptr));
-  UniqueBn opened(BN_new());
-  if (!value || !opened || BN_cmp(value.get(), modulus) >= 0) return false;
-  if (BN_mod_exp_mont(opened.get(), value.get(), exponent, modulus, ctx, montgomery) != 1) return false;
+// `montgomery` carries the modulus's Montgomery constant from one block to
+// the next: computed by the first exponentiation, reused by the others.
+bool OpenBlock(const unsigned char* block, const BigNumber& modulus, const BigNumber& exponent, BigNumber& montgomery,
+               std::string& data) {
+  BigNumber value, opened;
+  if (mbedtls_mpi_read_binary(value.get(), block, kBlockBytes) != 0 ||
+      mbedtls_mpi_cmp_mpi(value.get(), modulus.get()) >= 0) {
+    return false;
+  }
+  if (mbedtls_mpi_exp_mod(opened.get(), value.get(), exponent.get(), modulus.get(), montgomery.get()) != 0) {
+    return false;
+  }
   unsigned char plain[kBlockBytes];
-  if (BN_bn2binpad(opened.get(), plain, kBlockBytes) != static_cast<int>(kBlockBytes)) return false;
+  if (mbedtls_mpi_write_binary(opened.get(), plain, kBlockBytes) != 0) return false;
   if (plain[0] != 0x00 || plain[1] != 0x01) return false;
   size_t i = 2;
   while (i < kBlockBytes && plain[i] == 0xFF) ++i;
@@ -77,22 +70,16 @@ std::string UnwrapConfiguration(std::string_view body, const RsaPublicKey& key) 
   const std::string blocks = Base64DecodeGroups(body);
   std::string text;
   if (blocks.empty() || blocks.size() % kBlockBytes != 0) return text;
-  BIGNUM* raw_modulus = nullptr;
-  BIGNUM* raw_exponent = nullptr;
-  const bool read =
-      BN_hex2bn(&raw_modulus, key.modulusHex.c_str()) != 0 && BN_dec2bn(&raw_exponent, key.exponentDec.c_str()) != 0;
-  const UniqueBn modulus(raw_modulus), exponent(raw_exponent);
-  if (!read) return text;
-  const std::unique_ptr<BN_CTX, BnCtxDeleter> ctx(BN_CTX_new());
-  // One Montgomery context for every block of the document.
-  const std::unique_ptr<BN_MONT_CTX, MontDeleter> montgomery(BN_MONT_CTX_new());
-  if (!ctx || !montgomery || BN_is_odd(modulus.get()) == 0 ||
-      BN_MONT_CTX_set(montgomery.get(), modulus.get(), ctx.get()) != 1) {
+  // A key with anything but digits in it is refused whole, not read up to
+  // the first stray character.
+  BigNumber modulus, exponent, montgomery;
+  if (mbedtls_mpi_read_string(modulus.get(), 16, key.modulusHex.c_str()) != 0 ||
+      mbedtls_mpi_read_string(exponent.get(), 10, key.exponentDec.c_str()) != 0 ||
+      mbedtls_mpi_cmp_int(modulus.get(), 1) <= 0 || mbedtls_mpi_get_bit(modulus.get(), 0) == 0) {
     return text;
   }
   for (size_t at = 0; at < blocks.size(); at += kBlockBytes) {
-    if (!OpenBlock(reinterpret_cast<const unsigned char*>(blocks.data() + at), modulus.get(), exponent.get(), ctx.get(),
-                   montgomery.get(), text)) {
+    if (!OpenBlock(reinterpret_cast<const unsigned char*>(blocks.data() + at), modulus, exponent, montgomery, text)) {
       break;  // what the earlier blocks gave stays
     }
   }

@@ -1,6 +1,6 @@
 // MD5 digests (RFC 1321): packages are verified against the digest in their
 // configuration entry, executables are fingerprinted for reports, and the
-// machine identifiers hash buffers. Computed by OpenSSL's libcrypto.
+// machine identifiers hash buffers. Computed by Mbed TLS.
 #pragma once
 
 #include <cstddef>
@@ -34,7 +34,7 @@ class TwMD5 {
   const uint8_t* Finish();
 
  private:
-  struct Context;  // libcrypto's MD5_CTX, made on first use
+  struct Context;  // Mbed TLS's MD5 state, made on first use
   std::unique_ptr<Context> m_context;
   uint8_t m_digest[kMd5Size] = {};
 };

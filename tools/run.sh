@@ -45,8 +45,8 @@ else
   wine_root=build/wine64
 fi
 
-build_windows() {  # tree, toolchain file, libraries prefix
-  local tree=$1 toolchain=$2 libraries=$3 cached
+build_windows() {  # tree, processor (i686 or x86_64), libraries prefix
+  local tree=$1 arch=$2 libraries=$3 cached
   # CMake keeps the library paths it found; libraries built anew (another
   # cache key) need a tree configured anew, or the old ones stay linked.
   cached=$(sed -n 's/^TW_DEPS_PREFIX:PATH=//p' "$tree/CMakeCache.txt" 2>/dev/null || true)
@@ -54,13 +54,13 @@ build_windows() {  # tree, toolchain file, libraries prefix
     echo "Windows libraries changed ($cached -> $libraries): configuring $tree again"
     rm -rf "$tree"
   fi
-  TW_DEPS_PREFIX=$libraries configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/$toolchain" \
-    -DTW_DEPS_PREFIX="$libraries" -DCMAKE_BUILD_TYPE=MinSizeRel
+  TW_DEPS_PREFIX=$libraries configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-toolchain.cmake" \
+    -DTW_WIN_ARCH="$arch" -DTW_DEPS_PREFIX="$libraries" -DCMAKE_BUILD_TYPE=MinSizeRel
   cmake --build "$tree" -j "$jobs"
 }
 
 build_win32() {
-  build_windows "build/win32-$deploy_name" mingw32-toolchain.cmake "$TW_DEPS_PREFIX"
+  build_windows "build/win32-$deploy_name" i686 "$TW_DEPS_PREFIX"
   mkdir -p "out/$deploy_name"
   cp "build/win32-$deploy_name/bin/twinstall.exe" "out/$deploy_name/twinstall.exe"
 }
@@ -69,7 +69,7 @@ build_win64() {  # only where Wine runs only 64-bit programs
   [[ $TW_WINE_ARCH == win64 ]] || return 0
   local libraries
   libraries=$(TW_WIN_ARCH=x86_64 tools/setup/build-mingw-deps.sh)
-  build_windows "build/win64-$deploy_name" mingw64-toolchain.cmake "$libraries"
+  build_windows "build/win64-$deploy_name" x86_64 "$libraries"
 }
 
 # The Wine prefix is made in the background while the compilers run.

@@ -70,8 +70,8 @@ class ImportTableTest(unittest.TestCase):
         self.assertEqual(pe_kind(context.shipped_installer()), (0x14C, 0x10B, 2))
 
     def test_small_enough_to_start_at_once(self):
-        # A library's whole initialisation pulled back in (libcrypto's error
-        # queue, libstdc++'s demangler) shows here before anywhere else.
+        # A library's whole initialisation pulled back in (libstdc++'s
+        # demangler, say) shows here before anywhere else.
         self.assertLessEqual(context.shipped_installer().stat().st_size, MAX_INSTALLER_BYTES)
 
     def test_only_known_system_libraries_are_imported_statically(self):

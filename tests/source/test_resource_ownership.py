@@ -14,10 +14,9 @@ RELEASES = (
     "WTSFreeMemory", "FindClose", "UnmapViewOfFile", "EndPaint", "CoTaskMemFree", "SysFreeString", "RestoreDC",
     "fclose", "FreeSid", "DestroyEnvironmentBlock", "LeaveCriticalSection", "DeleteCriticalSection",
     "GdiplusShutdown", "CertCloseStore", "CertFreeCertificateContext", "CryptReleaseContext", "curl_easy_cleanup",
-    "curl_multi_cleanup", "curl_slist_free_all", "curl_free", "BN_free", "BN_clear_free", "BN_CTX_free",
-    "BN_MONT_CTX_free", "RSA_free", "OPENSSL_free", "inflateEnd", "deflateEnd", "free", "closesocket",
+    "curl_multi_cleanup", "curl_slist_free_all", "curl_free", "inflateEnd", "deflateEnd", "free", "closesocket",
     "CloseDesktop", "CloseWindowStation", "DestroyMenu", "ImageList_Destroy")
-CALL = re.compile(r"(?<![\w.>])(?:::|std::|Gdiplus::)?(" + "|".join(RELEASES) + r"|EVP_\w+_free)\s*\(|->Release\(\)"
+CALL = re.compile(r"(?<![\w.>])(?:::|std::|Gdiplus::)?(" + "|".join(RELEASES) + r"|mbedtls_\w+_free)\s*\(|->Release\(\)"
                   r"|(?<![=\w])\bdelete\b(?!\s*;)")
 
 # The owning types themselves: the one place each release is written.
@@ -26,6 +25,7 @@ OWNERS = {
     "platform/win/gdi_handles_win.h": "window DCs, selections, saved states, paint scopes",
     "platform/win/com_win.h": "apartments, interface pointers, task memory, BSTRs",
     "platform/file_open.h": "stdio files",
+    "platform/crypto_owners.h": "Mbed TLS big numbers and MD5 contexts",
     "net/curl_support.h": "libcurl handles and header lists",
     "tests/win/platform_defences_test.cpp": "a GDI+ session owned by a local type",
 }
@@ -66,7 +66,8 @@ class ResourceOwnershipTest(unittest.TestCase):
         self.assertTrue(CALL.search("if (file) std::fclose(file);"))
         self.assertFalse(CALL.search("token.Release();"), "giving up ownership is no release")
         self.assertFalse(CALL.search("using Deleter = decltype(&::FreeSid);"))
-        self.assertTrue(DELETER.search("void operator()(BIGNUM* bn) const { BN_free(bn); }"))
+        self.assertTrue(DELETER.search("void operator()(FILE* file) const { std::fclose(file); }"))
+        self.assertTrue(CALL.search("  ~Number() { mbedtls_mpi_free(&m_value); }"))
         self.assertTrue(CALL.search("  delete candidate;"), "a delete by hand")
         self.assertFalse(CALL.search("  Foo(const Foo&) = delete;"))
         self.assertTrue(CALL.search(code_of('  Log("a // b"); ::CloseHandle(h);')), "a // inside a string")

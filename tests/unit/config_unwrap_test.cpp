@@ -51,6 +51,26 @@ TEST(UnwrapConfiguration, DocumentsFromTheServiceTool) {
   EXPECT_EQ(UnwrapConfiguration(good, RsaPublicKey{"", "65537"}), "") << "no key, no text";
 }
 
+// A damaged key in a deployment file opens nothing: it is never read up to
+// its first stray character and used as if it were the key.
+TEST(UnwrapConfiguration, ADamagedKeyOpensNothing) {
+  const std::string good = Fixture("good.b64");
+  const std::string modulus = deploy::kCONFIG_RSA_MODULUS_A;
+  const std::string exponent = deploy::kCONFIG_RSA_EXPONENT_A;
+  const struct {
+    const char* name;
+    RsaPublicKey key;
+  } cases[] = {
+      {"a stray letter after the modulus", {modulus + "Z", exponent}},
+      {"a space after the modulus", {modulus + " ", exponent}},
+      {"a stray letter after the exponent", {modulus, exponent + "x"}},
+      {"an even modulus", {modulus.substr(0, modulus.size() - 1) + "0", exponent}},
+      {"a negative exponent", {modulus, "-" + exponent}},
+      {"no exponent", {modulus, ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UnwrapConfiguration(good, c.key), "") << c.name;
+}
+
 // The self-update INI names a program the elevated installer starts: it is
 // read only when signed with the deployment's key or fetched over https.
 TEST(UpdateIni, OnlyAnAuthenticIniIsRead) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the static Windows libraries from Debian's source packages:
-# libcurl (Schannel TLS), OpenSSL's libcrypto, TinyXML-2 and GoogleTest.
+# libcurl (Schannel TLS), Mbed TLS's crypto library (big numbers and MD5
+# only), TinyXML-2 and GoogleTest.
 # zlib comes prebuilt from libz-mingw-w64-dev. For i686 (the installer's
 # architecture) unless TW_WIN_ARCH=x86_64: 64-bit libraries for the test
 # programs on a machine whose kernel runs no 32-bit code.
@@ -13,10 +14,12 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 arch=${TW_WIN_ARCH:-i686}
 case "$arch" in
-  i686) toolchain="$repo/cmake/mingw32-toolchain.cmake"; openssl_target=mingw ;;
-  x86_64) toolchain="$repo/cmake/mingw64-toolchain.cmake"; openssl_target=mingw64 ;;
+  i686|x86_64) ;;
   *) echo "unknown TW_WIN_ARCH: $arch" >&2; exit 2 ;;
 esac
+export TW_WIN_ARCH=$arch
+toolchain="$repo/cmake/mingw-toolchain.cmake"
+mbedtls_config="$repo/tools/setup/mbedtls_config.h"
 triple=$arch-w64-mingw32
 cache=${TW_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/twinstall}
 jobs=$(nproc)
@@ -27,14 +30,14 @@ cache_key() {
   local key
   key=$( { printf '%s\n' "$@" | sort ;
            dpkg-query -W -f='${Version}\n' googletest libz-mingw-w64-dev "g++-mingw-w64-${arch//_/-}-posix" ;
-           cat "$0" "$toolchain"; } | sha256sum | cut -c1-16)
+           cat "$0" "$toolchain" "$mbedtls_config"; } | sha256sum | cut -c1-16)
   [[ $arch == i686 ]] && echo "$key" || echo "$arch-$key"
 }
 
 # Looked up by the versions apt offers; a mirror may no longer serve them
 # and an older version is built instead, so each build is stored under the
 # versions it was made from and the offered key points at it.
-offered=$(cache_key $(apt-get source --print-uris curl tinyxml2 openssl 2>/dev/null | grep -o "[^'/]*\.dsc'" | tr -d "'"))
+offered=$(cache_key $(apt-get source --print-uris curl tinyxml2 mbedtls 2>/dev/null | grep -o "[^'/]*\.dsc'" | tr -d "'"))
 lookup="$cache/mingw-deps-$offered"
 if [[ -f $lookup/.complete ]]; then
   readlink -f "$lookup"
@@ -61,7 +64,7 @@ fetch_source() {
   done
   echo "no source version of $pkg could be downloaded"; return 1
 }
-for pkg in curl tinyxml2 openssl; do fetch_source "$pkg"; done
+for pkg in curl tinyxml2 mbedtls; do fetch_source "$pkg"; done
 built=$(cache_key *.dsc)
 prefix="$cache/mingw-deps-$built"
 if [[ -f $prefix/.complete ]]; then  # the same fallback was built before
@@ -107,23 +110,15 @@ cmake -S curl-*/ -B build-curl "${cmake_static[@]}" -DCMAKE_BUILD_TYPE=MinSizeRe
   -DCURL_STATICLIB=ON
 cmake --build build-curl -j "$jobs" --target install
 
-# OpenSSL's libcrypto only. no-asm sidesteps Debian's PIC patch, whose i386
-# assembly the Windows assembler rejects. The installer uses BIGNUM (the
-# configuration's RSA blocks) and MD5 only: every algorithm, error text and
-# feature the default provider would otherwise drag in is left out.
-cd openssl-*/
-./Configure $openssl_target no-shared no-tests no-module no-legacy no-engine no-dso no-ui-console no-asm \
-  no-err no-autoload-config no-ec no-dh no-dsa no-sm2 no-sm3 no-sm4 no-idea no-rc2 no-rc4 no-rc5 no-des no-bf \
-  no-cast no-camellia no-aria no-seed no-whirlpool no-mdc2 no-md4 no-blake2 no-siphash no-poly1305 no-chacha \
-  no-ocb no-siv no-scrypt no-srp no-cms no-ts no-ocsp no-ct no-cmac no-rmd160 no-comp no-async no-sock \
-  no-ssl-trace -Os $small_c \
-  --cross-compile-prefix=$triple- --prefix="$prefix"
-make -s build_generated
-make -s -j "$jobs" libcrypto.a
-mkdir -p "$prefix/include" "$prefix/lib"
-cp -r include/openssl "$prefix/include/"
-cp libcrypto.a "$prefix/lib/"
-cd "$work"
+# Mbed TLS's crypto library with the configuration the installer needs: its
+# big-number module (the configuration's RSA blocks) and MD5, nothing else.
+# No error queue and no global initialisation; the same source as Debian's
+# package that the native trees link.
+cp "$mbedtls_config" mbedtls-*/include/mbedtls/config.h
+cmake -S mbedtls-*/ -B build-mbedtls "${cmake_static[@]}" -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_C_FLAGS="$small_c" \
+  -DENABLE_PROGRAMS=OFF -DENABLE_TESTING=OFF -DMBEDTLS_FATAL_WARNINGS=OFF \
+  -DUSE_STATIC_MBEDTLS_LIBRARY=ON -DUSE_SHARED_MBEDTLS_LIBRARY=OFF
+cmake --build build-mbedtls -j "$jobs" --target install
 
 cd / && rm -rf "$work"
 touch "$prefix/.complete"

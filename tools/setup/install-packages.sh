@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 packages=(
   # native build, tests, fuzzing, benchmarks
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libcurl4-openssl-dev libssl-dev libtinyxml2-dev zlib1g-dev
+  libcurl4-openssl-dev libmbedtls-dev libtinyxml2-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # the source rules' one formatter, pinned
   clang-format-14
