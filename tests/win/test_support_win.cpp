@@ -128,22 +128,34 @@ bool SetRegValue32(HKEY root, const std::wstring& key, const wchar_t* name, DWOR
   return SetRegValue(root, key, name, type, data, bytes, KEY_WOW64_32KEY);
 }
 
+bool SetRegString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text, REGSAM view) {
+  return SetRegValue(root, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
+                     view);
+}
+
+std::optional<std::wstring> RegString(HKEY root, const std::wstring& key, const wchar_t* name, REGSAM view) {
+  win::UniqueRegKey opened;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE | view, opened.Put()) != ERROR_SUCCESS) return std::nullopt;
+  return win::ReadRegString(opened.Get(), name);
+}
+
+void DeleteRegTree(HKEY root, const std::wstring& key, REGSAM view) {
+  {
+    win::UniqueRegKey opened;
+    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | view, opened.Put()) != ERROR_SUCCESS) return;
+    ::RegDeleteTreeW(opened.Get(), nullptr);
+  }
+  ::RegDeleteKeyExW(root, key.c_str(), view, 0);
+}
+
 bool SetRegString32(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text) {
-  return SetRegValue32(root, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  return SetRegString(root, key, name, text, KEY_WOW64_32KEY);
 }
 
 std::optional<std::wstring> RegString32(HKEY root, const std::wstring& key, const wchar_t* name) {
-  const win::UniqueRegKey opened = win::OpenRegKey(root, key, KEY_QUERY_VALUE, win::RegistryView::kView32);
-  return opened ? win::ReadRegString(opened.Get(), name) : std::nullopt;
+  return RegString(root, key, name, KEY_WOW64_32KEY);
 }
 
-void DeleteRegTree32(HKEY root, const std::wstring& key) {
-  {
-    win::UniqueRegKey opened;
-    if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, opened.Put()) != ERROR_SUCCESS) return;
-    ::RegDeleteTreeW(opened.Get(), nullptr);
-  }
-  ::RegDeleteKeyExW(root, key.c_str(), KEY_WOW64_32KEY, 0);
-}
+void DeleteRegTree32(HKEY root, const std::wstring& key) { DeleteRegTree(root, key, KEY_WOW64_32KEY); }
 
 }  // namespace tw::test

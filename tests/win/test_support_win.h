@@ -43,6 +43,9 @@ std::optional<DWORD> RunProcess(const std::wstring& commandLine, DWORD timeoutMs
 bool CreateRegKey(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool SetRegValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD bytes,
                  REGSAM view = 0);
+bool SetRegString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text, REGSAM view = 0);
+std::optional<std::wstring> RegString(HKEY root, const std::wstring& key, const wchar_t* name, REGSAM view = 0);
+void DeleteRegTree(HKEY root, const std::wstring& key, REGSAM view = 0);
 
 // The registry as the 32-bit installer sees it: its own view on 64-bit
 // Windows (and for the test programs' 64-bit build), the only one on a

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <array>
 #include <optional>
 #include <string>
 
@@ -166,26 +167,36 @@ TEST(CustomerServiceLinkFile, OnlyAWebAddressIsTaken) {
 
 // The https handler a process of the user registered for itself, for the
 // time of a test: in the user's classes and, since Wine reads only the
-// machine's, there too; what the machine had is put back.
+// machine's, there too; what the machine had is put back. Written in the
+// 32-bit view, which the shipped installer's URL opener reads, and in the
+// test program's own: a 64-bit test program starts the 64-bit opener, which
+// reads the 64-bit view.
 class UsersHttpsHandler {
  public:
   explicit UsersHttpsHandler(const std::wstring& command) {
-    m_saved = test::RegString32(HKEY_LOCAL_MACHINE, kMachineKey, nullptr);
+    for (size_t i = 0; i < kViews.size(); ++i)
+      m_saved[i] = test::RegString(HKEY_LOCAL_MACHINE, kMachineKey, nullptr, kViews[i]);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      EXPECT_TRUE(test::SetRegString32(root, root == HKEY_CURRENT_USER ? kUserKey : kMachineKey, nullptr, command));
+      for (REGSAM view : kViews) {
+        EXPECT_TRUE(
+            test::SetRegString(root, root == HKEY_CURRENT_USER ? kUserKey : kMachineKey, nullptr, command, view));
+      }
     }
   }
   ~UsersHttpsHandler() {
-    test::DeleteRegTree32(HKEY_CURRENT_USER, L"Software\\Classes\\https");
-    if (m_saved) (void)test::SetRegString32(HKEY_LOCAL_MACHINE, kMachineKey, nullptr, *m_saved);
+    for (size_t i = 0; i < kViews.size(); ++i) {
+      test::DeleteRegTree(HKEY_CURRENT_USER, L"Software\\Classes\\https", kViews[i]);
+      if (m_saved[i]) (void)test::SetRegString(HKEY_LOCAL_MACHINE, kMachineKey, nullptr, *m_saved[i], kViews[i]);
+    }
   }
   UsersHttpsHandler(const UsersHttpsHandler&) = delete;
   UsersHttpsHandler& operator=(const UsersHttpsHandler&) = delete;
 
  private:
+  static constexpr std::array<REGSAM, 2> kViews = {KEY_WOW64_32KEY, 0};
   static constexpr const wchar_t* kUserKey = L"Software\\Classes\\https\\shell\\open\\command";
   static constexpr const wchar_t* kMachineKey = L"SOFTWARE\\Classes\\https\\shell\\open\\command";
-  std::optional<std::wstring> m_saved;
+  std::array<std::optional<std::wstring>, 2> m_saved;
 };
 
 // The licence, privacy and customer-service pages open in the browser the
