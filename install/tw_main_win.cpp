@@ -17,7 +17,7 @@
 #include "net/partial_download.h"
 #include "net/partial_file_win.h"
 #include "platform/tw_md5.h"
-#include "net/verified_file.h"
+#include "net/verified_file_win.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/link_safe_win.h"

@@ -28,7 +28,8 @@ configure() {  # tree, extra cmake arguments...
 
 build_native() {
   configure build/native
-  cmake --build build/native -j "$jobs"
+  # Also every portable header compiled alone, without Windows.
+  cmake --build build/native -j "$jobs" --target all all_verify_interface_header_sets
 }
 
 # The installer is a 32-bit program and its tests run under 32-bit Wine. Where
@@ -36,12 +37,12 @@ build_native() {
 # only 64-bit programs: there the Windows test programs are also built for
 # 64-bit Windows and run in a 64-bit prefix. The installer shipped is always
 # the 32-bit one.
-runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
-if runs_32bit; then
-  export TW_WINE_ARCH=win32
+# tools/wine/session.py answers whether this machine runs 32-bit programs.
+TW_WINE_ARCH=$(python3 -m tools.wine.session arch)
+export TW_WINE_ARCH
+if [[ $TW_WINE_ARCH == win32 ]]; then
   wine_root=build/wine
 else
-  export TW_WINE_ARCH=win64
   wine_root=build/wine64
 fi
 
@@ -124,7 +125,7 @@ case "$cmd" in
     ;;
   bench)
     setup
-    runs_32bit || echo "this machine runs no 32-bit programs: the benchmarks under Wine measure the 64-bit build" >&2
+    [[ $TW_WINE_ARCH == win32 ]] || echo "this machine runs no 32-bit programs: the benchmarks under Wine measure the 64-bit build" >&2
     start_prefix
     build_win32
     build_win64
