@@ -275,7 +275,9 @@ class UninstCountsLeaf final : public ICheckLeaf {
         m_count != 0 && history.daysSince >= static_cast<int64_t>((history.count % static_cast<uint32_t>(m_count)) *
                                                                   static_cast<uint32_t>(m_param)) +
                                                  m_interval;
-    (void)SendLeafDetail(1, m_count != 0 && !met ? 357 : 0, static_cast<int>(history.count), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailUninstallHistory,
+                         m_count != 0 && !met ? TwInstallTool::kLeafUninstallIntervalNotPassed : 0,
+                         static_cast<int>(history.count), nullptr);
     return met && m_switch != 0;
   }
 
@@ -289,7 +291,9 @@ class UninstCountAndTimeLeaf final : public ICheckLeaf {
   bool Check() override {
     const UninstallHistory history = ReadUninstallHistory();
     const bool result = history.daysSince <= m_interval && static_cast<int64_t>(history.count) >= m_count;
-    (void)SendLeafDetail(1, result ? 359 : 0, static_cast<int>(history.count), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailUninstallHistory,
+                         result ? TwInstallTool::kLeafUninstalledOftenAndRecently : 0, static_cast<int>(history.count),
+                         nullptr);
     return result;
   }
 
@@ -321,7 +325,7 @@ class ConnectVpnLeaf final : public ICheckLeaf {
         }
       }
     }
-    (void)SendLeafDetail(2, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailVpn, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
     return works && found && m_switch != 0;
   }
 
@@ -334,7 +338,7 @@ class WorkInVmLeaf final : public ICheckLeaf {
   explicit WorkInVmLeaf(Attributes& a) : m_switch(a.Number("switch")) {}
   bool Check() override {
     const int answer = anti_cheat::IsVirtualMachine();
-    (void)SendLeafDetail(3, answer, static_cast<int>(m_switch), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailVirtualMachine, answer, static_cast<int>(m_switch), nullptr);
     return answer != 0 && m_switch != 0;
   }
 
@@ -381,7 +385,7 @@ class CityBlackListLeaf final : public ICheckLeaf {
       std::srand(static_cast<unsigned>(std::time(nullptr)));
       result = (std::rand() & 0x7FFF) % 101 < m_percent;
     }
-    (void)SendLeafDetail(4, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailCity, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
     return result;
   }
 
