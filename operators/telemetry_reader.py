@@ -2,8 +2,8 @@
 then one summary per install (a machine's run of one channel and trial):
 the steps it reached, the failures by code, how it ended.
 
-  python3 -m peers.telemetry_reader records.json
-  python3 -m peers.telemetry_reader --url http://127.0.0.1:18081/_peer/records
+  python3 -m operators.telemetry_reader records.json
+  python3 -m operators.telemetry_reader --url http://127.0.0.1:18081/_peer/records
 
 The input is the list the telemetry peer keeps (GET /_peer/records, or the
 file the demo writes): each record has "time", "ok" and the decoded "blocks".

@@ -5,7 +5,7 @@ import re
 import unittest
 from pathlib import Path
 
-from peers.telemetry_reader import ROAD_CODES, record_line, road_constants, road_names, summarize
+from operators.telemetry_reader import ROAD_CODES, record_line, road_constants, road_names, summarize
 
 
 def record(machine, company, blocks, ok=True):
