@@ -15,7 +15,7 @@
 #include "deploy_config.h"
 #include "net/download_file_win.h"
 #include "net/http_transfer.h"
-#include "net/verified_file.h"
+#include "net/verified_file_win.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/file_version_info_win.h"

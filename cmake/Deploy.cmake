@@ -1,6 +1,32 @@
 # Turns a deployment file (INI: [section] key = value ; comment) into a
 # generated header, so service addresses and keys are build configuration
-# and never literals in code.
+# and never literals in code. A value not in the shape the code that uses it
+# expects stops the configuration, saying which and why; so does a missing
+# key. Also runs as a script, for the tests of these rules:
+#   cmake -DTW_DEPLOY=file.ini -DTW_DEPLOY_HEADER=out.h -P cmake/Deploy.cmake
+
+# The shape of one value; `out` is empty when it fits, else what it must be.
+function(_tw_deploy_value_shape key value out)
+  set(must "")
+  string(LENGTH "${value}" length)
+  if(length EQUAL 0 AND NOT key STREQUAL "update.allow_plain")
+    set(must "a value")
+  elseif(key STREQUAL "config.base_url" AND NOT value MATCHES "/$")
+    set(must "an address ending in /")
+  elseif(key STREQUAL "config.rcmd_host" AND value MATCHES "://")
+    set(must "a host[:port] without a scheme")
+  elseif(key STREQUAL "config.rsa_modulus" AND (NOT value MATCHES "^[0-9a-fA-F]+$" OR NOT length EQUAL 256))
+    set(must "a 1024-bit modulus in 256 hexadecimal digits")
+  elseif(key STREQUAL "config.rsa_exponent" AND NOT value STREQUAL "65537")
+    set(must "65537")
+  elseif(key STREQUAL "telemetry.url" AND NOT value MATCHES "/c/")
+    set(must "the telemetry address, with its /c/ path")
+  elseif(key STREQUAL "update.allow_plain" AND NOT value MATCHES "^[01]$")
+    set(must "0 or 1")
+  endif()
+  set(${out} "${must}" PARENT_SCOPE)
+endfunction()
+
 function(tw_generate_deploy_header ini_file out_header)
   if(NOT EXISTS "${ini_file}")
     message(FATAL_ERROR "deployment file not found: ${ini_file}")
@@ -31,6 +57,10 @@ function(tw_generate_deploy_header ini_file out_header)
     if(value MATCHES "[\"\\\\]")
       message(FATAL_ERROR "${ini_file}: ${section}.${key} may not hold quotes or backslashes")
     endif()
+    _tw_deploy_value_shape("${section}.${key}" "${value}" must)
+    if(must)
+      message(FATAL_ERROR "${ini_file}: ${section}.${key} must be ${must}")
+    endif()
     list(REMOVE_ITEM required "${section}.${key}")
     list(FILTER optional EXCLUDE REGEX "^${section}\\.${key}=")
     string(TOUPPER "${section}_${key}" name)
@@ -54,5 +84,11 @@ function(tw_generate_deploy_header ini_file out_header)
   if(NOT old STREQUAL content)
     file(WRITE "${out_header}" "${content}")
   endif()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${ini_file}")
+  if(NOT CMAKE_SCRIPT_MODE_FILE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${ini_file}")
+  endif()
 endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  tw_generate_deploy_header("${TW_DEPLOY}" "${TW_DEPLOY_HEADER}")
+endif()

@@ -39,5 +39,20 @@ function(tw_layer name)
     target_include_directories(tw_${name} INTERFACE "${view}")
     target_link_libraries(tw_${name} INTERFACE ${uses})
   endif()
+  # In the native tree every portable header of the layer (any not named
+  # *_win.h, outside win/) is a header set that CMake compiles alone
+  # (all_verify_interface_header_sets): each one builds on Linux with only
+  # what it includes itself.
+  if(NOT WIN32)
+    file(GLOB_RECURSE headers RELATIVE "${CMAKE_SOURCE_DIR}/${name}" CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${name}/*.h")
+    list(FILTER headers EXCLUDE REGEX "(_win\\.h$|^win/)")
+    list(TRANSFORM headers PREPEND "${view}/${name}/")
+    if(sources)
+      target_sources(tw_${name} PUBLIC FILE_SET HEADERS BASE_DIRS "${view}" FILES ${headers})
+    else()
+      target_sources(tw_${name} INTERFACE FILE_SET HEADERS BASE_DIRS "${view}" FILES ${headers})
+    endif()
+    set_target_properties(tw_${name} PROPERTIES VERIFY_INTERFACE_HEADER_SETS ON)
+  endif()
   set_property(GLOBAL APPEND PROPERTY TW_LAYERS tw_${name})
 endfunction()

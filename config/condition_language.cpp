@@ -69,7 +69,10 @@ bool TwCheckItem::Evaluate(std::wstring& zeroOneText) {
 }
 
 bool TwCheckParser::Parse(const tinyxml2::XMLElement* check, const LeafFactory& makeLeaf,
-                          const std::function<std::wstring(const char*)>& widen) {
+                          const std::function<std::wstring(const char*)>& widen, const DropReporter& dropped) {
+  const auto drop = [&dropped](const std::string& what) {
+    if (dropped) dropped(what);
+  };
   m_items.clear();
   if (check == nullptr) return false;
   for (const tinyxml2::XMLElement* element = check->FirstChildElement("item"); element != nullptr;
@@ -77,21 +80,33 @@ bool TwCheckParser::Parse(const tinyxml2::XMLElement* check, const LeafFactory& 
     const char* id = element->Attribute("id");
     const char* name = element->Attribute("name");
     const char* value = element->Attribute("value");
-    if (id == nullptr || name == nullptr || value == nullptr) continue;
+    const std::string itemName = std::string("check item ") + (id != nullptr ? id : "?");
+    if (id == nullptr || name == nullptr || value == nullptr) {
+      drop(itemName + ": needs id, name and value (dropped)");
+      continue;
+    }
     auto item =
         std::make_unique<TwCheckItem>(static_cast<int32_t>(std::strtol(id, nullptr, 10)), widen(name), widen(value));
     bool usable = true;
     for (const tinyxml2::XMLElement* leafElement = element->FirstChildElement("leaf"); usable && leafElement != nullptr;
          leafElement = leafElement->NextSiblingElement("leaf")) {
-      const std::optional<LeafMode> mode = LeafModeFromName(leafElement->Attribute("mode"));
+      const char* modeName = leafElement->Attribute("mode");
+      const std::optional<LeafMode> mode = LeafModeFromName(modeName);
       std::unique_ptr<ICheckLeaf> leaf = mode ? makeLeaf(*mode, *leafElement) : nullptr;
       if (leaf == nullptr) {
+        drop(itemName + (mode ? ": a leaf of mode \"" : ": leaf of unknown mode \"") +
+             (modeName != nullptr ? modeName : "") + (mode ? "\" cannot be made (dropped)" : "\" (dropped)"));
         usable = false;
         break;
       }
       item->AddLeaf(std::move(leaf));
     }
-    if (usable && IsValidExpression(std::wstring_view(item->Expression()))) m_items.push_back(std::move(item));
+    if (!usable) continue;
+    if (!IsValidExpression(std::wstring_view(item->Expression()))) {
+      drop(itemName + ": leaf expression \"" + value + "\" is not well formed (dropped)");
+      continue;
+    }
+    m_items.push_back(std::move(item));
   }
   return true;
 }
@@ -110,16 +125,24 @@ bool TwCheckParser::CheckItemById(int32_t id, bool& value) {
   return false;
 }
 
-bool TwConditionParse::Parse(const tinyxml2::XMLElement* condition) {
+bool TwConditionParse::Parse(const tinyxml2::XMLElement* condition, const DropReporter& dropped) {
+  const auto fail = [&dropped](const std::string& what) {
+    if (dropped) dropped(what + " (the document fails)");
+    return false;
+  };
   m_items.clear();
   if (condition == nullptr) return true;
   for (const tinyxml2::XMLElement* element = condition->FirstChildElement("item"); element != nullptr;
        element = element->NextSiblingElement("item")) {
     int id = 0;
     const char* expression = element->Attribute("expression");
-    if (element->QueryIntAttribute("id", &id) != tinyxml2::XML_SUCCESS || expression == nullptr || id <= 0 ||
-        !IsValidExpression(std::string_view(expression))) {
-      return false;
+    const std::string itemName =
+        std::string("condition item ") + (element->Attribute("id") != nullptr ? element->Attribute("id") : "?");
+    if (element->QueryIntAttribute("id", &id) != tinyxml2::XML_SUCCESS || expression == nullptr || id <= 0) {
+      return fail(itemName + ": needs an id above 0 and an expression");
+    }
+    if (!IsValidExpression(std::string_view(expression))) {
+      return fail(itemName + ": expression \"" + expression + "\" is not well formed");
     }
     m_items.emplace(id, std::make_unique<TwItemNode>(id, expression));  // the first item with an id wins
   }

@@ -80,13 +80,17 @@ class TwCheckItem {
   std::vector<std::unique_ptr<ICheckLeaf>> m_leaves;
 };
 
+// Told, in words an operator reads, what a parser drops or fails on (the
+// configuration check prints it); parsing is the same without one.
+using DropReporter = std::function<void(const std::string&)>;
+
 class TwCheckParser {
  public:
   // Reads the `check` element's items (false only when it is missing);
   // items that lack an attribute, have a bad leaf or a bad expression are
   // dropped. `widen` turns ANSI attribute text into wide text.
   [[nodiscard]] bool Parse(const tinyxml2::XMLElement* check, const LeafFactory& makeLeaf,
-                           const std::function<std::wstring(const char*)>& widen);
+                           const std::function<std::wstring(const char*)>& widen, const DropReporter& dropped = {});
   void Add(std::unique_ptr<TwCheckItem> item) { m_items.push_back(std::move(item)); }
   // True when an item with `id` evaluated, with its value in `value`.
   [[nodiscard]] bool CheckItemById(int32_t id, bool& value);
@@ -112,7 +116,7 @@ class TwConditionParse {
  public:
   // False when any item lacks "id"/"expression", has an id <= 0 or a bad
   // expression. The first item with an id wins.
-  [[nodiscard]] bool Parse(const tinyxml2::XMLElement* condition);
+  [[nodiscard]] bool Parse(const tinyxml2::XMLElement* condition, const DropReporter& dropped = {});
   const TwItemNode* Find(int32_t id) const;
 
  private:

@@ -55,25 +55,12 @@ std::vector<win::RegistryView> ViewsFor(long wow64) {
   return {win::RegistryView::kView64, win::RegistryView::kView32};
 }
 
-struct RawValue {
-  DWORD type = 0;
-  std::vector<BYTE> data;
-};
-std::optional<RawValue> ReadRaw(HKEY root, const std::wstring& subkey, const std::wstring& name, win::RegistryView view,
-                                DWORD maxBytes) {
+std::optional<win::RegValue> ReadLeafValue(HKEY root, const std::wstring& subkey, const std::wstring& name,
+                                           win::RegistryView view, DWORD maxBytes) {
   const win::UniqueRegKey key = win::OpenRegKey(root, subkey, KEY_READ, view);
   if (!key) return std::nullopt;
-  RawValue value;
-  value.data.resize(maxBytes + 2, 0);
-  DWORD bytes = maxBytes;
-  if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, value.data.data(), &bytes) != ERROR_SUCCESS) {
-    return std::nullopt;  // including a value larger than the buffer
-  }
-  value.data.resize(bytes + 2, 0);
-  return value;
+  return win::ReadRegValue(key.Get(), name.c_str(), maxBytes);
 }
-
-std::wstring AsText(const RawValue& value) { return std::wstring(reinterpret_cast<const wchar_t*>(value.data.data())); }
 
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -89,14 +76,12 @@ class RegLeaf final : public ICheckLeaf {
     const HKEY root = win::ShortRegistryRoot(m_root);
     if (root == nullptr || m_subkey.empty() || m_name.empty()) return false;
     for (const auto view : ViewsFor(m_wow64)) {
-      const auto value = ReadRaw(root, m_subkey, m_name, view, 260);
+      const auto value = ReadLeafValue(root, m_subkey, m_name, view, 260);
       if (!value || value->type != m_type) continue;
       if (m_type == REG_SZ || m_type == REG_EXPAND_SZ) {
-        if (!AsText(*value).empty()) return true;
+        if (!value->Text().empty()) return true;
       } else if (m_type == REG_DWORD) {
-        DWORD number = 0;
-        std::memcpy(&number, value->data.data(), sizeof number);
-        if (number != 0) return true;
+        if (value->Number().value_or(0) != 0) return true;
       } else {
         return true;
       }
@@ -122,9 +107,9 @@ class RegFileLeaf final : public ICheckLeaf {
     const HKEY root = win::ShortRegistryRoot(m_root);
     if (root == nullptr || m_subkey.empty() || m_name.empty() || m_file.empty()) return false;
     for (const auto view : ViewsFor(m_wow64)) {
-      const auto value = ReadRaw(root, m_subkey, m_name, view, 520);
+      const auto value = ReadLeafValue(root, m_subkey, m_name, view, 520);
       if (!value) continue;
-      std::wstring folder = AsText(*value);
+      std::wstring folder = value->Text();
       if (!folder.empty() && folder.front() == L'"') folder.erase(0, 1);
       if (!folder.empty() && folder.back() == L'"') folder.pop_back();
       if (folder.empty() || folder.back() != L'\\') folder += L'\\';
@@ -151,18 +136,17 @@ class RegIntervalTimeLeaf final : public ICheckLeaf {
     const HKEY root = win::ShortRegistryRoot(m_root);
     if (m_hours <= 0 || root == nullptr || m_subkey.empty() || m_name.empty()) return false;
     for (const auto view : ViewsFor(m_wow64)) {
-      const auto value = ReadRaw(root, m_subkey, m_name, view, 260);
+      const auto value = ReadLeafValue(root, m_subkey, m_name, view, 260);
       if (!value || value->type != m_type) continue;  // the 32-bit view only when the 64-bit read failed
       int64_t stamp = 0;
       if (m_type == REG_SZ || m_type == REG_EXPAND_SZ) {
-        const std::wstring text = AsText(*value);
+        const std::wstring text = value->Text();
         if (text.empty()) continue;
         // A text is a date and time only; one that is not gives no stamp,
         // so the interval has long passed.
         stamp = cf::time::TwTime(text).Value();
       } else if (m_type == REG_DWORD) {
-        DWORD number = 0;
-        std::memcpy(&number, value->data.data(), sizeof number);
+        const DWORD number = value->Number().value_or(0);
         if (number == 0) continue;
         stamp = number;
       } else {
@@ -291,7 +275,9 @@ class UninstCountsLeaf final : public ICheckLeaf {
         m_count != 0 && history.daysSince >= static_cast<int64_t>((history.count % static_cast<uint32_t>(m_count)) *
                                                                   static_cast<uint32_t>(m_param)) +
                                                  m_interval;
-    (void)SendLeafDetail(1, m_count != 0 && !met ? 357 : 0, static_cast<int>(history.count), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailUninstallHistory,
+                         m_count != 0 && !met ? TwInstallTool::kLeafUninstallIntervalNotPassed : 0,
+                         static_cast<int>(history.count), nullptr);
     return met && m_switch != 0;
   }
 
@@ -305,7 +291,9 @@ class UninstCountAndTimeLeaf final : public ICheckLeaf {
   bool Check() override {
     const UninstallHistory history = ReadUninstallHistory();
     const bool result = history.daysSince <= m_interval && static_cast<int64_t>(history.count) >= m_count;
-    (void)SendLeafDetail(1, result ? 359 : 0, static_cast<int>(history.count), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailUninstallHistory,
+                         result ? TwInstallTool::kLeafUninstalledOftenAndRecently : 0, static_cast<int>(history.count),
+                         nullptr);
     return result;
   }
 
@@ -337,7 +325,7 @@ class ConnectVpnLeaf final : public ICheckLeaf {
         }
       }
     }
-    (void)SendLeafDetail(2, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailVpn, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
     return works && found && m_switch != 0;
   }
 
@@ -350,7 +338,7 @@ class WorkInVmLeaf final : public ICheckLeaf {
   explicit WorkInVmLeaf(Attributes& a) : m_switch(a.Number("switch")) {}
   bool Check() override {
     const int answer = anti_cheat::IsVirtualMachine();
-    (void)SendLeafDetail(3, answer, static_cast<int>(m_switch), nullptr);
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailVirtualMachine, answer, static_cast<int>(m_switch), nullptr);
     return answer != 0 && m_switch != 0;
   }
 
@@ -397,7 +385,7 @@ class CityBlackListLeaf final : public ICheckLeaf {
       std::srand(static_cast<unsigned>(std::time(nullptr)));
       result = (std::rand() & 0x7FFF) % 101 < m_percent;
     }
-    (void)SendLeafDetail(4, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
+    (void)SendLeafDetail(TwInstallTool::kLeafDetailCity, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
     return result;
   }
 

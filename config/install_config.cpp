@@ -53,11 +53,27 @@ std::wstring Widen(const char* text) {
 
 }  // namespace
 
-bool PackageEntry::IsUsable() const {
-  return !url.empty() && !md5.empty() && !moduletype.empty() && !path.empty() && !downloadtype.empty();
+bool PackageEntry::IsUsable() const { return MissingAttributes().empty(); }
+
+std::string PackageEntry::MissingAttributes() const {
+  std::string missing;
+  const std::pair<const char*, const std::string*> required[] = {
+      {"url", &url}, {"md5", &md5}, {"moduletype", &moduletype}, {"path", &path}, {"downloadtype", &downloadtype}};
+  for (const auto& [name, value] : required) {
+    if (value->empty()) missing += std::string(missing.empty() ? "" : ", ") + name;
+  }
+  return missing;
 }
 
-TwTrynoNode::TwTrynoNode(const tinyxml2::XMLElement& e) {
+namespace {
+
+void Report(const DropReporter& dropped, const std::string& what) {
+  if (dropped) dropped(what);
+}
+
+}  // namespace
+
+TwTrynoNode::TwTrynoNode(const tinyxml2::XMLElement& e, const DropReporter& dropped) {
   Int(e, "id", id);
   Int(e, "version", version);
   Int(e, "Interval", interval);
@@ -65,20 +81,34 @@ TwTrynoNode::TwTrynoNode(const tinyxml2::XMLElement& e) {
   condition = Text(e, "condition");
   Int(e, "showprogress", showprogress);
   title = Text(e, "title");
+  int index = 0;
   for (const tinyxml2::XMLElement* file = e.FirstChildElement("dlfile"); file != nullptr;
        file = file->NextSiblingElement("dlfile")) {
+    ++index;
     PackageEntry entry = ReadPackageEntry(*file);
-    if (entry.IsUsable()) packages.push_back(std::move(entry));
+    if (entry.IsUsable()) {
+      packages.push_back(std::move(entry));
+    } else {
+      Report(dropped, "trial node " + Text(e, "id") + ", package " + std::to_string(index) + ": missing " +
+                          entry.MissingAttributes() + " (dropped)");
+    }
   }
 }
 
-TwCompanyNode::TwCompanyNode(const tinyxml2::XMLElement& e) {
+TwCompanyNode::TwCompanyNode(const tinyxml2::XMLElement& e, const DropReporter& dropped) {
   Int(e, "id", id);
   Int(e, "version", version);
   for (const tinyxml2::XMLElement* tryno = e.FirstChildElement("tryno"); tryno != nullptr;
        tryno = tryno->NextSiblingElement("tryno")) {
-    auto node = std::make_unique<TwTrynoNode>(*tryno);
-    if (node->IsUsable() && trynos.count(node->id) == 0) trynos.emplace(node->id, std::move(node));
+    auto node = std::make_unique<TwTrynoNode>(*tryno, dropped);
+    const std::string name = "trial node " + Text(*tryno, "id");
+    if (!node->IsUsable()) {
+      Report(dropped, name + ": unusable (id, version, interval or no usable package) (dropped)");
+    } else if (trynos.count(node->id) != 0) {
+      Report(dropped, name + ": a second node with this id (dropped)");
+    } else {
+      trynos.emplace(node->id, std::move(node));
+    }
   }
 }
 
@@ -106,16 +136,20 @@ void InstallConfiguration::ParseReports(const tinyxml2::XMLElement& other) {
 }
 
 bool InstallConfiguration::Parse(const std::string& text) {
+  const auto fail = [this](const std::string& what) {
+    Report(m_dropped, what + " (the document fails)");
+    return false;
+  };
   tinyxml2::XMLDocument document;
-  if (document.Parse(text.c_str(), text.size()) != tinyxml2::XML_SUCCESS) return false;
+  if (document.Parse(text.c_str(), text.size()) != tinyxml2::XML_SUCCESS) return fail("not XML");
   const tinyxml2::XMLElement* root = document.FirstChildElement();
-  if (root == nullptr || std::string(root->Name()) != "root") return false;
+  if (root == nullptr || std::string(root->Name()) != "root") return fail("the root is not <root>");
 
   const tinyxml2::XMLElement* check = root->FirstChildElement("check");
-  if (check == nullptr) return false;
+  if (check == nullptr) return fail("no <check>");
   m_checks = std::make_unique<TwCheckParser>();
   const LeafFactory noLeaves = [](LeafMode, const tinyxml2::XMLElement&) { return std::unique_ptr<ICheckLeaf>(); };
-  if (!m_checks->Parse(check, m_make_leaf ? m_make_leaf : noLeaves, Widen)) return false;
+  if (!m_checks->Parse(check, m_make_leaf ? m_make_leaf : noLeaves, Widen, m_dropped)) return false;
 
   if (const tinyxml2::XMLElement* other = root->FirstChildElement("other")) {
     m_report_map.clear();
@@ -124,14 +158,14 @@ bool InstallConfiguration::Parse(const std::string& text) {
 
   const tinyxml2::XMLElement* install = root->FirstChildElement("install");
   const tinyxml2::XMLElement* company = install != nullptr ? install->FirstChildElement("company") : nullptr;
-  if (company == nullptr) return false;
-  m_company = std::make_unique<TwCompanyNode>(*company);
-  if (!m_company->IsUsable()) return false;
+  if (company == nullptr) return fail("no <install><company>");
+  m_company = std::make_unique<TwCompanyNode>(*company, m_dropped);
+  if (!m_company->IsUsable()) return fail("the company is unusable (id, version or no usable trial node)");
 
   const tinyxml2::XMLElement* condition = root->FirstChildElement("condition");
-  if (condition == nullptr) return false;
+  if (condition == nullptr) return fail("no <condition>");
   m_conditions = std::make_unique<TwConditionParse>();
-  return m_conditions->Parse(condition);
+  return m_conditions->Parse(condition, m_dropped);
 }
 
 const TwTrynoNode* InstallConfiguration::GetTrynoNode(int32_t trynoId) const {

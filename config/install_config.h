@@ -31,6 +31,8 @@ struct PackageEntry {
   int32_t show = kDefaultPackageShow;
 
   bool IsUsable() const;
+  // The required attributes it lacks, as "md5, path"; empty when usable.
+  std::string MissingAttributes() const;
 };
 
 // A `dlfile` element as an entry, usable or not.
@@ -38,7 +40,7 @@ PackageEntry ReadPackageEntry(const tinyxml2::XMLElement& element);
 
 class TwTrynoNode {
  public:
-  explicit TwTrynoNode(const tinyxml2::XMLElement& element);
+  explicit TwTrynoNode(const tinyxml2::XMLElement& element, const DropReporter& dropped = {});
   virtual ~TwTrynoNode() = default;
   bool IsUsable() const { return id > 0 && version > 0 && interval >= 0 && !packages.empty(); }
 
@@ -51,7 +53,7 @@ class TwTrynoNode {
 
 class TwCompanyNode {
  public:
-  explicit TwCompanyNode(const tinyxml2::XMLElement& element);
+  explicit TwCompanyNode(const tinyxml2::XMLElement& element, const DropReporter& dropped = {});
   bool IsUsable() const { return id > 0 && version > 0 && !trynos.empty(); }
   const TwTrynoNode* Find(int32_t trynoId) const;
 
@@ -69,6 +71,9 @@ class InstallConfiguration {
  public:
   explicit InstallConfiguration(LeafFactory makeLeaf = {}) : m_make_leaf(std::move(makeLeaf)) {}
 
+  // Told what each parse drops or fails on.
+  void SetDropReporter(DropReporter dropped) { m_dropped = std::move(dropped); }
+
   // True when the text is a usable configuration (root, check, install
   // with a usable company, condition).
   [[nodiscard]] bool Parse(const std::string& text);
@@ -83,6 +88,7 @@ class InstallConfiguration {
   void ParseReports(const tinyxml2::XMLElement& other);
 
   LeafFactory m_make_leaf;
+  DropReporter m_dropped;
   std::unique_ptr<TwCheckParser> m_checks;
   std::unique_ptr<TwConditionParse> m_conditions;
   std::unique_ptr<TwCompanyNode> m_company;

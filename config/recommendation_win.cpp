@@ -36,22 +36,10 @@ int QueryInt(const tinyxml2::XMLElement& element, const char* name, int fallback
   return value;
 }
 
-struct RegistryRead {
-  DWORD type = 0;
-  std::wstring text;
-  DWORD number = 0;
-};
-
-std::optional<RegistryRead> ReadValue(HKEY key, const std::wstring& name) {
-  BYTE buffer[4096] = {};
-  DWORD type = 0;
-  DWORD bytes = 4094;
-  if (::RegQueryValueExW(key, name.c_str(), nullptr, &type, buffer, &bytes) != ERROR_SUCCESS) return std::nullopt;
-  RegistryRead read;
-  read.type = type;
-  if (type == REG_SZ || type == REG_EXPAND_SZ) read.text = reinterpret_cast<const wchar_t*>(buffer);
-  if (type == REG_DWORD) std::memcpy(&read.number, buffer, sizeof read.number);
-  return read;
+// A value of any type up to 4 KiB, as the recommendation's conditions read it.
+std::optional<win::RegValue> ReadValue(HKEY key, const std::wstring& name) {
+  constexpr DWORD kMaxValueBytes = 4094;
+  return win::ReadRegValue(key, name.c_str(), kMaxValueBytes);
 }
 
 void LogWide(const char* format, const std::wstring& text) { LogWrite(format, win::WideToAnsi(text).c_str()); }
@@ -85,11 +73,12 @@ bool RegTimeCondtion::Check() {
   if (!read) return true;
   int64_t stamp = 0;
   if (read->type == REG_SZ) {
+    const std::wstring text = read->Text();
     cf::time::TwTime parsed;
-    parsed.Parse(read->text);
-    stamp = parsed.Value() != 0 ? parsed.Value() : std::wcstoll(read->text.c_str(), nullptr, 10);
+    parsed.Parse(text);
+    stamp = parsed.Value() != 0 ? parsed.Value() : std::wcstoll(text.c_str(), nullptr, 10);
   } else if (read->type == REG_DWORD) {
-    stamp = read->number;
+    stamp = read->Number().value_or(0);
   }
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
   const int64_t days = (now + 28800) / 86400 - (stamp + 28800) / 86400;
@@ -140,8 +129,8 @@ bool RegistryCondition::Check() {
     LogWrite("query value regedit failure return false");
     return false;
   }
-  const uint32_t number = read->type == REG_SZ      ? static_cast<uint32_t>(ParseLeadingLong(read->text))
-                          : read->type == REG_DWORD ? read->number
+  const uint32_t number = read->type == REG_SZ      ? static_cast<uint32_t>(ParseLeadingLong(read->Text()))
+                          : read->type == REG_DWORD ? read->Number().value_or(0)
                                                     : 0;
   if ((!minivalue.empty() && number < std::wcstoll(minivalue.c_str(), nullptr, 10)) ||
       (!maxvalue.empty() && number > std::wcstoll(maxvalue.c_str(), nullptr, 10))) {

@@ -24,15 +24,13 @@ std::wstring ReadCachedDownload(const std::wstring& name, const std::wstring& fo
 }
 
 void CacheDownload(const std::wstring& name, const std::wstring& path, CacheKey key) {
-  win::UniqueRegKey opened =
-      win::OpenRegKey(HKEY_LOCAL_MACHINE, MachineKey(), KEY_SET_VALUE, win::RegistryView::kDefault);
-  if (!opened && key == CacheKey::kCreate) {
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, MachineKey().c_str(), 0, nullptr, 0,
-                      win::WithView(KEY_SET_VALUE, win::RegistryView::kDefault), nullptr, opened.Put(), nullptr);
+  const win::UniqueRegKey opened =
+      key == CacheKey::kCreate
+          ? win::CreateRegKey(HKEY_LOCAL_MACHINE, MachineKey(), KEY_SET_VALUE, win::RegistryView::kDefault)
+          : win::OpenRegKey(HKEY_LOCAL_MACHINE, MachineKey(), KEY_SET_VALUE, win::RegistryView::kDefault);
+  if (opened && !win::WriteRegString(opened.Get(), name.c_str(), path)) {
+    LogWrite("DownloadCache: %ls not stored", name.c_str());
   }
-  if (!opened) return;
-  ::RegSetValueExW(opened.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
 }
 
 }  // namespace tw

@@ -11,7 +11,7 @@ bool IsRebootPending() { return win::RegKeyExists(HKEY_LOCAL_MACHINE, kRebootPen
 bool IsRebootValueInRunOnce() {
   const win::UniqueRegKey key =
       win::OpenRegKey(HKEY_LOCAL_MACHINE, kRunOnceKey, KEY_QUERY_VALUE, win::RegistryView::kDefault);
-  return key && ::RegQueryValueExW(key.Get(), kRunOnceRebootValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  return key && win::RegValueExists(key.Get(), kRunOnceRebootValue);
 }
 
 }  // namespace tw

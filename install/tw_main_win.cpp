@@ -17,7 +17,7 @@
 #include "net/partial_download.h"
 #include "net/partial_file_win.h"
 #include "platform/tw_md5.h"
-#include "net/verified_file.h"
+#include "net/verified_file_win.h"
 #include "platform/win/ansi_text_win.h"
 #include "platform/win/file_system_win.h"
 #include "platform/win/link_safe_win.h"
@@ -236,6 +236,13 @@ void TwMain::RemoveStalePartials() {
 
 bool TwMain::ApplicableAt(const PackageEntry& entry) const { return IsInAbRange(entry.abtestrange, m_draw); }
 
+int TwMain::ReportIfSkipped(const PackageEntry& entry, int index, int step, int outsideRange) {
+  if (entry.IsUsable() && ApplicableAt(entry)) return 0;
+  const int code = entry.IsUsable() ? outsideRange : road::kUnusableEntry;
+  m_report.ReportStep(step, code, index);
+  return code;
+}
+
 std::wstring TwMain::CachedPath(int index) const {
   return m_work.empty() ? L"" : ReadCachedDownload(PackageCacheValueName(m_cid, m_tid, index), m_work);
 }
@@ -291,9 +298,8 @@ int TwMain::DownloadPackages() {
   for (size_t i = 0; i < m_packages.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
-    if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      lastFailure = entry.IsUsable() ? road::kOutsideRangeDownload : road::kUnusableEntry;
-      m_report.ReportStep(road::kStepDownloaded, lastFailure, index);
+    if (const int skipped = ReportIfSkipped(entry, index, road::kStepDownloaded, road::kOutsideRangeDownload)) {
+      lastFailure = skipped;
       continue;
     }
     if (m_hooks.silent() && entry.delaytime > 0) m_hooks.sleep(static_cast<DWORD>(entry.delaytime) * 60000);
@@ -349,11 +355,7 @@ bool TwMain::Verify() {
   for (size_t i = 0; i < m_packages.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
     const PackageEntry& entry = m_packages[i];
-    if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      m_report.ReportStep(road::kStepVerified, entry.IsUsable() ? road::kOutsideRangeVerify : road::kUnusableEntry,
-                          index);
-      continue;
-    }
+    if (ReportIfSkipped(entry, index, road::kStepVerified, road::kOutsideRangeVerify) != 0) continue;
     const std::wstring cached = CachedPath(index);
     const std::wstring file = cached.empty() ? Wide(entry.path) : cached;
     m_held[i] = HoldVerified(file, Wide(entry.md5));
@@ -387,11 +389,7 @@ bool TwMain::Install() {
   for (size_t i = 0; i < m_packages.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
     PackageEntry& entry = m_packages[i];
-    if (!entry.IsUsable() || !ApplicableAt(entry)) {
-      m_report.ReportStep(road::kStepInstalled, entry.IsUsable() ? road::kOutsideRangeInstall : road::kUnusableEntry,
-                          index);
-      continue;
-    }
+    if (ReportIfSkipped(entry, index, road::kStepInstalled, road::kOutsideRangeInstall) != 0) continue;
     const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
     if (condition != 0) {
       m_report.ReportStep(road::kStepInstalled, condition, index);

@@ -94,6 +94,10 @@ class TwMain final : public ITwDetector {
   [[nodiscard]] bool Install();
   std::wstring CachedPath(int index) const;
   bool ApplicableAt(const PackageEntry& entry) const;
+  // 0 when the package takes part in `step`; else the code reported for it
+  // there: an unusable entry, or one outside this run's A/B range
+  // (`outsideRange`, which each step names for itself).
+  [[nodiscard]] int ReportIfSkipped(const PackageEntry& entry, int index, int step, int outsideRange);
   // Partial downloads no package of this node wants, or too old to continue.
   void RemoveStalePartials();
   void SendProcessReport();

@@ -17,12 +17,12 @@
 namespace tw {
 
 enum DownloadFileResult : int {
-  kDownloadFileOk = 0,
-  kDownloadFileBadArguments = 51,
-  kDownloadFileMissing = 53,                              // the transfer said yes, the file says no
-  kDownloadFileFailed = 250,                              // transfer error: libcurl code or HTTP status
-  kDownloadFileWebPage = road::kWebPageInsteadOfPackage,  // a sign-in portal's page, not the file
-  kDownloadFileNoSpace = road::kNotEnoughSpace,           // the volume cannot hold the announced length
+  kDownloadFileOk = road::kOk,
+  kDownloadFileBadArguments = road::kEmptyUrlOrFile,
+  kDownloadFileMissing = road::kFileMissingAfterDownload,  // the transfer said yes, the file says no
+  kDownloadFileFailed = road::kDownloadFailed,             // transfer error: libcurl code or HTTP status
+  kDownloadFileWebPage = road::kWebPageInsteadOfPackage,   // a sign-in portal's page, not the file
+  kDownloadFileNoSpace = road::kNotEnoughSpace,            // the volume cannot hold the announced length
 };
 
 // What becomes of the bytes of a download that ends early.

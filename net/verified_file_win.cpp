@@ -1,4 +1,4 @@
-#include "net/verified_file.h"
+#include "net/verified_file_win.h"
 
 #include "platform/tw_md5.h"
 

@@ -25,7 +25,7 @@ import hashlib
 import time
 from dataclasses import dataclass
 
-from peers.config_tool import FORGED_KEY, load_private_key, mask_container, wrap_configuration
+from operators.config_tool import FORGED_KEY, load_private_key, mask_container, wrap_configuration
 from peers.framework import Peer, Request, Response, stream_range
 
 PACKAGE = (b'<dlfile url="http://127.0.0.1:18090/file/1000/pkg" md5="0" moduletype="exe" '

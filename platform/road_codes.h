@@ -1,6 +1,6 @@
 // The numbers the install road reports in its step records (table 7706):
 // the steps, and the result code a step ends with. Operators read them in
-// the telemetry; the telemetry reader (peers/telemetry_reader.py) takes its
+// the telemetry; the telemetry reader (operators/telemetry_reader.py) takes its
 // names from the comment after each constant, so keep one short name there.
 #pragma once
 

@@ -17,7 +17,7 @@
 #include "platform/win/unique_handle_win.h"
 #include "platform/win/path_macros_win.h"
 #include "survey/union_config.h"
-#include "telemetry/anti_cheat.h"
+#include "platform/win/process_image_win.h"
 #include "platform/win/system_info_win.h"
 
 namespace anti_cheat {
@@ -146,7 +146,7 @@ bool SoftwareProcInfo::Check() {
   entry.dwSize = sizeof entry;
   for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
     if (tw::EqualsNoCase(entry.szExeFile, name)) {
-      return IsFile(TwInstallTool::ProcessExecutablePath(entry.th32ProcessID));  // the first match decides
+      return IsFile(tw::win::ProcessExecutablePath(entry.th32ProcessID));  // the first match decides
     }
   }
   return false;

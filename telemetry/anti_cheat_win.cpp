@@ -8,6 +8,7 @@
 #include "platform/tw_md5.h"
 #include "platform/text.h"
 #include "platform/win/file_system_win.h"
+#include "platform/win/process_image_win.h"
 #include "platform/win/unique_handle_win.h"
 #include "platform/win/proc_address_win.h"
 
@@ -40,29 +41,6 @@ DWORD ParentOf(QueryInformationProcessFn query, DWORD id) {
 
 }  // namespace
 
-std::wstring ProcessExecutablePath(unsigned long id) {
-  const tw::win::UniqueHandleObject process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-  if (!process) return {};
-  wchar_t path[MAX_PATH * 2] = {};
-  if (::GetModuleFileNameExW(process.Get(), nullptr, path, MAX_PATH * 2) > 0) return path;
-  if (::GetProcessImageFileNameW(process.Get(), path, MAX_PATH * 2) > 0) return DevicePathToDrivePath(path);
-  return {};
-}
-
-std::wstring DevicePathToDrivePath(const std::wstring& devicePath) {
-  for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
-    const wchar_t drive[3] = {letter, L':', 0};
-    wchar_t device[MAX_PATH] = {};
-    if (::QueryDosDeviceW(drive, device, MAX_PATH) == 0) continue;
-    const std::wstring prefix = device;
-    if (!prefix.empty() && devicePath.size() >= prefix.size() &&
-        tw::EqualsNoCase(devicePath.substr(0, prefix.size()), prefix)) {
-      return drive + devicePath.substr(prefix.size());
-    }
-  }
-  return devicePath;
-}
-
 void TwAntiCheatMgr::Collect(unsigned long processId) {
   const auto query =
       tw::win::GetProc<QueryInformationProcessFn>(::GetModuleHandleW(L"ntdll.dll"), "ZwQueryInformationProcess");
@@ -70,7 +48,7 @@ void TwAntiCheatMgr::Collect(unsigned long processId) {
   for (int level = 0; level < 3; ++level) {
     const DWORD parent = ParentOf(query, id);
     if (NeverOpened(parent)) return;
-    const std::wstring path = ProcessExecutablePath(parent);
+    const std::wstring path = tw::win::ProcessExecutablePath(parent);
     if (path.empty() || !tw::win::FileExists(path)) return;
     tw::TwMD5 md5;
     const uint8_t* digest = md5.GetFileDigest(path);

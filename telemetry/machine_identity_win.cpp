@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/log.h"
 #include "platform/tw_md5.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
@@ -25,16 +26,11 @@ std::wstring ReadValue(HKEY root, const std::wstring& subkey, const wchar_t* nam
 }
 
 void WriteValues(const wchar_t* subkey, std::initializer_list<std::pair<const wchar_t*, std::wstring>> values) {
-  HKEY raw = nullptr;
-  if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0,
-                        win::WithView(KEY_ALL_ACCESS, win::RegistryView::kView32), nullptr, &raw,
-                        nullptr) != ERROR_SUCCESS) {
-    return;  // the identifier is still returned; it is made anew next time
-  }
-  const win::UniqueRegKey key(raw);
+  const win::UniqueRegKey key =
+      win::CreateRegKey(HKEY_CLASSES_ROOT, subkey, KEY_ALL_ACCESS, win::RegistryView::kView32);
+  if (!key) return;  // the identifier is still returned; it is made anew next time
   for (const auto& [name, text] : values) {
-    ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    if (!win::WriteRegString(key.Get(), name, text)) LogWrite("MachineIdentity: %ls not stored", name);
   }
 }
 

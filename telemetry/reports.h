@@ -42,8 +42,21 @@ struct SharedReportValues {
 void SetSharedReportValues(const SharedReportValues& values);
 SharedReportValues GetSharedReportValues();
 
-// A condition leaf's detail record (origin 3, step 30) from a fresh report.
-[[nodiscard]] int SendLeafDetail(int kind, int valueA, int valueB, const wchar_t* text);
+// A condition leaf's detail record (table 4680): its origin and step, what
+// it is about, and the values the uninstall-history leaves report.
+constexpr int kLeafDetailOrigin = 3;
+constexpr int kLeafDetailStep = 30;
+enum LeafDetailKind : int {
+  kLeafDetailUninstallHistory = 1,  // value A: a code below, value B: how often the product was uninstalled
+  kLeafDetailVpn = 2,               // value A: a VPN connection is up, value B: the leaf's switch
+  kLeafDetailVirtualMachine = 3,    // value A: the virtual-machine verdict, value B: the leaf's switch
+  kLeafDetailCity = 4,              // value A: the city asked about, value B: refused, text: the lookup's answer
+};
+constexpr int kLeafUninstallIntervalNotPassed = 357;  // uninstalled before, and too recently for its count
+constexpr int kLeafUninstalledOftenAndRecently = 359;
+
+// A condition leaf's detail record from a fresh report.
+[[nodiscard]] int SendLeafDetail(LeafDetailKind kind, int valueA, int valueB, const wchar_t* text);
 
 class IInstallToolReport {
  public:

@@ -45,13 +45,13 @@ SharedReportValues GetSharedReportValues() {
   return g_shared != nullptr ? *g_shared : SharedReportValues();
 }
 
-int SendLeafDetail(int kind, int valueA, int valueB, const wchar_t* text) {
+int SendLeafDetail(LeafDetailKind kind, int valueA, int valueB, const wchar_t* text) {
   const SharedReportValues shared = GetSharedReportValues();
   TwInstallToolReport report;
   report.SetIdentity(shared.companyId, shared.trynoId, shared.machineId, shared.deviceId);
   report.SetOsCode(tw::GetOsCode());
-  report.SetDetailOrigin(3);
-  return report.ReportDetail(30, kind, valueA, valueB, text);
+  report.SetDetailOrigin(kLeafDetailOrigin);
+  return report.ReportDetail(kLeafDetailStep, kind, valueA, valueB, text);
 }
 
 int SendRecord(const std::string& companyId, const std::string& trynoId, const std::wstring& machineId,

@@ -32,7 +32,7 @@ sys.path.insert(0, str(REPO))
 from peers.city_service import CityService  # noqa: E402
 from peers.config_service import FileFault  # noqa: E402
 from peers.services import PeerSet  # noqa: E402
-from peers.telemetry_reader import record_line, summarize  # noqa: E402
+from operators.telemetry_reader import record_line, summarize  # noqa: E402
 from tools.test.context import kept_records_file  # noqa: E402
 from tools.wine import screen as desktop  # noqa: E402
 from tools.wine.session import WineSession, shipped_file_not_run, wine_arch  # noqa: E402

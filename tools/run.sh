@@ -7,6 +7,8 @@ deploy_file=${TW_DEPLOY:-deploy/local.ini}
 [[ -f $deploy_file ]] || { echo "deployment file not found: $deploy_file" >&2; exit 2; }
 deploy_file=$(cd "$(dirname "$deploy_file")" && pwd)/$(basename "$deploy_file")
 deploy_name=$(basename "$deploy_file" .ini)
+# What CMakePresets.json builds every tree for.
+export TW_DEPLOY_FILE=$deploy_file TW_DEPLOY_NAME=$deploy_name
 jobs=$(nproc)
 
 setup() {
@@ -15,20 +17,17 @@ setup() {
   export TW_DEPS_PREFIX
 }
 
-configure() {  # tree, extra cmake arguments...
-  local tree=$1; shift
-  # A tree made for another deployment is configured again for this one
-  # (edits to the same deployment file reconfigure through CMake itself).
-  local deployed
-  deployed=$(sed -n 's/^TW_DEPLOY:FILEPATH=//p' "$tree/CMakeCache.txt" 2>/dev/null || true)
-  if [[ ! -f $tree/build.ninja || $deployed != "$deploy_file" ]]; then
-    cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_DEPLOY="$deploy_file" "$@"
-  fi
+configure() {  # preset (CMakePresets.json): quick when nothing changed
+  local log
+  log=$(mktemp)
+  cmake --preset "$1" >"$log" 2>&1 || { cat "$log"; rm -f "$log"; return 1; }
+  rm -f "$log"
 }
 
 build_native() {
-  configure build/native
-  cmake --build build/native -j "$jobs"
+  configure native
+  # Also every portable header compiled alone, without Windows.
+  cmake --build build/native -j "$jobs" --target all all_verify_interface_header_sets
 }
 
 # The installer is a 32-bit program and its tests run under 32-bit Wine. Where
@@ -36,17 +35,18 @@ build_native() {
 # only 64-bit programs: there the Windows test programs are also built for
 # 64-bit Windows and run in a 64-bit prefix. The installer shipped is always
 # the 32-bit one.
-runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
-if runs_32bit; then
-  export TW_WINE_ARCH=win32
+# tools/wine/session.py answers whether this machine runs 32-bit programs.
+TW_WINE_ARCH=$(python3 -m tools.wine.session arch)
+export TW_WINE_ARCH
+if [[ $TW_WINE_ARCH == win32 ]]; then
   wine_root=build/wine
 else
-  export TW_WINE_ARCH=win64
   wine_root=build/wine64
 fi
 
-build_windows() {  # tree, processor (i686 or x86_64), libraries prefix
-  local tree=$1 arch=$2 libraries=$3 cached
+build_windows() {  # preset (win32 or win64), libraries prefix
+  local preset=$1 libraries=$2 tree cached
+  tree=build/$preset-$deploy_name
   # CMake keeps the library paths it found; libraries built anew (another
   # cache key) need a tree configured anew, or the old ones stay linked.
   cached=$(sed -n 's/^TW_DEPS_PREFIX:PATH=//p' "$tree/CMakeCache.txt" 2>/dev/null || true)
@@ -54,13 +54,12 @@ build_windows() {  # tree, processor (i686 or x86_64), libraries prefix
     echo "Windows libraries changed ($cached -> $libraries): configuring $tree again"
     rm -rf "$tree"
   fi
-  TW_DEPS_PREFIX=$libraries configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-toolchain.cmake" \
-    -DTW_WIN_ARCH="$arch" -DTW_DEPS_PREFIX="$libraries" -DCMAKE_BUILD_TYPE=MinSizeRel
+  TW_DEPS_PREFIX=$libraries configure "$preset"
   cmake --build "$tree" -j "$jobs"
 }
 
 build_win32() {
-  build_windows "build/win32-$deploy_name" i686 "$TW_DEPS_PREFIX"
+  build_windows win32 "$TW_DEPS_PREFIX"
   mkdir -p "out/$deploy_name"
   cp "build/win32-$deploy_name/bin/twinstall.exe" "out/$deploy_name/twinstall.exe"
 }
@@ -69,7 +68,7 @@ build_win64() {  # only where Wine runs only 64-bit programs
   [[ $TW_WINE_ARCH == win64 ]] || return 0
   local libraries
   libraries=$(TW_WIN_ARCH=x86_64 tools/setup/build-mingw-deps.sh)
-  build_windows "build/win64-$deploy_name" x86_64 "$libraries"
+  build_windows win64 "$libraries"
 }
 
 # The Wine prefix is made in the background while the compilers run.
@@ -86,7 +85,7 @@ wait_prefix() {
 }
 
 build_fuzz() {
-  configure build/fuzz -DTW_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+  configure fuzz
   cmake --build build/fuzz -j "$jobs"
 }
 
@@ -124,7 +123,7 @@ case "$cmd" in
     ;;
   bench)
     setup
-    runs_32bit || echo "this machine runs no 32-bit programs: the benchmarks under Wine measure the 64-bit build" >&2
+    [[ $TW_WINE_ARCH == win32 ]] || echo "this machine runs no 32-bit programs: the benchmarks under Wine measure the 64-bit build" >&2
     start_prefix
     build_win32
     build_win64

@@ -25,9 +25,7 @@ std::wstring DetectSystemFace() {
                           KEY_QUERY_VALUE, tw::win::RegistryView::kDefault);
   if (!key) return {};
   for (const auto& entry : kFaces) {
-    if (::RegQueryValueExW(key.Get(), entry.value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-      return entry.face;
-    }
+    if (tw::win::RegValueExists(key.Get(), entry.value)) return entry.face;
   }
   return {};
 }

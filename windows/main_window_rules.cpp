@@ -28,21 +28,21 @@ std::wstring InstallProgressText(int percent) {
   return text;
 }
 
-bool TooltipOrder::Apply(int kind) noexcept {
+bool TooltipOrder::Apply(TooltipKind kind) noexcept {
   if (kind < m_largest) return false;
   m_largest = kind;
   return true;
 }
 
-std::wstring TooltipText(int kind, int percent) {
+std::wstring TooltipText(TooltipKind kind, int percent) {
   wchar_t text[64];
   switch (kind) {
-    case 1: std::swprintf(text, 64, L"已下载：%d%%", percent); return text;
-    case 2: return L"下载完成，准备安装";
-    case 3: return L"下载失败";
-    case 4: std::swprintf(text, 64, L"已安装：%d%%", percent); return text;
-    case 5: return L"安装成功";
-    case 6: return L"安装失败";
+    case kTipDownloading: std::swprintf(text, 64, L"已下载：%d%%", percent); return text;
+    case kTipDownloaded: return L"下载完成，准备安装";
+    case kTipDownloadFailed: return L"下载失败";
+    case kTipInstalling: std::swprintf(text, 64, L"已安装：%d%%", percent); return text;
+    case kTipInstalled: return L"安装成功";
+    case kTipInstallFailed: return L"安装失败";
     default: return L"";
   }
 }
@@ -66,21 +66,21 @@ int NextSimulatedPercent(int percent, const bool (&stages)[5], unsigned random, 
   return percent;
 }
 
-FailedPage FailedPageFor(int kind) noexcept {
+FailedPage FailedPageFor(FailedPageKind kind) noexcept {
   switch (kind) {
-    case 1: return {L"卸载Zorn后尚未重启电脑，请重启后再安装", L"退出安装"};
-    case 2: return {L"安装过程出现异常，请联系客服处理", L"联系客服"};
-    case 3: return {L"当前网络需要先登录认证，请在浏览器中登录后重试", L"退出安装"};
-    case 4: return {L"磁盘空间不足，请清理磁盘后重试", L"退出安装"};
+    case kFailedRebootPending: return {L"卸载Zorn后尚未重启电脑，请重启后再安装", L"退出安装"};
+    case kFailedInstall: return {L"安装过程出现异常，请联系客服处理", L"联系客服"};
+    case kFailedSignIn: return {L"当前网络需要先登录认证，请在浏览器中登录后重试", L"退出安装"};
+    case kFailedNoSpace: return {L"磁盘空间不足，请清理磁盘后重试", L"退出安装"};
     default: return {L"当前网络断开，请稍后重试", L"退出安装"};
   }
 }
 
-int FailedPageKindFor(int downloadFailure) noexcept {
+FailedPageKind FailedPageKindFor(int downloadFailure) noexcept {
   switch (downloadFailure) {
-    case road::kWebPageInsteadOfPackage: return 3;
-    case road::kNotEnoughSpace: return 4;
-    default: return 0;
+    case road::kWebPageInsteadOfPackage: return kFailedSignIn;
+    case road::kNotEnoughSpace: return kFailedNoSpace;
+    default: return kFailedNetwork;
   }
 }
 

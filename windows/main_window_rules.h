@@ -28,17 +28,26 @@ std::wstring SpeedText(int bytes_per_ms);
 std::wstring DownloadProgressText(int percent, int bytes_per_ms, bool continuing = false);
 std::wstring InstallProgressText(int percent);
 
-// Tooltip kinds 1..6, applied only in increasing order.
+// The tray icon's tooltips, applied only in this order.
+enum TooltipKind : int {
+  kTipDownloading = 1,  // "已下载：N%"
+  kTipDownloaded = 2,
+  kTipDownloadFailed = 3,
+  kTipInstalling = 4,  // "已安装：N%"
+  kTipInstalled = 5,
+  kTipInstallFailed = 6,
+};
+
 class TooltipOrder {
  public:
   // True when `kind` may be shown now (and remembers it).
-  bool Apply(int kind) noexcept;
+  bool Apply(TooltipKind kind) noexcept;
   int Largest() const noexcept { return m_largest; }
 
  private:
   int m_largest = 0;
 };
-std::wstring TooltipText(int kind, int percent);
+std::wstring TooltipText(TooltipKind kind, int percent);
 
 // The installer's stages 1..5 hold the display at 10, 20, 85, 95 and 100 %
 // until each is reported (a step stops at the next unreported threshold). Returns the next percentage for one tick of
@@ -49,14 +58,31 @@ struct FailedPage {
   const wchar_t* text;
   const wchar_t* button;
 };
-FailedPage FailedPageFor(int kind) noexcept;
-// The failed page's kind for what the download met: 3 a web page instead of
-// the package (the network asks the user to sign in first), 4 too little
-// space; 0 (the network) for anything else.
-int FailedPageKindFor(int downloadFailure) noexcept;
+// What the failed page says, and so its text and button. The kind travels
+// as kMsgFailedPage's WPARAM.
+enum FailedPageKind : int {
+  kFailedNetwork = 0,
+  kFailedRebootPending = 1,
+  kFailedInstall = 2,
+  kFailedSignIn = 3,  // a web page instead of the package: the network asks the user to sign in first
+  kFailedNoSpace = 4,
+};
+FailedPage FailedPageFor(FailedPageKind kind) noexcept;
+// The failed page's kind for what the download met: sign-in for a web page
+// instead of the package, no space for too little; the network otherwise.
+FailedPageKind FailedPageKindFor(int downloadFailure) noexcept;
 
 // "mainbg_banner<index>".
 std::string BannerSkin(unsigned index);
+
+// What the person decided, the UI report's outcome.
+enum UserDecision : int {
+  kDecisionNone = 0,
+  kDecisionAgreed = 1,          // on the start page
+  kDecisionAgreedAfterAll = 3,  // in the disagree dialog
+  kDecisionGaveUp = 4,          // in the disagree dialog
+  kDecisionClosedDisagreeDialog = 5,
+};
 
 // What the UI report records of the user.
 struct UserActionRecord {
@@ -65,7 +91,7 @@ struct UserActionRecord {
   bool minimised = false;
   bool agreed = false;
   bool leaving_cancelled = false;
-  int decision = 0;  // 0 none, 1 start page, 3 disagree dialog agreed, 4 gave up, 5 closed it
+  UserDecision decision = kDecisionNone;
 };
 
 // Whether a link read from a file beside the installer may be opened: only

@@ -121,7 +121,7 @@ void TwDetectorMainDlg::OnInitDialog() {
       return;
     }
     m_reboot_at_start = true;
-    ShowFailedPage(1);
+    ShowFailedPage(kFailedRebootPending);
   }
   m_tray_icon.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TWINSTALL), IMAGE_ICON, 16, 16, 0)));
   (void)m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon.Get(), kTitle);  // the window works without it
@@ -144,7 +144,7 @@ void TwDetectorMainDlg::StartWorker() {
   // Without its worker the road never runs: the failed page says so at
   // once instead of leaving a window whose buttons do nothing.
   LogWrite("TwDetectorMainDlg: the worker thread did not start (%lu)", ::GetLastError());
-  ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);
+  ::PostMessageW(m_hwnd, kMsgFailedPage, kFailedNetwork, 0);
 }
 
 void TwDetectorMainDlg::FetchRecommendation() {
@@ -168,7 +168,7 @@ void TwDetectorMainDlg::Work() {
   m_controller.SetProgressSink(kProgressSinkId, m_progress_sink.get());
   m_controller.SetWindow(m_hwnd);
   if (!m_controller.Init(m_cid, m_tid)) {
-    ::PostMessageW(m_hwnd, kMsgFailedPage, 0, 0);
+    ::PostMessageW(m_hwnd, kMsgFailedPage, kFailedNetwork, 0);
   } else {
     // Agreeing while Init still ran is remembered by the event. Closing the
     // window before agreeing ends the wait instead of leaving the thread to
@@ -204,20 +204,20 @@ void TwDetectorMainDlg::AgreeAndInstall() {
   ShowControl(id::kStartPage, false);
   ShowControl(id::kProgressPage, true);
   ::SetTimer(m_hwnd, kTimerBanner, 5000, nullptr);
-  m_actions.decision = 1;
+  m_actions.decision = kDecisionAgreed;
   TogglePanel(false);
 }
 
 void TwDetectorMainDlg::Disagree() {
   TogglePanel(false);
   switch (RunDisagreeDialog()) {
-    case TwDisagreeInstallDlg::kClosed: m_actions.decision = 5; break;
+    case TwDisagreeInstallDlg::kClosed: m_actions.decision = kDecisionClosedDisagreeDialog; break;
     case TwDisagreeInstallDlg::kAgreed:
       AgreeAndInstall();
-      m_actions.decision = 3;
+      m_actions.decision = kDecisionAgreedAfterAll;
       break;
     case TwDisagreeInstallDlg::kGaveUp:
-      m_actions.decision = 4;
+      m_actions.decision = kDecisionGaveUp;
       EndWindow(0);
       break;
     default: break;
@@ -298,14 +298,14 @@ std::optional<std::wstring> TwDetectorMainDlg::BrowseFolder() { return BrowseIns
 void TwDetectorMainDlg::OnDownloadProgress(int percent, int speed) {
   SetControlText(id::kDownloadText, DownloadProgressText(percent, speed, m_download_continuing));
   SetControlIntAttribute(id::kProgressBar, "value", percent);
-  ApplyTooltip(1, percent);
+  ApplyTooltip(kTipDownloading, percent);
 }
 
 void TwDetectorMainDlg::OnDownloadFinished() {
   ShowControl(id::kDownloadText, false);
   ShowControl(id::kInstallText, true);
   SetControlIntAttribute(id::kProgressBar, "value", 100);
-  ApplyTooltip(2, 0);
+  ApplyTooltip(kTipDownloaded, 0);
 }
 
 void TwDetectorMainDlg::StartInstallDisplay() {
@@ -332,7 +332,7 @@ void TwDetectorMainDlg::OnTimer(UINT_PTR id) {
       m_percent = next;
       SetControlText(id::kInstallText, InstallProgressText(m_percent));
       SetControlIntAttribute(id::kProgressBar, "value", m_percent);
-      ApplyTooltip(4, m_percent);
+      ApplyTooltip(kTipInstalling, m_percent);
       if (finished) ::KillTimer(m_hwnd, kTimerPercent);
       break;
     }
@@ -370,7 +370,7 @@ void TwDetectorMainDlg::OnStage(int stage) {
 void TwDetectorMainDlg::OnInstallSucceeded() {
   EnableControl(id::kCloseButton, true);
   ::KillTimer(m_hwnd, kTimerPercent);
-  ApplyTooltip(5, 0);
+  ApplyTooltip(kTipInstalled, 0);
   ::KillTimer(m_hwnd, kTimerBanner);
   ShowControl(id::kStartBackground, true);
   ShowControl(id::kStartCaption, true);
@@ -387,11 +387,11 @@ void TwDetectorMainDlg::OnInstallFailed() {
   EnableControl(id::kCloseButton, true);
   ::KillTimer(m_hwnd, kTimerPercent);
   m_install_failed = true;
-  ApplyTooltip(6, 0);
-  ShowFailedPage(2);
+  ApplyTooltip(kTipInstallFailed, 0);
+  ShowFailedPage(kFailedInstall);
 }
 
-void TwDetectorMainDlg::ShowFailedPage(int kind) {
+void TwDetectorMainDlg::ShowFailedPage(FailedPageKind kind) {
   ::KillTimer(m_hwnd, kTimerBanner);
   ShowControl(id::kStartPage, false);
   ShowControl(id::kProgressPage, false);
@@ -408,7 +408,7 @@ void TwDetectorMainDlg::ShowFailedPage(int kind) {
   m_failed_page = true;
 }
 
-void TwDetectorMainDlg::ApplyTooltip(int kind, int percent) {
+void TwDetectorMainDlg::ApplyTooltip(TooltipKind kind, int percent) {
   if (m_tooltips.Apply(kind)) (void)m_tray.SetTip(TooltipText(kind, percent));
 }
 
@@ -480,8 +480,8 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
       return 0;
     case kMsgEndWindow: EndWindow(2); return 0;
     case kMsgFailedPage:
-      ApplyTooltip(3, 0);
-      ShowFailedPage(static_cast<int>(wparam));  // 0, or what the download met (FailedPageKindFor)
+      ApplyTooltip(kTipDownloadFailed, 0);
+      ShowFailedPage(static_cast<FailedPageKind>(wparam));  // the network, or what the download met (FailedPageKindFor)
       return 0;
     case kMsgPathError: OnPathError(static_cast<int>(wparam)); return 0;
     case kMsgInstallerStage: OnStage(static_cast<int>(wparam)); return 0;

@@ -72,8 +72,8 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   void OnStage(int stage);
   void OnInstallSucceeded();
   void OnInstallFailed();
-  void ShowFailedPage(int kind);
-  void ApplyTooltip(int kind, int percent);
+  void ShowFailedPage(FailedPageKind kind);
+  void ApplyTooltip(TooltipKind kind, int percent);
   void LeaveRequest();
   void EndWindow(INT_PTR result);
   void ValidatePathBox();

@@ -1,6 +1,7 @@
 #include "platform/win/registry_win.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/text.h"
@@ -33,6 +34,49 @@ UniqueRegKey OpenRegKey(HKEY root, const std::wstring& subkey, REGSAM access, Re
 
 bool RegKeyExists(HKEY root, const std::wstring& subkey, RegistryView view) noexcept {
   return OpenRegKey(root, subkey, KEY_READ, view).IsValid();
+}
+
+UniqueRegKey CreateRegKey(HKEY root, const std::wstring& subkey, REGSAM access, RegistryView view) noexcept {
+  UniqueRegKey key;
+  if (::RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, WithView(access, view), nullptr, key.Put(), nullptr) !=
+      ERROR_SUCCESS) {
+    key.Release();
+  }
+  return key;
+}
+
+bool WriteRegString(HKEY key, const wchar_t* valueName, const std::wstring& text) noexcept {
+  return ::RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool RegValueExists(HKEY key, const wchar_t* valueName) noexcept {
+  return ::RegQueryValueExW(key, valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::wstring RegValue::Text() const {
+  if ((type != REG_SZ && type != REG_EXPAND_SZ) || data.size() < sizeof(wchar_t)) return {};
+  std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+  std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+  return text.substr(0, text.find(L'\0'));
+}
+
+std::optional<DWORD> RegValue::Number() const {
+  if (type != REG_DWORD || data.size() < sizeof(DWORD)) return std::nullopt;
+  DWORD number = 0;
+  std::memcpy(&number, data.data(), sizeof number);
+  return number;
+}
+
+std::optional<RegValue> ReadRegValue(HKEY key, const wchar_t* valueName, DWORD maxBytes) {
+  RegValue value;
+  value.data.assign(maxBytes + 2, 0);
+  DWORD bytes = maxBytes;
+  if (::RegQueryValueExW(key, valueName, nullptr, &value.type, value.data.data(), &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;  // including a value larger than `maxBytes`
+  }
+  value.data.resize(bytes + 2, 0);
+  return value;
 }
 
 std::optional<std::wstring> ReadRegString(HKEY key, const wchar_t* valueName) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/win/unique_handle_win.h"
 
@@ -24,6 +25,29 @@ HKEY ShortRegistryRoot(const std::wstring& name) noexcept;
 // Opens an existing key; an invalid handle when it cannot be opened.
 UniqueRegKey OpenRegKey(HKEY root, const std::wstring& subkey, REGSAM access, RegistryView view) noexcept;
 bool RegKeyExists(HKEY root, const std::wstring& subkey, RegistryView view) noexcept;
+// Opens the key, made (with its parents) when missing; an invalid handle
+// when it can be neither opened nor made.
+UniqueRegKey CreateRegKey(HKEY root, const std::wstring& subkey, REGSAM access, RegistryView view) noexcept;
+
+// Stores `text` as a REG_SZ value, with its terminator.
+[[nodiscard]] bool WriteRegString(HKEY key, const wchar_t* valueName, const std::wstring& text) noexcept;
+
+// Whether the value exists, whatever its type and size.
+bool RegValueExists(HKEY key, const wchar_t* valueName) noexcept;
+
+// A value of any type whose data fits in `maxBytes` (a larger one is
+// absent), followed by two zero bytes so that a string stored without its
+// terminator still ends.
+struct RegValue {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+
+  // The text of a string value up to its first NUL; empty for other types.
+  std::wstring Text() const;
+  // The number of a REG_DWORD value.
+  std::optional<DWORD> Number() const;
+};
+std::optional<RegValue> ReadRegValue(HKEY key, const wchar_t* valueName, DWORD maxBytes);
 
 // A REG_SZ or REG_EXPAND_SZ value (unexpanded), tolerating values stored
 // without their terminator; nothing when absent or of another type.

@@ -199,7 +199,7 @@ TEST_F(LeafTest, LeavesThatReportWhatTheyFound) {
   EXPECT_EQ(Check(R"(<leaf id="1" mode="baruser"/>)"), false) << "no unioncfg.dat in the work folder";
   const std::wstring records = test::PeerRecords();
   EXPECT_EQ(test::CountOf(records, L"\"table\":4680"), 3u) << test::Narrow(records);
-  EXPECT_EQ(test::CountOf(records, L"\"origin\":3"), 3u);
+  EXPECT_EQ(test::CountOf(records, L"\"origin\":" + std::to_wstring(TwInstallTool::kLeafDetailOrigin)), 3u);
   EXPECT_NE(records.find(L"\"detail_kind\":1"), std::wstring::npos);
   EXPECT_NE(records.find(L"\"detail_kind\":2"), std::wstring::npos);
   EXPECT_NE(records.find(L"\"detail_kind\":3"), std::wstring::npos);
@@ -327,8 +327,10 @@ TEST_F(UninstallLeafTest, HistoryFromEitherLocation) {
     EXPECT_FALSE(Leaf(R"(<leaf id="1" mode="uninstcounts" Interval="9" count="2" param="5" switch="1"/>)"));
   }
   const std::wstring records = test::PeerRecords();
-  EXPECT_NE(records.find(L"\"value_a\":359"), std::wstring::npos);
-  EXPECT_NE(records.find(L"\"value_a\":357"), std::wstring::npos);
+  EXPECT_NE(records.find(L"\"value_a\":" + std::to_wstring(TwInstallTool::kLeafUninstalledOftenAndRecently)),
+            std::wstring::npos);
+  EXPECT_NE(records.find(L"\"value_a\":" + std::to_wstring(TwInstallTool::kLeafUninstallIntervalNotPassed)),
+            std::wstring::npos);
   EXPECT_NE(records.find(L"\"value_b\":3"), std::wstring::npos);
 }
 

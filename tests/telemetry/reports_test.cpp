@@ -5,6 +5,7 @@
 
 #include "platform/tw_md5.h"
 #include "platform/win/module_path_win.h"
+#include "platform/win/process_image_win.h"
 #include "telemetry/anti_cheat.h"
 #include "telemetry/reports.h"
 #include "tests/telemetry/telemetry_peer_client.h"
@@ -82,8 +83,8 @@ TEST(ParentChain, AChildSeesThisProgramAsItsParent) {
 TEST(ParentChain, DevicePathsBecomeDrivePaths) {
   wchar_t device[MAX_PATH] = {};
   ASSERT_GT(::QueryDosDeviceW(L"C:", device, MAX_PATH), 0u);
-  EXPECT_EQ(DevicePathToDrivePath(std::wstring(device) + L"\\windows\\x.exe"), L"C:\\windows\\x.exe");
-  EXPECT_EQ(DevicePathToDrivePath(L"\\Device\\Nowhere\\x.exe"), L"\\Device\\Nowhere\\x.exe");
+  EXPECT_EQ(tw::win::DevicePathToDrivePath(std::wstring(device) + L"\\windows\\x.exe"), L"C:\\windows\\x.exe");
+  EXPECT_EQ(tw::win::DevicePathToDrivePath(L"\\Device\\Nowhere\\x.exe"), L"\\Device\\Nowhere\\x.exe");
 }
 
 TEST_F(ReportsTest, ACrashSendsOneRecordAndEndsTheProcess) {

@@ -11,7 +11,7 @@
 namespace tw {
 namespace {
 
-// Made by peers/config_tool.py with the local deployment's test key.
+// Made by operators/config_tool.py with the local deployment's test key.
 std::string Fixture(const char* name) {
   std::ifstream file(std::string(TW_FIXTURE_DIR) + "/config/" + name, std::ios::binary);
   std::ostringstream text;

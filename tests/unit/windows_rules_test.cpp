@@ -9,6 +9,7 @@
 
 #include "windows/animator_rules.h"
 #include "windows/install_path.h"
+#include "platform/road_codes.h"
 #include "windows/main_window_rules.h"
 #include "windows/message_box_rules.h"
 
@@ -78,25 +79,26 @@ TEST(MainWindowRules, ProgressTexts) {
   EXPECT_EQ(DownloadProgressText(40, 12), L"已下载 40%，下载速度 12K/秒");
   EXPECT_EQ(DownloadProgressText(60, 0, true), L"继续下载 60%，下载速度 0K/秒");
   EXPECT_EQ(InstallProgressText(85), L"下载完成，正在安装 85%");
-  EXPECT_EQ(TooltipText(1, 7), L"已下载：7%");
-  EXPECT_EQ(TooltipText(4, 50), L"已安装：50%");
-  EXPECT_EQ(TooltipText(6, 0), L"安装失败");
-  EXPECT_STREQ(FailedPageFor(0).text, L"当前网络断开，请稍后重试");
-  EXPECT_STREQ(FailedPageFor(1).text, L"卸载Zorn后尚未重启电脑，请重启后再安装");
-  EXPECT_STREQ(FailedPageFor(2).button, L"联系客服");
-  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(265)).text, L"当前网络需要先登录认证，请在浏览器中登录后重试");
-  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(266)).text, L"磁盘空间不足，请清理磁盘后重试");
-  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(250)).text, L"当前网络断开，请稍后重试");
+  EXPECT_EQ(TooltipText(kTipDownloading, 7), L"已下载：7%");
+  EXPECT_EQ(TooltipText(kTipInstalling, 50), L"已安装：50%");
+  EXPECT_EQ(TooltipText(kTipInstallFailed, 0), L"安装失败");
+  EXPECT_STREQ(FailedPageFor(kFailedNetwork).text, L"当前网络断开，请稍后重试");
+  EXPECT_STREQ(FailedPageFor(kFailedRebootPending).text, L"卸载Zorn后尚未重启电脑，请重启后再安装");
+  EXPECT_STREQ(FailedPageFor(kFailedInstall).button, L"联系客服");
+  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(road::kWebPageInsteadOfPackage)).text,
+               L"当前网络需要先登录认证，请在浏览器中登录后重试");
+  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(road::kNotEnoughSpace)).text, L"磁盘空间不足，请清理磁盘后重试");
+  EXPECT_STREQ(FailedPageFor(FailedPageKindFor(road::kDownloadFailed)).text, L"当前网络断开，请稍后重试");
   EXPECT_EQ(BannerSkin(3), "mainbg_banner3");
 }
 
 TEST(MainWindowRules, TooltipsOnlyGoForward) {
   TooltipOrder order;
-  EXPECT_TRUE(order.Apply(1));
-  EXPECT_TRUE(order.Apply(1));
-  EXPECT_TRUE(order.Apply(4));
-  EXPECT_FALSE(order.Apply(2));
-  EXPECT_EQ(order.Largest(), 4);
+  EXPECT_TRUE(order.Apply(kTipDownloading));
+  EXPECT_TRUE(order.Apply(kTipDownloading));
+  EXPECT_TRUE(order.Apply(kTipInstalling));
+  EXPECT_FALSE(order.Apply(kTipDownloaded));
+  EXPECT_EQ(order.Largest(), kTipInstalling);
 }
 
 TEST(MainWindowRules, SimulatedPercentHoldsAtEachUnreportedStage) {

@@ -68,7 +68,7 @@ TEST_F(MainWindowTest, AgreeWithTheDefaultPathInstallsAndStageFiveCloses) {
   script.Do([&] { Click(window, id::kAgreeAndInstallButton); });
   EXPECT_EQ(Run(window, script), 2) << "stage 5 ends the window through 1130";
   EXPECT_TRUE(window.UserActions().agreed);
-  EXPECT_EQ(window.UserActions().decision, 1);
+  EXPECT_EQ(window.UserActions().decision, kDecisionAgreed);
   const std::string recorded = Recorded();
   EXPECT_NE(recorded.find("installpath=\"" + test::Narrow(window.InstallPath()) + "\""), std::string::npos) << recorded;
   EXPECT_NE(window.InstallPath().find(L"\\tarnwick\\tarnwick antivirus\\"), std::wstring::npos);
@@ -135,15 +135,15 @@ TEST_F(MainWindowTest, DisagreeClosedKeepsTheStartPageAndGivingUpEnds) {
   // The dialog runs its own modal loop inside the click: the next steps run from it.
   script.Do([&] { Click(window, id::kDisagreeButton); });
   EXPECT_EQ(Run(window, script.Then(click_in_dialog(1001))
-                            .Then([&] { return window.UserActions().decision == 5; })
+                            .Then([&] { return window.UserActions().decision == kDecisionClosedDisagreeDialog; })
                             .Do([&] {
-                              EXPECT_EQ(window.UserActions().decision, 5);
+                              EXPECT_EQ(window.UserActions().decision, kDecisionClosedDisagreeDialog);
                               EXPECT_TRUE(window.Shown(id::kStartPage));
                               Click(window, id::kDisagreeButton);
                             })
                             .Then(click_in_dialog(1004))),
             0);
-  EXPECT_EQ(window.UserActions().decision, 4);
+  EXPECT_EQ(window.UserActions().decision, kDecisionGaveUp);
 }
 
 TEST_F(MainWindowTest, DecliningToLeaveStaysAndAgreeingAfterAllInstalls) {
@@ -159,7 +159,7 @@ TEST_F(MainWindowTest, DecliningToLeaveStaysAndAgreeingAfterAllInstalls) {
     Click(window, id::kDisagreeButton);  // disagree, then agree after all in the dialog
   });
   EXPECT_EQ(Run(window, script), 2) << "installed: stage 5 ends the window";
-  EXPECT_EQ(window.UserActions().decision, 3);
+  EXPECT_EQ(window.UserActions().decision, kDecisionAgreedAfterAll);
   EXPECT_TRUE(window.UserActions().agreed);
   EXPECT_FALSE(window.UserActions().leaving_confirmed);
   EXPECT_NE(Recorded().find("/autoinstall ##silence=0"), std::string::npos) << "the product installer ran";
@@ -209,8 +209,8 @@ TEST_F(MainWindowTest, UnreachableConfigurationShowsTheNetworkFailure) {
   TestMainWindow window(4242, 7);  // the configuration service has no document for this channel
   Script script([&] { window.EndDialog(-1); });
   script.Then([&] { return window.Shown(id::kFailedPage); }).Do([&] {
-    EXPECT_EQ(window.TextOf(id::kFailedText), FailedPageFor(0).text);
-    EXPECT_EQ(window.TextOf(id::kFailedButtonText), FailedPageFor(0).button);
+    EXPECT_EQ(window.TextOf(id::kFailedText), FailedPageFor(kFailedNetwork).text);
+    EXPECT_EQ(window.TextOf(id::kFailedButtonText), FailedPageFor(kFailedNetwork).button);
     EXPECT_EQ(window.Tip(), L"下载失败");
     Click(window, id::kCloseButton);  // on the failed page: no question
   });
@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, InstallerFailureAndASilentInstaller) {
     script.Do([&] { Click(window, id::kAgreeAndInstallButton); });
     EXPECT_EQ(Run(window, script), 2);
     EXPECT_TRUE(window.Shown(id::kFailedPage)) << "1137 showed the failed page before stage 5 ended the window";
-    EXPECT_EQ(window.TextOf(id::kFailedText), FailedPageFor(2).text);
+    EXPECT_EQ(window.TextOf(id::kFailedText), FailedPageFor(kFailedInstall).text);
     EXPECT_EQ(window.Tip(), L"安装失败");
   }
   // An installer that never reports: the display holds at 10 %.

@@ -68,7 +68,7 @@ def measured_build(deployment) -> str:
 
 def config_64k() -> Path:
     """A 64 KiB configuration document wrapped as the service serves it."""
-    from peers.config_tool import load_private_key, wrap_configuration
+    from operators.config_tool import load_private_key, wrap_configuration
     packages = "".join(f'<dlfile url="http://127.0.0.1:18090/file/{i}/p" md5="{i:032X}" moduletype="exe" '
                        f'path="%TEMP%\\p{i}.exe" downloadtype="http" condition="1&amp;2"/>' for i in range(400))
     items = "".join(f'<item id="{i}" expression="{i}&amp;(1|~2)"/>' for i in range(1, 100))

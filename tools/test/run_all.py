@@ -130,6 +130,7 @@ def main():
     for program in registered(native_bin.parent, "gtest"):
         run_gtest(tally, f"{program} (native)", [str(native_bin / program)], native_bin, f"{program}.json")
     run_python_tests(tally, "peers", REPO / "peers")
+    run_python_tests(tally, "operators' tools", REPO / "operators")
     run_python_tests(tally, "source rules", REPO / "tests" / "source")
 
     arch = wine_arch()

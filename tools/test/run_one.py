@@ -1,7 +1,9 @@
 """Runs one Windows test program (optionally with GoogleTest arguments) in
 the Wine session with the network peers up, as ./run test would:
     python3 -m tools.test.run_one telemetry_tests --gtest_filter='ReportQueue*'
-or, with `--e2e MODULE`, one Python end-to-end module (its peers are its own)."""
+or, with `--e2e MODULE`, one Python end-to-end module (its peers are its own).
+A program may also be given as the path of its .exe (CTest does: see
+tools/test/ctest_wine.sh)."""
 import argparse
 import os
 import sys
@@ -31,9 +33,11 @@ def main():
             context.enter(wine, options.deployment)
             suite = unittest.defaultTestLoader.loadTestsFromName(options.program)
             return 0 if unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful() else 1
-        win_bin = REPO / "build" / f"{tree}-{options.deployment}" / "bin"
+        program = Path(options.program)
+        if program.suffix != ".exe":
+            program = REPO / "build" / f"{tree}-{options.deployment}" / "bin" / f"{options.program}.exe"
         with NetPeers(), TlsPeers():
-            result = wine.run(win_bin / f"{options.program}.exe", rest, cwd=win_bin, timeout=1800)
+            result = wine.run(program.resolve(), rest, cwd=program.resolve().parent, timeout=1800)
         sys.stdout.write(result.stdout.decode("utf-8", "replace") if result.stdout else "")
         return result.returncode
 

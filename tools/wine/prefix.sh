@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Creates the project's Wine prefix once: a 32-bit prefix with the font
+# Creates the project's Wine prefix once (32-bit, or 64-bit where the kernel
+# runs no 32-bit code: tools/wine/session.py decides) with the font
 # substitutions that make the installer's Chinese faces render with an
 # installed CJK font. Reused while its stamp matches this script.
 set -euo pipefail
@@ -8,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 tw_wine_env "$root"
 
-stamp="$WINEPREFIX/.tw-ready-$(cat "$0" "$here/env.sh" | sha256sum | cut -c1-12)"
+stamp="$WINEPREFIX/.tw-ready-$( { cat "$0"; env | grep -E '^(WINE|LANG=|LC_ALL=)' | sort; } | sha256sum | cut -c1-12)"
 [[ -f $stamp ]] && exit 0
 
 rm -rf "$WINEPREFIX"

@@ -5,6 +5,7 @@ wineserver warmed by one throw-away process, and stops both at the end,
 even after a failure, an interrupt or a SIGTERM.
 """
 import os
+import shlex
 import signal
 import subprocess
 import sys
@@ -14,7 +15,8 @@ from pathlib import Path
 
 def wine_arch() -> str:
     """win32, the installer's own, unless TW_WINE_ARCH says otherwise or the
-    kernel runs no 32-bit x86 programs (a PVM guest, for one): then win64."""
+    kernel runs no 32-bit x86 programs (a PVM guest, for one): then win64.
+    The one answer to that question: tools/run.sh asks it here too."""
     if "TW_WINE_ARCH" in os.environ:
         return os.environ["TW_WINE_ARCH"]
     try:
@@ -35,20 +37,35 @@ def shipped_file_not_run(deployment) -> str:
             f"import slots were checked")
 
 
-def wine_environment(root: Path) -> dict:
-    env = dict(os.environ)
-    if wine_arch() == "win64":
-        # The shims tools/wine/env.sh writes: "wine" as the 64-bit loader.
-        env["PATH"] = f"{root / 'bin'}:{env.get('PATH', '')}"
-    env.update({
+def wine_variables(root: Path) -> dict:
+    """The environment every Wine run of the project uses, from the test
+    runner or the shell (tools/wine/env.sh reads it here). The prefix is the
+    project's own (inside the build tree); Wine runs in the locale of the
+    product's users, so ANSI text is GBK (code page 936). In a 64-bit prefix
+    "wine" (also as wineboot, winepath and regedit call it) is the 64-bit
+    loader, through shims written in the prefix's root."""
+    root = Path(root).resolve()
+    variables = {
         "WINEPREFIX": str(root / "prefix"),
         "WINEARCH": wine_arch(),
         "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         "LANG": "zh_CN.UTF-8",
         "LC_ALL": "zh_CN.UTF-8",
-    })
-    return env
+    }
+    if variables["WINEARCH"] == "win64":
+        shims = root / "bin"
+        shims.mkdir(parents=True, exist_ok=True)
+        for name in ("wine", "wine-stable"):
+            shim = shims / name
+            shim.write_text('#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n')
+            shim.chmod(0o755)
+        variables["PATH"] = f"{shims}:{os.environ.get('PATH', '')}"
+    return variables
+
+
+def wine_environment(root: Path) -> dict:
+    return {**os.environ, **wine_variables(root)}
 
 
 class WineSession:
@@ -107,3 +124,21 @@ class WineSession:
                               stdin=subprocess.DEVNULL,
                               stdout=subprocess.PIPE if capture else None,
                               stderr=subprocess.STDOUT if capture else None)
+
+
+def main(argv) -> int:
+    """For the shell: `arch` prints win32 or win64; `env ROOT` prints the
+    Wine environment for the prefix under ROOT as export lines."""
+    if argv[:1] == ["arch"]:
+        print(wine_arch())
+        return 0
+    if len(argv) == 2 and argv[0] == "env":
+        for name, value in wine_variables(Path(argv[1])).items():
+            print(f"export {name}={shlex.quote(value)}")
+        return 0
+    print("usage: session.py arch | env ROOT", file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -5,7 +5,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from peers.config_tool import load_private_key, wrap_configuration
+from operators.config_tool import load_private_key, wrap_configuration
 
 REPO = Path(__file__).resolve().parents[1]
 TOOL = REPO / "build" / "native" / "bin" / "channel_check"

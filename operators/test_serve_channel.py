@@ -24,13 +24,13 @@ class ServeChannelTest(unittest.TestCase):
             channel, package = Path(folder) / "channel.xml", Path(folder) / "setup.exe"
             channel.write_bytes(CHANNEL)
             package.write_bytes(b"MZ package bytes")
-            server = subprocess.Popen([sys.executable, "-m", "peers.serve_channel", str(channel), "--cid", "4321",
+            server = subprocess.Popen([sys.executable, "-m", "operators.serve_channel", str(channel), "--cid", "4321",
                                        "--file", f"setup.exe={package}"], cwd=REPO, stdout=subprocess.PIPE,
                                       stderr=subprocess.STDOUT)
             try:
                 self.assertIn(b"Ctrl-C stops", server.stdout.readline())
                 body = urllib.request.urlopen(f"{base}/lminstall3/4321.json?time=1", timeout=10).read()
-                from peers.config_tool import load_private_key, wrap_configuration
+                from operators.config_tool import load_private_key, wrap_configuration
                 self.assertEqual(body, wrap_configuration(CHANNEL, load_private_key()).encode())
                 self.assertEqual(urllib.request.urlopen(f"{base}/files/setup.exe", timeout=10).read(),
                                  b"MZ package bytes")

@@ -4,7 +4,7 @@ the test key), the package files it points at, the union and
 recommendation files, and a telemetry service that prints each record as it
 arrives and the summary of every install when stopped (Ctrl-C).
 
-  python3 -m peers.serve_channel my-channel.xml --cid 1029 --file zorn_setup.exe=path/to/setup.exe
+  python3 -m operators.serve_channel my-channel.xml --cid 1029 --file zorn_setup.exe=path/to/setup.exe
   wine setup_1029_7.exe                      # in another shell, same machine
 """
 import argparse
@@ -15,7 +15,7 @@ import threading
 from pathlib import Path
 
 from peers.services import PeerSet
-from peers.telemetry_reader import record_line, summarize
+from operators.telemetry_reader import record_line, summarize
 
 REPO = Path(__file__).resolve().parents[1]
 

@@ -1,7 +1,7 @@
 import unittest
 from pathlib import Path
 
-from peers.config_tool import (FIXTURE_XML, FORGED_KEY, fixtures, load_private_key, mask_container, sign_block,
+from operators.config_tool import (FIXTURE_XML, FORGED_KEY, fixtures, load_private_key, mask_container, sign_block,
                                wrap_configuration)
 from peers.services import PeerSet
 from peers.test_framework import fetch

@@ -2,13 +2,13 @@
 channel operator can turn a plain XML configuration into a served body
 without reading the installer's code.
 
-  python3 -m peers.config_tool wrap CONFIG.xml [--key KEY.pem] > BODY
+  python3 -m operators.config_tool wrap CONFIG.xml [--key KEY.pem] > BODY
       Base64 of 128-byte blocks, each PKCS #1 v1.5 block type 1 (00 01 FF.. 00
       data, at most 117 data bytes) raised to the private exponent.
-  python3 -m peers.config_tool mask DOCUMENT.xml > unioncfg.dat
+  python3 -m operators.config_tool mask DOCUMENT.xml > unioncfg.dat
       The ".tmp" container of the union and recommendation files: the magic,
       then every byte XOR 0x3E.
-  python3 -m peers.config_tool fixtures DIR
+  python3 -m operators.config_tool fixtures DIR
       Writes the unwrapping test documents (good and damaged) into DIR.
 """
 import argparse
@@ -18,9 +18,9 @@ import subprocess
 import sys
 from pathlib import Path
 
-DEFAULT_KEY = Path(__file__).resolve().parent / "keys" / "install_config_test_key.pem"
+DEFAULT_KEY = Path(__file__).resolve().parents[1] / "peers" / "keys" / "install_config_test_key.pem"
 # Another key, for documents that look signed but are not the service's.
-FORGED_KEY = Path(__file__).resolve().parent / "keys" / "forged_test_key.pem"
+FORGED_KEY = Path(__file__).resolve().parents[1] / "peers" / "keys" / "forged_test_key.pem"
 BLOCK = 128
 DATA_PER_BLOCK = BLOCK - 11
 

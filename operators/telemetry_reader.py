@@ -2,8 +2,8 @@
 then one summary per install (a machine's run of one channel and trial):
 the steps it reached, the failures by code, how it ended.
 
-  python3 -m peers.telemetry_reader records.json
-  python3 -m peers.telemetry_reader --url http://127.0.0.1:18081/_peer/records
+  python3 -m operators.telemetry_reader records.json
+  python3 -m operators.telemetry_reader --url http://127.0.0.1:18081/_peer/records
 
 The input is the list the telemetry peer keeps (GET /_peer/records, or the
 file the demo writes): each record has "time", "ok" and the decoded "blocks".
@@ -23,11 +23,10 @@ TABLE_NAMES = {4: "public", 7706: "step", 4680: "detail", 6139: "final", 3806: "
 ROAD_CODES = Path(__file__).resolve().parents[1] / "platform" / "road_codes.h"
 
 
-def road_names(header: Path = ROAD_CODES) -> tuple:
-    """(step names, result meanings) by number, from the installer's own
-    header: each constant of its "Steps." and "Results." groups with the
-    comment after it."""
-    groups = {"Steps.": {}, "Results.": {}}
+def road_constants(header: Path = ROAD_CODES) -> dict:
+    """The constants of the header's "Steps." and "Results." groups:
+    {group: [(identifier, number, name)]}, in the header's order."""
+    groups = {"Steps.": [], "Results.": []}
     current = None
     for line in header.read_text(encoding="utf-8").splitlines():
         heading = re.match(r"//\s*(Steps\.|Results\.)\s*$", line.strip())
@@ -40,8 +39,20 @@ def road_names(header: Path = ROAD_CODES) -> tuple:
             constant = re.match(r"constexpr int (k\w+) = (\d+);\s*//\s*(.+)$", line.strip())
             if not constant:
                 raise ValueError(f"{header}: a code without its name: {line.strip()}")
-            current.setdefault(int(constant.group(2)), constant.group(3).strip())
-    return groups["Steps."], groups["Results."]
+            current.append((constant.group(1), int(constant.group(2)), constant.group(3).strip()))
+    return groups
+
+
+def road_names(header: Path = ROAD_CODES) -> tuple:
+    """(step names, result meanings) by number, from the installer's own
+    header: each constant of its "Steps." and "Results." groups with the
+    comment after it."""
+    groups = road_constants(header)
+    steps, results = {}, {}
+    for names, group in ((steps, "Steps."), (results, "Results.")):
+        for _, number, name in groups[group]:
+            names.setdefault(number, name)
+    return steps, results
 
 
 # The road's steps as the step records number them, and what a step's
