@@ -8,31 +8,23 @@
 
 namespace tw {
 
-class BigNumber {
+// An Mbed TLS object of type T, set up by Init and given back by Free.
+template <typename T, void (*Init)(T*), void (*Free)(T*)>
+class MbedObject {
  public:
-  BigNumber() { mbedtls_mpi_init(&m_value); }
-  ~BigNumber() { mbedtls_mpi_free(&m_value); }
-  BigNumber(const BigNumber&) = delete;
-  BigNumber& operator=(const BigNumber&) = delete;
+  MbedObject() { Init(&m_value); }
+  ~MbedObject() { Free(&m_value); }
+  MbedObject(const MbedObject&) = delete;
+  MbedObject& operator=(const MbedObject&) = delete;
 
-  mbedtls_mpi* get() { return &m_value; }
-  const mbedtls_mpi* get() const { return &m_value; }
+  T* get() { return &m_value; }
+  const T* get() const { return &m_value; }
 
  private:
-  mbedtls_mpi m_value;
+  T m_value;
 };
 
-class Md5Context {
- public:
-  Md5Context() { mbedtls_md5_init(&m_state); }
-  ~Md5Context() { mbedtls_md5_free(&m_state); }
-  Md5Context(const Md5Context&) = delete;
-  Md5Context& operator=(const Md5Context&) = delete;
-
-  mbedtls_md5_context* get() { return &m_state; }
-
- private:
-  mbedtls_md5_context m_state;
-};
+using BigNumber = MbedObject<mbedtls_mpi, mbedtls_mpi_init, mbedtls_mpi_free>;
+using Md5Context = MbedObject<mbedtls_md5_context, mbedtls_md5_init, mbedtls_md5_free>;
 
 }  // namespace tw
