@@ -30,11 +30,12 @@ namespace tw {
 namespace {
 
 using tinyxml2::XMLElement;
-using TwInstallTool::SendLeafDetail;
 
-// Reads the required attributes; false when one is missing.
+// Reads the required attributes; false when one is missing. Carries where
+// the leaf reports to.
 struct Attributes {
   const XMLElement& element;
+  const LeafDetailSink& report;
   bool ok = true;
   std::wstring Text(const char* name) {
     const char* value = element.Attribute(name);
@@ -46,6 +47,20 @@ struct Attributes {
     if (value == nullptr) ok = false;
     return value != nullptr ? std::strtol(value, nullptr, 10) : 0;
   }
+};
+
+// A leaf's detail record, when it has somewhere to go.
+class ReportingLeaf : public ICheckLeaf {
+ public:
+  explicit ReportingLeaf(const LeafDetailSink& report) : m_report(report) {}
+
+ protected:
+  void Report(TwInstallTool::LeafDetailKind kind, int valueA, int valueB, const wchar_t* text) const {
+    if (m_report) m_report(kind, valueA, valueB, text);
+  }
+
+ private:
+  LeafDetailSink m_report;
 };
 
 // The registry views a leaf reads, in order, for its wow64 setting.
@@ -262,10 +277,11 @@ class OsVersionLeaf final : public ICheckLeaf {
   std::wstring m_version;
 };
 
-class UninstCountsLeaf final : public ICheckLeaf {
+class UninstCountsLeaf final : public ReportingLeaf {
  public:
   explicit UninstCountsLeaf(Attributes& a)
-      : m_interval(a.Number("Interval")),
+      : ReportingLeaf(a.report),
+        m_interval(a.Number("Interval")),
         m_count(a.Number("count")),
         m_param(a.Number("param")),
         m_switch(a.Number("switch")) {}
@@ -275,9 +291,9 @@ class UninstCountsLeaf final : public ICheckLeaf {
         m_count != 0 && history.daysSince >= static_cast<int64_t>((history.count % static_cast<uint32_t>(m_count)) *
                                                                   static_cast<uint32_t>(m_param)) +
                                                  m_interval;
-    (void)SendLeafDetail(TwInstallTool::kLeafDetailUninstallHistory,
-                         m_count != 0 && !met ? TwInstallTool::kLeafUninstallIntervalNotPassed : 0,
-                         static_cast<int>(history.count), nullptr);
+    Report(TwInstallTool::kLeafDetailUninstallHistory,
+           m_count != 0 && !met ? TwInstallTool::kLeafUninstallIntervalNotPassed : 0, static_cast<int>(history.count),
+           nullptr);
     return met && m_switch != 0;
   }
 
@@ -285,15 +301,15 @@ class UninstCountsLeaf final : public ICheckLeaf {
   long m_interval, m_count, m_param, m_switch;
 };
 
-class UninstCountAndTimeLeaf final : public ICheckLeaf {
+class UninstCountAndTimeLeaf final : public ReportingLeaf {
  public:
-  explicit UninstCountAndTimeLeaf(Attributes& a) : m_count(a.Number("count")), m_interval(a.Number("Interval")) {}
+  explicit UninstCountAndTimeLeaf(Attributes& a)
+      : ReportingLeaf(a.report), m_count(a.Number("count")), m_interval(a.Number("Interval")) {}
   bool Check() override {
     const UninstallHistory history = ReadUninstallHistory();
     const bool result = history.daysSince <= m_interval && static_cast<int64_t>(history.count) >= m_count;
-    (void)SendLeafDetail(TwInstallTool::kLeafDetailUninstallHistory,
-                         result ? TwInstallTool::kLeafUninstalledOftenAndRecently : 0, static_cast<int>(history.count),
-                         nullptr);
+    Report(TwInstallTool::kLeafDetailUninstallHistory, result ? TwInstallTool::kLeafUninstalledOftenAndRecently : 0,
+           static_cast<int>(history.count), nullptr);
     return result;
   }
 
@@ -301,9 +317,9 @@ class UninstCountAndTimeLeaf final : public ICheckLeaf {
   long m_count, m_interval;
 };
 
-class ConnectVpnLeaf final : public ICheckLeaf {
+class ConnectVpnLeaf final : public ReportingLeaf {
  public:
-  explicit ConnectVpnLeaf(Attributes& a) : m_switch(a.Number("switch")) {}
+  explicit ConnectVpnLeaf(Attributes& a) : ReportingLeaf(a.report), m_switch(a.Number("switch")) {}
   bool Check() override {
     bool works = false, found = false;
     DWORD bytes = 0, count = 0;
@@ -325,7 +341,7 @@ class ConnectVpnLeaf final : public ICheckLeaf {
         }
       }
     }
-    (void)SendLeafDetail(TwInstallTool::kLeafDetailVpn, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
+    Report(TwInstallTool::kLeafDetailVpn, found ? 1 : 0, static_cast<int>(m_switch), nullptr);
     return works && found && m_switch != 0;
   }
 
@@ -333,12 +349,12 @@ class ConnectVpnLeaf final : public ICheckLeaf {
   long m_switch;
 };
 
-class WorkInVmLeaf final : public ICheckLeaf {
+class WorkInVmLeaf final : public ReportingLeaf {
  public:
-  explicit WorkInVmLeaf(Attributes& a) : m_switch(a.Number("switch")) {}
+  explicit WorkInVmLeaf(Attributes& a) : ReportingLeaf(a.report), m_switch(a.Number("switch")) {}
   bool Check() override {
     const int answer = anti_cheat::IsVirtualMachine();
-    (void)SendLeafDetail(TwInstallTool::kLeafDetailVirtualMachine, answer, static_cast<int>(m_switch), nullptr);
+    Report(TwInstallTool::kLeafDetailVirtualMachine, answer, static_cast<int>(m_switch), nullptr);
     return answer != 0 && m_switch != 0;
   }
 
@@ -362,9 +378,10 @@ class BarUserLeaf final : public ICheckLeaf {
 // The first successful lookup's answer, kept for the process.
 std::wstring g_cityAnswer;
 
-class CityBlackListLeaf final : public ICheckLeaf {
+class CityBlackListLeaf final : public ReportingLeaf {
  public:
-  explicit CityBlackListLeaf(Attributes& a) : m_percent(a.Number("percent")), m_city(a.Text("cityid")) {}
+  explicit CityBlackListLeaf(Attributes& a)
+      : ReportingLeaf(a.report), m_percent(a.Number("percent")), m_city(a.Text("cityid")) {}
   bool Check() override {
     if (g_cityAnswer.empty()) {
       const std::optional<std::wstring> answer = CityLookup();
@@ -385,7 +402,7 @@ class CityBlackListLeaf final : public ICheckLeaf {
       std::srand(static_cast<unsigned>(std::time(nullptr)));
       result = (std::rand() & 0x7FFF) % 101 < m_percent;
     }
-    (void)SendLeafDetail(TwInstallTool::kLeafDetailCity, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
+    Report(TwInstallTool::kLeafDetailCity, ParseLeadingInt(m_city), result ? 1 : 0, g_cityAnswer.c_str());
     return result;
   }
 
@@ -395,8 +412,8 @@ class CityBlackListLeaf final : public ICheckLeaf {
 };
 
 template <typename Leaf>
-std::unique_ptr<ICheckLeaf> Build(const XMLElement& element) {
-  Attributes attributes{element};
+std::unique_ptr<ICheckLeaf> Build(const XMLElement& element, const LeafDetailSink& report) {
+  Attributes attributes{element, report};
   auto leaf = std::make_unique<Leaf>(attributes);
   // The id is a number like every other: leading digits, none gives 0.
   const long id = attributes.Number("id");
@@ -426,25 +443,31 @@ UninstallHistory ReadUninstallHistory() {
   return history;
 }
 
-std::unique_ptr<ICheckLeaf> MakeConditionLeaf(LeafMode mode, const XMLElement& element) {
+std::unique_ptr<ICheckLeaf> MakeConditionLeaf(LeafMode mode, const XMLElement& element, const LeafDetailSink& report) {
   switch (mode) {
-    case LeafMode::kReg: return Build<RegLeaf>(element);
-    case LeafMode::kService: return Build<ServiceLeaf>(element);
-    case LeafMode::kKernelObject: return Build<KernelObjectLeaf>(element);
-    case LeafMode::kDriver: return Build<DriverLeaf>(element);
-    case LeafMode::kRegFile: return Build<RegFileLeaf>(element);
-    case LeafMode::kVarExFile: return Build<VarExFileLeaf>(element);
-    case LeafMode::kFullPathFile: return Build<FullPathFileLeaf>(element);
-    case LeafMode::kOsVersion: return Build<OsVersionLeaf>(element);
-    case LeafMode::kUninstCounts: return Build<UninstCountsLeaf>(element);
-    case LeafMode::kCityBlackList: return Build<CityBlackListLeaf>(element);
-    case LeafMode::kVpn: return Build<ConnectVpnLeaf>(element);
-    case LeafMode::kVmware: return Build<WorkInVmLeaf>(element);
-    case LeafMode::kUninstCountAndTime: return Build<UninstCountAndTimeLeaf>(element);
-    case LeafMode::kBarUser: return Build<BarUserLeaf>(element);
-    case LeafMode::kRegIntervalTime: return Build<RegIntervalTimeLeaf>(element);
+    case LeafMode::kReg: return Build<RegLeaf>(element, report);
+    case LeafMode::kService: return Build<ServiceLeaf>(element, report);
+    case LeafMode::kKernelObject: return Build<KernelObjectLeaf>(element, report);
+    case LeafMode::kDriver: return Build<DriverLeaf>(element, report);
+    case LeafMode::kRegFile: return Build<RegFileLeaf>(element, report);
+    case LeafMode::kVarExFile: return Build<VarExFileLeaf>(element, report);
+    case LeafMode::kFullPathFile: return Build<FullPathFileLeaf>(element, report);
+    case LeafMode::kOsVersion: return Build<OsVersionLeaf>(element, report);
+    case LeafMode::kUninstCounts: return Build<UninstCountsLeaf>(element, report);
+    case LeafMode::kCityBlackList: return Build<CityBlackListLeaf>(element, report);
+    case LeafMode::kVpn: return Build<ConnectVpnLeaf>(element, report);
+    case LeafMode::kVmware: return Build<WorkInVmLeaf>(element, report);
+    case LeafMode::kUninstCountAndTime: return Build<UninstCountAndTimeLeaf>(element, report);
+    case LeafMode::kBarUser: return Build<BarUserLeaf>(element, report);
+    case LeafMode::kRegIntervalTime: return Build<RegIntervalTimeLeaf>(element, report);
   }
   return nullptr;
+}
+
+LeafFactory ReportingLeafFactory(LeafDetailSink report) {
+  return [report = std::move(report)](LeafMode mode, const XMLElement& element) {
+    return MakeConditionLeaf(mode, element, report);
+  };
 }
 
 }  // namespace tw

@@ -21,8 +21,9 @@ enum ConfigLoadResult : int {
 
 class TwInstallConfigMgr : public InstallConfiguration {
  public:
-  // Check items get the real leaf tests unless a test injects others.
-  TwInstallConfigMgr() : InstallConfiguration(&MakeConditionLeaf) {}
+  // Check items get the real leaf tests, which report to `report`.
+  explicit TwInstallConfigMgr(LeafDetailSink report) : InstallConfiguration(ReportingLeafFactory(std::move(report))) {}
+  // Check items get the leaves a test injects.
   explicit TwInstallConfigMgr(LeafFactory makeLeaf) : InstallConfiguration(std::move(makeLeaf)) {}
 
   // "<base>lminstall3/<cid>.json?time=<now>" with a 10-second limit.

@@ -63,7 +63,11 @@ std::optional<DWORD> UninstallTime(HKEY root, const wchar_t* key) {
 
 TwMain::TwMain() : TwMain(Hooks{}) {}
 
-TwMain::TwMain(Hooks hooks) : m_hooks(std::move(hooks)) {
+TwMain::TwMain(Hooks hooks)
+    : m_hooks(std::move(hooks)),
+      m_config([this](TwInstallTool::LeafDetailKind kind, int valueA, int valueB, const wchar_t* text) {
+        (void)TwInstallTool::SendLeafDetail(m_identity, kind, valueA, valueB, text);
+      }) {
   if (!m_hooks.draw) m_hooks.draw = [] { return std::rand() % 100 + 1; };
   if (!m_hooks.silent) m_hooks.silent = [] { return IsSilent(); };
   if (!m_hooks.sleep) m_hooks.sleep = [](DWORD ms) { ::Sleep(ms); };
@@ -115,7 +119,7 @@ void TwMain::SetIdentity() {
   const std::wstring did = GetDid();
   m_report.SetIdentity(m_cid, m_tid, idex, did);
   m_report.SetOsCode(GetOsCode());
-  TwInstallTool::SetSharedReportValues({m_cid, m_tid, idex, did});
+  m_identity = {m_cid, m_tid, idex, did};
 }
 
 int TwMain::InitCore(int cid, int tid) {

@@ -108,6 +108,7 @@ class TwMain final : public ITwDetector {
   int m_cid = -1;
   int m_tid = -1;
   int m_no_install_dialog = 1;
+  TwInstallTool::ReportIdentity m_identity;  // who the condition leaves' detail records come from
   TwInstallConfigMgr m_config;
   const TwTrynoNode* m_node = nullptr;
   std::vector<PackageEntry> m_packages;  // the node's entries, paths expanded

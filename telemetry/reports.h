@@ -31,16 +31,14 @@ enum class Transport {
                              const std::function<void(TwDirectMetra::TwInstallSerialize&)>& fillBlock,
                              Transport transport = Transport::kQueued);
 
-// The values every report reuses, computed once by the install controller
-// (company and trial ids, idex, did); condition leaves read them.
-struct SharedReportValues {
+// Who reports: the channel (company and trial ids) and the machine (idex,
+// did), as the install controller learns them.
+struct ReportIdentity {
   int companyId = 0;
   int trynoId = 0;
   std::wstring machineId;
   std::wstring deviceId;
 };
-void SetSharedReportValues(const SharedReportValues& values);
-SharedReportValues GetSharedReportValues();
 
 // A condition leaf's detail record (table 4680): its origin and step, what
 // it is about, and the values the uninstall-history leaves report.
@@ -55,8 +53,9 @@ enum LeafDetailKind : int {
 constexpr int kLeafUninstallIntervalNotPassed = 357;  // uninstalled before, and too recently for its count
 constexpr int kLeafUninstalledOftenAndRecently = 359;
 
-// A condition leaf's detail record from a fresh report.
-[[nodiscard]] int SendLeafDetail(LeafDetailKind kind, int valueA, int valueB, const wchar_t* text);
+// A condition leaf's detail record from a fresh report of `identity`.
+[[nodiscard]] int SendLeafDetail(const ReportIdentity& identity, LeafDetailKind kind, int valueA, int valueB,
+                                 const wchar_t* text);
 
 class IInstallToolReport {
  public:

@@ -17,7 +17,6 @@ namespace {
 
 std::mutex g_urlLock;
 std::wstring* g_url = nullptr;  // null: the deployment's URL
-SharedReportValues* g_shared = nullptr;
 
 std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
@@ -34,21 +33,9 @@ void SetTelemetryUrl(const std::wstring& url) {
   *g_url = url;
 }
 
-void SetSharedReportValues(const SharedReportValues& values) {
-  std::lock_guard<std::mutex> guard(g_urlLock);
-  if (g_shared == nullptr) g_shared = new SharedReportValues();
-  *g_shared = values;
-}
-
-SharedReportValues GetSharedReportValues() {
-  std::lock_guard<std::mutex> guard(g_urlLock);
-  return g_shared != nullptr ? *g_shared : SharedReportValues();
-}
-
-int SendLeafDetail(LeafDetailKind kind, int valueA, int valueB, const wchar_t* text) {
-  const SharedReportValues shared = GetSharedReportValues();
+int SendLeafDetail(const ReportIdentity& identity, LeafDetailKind kind, int valueA, int valueB, const wchar_t* text) {
   TwInstallToolReport report;
-  report.SetIdentity(shared.companyId, shared.trynoId, shared.machineId, shared.deviceId);
+  report.SetIdentity(identity.companyId, identity.trynoId, identity.machineId, identity.deviceId);
   report.SetOsCode(tw::GetOsCode());
   report.SetDetailOrigin(kLeafDetailOrigin);
   return report.ReportDetail(kLeafDetailStep, kind, valueA, valueB, text);

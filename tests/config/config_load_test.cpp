@@ -17,7 +17,7 @@ void Serve(int cid, const char* document) {
 
 TEST(ConfigLoad, AGoodDocumentGivesTheChannelsNodes) {
   Serve(1029, "good");
-  TwInstallConfigMgr config;
+  TwInstallConfigMgr config{LeafDetailSink()};
   ASSERT_EQ(config.Load(1029), kConfigLoaded);
   const TwTrynoNode* node = config.GetTrynoNode(7);
   ASSERT_NE(node, nullptr);
@@ -42,10 +42,10 @@ TEST(ConfigLoad, EveryFailureHasItsCode) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.document);
     Serve(4242, c.document);
-    TwInstallConfigMgr config;
+    TwInstallConfigMgr config{LeafDetailSink()};
     EXPECT_EQ(config.Load(4242), c.code);
   }
-  TwInstallConfigMgr unreachable;
+  TwInstallConfigMgr unreachable{LeafDetailSink()};
   EXPECT_EQ(unreachable.Load(999999), kConfigNotFetched) << "a channel the service does not know";
 }
 

@@ -20,6 +20,13 @@
 namespace tw {
 namespace {
 
+// The leaves report as the install controller's do, for a known channel.
+LeafDetailSink ToThePeer() {
+  return [](TwInstallTool::LeafDetailKind kind, int valueA, int valueB, const wchar_t* text) {
+    (void)TwInstallTool::SendLeafDetail({1029, 7, L"", L""}, kind, valueA, valueB, text);
+  };
+}
+
 constexpr wchar_t kTestKey[] = L"Software\\TwLeafTest";
 
 class LeafTest : public testing::Test {
@@ -30,14 +37,15 @@ class LeafTest : public testing::Test {
   }
   void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey); }
 
-  // The leaf an element describes; false when the factory refuses it.
-  std::optional<bool> Check(const std::string& leafXml) {
+  // The leaf an element describes, reporting to `report`; nothing when the
+  // factory refuses it.
+  std::optional<bool> Check(const std::string& leafXml, const LeafDetailSink& report = ToThePeer()) {
     tinyxml2::XMLDocument document;
     if (document.Parse(leafXml.c_str()) != tinyxml2::XML_SUCCESS) return std::nullopt;
     const tinyxml2::XMLElement* element = document.RootElement();
     const auto mode = LeafModeFromName(element->Attribute("mode"));
     if (!mode) return std::nullopt;
-    std::unique_ptr<ICheckLeaf> leaf = MakeConditionLeaf(*mode, *element);
+    std::unique_ptr<ICheckLeaf> leaf = MakeConditionLeaf(*mode, *element, report);
     if (leaf == nullptr) return std::nullopt;
     return leaf->Check();
   }
@@ -183,7 +191,8 @@ TEST_F(LeafTest, TheIdIsReadAsANumberAndOnlyAMissingOneRejectsTheLeaf) {
     const std::string id = c.id != nullptr ? std::string(" id=\"") + c.id + "\"" : "";
     ASSERT_EQ(document.Parse(("<leaf" + id + R"( mode="service" name="TwNoSuchService"/>)").c_str()),
               tinyxml2::XML_SUCCESS);
-    const std::unique_ptr<ICheckLeaf> leaf = MakeConditionLeaf(LeafMode::kService, *document.RootElement());
+    const std::unique_ptr<ICheckLeaf> leaf =
+        MakeConditionLeaf(LeafMode::kService, *document.RootElement(), ToThePeer());
     ASSERT_EQ(leaf != nullptr, c.made.has_value());
     if (leaf != nullptr) {
       EXPECT_EQ(leaf->Id(), *c.made);
@@ -203,6 +212,11 @@ TEST_F(LeafTest, LeavesThatReportWhatTheyFound) {
   EXPECT_NE(records.find(L"\"detail_kind\":1"), std::wstring::npos);
   EXPECT_NE(records.find(L"\"detail_kind\":2"), std::wstring::npos);
   EXPECT_NE(records.find(L"\"detail_kind\":3"), std::wstring::npos);
+}
+
+TEST_F(LeafTest, ALeafGivenNowhereToReportSendsNothing) {
+  EXPECT_EQ(Check(R"(<leaf id="1" mode="vpn" switch="0"/>)", LeafDetailSink()), false);
+  EXPECT_EQ(test::CountOf(test::PeerRecords(), L"\"table\":4680"), 0u);
 }
 
 TEST_F(LeafTest, CityBlackList) {
@@ -278,7 +292,7 @@ TEST(KernelObjectLeaf, AMutexThatDeniesAccessCountsAsPresent) {
   document.Parse(
       ("<leaf id=\"1\" mode=\"kernelobject\" type=\"mutex\" name=\"" + std::string(name.begin(), name.end()) + "\"/>")
           .c_str());
-  auto leaf = MakeConditionLeaf(LeafMode::kKernelObject, *document.RootElement());
+  auto leaf = MakeConditionLeaf(LeafMode::kKernelObject, *document.RootElement(), ToThePeer());
   ASSERT_NE(leaf, nullptr);
   EXPECT_TRUE(leaf->Check()) << "created by another process, present whether or not it may be opened";
   ::SetEvent(done.Get());
@@ -309,7 +323,7 @@ class UninstallLeafTest : public testing::Test {
     tinyxml2::XMLDocument document;
     document.Parse(xml);
     const auto mode = LeafModeFromName(document.RootElement()->Attribute("mode"));
-    return MakeConditionLeaf(*mode, *document.RootElement())->Check();
+    return MakeConditionLeaf(*mode, *document.RootElement(), ToThePeer())->Check();
   }
 };
 
