@@ -11,28 +11,9 @@
 #include "ui/layout.h"
 #include "ui/pointer_router.h"
 #include "ui/skin.h"
+#include "tests/unit/quiet_pointer_host.h"
 
-namespace {
-
-class QuietHost : public tw::ux::IUxPointerHost {
- public:
-  void CapturePointer() override {}
-  void ReleasePointer() override {}
-  void TrackPointerLeave() override {}
-  void FocusWindow() override {}
-  void StartWindowMove() override {}
-  void StartResize(int) override {}
-  void ToggleMaximized() override {}
-  bool IsMinimized() const override { return false; }
-  bool IsChildWindow() const override { return false; }
-  void OpenLink(std::wstring_view) override {}
-  void Notify(uint32_t, int, const char*) override {}
-  void SetTooltipText(std::wstring_view) override {}
-  void Repaint(const tw::ux::UxRect&) override {}
-  int LastHitCode() const override { return 1; }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tw::ux;
@@ -57,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   UxLayout layout(HostForm::kTopLevel);
   layout.SetCreator(&creator);
   if (!layout.Parse(text)) return 0;
-  QuietHost host;
+  tw::ux::test::QuietPointerHost host;
   UxPointerRouter router(layout, host, HostForm::kTopLevel);
   for (const UxRect client : {UxRect{0, 0, 580, 410}, UxRect{0, 0, 1, 1}, UxRect{0, 0, 0, 0}}) {
     layout.LayoutAll(client);

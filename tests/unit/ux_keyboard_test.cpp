@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/quiet_pointer_host.h"
 #include "tests/unit/ux_test_world.h"
 #include "ui/accessible_tree.h"
 #include "ui/control_factory.h"
@@ -18,25 +19,13 @@ namespace {
 
 using test::UxWorld;
 
-class ClickRecorder : public IUxPointerHost {
+class ClickRecorder : public test::QuietPointerHost {
  public:
   std::vector<std::string> events;
-  void CapturePointer() override {}
-  void ReleasePointer() override {}
-  void TrackPointerLeave() override {}
-  void FocusWindow() override {}
-  void StartWindowMove() override {}
-  void StartResize(int) override {}
-  void ToggleMaximized() override {}
-  bool IsMinimized() const override { return false; }
-  bool IsChildWindow() const override { return false; }
   void OpenLink(std::wstring_view) override { events.push_back("open"); }
   void Notify(uint32_t code, int id, const char*) override {
     if (code == UXN_CLICK) events.push_back("click " + std::to_string(id));
   }
-  void SetTooltipText(std::wstring_view) override {}
-  void Repaint(const UxRect&) override {}
-  int LastHitCode() const override { return 1; }
 };
 
 // A window like the installer's: buttons in the header, a page of buttons

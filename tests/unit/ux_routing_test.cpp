@@ -2,6 +2,7 @@
 // window would have done.
 #include <gtest/gtest.h>
 
+#include "tests/unit/quiet_pointer_host.h"
 #include "tests/unit/ux_test_world.h"
 #include "ui/control_factory.h"
 #include "ui/hit_code.h"
@@ -12,7 +13,7 @@ namespace {
 
 using test::UxWorld;
 
-class RecordingHost : public IUxPointerHost {
+class RecordingHost : public test::QuietPointerHost {
  public:
   std::vector<std::string> events;
   int hit_code = 1;
@@ -20,13 +21,10 @@ class RecordingHost : public IUxPointerHost {
 
   void CapturePointer() override { events.push_back("capture"); }
   void ReleasePointer() override { events.push_back("release"); }
-  void TrackPointerLeave() override {}
-  void FocusWindow() override {}
   void StartWindowMove() override { events.push_back("move"); }
   void StartResize(int code) override { events.push_back("resize " + std::to_string(code)); }
   void ToggleMaximized() override { events.push_back("maximize"); }
   bool IsMinimized() const override { return minimized; }
-  bool IsChildWindow() const override { return false; }
   void OpenLink(std::wstring_view /*href*/) override { events.push_back("open"); }
   void Notify(uint32_t code, int id, const char* tag) override {
     static const std::map<uint32_t, std::string> names = {{UXN_CLICK, "click"},           {UXN_POINTER_ENTER, "enter"},
@@ -35,8 +33,6 @@ class RecordingHost : public IUxPointerHost {
                                                           {UXN_RIGHT_RELEASE, "rrelease"}};
     events.push_back(names.at(code) + " " + std::to_string(id) + (tag ? std::string(" ") + tag : ""));
   }
-  void SetTooltipText(std::wstring_view) override {}
-  void Repaint(const UxRect&) override {}
   int LastHitCode() const override { return hit_code; }
 };
 
