@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/win/com_win.h"
+#include "platform/win/unique_handle_win.h"
 #include "tests/road/road_fixture.h"
 #include "tests/telemetry/telemetry_peer_client.h"
 #include "tests/win/test_support_win.h"
@@ -99,7 +100,12 @@ TEST_F(AccessibilityTest, AScreenReaderFindsTheInstallButtonInstallsAndHearsTheP
   HRESULT invoked = E_FAIL;
   std::vector<std::wstring> progress_values;
 
-  std::thread reader([&] {
+  // The reader lets go of every proxy before it says it is done: a release
+  // is a call into this thread's apartment, which stops serving calls once
+  // the window has closed.
+  const win::UniqueHandleObject reader_finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(reader_finished);
+  auto read = [&] {
     const win::ComApartment apartment(COINIT_MULTITHREADED);
     const ULONGLONG deadline = ::GetTickCount64() + 60000;
     auto within = [&] { return ::GetTickCount64() < deadline; };
@@ -108,7 +114,6 @@ TEST_F(AccessibilityTest, AScreenReaderFindsTheInstallButtonInstallsAndHearsTheP
     if (FAILED(::AccessibleObjectFromWindow(hwnd.load(), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                             client.PutVoid())) ||
         !client) {
-      reader_done = true;
       return;
     }
     VARIANT self;
@@ -140,13 +145,22 @@ TEST_F(AccessibilityTest, AScreenReaderFindsTheInstallButtonInstallsAndHearsTheP
       }
       ::Sleep(100);
     }
+  };
+  std::thread reader([&] {
+    read();
     reader_done = true;
+    ::SetEvent(reader_finished.Get());
   });
 
   test::Script script([&] { window.EndDialog(-1); });
   script.Do([&] { hwnd = window.Hwnd(); }).Then([&] { return reader_done.load(); }).Do([&] { window.EndDialog(0); });
   script.Start();
   window.DoModal(nullptr);
+  // Should the script give up while the reader is inside a call, this
+  // thread must go on answering calls until the reader has finished.
+  HANDLE finished = reader_finished.Get();
+  DWORD signalled = 0;
+  EXPECT_EQ(::CoWaitForMultipleHandles(COWAIT_DEFAULT, 120000, 1, &finished, &signalled), S_OK);
   reader.join();
 
   EXPECT_EQ(window_name.rfind(L"Tarnwick Zorn", 0), 0u) << test::Narrow(window_name);

@@ -66,8 +66,13 @@ def run_gtest(tally, label, command, cwd: Path, report_name, runner=None, timeou
         else:
             result = runner(command[0], args, cwd, timeout)
         output = result.stdout.decode("utf-8", "replace") if result.stdout else ""
-    except subprocess.TimeoutExpired:
-        tally.add(label, failed=1, failures=[f"timed out after {timeout} s"])
+    except subprocess.TimeoutExpired as timeout_error:
+        # What the program printed until then names the case that never ended.
+        output = timeout_error.output.decode("utf-8", "replace") if timeout_error.output else ""
+        print(output[-8000:])
+        running = re.findall(r"^\[ RUN      \] (\S+)\r?$", output, re.MULTILINE)
+        still = f" in {running[-1]}" if running and f"] {running[-1]} (" not in output else ""
+        tally.add(label, failed=1, failures=[f"timed out after {timeout} s{still}"])
         return
     if not report.exists():
         print(output[-4000:])
