@@ -10,7 +10,8 @@
 #include "install/download_cache_win.h"
 #include "install/process_starters_win.h"
 #include "app/update_ini.h"
-#include "platform/road_codes.h"
+#include "install/road_codes.h"
+#include "install/road_results.h"
 #include "net/transfer_rules.h"
 #include "deploy_config.h"
 #include "net/download_file_win.h"
@@ -165,15 +166,15 @@ bool Check(SelfUpdate& update, Outcome& outcome) {
   const ULONGLONG now = ::GetTickCount64();
   if (now + 1000 > deadline) {
     LogWrite("SelfUpdate: no time left for the download, skipped for this run");
-    outcome.code = kDownloadFileFailed;
-    outcome.transferError = road::kTransferTimedOut;
+    outcome.code = road::kDownloadFailed;
+    outcome.transferError = kTransferTimedOut;
     return false;
   }
   // Whole seconds left, at least one: the limit the transfer can have.
   const long limit = static_cast<long>((deadline - now) / 1000);
-  const int result = DownloadFile(update.url, target, &outcome.transferError, nullptr, limit);
-  if (result != kDownloadFileOk) {
-    outcome.code = result;
+  const DownloadFileResult result = DownloadFile(update.url, target, &outcome.transferError, nullptr, limit);
+  if (result != DownloadFileResult::kOk) {
+    outcome.code = road::CodeOf(result);
     return false;
   }
   outcome.stage = 5;

@@ -30,15 +30,16 @@ int wmain(int argc, wchar_t** argv) {
   int result = -1;
   int error = 0;
   if (mode == L"download") {
-    result = tw::DownloadFile(argv[2], argv[3], &error, nullptr, 600);
+    result = static_cast<int>(tw::DownloadFile(argv[2], argv[3], &error, nullptr, 600));
   } else if (mode == L"transfer") {  // the network part alone: no file is written
     const std::string url(argv[2], argv[2] + std::wcslen(argv[2]));
     result = tw::HttpGetToSink(url.c_str(), nullptr, 600);
   } else if (mode == L"resumable") {
-    result = tw::TwCurlDownloader().Download(argv[2], argv[3], &error, nullptr);
+    result = static_cast<int>(tw::TwCurlDownloader().Download(argv[2], argv[3], &error, nullptr));
   } else if (mode == L"continue") {  // a package's partial file: the bytes this call fetched are printed
     tw::DownloadOutcome outcome;
-    result = tw::DownloadFile(argv[2], argv[3], &error, nullptr, 600, tw::PartialBytes::kKeep, &outcome);
+    result =
+        static_cast<int>(tw::DownloadFile(argv[2], argv[3], &error, nullptr, 600, tw::PartialBytes::kKeep, &outcome));
     std::printf("fetched=%lld continued=%lld\n", static_cast<long long>(outcome.fetched),
                 static_cast<long long>(outcome.continued));
   } else if (mode == L"telemetry") {  // argv[3] step records sent one after another

@@ -154,10 +154,10 @@ const TwItemNode* TwConditionParse::Find(int32_t id) const {
   return it == m_items.end() ? nullptr : it->second.get();
 }
 
-int EvaluateCondition(const char* condition, bool configurationLoaded, TwCheckParser& checks) {
-  if (condition == nullptr || !configurationLoaded) return kConditionMissing;
+ConditionResult EvaluateCondition(const char* condition, bool configurationLoaded, TwCheckParser& checks) {
+  if (condition == nullptr || !configurationLoaded) return ConditionResult::kMissing;
   const std::string text = condition;
-  if (text.empty()) return kConditionSatisfied;
+  if (text.empty()) return ConditionResult::kSatisfied;
   std::wstring zeroOne;
   bool negate = false;
   size_t pos = 0;
@@ -171,18 +171,18 @@ int EvaluateCondition(const char* condition, bool configurationLoaded, TwCheckPa
       ++pos;
     } else if (IsDigit(c)) {
       const std::optional<int64_t> number = TakeNumber(text, pos);
-      if (!number) return kConditionBadCharacter;
+      if (!number) return ConditionResult::kBadCharacter;
       bool value = true;
       const bool evaluated = *number <= INT32_MAX && checks.CheckItemById(static_cast<int32_t>(*number), value);
       zeroOne.push_back(!evaluated ? L'1' : ((value != negate) ? L'1' : L'0'));
       negate = false;
     } else {
-      return kConditionBadCharacter;
+      return ConditionResult::kBadCharacter;
     }
   }
   const std::optional<bool> result = EvalBoolExpr(zeroOne);
-  if (!result) return kConditionMalformed;
-  return *result ? kConditionSatisfied : kConditionNotSatisfied;
+  if (!result) return ConditionResult::kMalformed;
+  return *result ? ConditionResult::kSatisfied : ConditionResult::kNotSatisfied;
 }
 
 }  // namespace tw

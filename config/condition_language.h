@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/road_codes.h"
-
 namespace tinyxml2 {
 class XMLElement;
 }
@@ -123,16 +121,18 @@ class TwConditionParse {
   std::map<int32_t, std::unique_ptr<TwItemNode>> m_items;
 };
 
-enum ConditionResult : int {
-  kConditionSatisfied = 0,
-  kConditionNotSatisfied = road::kConditionFalse,
-  kConditionMissing = road::kNoCondition,           // no text, or no configuration loaded
-  kConditionMalformed = road::kConditionMalformed,  // the 0/1 text does not evaluate
-  kConditionBadCharacter = road::kConditionBadCharacter,
+// The numbers are the ones the log has always shown; the install road
+// decides which code its records carry for each.
+enum class ConditionResult {
+  kSatisfied = 0,
+  kNotSatisfied = 200,
+  kMissing = 201,       // no text, or no configuration loaded
+  kMalformed = 202,     // the 0/1 text does not evaluate
+  kBadCharacter = 204,  // a character the language does not have
 };
 
 // A condition over check-item numbers. "~" negates the next number in the
 // text (across "("); items that do not evaluate count as satisfied.
-int EvaluateCondition(const char* condition, bool configurationLoaded, TwCheckParser& checks);
+[[nodiscard]] ConditionResult EvaluateCondition(const char* condition, bool configurationLoaded, TwCheckParser& checks);
 
 }  // namespace tw

@@ -176,7 +176,7 @@ const TwItemNode* InstallConfiguration::GetConditionItem(int32_t id) const {
   return m_conditions != nullptr ? m_conditions->Find(id) : nullptr;
 }
 
-int InstallConfiguration::CheckInstallCondition(const char* condition) {
+ConditionResult InstallConfiguration::CheckInstallCondition(const char* condition) {
   TwCheckParser none;
   return EvaluateCondition(condition, m_company != nullptr, m_checks != nullptr ? *m_checks : none);
 }

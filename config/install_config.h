@@ -80,7 +80,7 @@ class InstallConfiguration {
 
   const TwTrynoNode* GetTrynoNode(int32_t trynoId) const;
   const TwItemNode* GetConditionItem(int32_t id) const;
-  int CheckInstallCondition(const char* condition);
+  [[nodiscard]] ConditionResult CheckInstallCondition(const char* condition);
   const std::multimap<int32_t, ReportLeaf>& ReportMap() const { return m_report_map; }
   const TwCompanyNode* Company() const { return m_company.get(); }
 

@@ -2,21 +2,22 @@
 // configuration service: the first thing the install controller needs.
 #pragma once
 
-#include "platform/road_codes.h"
 #include "config/condition_leaves.h"
 #include "config/install_config.h"
 
 namespace tw {
 
-enum ConfigLoadResult : int {
-  kConfigLoaded = 0,
-  kConfigNotFetched = road::kConfigNotFetched,  // no answer, not 200, or an empty body
-  kConfigInvalid = road::kConfigNotValid,       // the text is not a usable configuration
-  kConfigEmptyText = road::kConfigEmpty,        // the body unwrapped to nothing
+// The numbers are the ones the log has always shown; the install road
+// decides which code its records carry for each.
+enum class ConfigLoadResult {
+  kLoaded = 0,
+  kNotFetched = 50,  // no answer, not 200, or an empty body
+  kInvalid = 100,    // the text is not a usable configuration
+  kEmptyText = 101,  // the body unwrapped to nothing
   // A valid configuration whose company is not the channel asked for: every
   // block is signed on its own, so a signed document can be served for
   // another channel than its own.
-  kConfigOtherChannel = road::kConfigForAnotherChannel,
+  kOtherChannel = 102,
 };
 
 class TwInstallConfigMgr : public InstallConfiguration {
@@ -27,7 +28,7 @@ class TwInstallConfigMgr : public InstallConfiguration {
   explicit TwInstallConfigMgr(LeafFactory makeLeaf) : InstallConfiguration(std::move(makeLeaf)) {}
 
   // "<base>lminstall3/<cid>.json?time=<now>" with a 10-second limit.
-  int Load(int32_t cid);
+  [[nodiscard]] ConfigLoadResult Load(int32_t cid);
 };
 
 }  // namespace tw

@@ -34,8 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     item->AddLeaf(std::make_unique<AlternatingLeaf>(2));
     checks.Add(std::move(item));
   }
-  const int code = tw::EvaluateCondition(condition.c_str(), true, checks);
-  if (code != 0 && code != 200 && code != 202 && code != 204) __builtin_trap();
+  using Result = tw::ConditionResult;
+  const Result code = tw::EvaluateCondition(condition.c_str(), true, checks);
+  if (code != Result::kSatisfied && code != Result::kNotSatisfied && code != Result::kMalformed &&
+      code != Result::kBadCharacter) {
+    __builtin_trap();
+  }
   tw::EvalBoolExpr(std::wstring(text.begin(), text.end()));
   return 0;
 }

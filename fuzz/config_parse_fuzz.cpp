@@ -12,7 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)config.Parse(text);  // a refused document still answers the lookups below
   config.GetTrynoNode(3);
   config.GetConditionItem(1);
-  const int code = config.CheckInstallCondition("1&(2|~3)");
-  if (code != 0 && code != 200 && code != 201 && code != 202 && code != 204) __builtin_trap();
+  using Result = tw::ConditionResult;
+  const Result code = config.CheckInstallCondition("1&(2|~3)");
+  if (code != Result::kSatisfied && code != Result::kNotSatisfied && code != Result::kMissing &&
+      code != Result::kMalformed && code != Result::kBadCharacter) {
+    __builtin_trap();
+  }
   return 0;
 }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/road_codes.h"
+#include "install/road_codes.h"
 #include "telemetry/reports.h"
 
 namespace tw {

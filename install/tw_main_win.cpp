@@ -26,7 +26,8 @@
 #include "platform/win/private_folder_win.h"
 #include "platform/win/registry_win.h"
 #include "telemetry/identity_keys.h"
-#include "platform/road_codes.h"
+#include "install/road_codes.h"
+#include "install/road_results.h"
 #include "telemetry/machine_identity.h"
 #include "platform/win/system_info_win.h"
 
@@ -135,7 +136,7 @@ int TwMain::InitCore(int cid, int tid) {
   m_report.ReportStep(road::kStepStart, road::kOk, 0);
   Log(L"检测器启动");
   Log(L"加载配置开始  m_nCompanyID = " + std::to_wstring(m_cid) + L" m_nTrynoID = " + std::to_wstring(m_tid));
-  int result = m_config.Load(m_cid);
+  int result = road::CodeOf(m_config.Load(m_cid));
   Log(L"加载配置结束 nRet = " + std::to_wstring(result));
   if (result != 0) {
     Log(L"加载配置失败!");
@@ -218,7 +219,7 @@ bool TwMain::CheckAndDownload() {
 
 int TwMain::CheckEnvironment() {
   if (m_node == nullptr) return road::kCheckWithoutNode;
-  const int condition = m_config.CheckInstallCondition(m_node->condition.c_str());
+  const int condition = road::CodeOf(m_config.CheckInstallCondition(m_node->condition.c_str()));
   if (condition != 0) return condition;
   if (m_node->interval == 0) return 0;
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
@@ -263,15 +264,18 @@ int TwMain::DownloadSinglePacket(const PackageEntry& entry, int index, int& tran
   const std::wstring partial = partialName.empty() ? file : m_work + partialName;
   const PartialBytes keep = partialName.empty() ? PartialBytes::kDelete : PartialBytes::kKeep;
   DownloadOutcome outcome;
-  int result = DownloadFile(url, partial, &transferError, m_progress, entry.downloadtime, keep, &outcome);
-  if (result == kDownloadFileFailed && transferError == road::kTransferTimedOut && entry.sd > 0 &&
+  const DownloadFileResult fetched =
+      DownloadFile(url, partial, &transferError, m_progress, entry.downloadtime, keep, &outcome);
+  int result = road::CodeOf(fetched);
+  if (fetched == DownloadFileResult::kFailed && transferError == kTransferTimedOut && entry.sd > 0 &&
       IsInternetReachable()) {
-    m_report.ReportDetail(road::kDetailStepDownload, road::kDetailTimedOutTryingResumable, road::kTransferTimedOut,
-                          index, L"");
+    m_report.ReportDetail(road::kDetailStepDownload, road::kDetailTimedOutTryingResumable, kTransferTimedOut, index,
+                          L"");
     transferError = 0;
-    result = TwCurlDownloader().Download(url, partial, &transferError, m_progress, keep == PartialBytes::kKeep);
+    result = road::CodeOf(
+        TwCurlDownloader().Download(url, partial, &transferError, m_progress, keep == PartialBytes::kKeep));
   }
-  if (result == kDownloadFileWebPage) {
+  if (fetched == DownloadFileResult::kWebPage) {
     const std::wstring page = Wide(outcome.contentType) + L" " + std::to_wstring(outcome.announced);
     m_report.ReportDetail(road::kDetailStepDownload, road::kDetailWebPage, 200, index, page.c_str());
     return result;
@@ -308,7 +312,7 @@ int TwMain::DownloadPackages() {
     }
     if (m_hooks.silent() && entry.delaytime > 0) m_hooks.sleep(static_cast<DWORD>(entry.delaytime) * 60000);
     LogWrite("CheckInstallCondition_begin: condition = %s", entry.condition.c_str());
-    const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
+    const int condition = road::CodeOf(m_config.CheckInstallCondition(entry.condition.c_str()));
     LogWrite("CheckInstallCondition_end: condition = %s, return = %d", entry.condition.c_str(), condition);
     if (condition != 0) {
       lastFailure = condition;
@@ -394,7 +398,7 @@ bool TwMain::Install() {
     const int index = static_cast<int>(i) + 1;
     PackageEntry& entry = m_packages[i];
     if (ReportIfSkipped(entry, index, road::kStepInstalled, road::kOutsideRangeInstall) != 0) continue;
-    const int condition = m_config.CheckInstallCondition(entry.condition.c_str());
+    const int condition = road::CodeOf(m_config.CheckInstallCondition(entry.condition.c_str()));
     if (condition != 0) {
       m_report.ReportStep(road::kStepInstalled, condition, index);
       continue;
@@ -468,8 +472,8 @@ int TwMain::Uninit() {
 int TwMain::CheckCondition(int conditionId) {
   m_report.ReportStep(road::kStepConditionBegins, road::kOk, 0);
   const TwItemNode* item = m_config.GetConditionItem(conditionId);
-  const int result =
-      item == nullptr ? road::kConditionNotFound : m_config.CheckInstallCondition(item->Expression().c_str());
+  const int result = item == nullptr ? road::kConditionNotFound
+                                     : road::CodeOf(m_config.CheckInstallCondition(item->Expression().c_str()));
   m_report.ReportStep(road::kStepConditionChecked, result, 0);
   return result == 0 ? 1 : 0;
 }

@@ -123,13 +123,13 @@ int CurlExecuter::ExecuteDownload(long limitSeconds, long& responseCode) {
   return CURLE_OK;
 }
 
-int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
-  if (!executer.IsValid()) return kDownloadInvalid;
+DownloaderResult GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
+  if (!executer.IsValid()) return DownloaderResult::kInvalid;
   std::string headers;
   const int code = HttpQueryHeaders(executer, headers);
   if (code != CURLE_OK || headers.empty()) {
     if (transferError != nullptr) *transferError = code;
-    return kDownloadHeadFailed;
+    return DownloaderResult::kHeadFailed;
   }
   // The last answer's headers: a proxy's CONNECT answer may come first.
   const std::wstring wide = win::AnsiToWide(headers);
@@ -149,38 +149,38 @@ int GetDownloadFileLength(CurlExecuter& executer, int* transferError) {
     served.contentType = win::WideToAnsi(FindHeaderValue(answer, L"content-type"));
   }
   executer.SetServed(served);
-  if (value.empty()) return kDownloadNoContentLength;
-  return kDownloadComplete;
+  if (value.empty()) return DownloaderResult::kNoContentLength;
+  return DownloaderResult::kComplete;
 }
 
-int TwCurlDownloader::Download(const std::wstring& url, const std::wstring& path, int* transferError,
-                               IDownloadCallback* callback, bool continuePartial, int64_t* continued) {
+DownloaderResult TwCurlDownloader::Download(const std::wstring& url, const std::wstring& path, int* transferError,
+                                            IDownloadCallback* callback, bool continuePartial, int64_t* continued) {
   // A new transfer: its progress starts from nothing, whatever came before.
   if (callback != nullptr) callback->OnTransferStart();
   CurlExecuter executer(url, path, callback);
-  if (!executer.CreateHandle()) return kDownloadNoHandle;
-  const int result = DownloadControl(executer, transferError, continuePartial);
+  if (!executer.CreateHandle()) return DownloaderResult::kNoHandle;
+  const DownloaderResult result = DownloadControl(executer, transferError, continuePartial);
   if (continued != nullptr) *continued = executer.ContinuedFrom();
   return result;
 }
 
-int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError, bool continuePartial) {
+DownloaderResult TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError, bool continuePartial) {
   LogWrite("DownloadControl -- Start");
   if (!executer.IsValid()) {
     LogWrite("DownloadControl curlExecuter Invalid");
-    return kDownloadInvalid;
+    return DownloaderResult::kInvalid;
   }
-  const int lengthResult = GetDownloadFileLength(executer, transferError);
-  if (lengthResult != kDownloadComplete) {
+  const DownloaderResult lengthResult = GetDownloadFileLength(executer, transferError);
+  if (lengthResult != DownloaderResult::kComplete) {
     LogWrite("DownloadControl GetDownloadFileLength Failure");
     return lengthResult;
   }
   if (!executer.CreateTarget(continuePartial)) {
     LogWrite("DownloadControl CreateFile Failure");
-    return kDownloadCreateFailed;
+    return DownloaderResult::kCreateFailed;
   }
 
-  int result = kDownloadAttemptsExhausted;
+  DownloaderResult result = DownloaderResult::kAttemptsExhausted;
   long responseCode = 0;
   int curlCode = CURLE_OK;
   int count = 1;
@@ -191,7 +191,7 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
     LogWrite("DownloadControl -- ExE CurlCode = %d, Count = %d, CurrentSize = %lld, ResCode = %d", curlCode, count,
              static_cast<long long>(executer.CurrentSize()), static_cast<int>(responseCode));
     if (curlCode == CURLE_OK && (responseCode == 206 || responseCode == 200)) {
-      result = kDownloadComplete;
+      result = DownloaderResult::kComplete;
       break;
     }
     if (curlCode == CURLE_RANGE_ERROR) {
@@ -208,7 +208,7 @@ int TwCurlDownloader::DownloadControl(CurlExecuter& executer, int* transferError
   }
   executer.CloseTarget();
   if (transferError != nullptr) *transferError = curlCode != CURLE_OK ? curlCode : static_cast<int>(responseCode);
-  LogWrite("DownloadControl -- End HRESULT = %d, Count = %d", result, count);
+  LogWrite("DownloadControl -- End HRESULT = %d, Count = %d", static_cast<int>(result), count);
   return result;
 }
 

@@ -9,23 +9,13 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/road_codes.h"
 #include "net/curl_support.h"
 #include "net/download_interfaces.h"
+#include "net/download_results.h"
 #include "net/partial_download.h"
 #include "platform/win/unique_handle_win.h"
 
 namespace tw {
-
-enum DownloaderResult : int {
-  kDownloadComplete = 0,
-  kDownloadNoHandle = road::kResumableNoHandle,
-  kDownloadInvalid = road::kResumableInvalid,
-  kDownloadHeadFailed = road::kResumableHeadFailed,
-  kDownloadCreateFailed = road::kResumableCreateFailed,
-  kDownloadAttemptsExhausted = road::kResumableAttemptsExhausted,
-  kDownloadNoContentLength = road::kResumableNoContentLength,
-};
 
 // The transfer record of one resumable download.
 class CurlExecuter {
@@ -81,7 +71,7 @@ class CurlExecuter {
 // Reads the Content-Length of the executer's URL with a HEAD request, with
 // its ETag, Last-Modified and Content-Type (CurlExecuter::Served).
 // 0, 256 (invalid), 257 (HEAD failed; libcurl code in transferError) or 260.
-int GetDownloadFileLength(CurlExecuter& executer, int* transferError);
+DownloaderResult GetDownloadFileLength(CurlExecuter& executer, int* transferError);
 
 class TwCurlDownloader {
  public:
@@ -94,16 +84,17 @@ class TwCurlDownloader {
   TwCurlDownloader() = default;
   explicit TwCurlDownloader(const Policy& policy) : m_policy(policy) {}
 
-  // 0 or one of 255..260. `transferError` (may be null) receives the last
+  // `transferError` (may be null) receives the last
   // libcurl code, or the last response code when that was 0. With
   // `continuePartial`, `path` is a partial file that an earlier run may have
   // begun: it is continued when it can be, and kept when the download ends
   // early; `continued` (may be null) gets the bytes taken from it.
-  [[nodiscard]] int Download(const std::wstring& url, const std::wstring& path, int* transferError,
-                             IDownloadCallback* callback, bool continuePartial = false, int64_t* continued = nullptr);
+  [[nodiscard]] DownloaderResult Download(const std::wstring& url, const std::wstring& path, int* transferError,
+                                          IDownloadCallback* callback, bool continuePartial = false,
+                                          int64_t* continued = nullptr);
 
  private:
-  [[nodiscard]] int DownloadControl(CurlExecuter& executer, int* transferError, bool continuePartial);
+  [[nodiscard]] DownloaderResult DownloadControl(CurlExecuter& executer, int* transferError, bool continuePartial);
   Policy m_policy;
 };
 

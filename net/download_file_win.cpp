@@ -74,9 +74,9 @@ HRESULT CDownloadFile::QueryLength(const char* url, long limitSeconds) {
   CurlExecuter executer(win::AnsiToWide(url), m_path, nullptr);
   executer.SetHeadLimitSeconds(limitSeconds);
   if (!executer.CreateHandle()) return E_FAIL;
-  const int result = GetDownloadFileLength(executer, nullptr);
+  const DownloaderResult result = GetDownloadFileLength(executer, nullptr);
   m_served = executer.Served();
-  return result == kDownloadComplete ? S_OK : E_FAIL;
+  return result == DownloaderResult::kComplete ? S_OK : E_FAIL;
 }
 
 namespace {
@@ -91,9 +91,10 @@ std::optional<int64_t> FreeBytesFor(const std::wstring& path) {
 
 }  // namespace
 
-int DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError, IDownloadCallback* callback,
-                 long timeLimitSeconds, PartialBytes partial, DownloadOutcome* outcome) {
-  if (url.empty() || path.empty()) return kDownloadFileBadArguments;
+DownloadFileResult DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError,
+                                IDownloadCallback* callback, long timeLimitSeconds, PartialBytes partial,
+                                DownloadOutcome* outcome) {
+  if (url.empty() || path.empty()) return DownloadFileResult::kBadArguments;
   const std::string narrowUrl = win::WideToAnsi(url);
   // A new transfer: its progress starts from nothing, whatever came before.
   if (callback != nullptr) callback->OnTransferStart();
@@ -106,11 +107,11 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
   DownloadOutcome taken;
   taken.announced = file.TotalLength();
   taken.contentType = file.Served().contentType;
-  auto finish = [&](int result) {
+  auto finish = [&](DownloadFileResult result) {
     if (outcome != nullptr) *outcome = taken;
     return result;
   };
-  auto fail = [&](int result, int error) {
+  auto fail = [&](DownloadFileResult result, int error) {
     if (transferError != nullptr) *transferError = error;
     return finish(result);
   };
@@ -119,7 +120,7 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
   if (keep && IsWebPageInsteadOfFile(ServedFile{}, file.Served().contentType, 0)) {
     win::DeleteFileIfPresent(path);
     ForgetPartialRecord(path);
-    return fail(kDownloadFileWebPage, 200);
+    return fail(DownloadFileResult::kWebPage, 200);
   }
   if (keep) {
     // Checked before anything is written: what an earlier run kept counts
@@ -130,9 +131,9 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
     if (free && file.TotalLength() > 0 && *free < needed) {
       LogWrite("DownloadFile: %lld bytes free, %lld needed", static_cast<long long>(*free),
                static_cast<long long>(needed));
-      return fail(kDownloadFileNoSpace, 0);
+      return fail(DownloadFileResult::kNoSpace, 0);
     }
-    if (FAILED(file.Open())) return fail(kDownloadFileFailed, CURLE_WRITE_ERROR);
+    if (FAILED(file.Open())) return fail(DownloadFileResult::kFailed, CURLE_WRITE_ERROR);
     taken.continued = file.ContinuedFrom();
   } else {
     win::DeleteFileIfPresent(path);
@@ -152,13 +153,13 @@ int DownloadFile(const std::wstring& url, const std::wstring& path, int* transfe
   if (keep && result == 0 && IsWebPageInsteadOfFile(file.Served(), taken.contentType, size)) {
     win::DeleteFileIfPresent(path);
     ForgetPartialRecord(path);
-    return fail(kDownloadFileWebPage, 200);
+    return fail(DownloadFileResult::kWebPage, 200);
   }
   if (result != 0) {
     if (!keep) win::DeleteFileIfPresent(path);
-    return fail(kDownloadFileFailed, result);
+    return fail(DownloadFileResult::kFailed, result);
   }
-  return finish(win::FileExists(path) ? kDownloadFileOk : kDownloadFileMissing);
+  return finish(win::FileExists(path) ? DownloadFileResult::kOk : DownloadFileResult::kMissing);
 }
 
 }  // namespace tw

@@ -10,20 +10,11 @@
 #include <string>
 
 #include "net/download_interfaces.h"
+#include "net/download_results.h"
 #include "net/partial_download.h"
-#include "platform/road_codes.h"
 #include "platform/win/unique_handle_win.h"
 
 namespace tw {
-
-enum DownloadFileResult : int {
-  kDownloadFileOk = road::kOk,
-  kDownloadFileBadArguments = road::kEmptyUrlOrFile,
-  kDownloadFileMissing = road::kFileMissingAfterDownload,  // the transfer said yes, the file says no
-  kDownloadFileFailed = road::kDownloadFailed,             // transfer error: libcurl code or HTTP status
-  kDownloadFileWebPage = road::kWebPageInsteadOfPackage,   // a sign-in portal's page, not the file
-  kDownloadFileNoSpace = road::kNotEnoughSpace,            // the volume cannot hold the announced length
-};
 
 // What becomes of the bytes of a download that ends early.
 enum class PartialBytes {
@@ -75,13 +66,14 @@ class CDownloadFile final : public ITwVipWebFile {
   win::UniqueFile m_file;
 };
 
-// 0, 51, 53, 250, 265 or 266 (see DownloadFileResult). A limit of 0 means
+// A limit of 0 means
 // 300 s. With PartialBytes::kKeep, `path` is a partial file: continued when
 // an earlier run left bytes of the same file, kept when the transfer ends
 // early, checked against the volume's free space first, and never kept
 // when the answer is a web page instead of the file. `outcome` may be null.
-[[nodiscard]] int DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError,
-                               IDownloadCallback* callback, long timeLimitSeconds,
-                               PartialBytes partial = PartialBytes::kDelete, DownloadOutcome* outcome = nullptr);
+[[nodiscard]] DownloadFileResult DownloadFile(const std::wstring& url, const std::wstring& path, int* transferError,
+                                              IDownloadCallback* callback, long timeLimitSeconds,
+                                              PartialBytes partial = PartialBytes::kDelete,
+                                              DownloadOutcome* outcome = nullptr);
 
 }  // namespace tw

@@ -20,7 +20,7 @@ from pathlib import Path
 TABLE_NAMES = {4: "public", 7706: "step", 4680: "detail", 6139: "final", 3806: "crash", 4033: "self-update",
                3769: "parents", 7787: "window"}
 
-ROAD_CODES = Path(__file__).resolve().parents[1] / "platform" / "road_codes.h"
+ROAD_CODES = Path(__file__).resolve().parents[1] / "install" / "road_codes.h"
 
 
 def road_constants(header: Path = ROAD_CODES) -> dict:

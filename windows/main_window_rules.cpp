@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "platform/road_codes.h"
+#include "install/road_codes.h"
 #include "platform/text.h"
 
 namespace tw {

@@ -18,7 +18,7 @@ void Serve(int cid, const char* document) {
 TEST(ConfigLoad, AGoodDocumentGivesTheChannelsNodes) {
   Serve(1029, "good");
   TwInstallConfigMgr config{LeafDetailSink()};
-  ASSERT_EQ(config.Load(1029), kConfigLoaded);
+  ASSERT_EQ(config.Load(1029), ConfigLoadResult::kLoaded);
   const TwTrynoNode* node = config.GetTrynoNode(7);
   ASSERT_NE(node, nullptr);
   ASSERT_EQ(node->packages.size(), 1u);
@@ -29,15 +29,15 @@ TEST(ConfigLoad, AGoodDocumentGivesTheChannelsNodes) {
 TEST(ConfigLoad, EveryFailureHasItsCode) {
   struct Case {
     const char* document;
-    int code;
+    ConfigLoadResult code;
   } cases[] = {
-      {"missing", kConfigNotFetched},  // 404
-      {"empty", kConfigNotFetched},
-      {"garbage", kConfigEmptyText},
-      {"truncated", kConfigEmptyText},  // no longer groups of four and blocks of 128
-      {"enormous", kConfigEmptyText},   // blocks not below the modulus
-      {"not-a-configuration", kConfigInvalid},
-      {"good", kConfigOtherChannel},  // channel 1029's signed document served for 4242
+      {"missing", ConfigLoadResult::kNotFetched},  // 404
+      {"empty", ConfigLoadResult::kNotFetched},
+      {"garbage", ConfigLoadResult::kEmptyText},
+      {"truncated", ConfigLoadResult::kEmptyText},  // no longer groups of four and blocks of 128
+      {"enormous", ConfigLoadResult::kEmptyText},   // blocks not below the modulus
+      {"not-a-configuration", ConfigLoadResult::kInvalid},
+      {"good", ConfigLoadResult::kOtherChannel},  // channel 1029's signed document served for 4242
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.document);
@@ -46,7 +46,7 @@ TEST(ConfigLoad, EveryFailureHasItsCode) {
     EXPECT_EQ(config.Load(4242), c.code);
   }
   TwInstallConfigMgr unreachable{LeafDetailSink()};
-  EXPECT_EQ(unreachable.Load(999999), kConfigNotFetched) << "a channel the service does not know";
+  EXPECT_EQ(unreachable.Load(999999), ConfigLoadResult::kNotFetched) << "a channel the service does not know";
 }
 
 }  // namespace

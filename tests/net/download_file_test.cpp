@@ -27,14 +27,15 @@ TEST(DownloadFile, WritesTheFileUnderItsFinalName) {
   test::ScratchDir dir;
   const std::wstring path = dir.Path() + L"new\\package.exe";
   int error = -1;
-  EXPECT_EQ(DownloadFile(Url("/file/200000/" + test::UniqueToken()), path, &error, nullptr, 0), kDownloadFileOk);
+  EXPECT_EQ(DownloadFile(Url("/file/200000/" + test::UniqueToken()), path, &error, nullptr, 0),
+            DownloadFileResult::kOk);
   EXPECT_EQ(error, -1) << "the transfer error is only written on failure";
   const std::string md5 = test::PatternMd5(200000);
   EXPECT_TRUE(VerifyFileMd5(path, test::Widen(md5)));
   std::wstring lower = test::Widen(md5);
   for (auto& c : lower) c = static_cast<wchar_t>(towlower(c));
   EXPECT_TRUE(VerifyFileMd5(path, lower));
-  EXPECT_EQ(DownloadFile(Url("/nolength/3000/x"), path, &error, nullptr, 0), kDownloadFileOk);
+  EXPECT_EQ(DownloadFile(Url("/nolength/3000/x"), path, &error, nullptr, 0), DownloadFileResult::kOk);
   EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 3000)) << "no Content-Length still delivers the file";
 }
 
@@ -55,7 +56,7 @@ TEST(DownloadFile, FailuresLeaveNoFile) {
     SCOPED_TRACE(c.url);
     ASSERT_TRUE(test::WriteWholeFile(path, "stale"));
     int error = 0;
-    EXPECT_EQ(DownloadFile(Url(c.url), path, &error, nullptr, c.limit), kDownloadFileFailed);
+    EXPECT_EQ(DownloadFile(Url(c.url), path, &error, nullptr, c.limit), DownloadFileResult::kFailed);
     EXPECT_EQ(error, c.error);
     EXPECT_FALSE(Exists(path)) << "the stale file is gone and no partial file is left";
   }
@@ -64,13 +65,14 @@ TEST(DownloadFile, FailuresLeaveNoFile) {
 TEST(DownloadFile, BadArgumentsAndUnwritableTargets) {
   test::ScratchDir dir;
   int error = 0;
-  EXPECT_EQ(DownloadFile(L"", dir.Path() + L"a.exe", &error, nullptr, 0), kDownloadFileBadArguments);
-  EXPECT_EQ(DownloadFile(Url("/file/10/x"), L"", &error, nullptr, 0), kDownloadFileBadArguments);
+  EXPECT_EQ(DownloadFile(L"", dir.Path() + L"a.exe", &error, nullptr, 0), DownloadFileResult::kBadArguments);
+  EXPECT_EQ(DownloadFile(Url("/file/10/x"), L"", &error, nullptr, 0), DownloadFileResult::kBadArguments);
   EXPECT_FALSE(Exists(dir.Path() + L"a.exe"));
 
   const std::wstring blocker = dir.Path() + L"file";
   ASSERT_TRUE(test::WriteWholeFile(blocker, "x"));
-  EXPECT_EQ(DownloadFile(Url("/file/10/x"), blocker + L"\\under\\p.exe", &error, nullptr, 0), kDownloadFileFailed);
+  EXPECT_EQ(DownloadFile(Url("/file/10/x"), blocker + L"\\under\\p.exe", &error, nullptr, 0),
+            DownloadFileResult::kFailed);
   EXPECT_EQ(error, CURLE_WRITE_ERROR) << "a file that cannot be created fails every write";
 }
 
@@ -89,12 +91,12 @@ TEST(DownloadFile, APartialFileIsKeptAndContinuedWhileTheServersFileIsTheSame) {
     DownloadOutcome outcome;
     calls.emplace_back(DownloadFile(Url(url), path, &error, nullptr, 30, PartialBytes::kKeep, &outcome), outcome);
     if (call < 2) {
-      EXPECT_EQ(calls.back().first, kDownloadFileFailed) << call;
+      EXPECT_EQ(calls.back().first, DownloadFileResult::kFailed) << call;
       EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 120000 * (call + 1))) << "the bytes so far are kept";
       EXPECT_TRUE(Exists(path + L".txt")) << "with their record";
     }
   }
-  EXPECT_EQ(calls[2].first, kDownloadFileOk);
+  EXPECT_EQ(calls[2].first, DownloadFileResult::kOk);
   EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 300000));
   EXPECT_EQ(calls[1].second.continued, 120000);
   EXPECT_EQ(calls[2].second.continued, 240000);
@@ -111,10 +113,11 @@ TEST(DownloadFile, APartialFileIsKeptAndContinuedWhileTheServersFileIsTheSame) {
   // Broken again half-way; then the server's file changes: anew from 0.
   ::DeleteFileW(path.c_str());
   const std::string again = "/drop/300000/120000/" + test::UniqueToken();
-  EXPECT_EQ(DownloadFile(Url(again), path, nullptr, nullptr, 30, PartialBytes::kKeep), kDownloadFileFailed);
+  EXPECT_EQ(DownloadFile(Url(again), path, nullptr, nullptr, 30, PartialBytes::kKeep), DownloadFileResult::kFailed);
   test::SetFilePeerVersion("2");
   DownloadOutcome outcome;
-  EXPECT_EQ(DownloadFile(Url(again), path, nullptr, nullptr, 30, PartialBytes::kKeep, &outcome), kDownloadFileFailed);
+  EXPECT_EQ(DownloadFile(Url(again), path, nullptr, nullptr, 30, PartialBytes::kKeep, &outcome),
+            DownloadFileResult::kFailed);
   test::SetFilePeerVersion("1");
   EXPECT_EQ(outcome.continued, 0) << "nothing of the old file is continued";
   EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 120000)) << "the new file's first bytes, from 0";
@@ -128,9 +131,9 @@ TEST(DownloadFile, AServerThatIgnoresRangesGivesTheWholeFileOnce) {
   const std::wstring path = dir.Path() + L"p.part";
   const std::string url = "/cutfirst-norange/200000/80000/" + test::UniqueToken();
   // That server names no validator: kept bytes are then not continued at all.
-  EXPECT_EQ(DownloadFile(Url(url), path, nullptr, nullptr, 30, PartialBytes::kKeep), kDownloadFileFailed);
+  EXPECT_EQ(DownloadFile(Url(url), path, nullptr, nullptr, 30, PartialBytes::kKeep), DownloadFileResult::kFailed);
   DownloadOutcome outcome;
-  EXPECT_EQ(DownloadFile(Url(url), path, nullptr, nullptr, 30, PartialBytes::kKeep, &outcome), kDownloadFileOk);
+  EXPECT_EQ(DownloadFile(Url(url), path, nullptr, nullptr, 30, PartialBytes::kKeep, &outcome), DownloadFileResult::kOk);
   EXPECT_EQ(outcome.continued, 0);
   EXPECT_EQ(test::ReadWholeFile(path), test::Pattern(0, 200000));
 }
@@ -144,7 +147,7 @@ TEST(DownloadFile, APortalPageIsNotThePackage) {
   DownloadOutcome outcome;
   EXPECT_EQ(
       DownloadFile(Url("/portal/" + test::UniqueToken()), path, &error, nullptr, 30, PartialBytes::kKeep, &outcome),
-      kDownloadFileWebPage);
+      DownloadFileResult::kWebPage);
   EXPECT_EQ(outcome.contentType, "text/html; charset=utf-8");
   EXPECT_FALSE(Exists(path));
   EXPECT_FALSE(Exists(path + L".txt"));
@@ -197,12 +200,12 @@ TEST(DownloadProgress, ThrottledMessagesEndingAt100) {
   TwDowloadCallback callback(window.Handle(), kDownloadProgressMessage, nullptr);
   const DWORD started = ::GetTickCount();
   std::thread worker([&] {
-    const int result = DownloadFile(Url("/trickle/200000/200000/" + test::UniqueToken()), dir.Path() + L"p.exe",
-                                    nullptr, &callback, 60);
+    const DownloadFileResult result = DownloadFile(Url("/trickle/200000/200000/" + test::UniqueToken()),
+                                                   dir.Path() + L"p.exe", nullptr, &callback, 60);
     ::PostMessageW(window.Handle(), kDownloadDone, static_cast<WPARAM>(result), 0);
   });
   std::vector<ProgressWindow::Post> posts;
-  EXPECT_EQ(window.PumpUntilDone(posts), kDownloadFileOk);
+  EXPECT_EQ(window.PumpUntilDone(posts), static_cast<int>(DownloadFileResult::kOk));
   worker.join();
   const DWORD elapsed = ::GetTickCount() - started;
 
@@ -230,8 +233,8 @@ TEST(DownloadProgress, EachTransferStartsItsOwnProgress) {
     for (int transfer = 0; transfer < 3; ++transfer) {
       const std::wstring url = Url("/trickle/150000/150000/" + test::UniqueToken());
       const std::wstring path = dir.Path() + L"p" + std::to_wstring(transfer) + L".exe";
-      const int result = transfer < 2 ? DownloadFile(url, path, nullptr, &callback, 60)
-                                      : TwCurlDownloader().Download(url, path, nullptr, &callback);
+      const int result = transfer < 2 ? static_cast<int>(DownloadFile(url, path, nullptr, &callback, 60))
+                                      : static_cast<int>(TwCurlDownloader().Download(url, path, nullptr, &callback));
       ::PostMessageW(window.Handle(), kTransferEnded, static_cast<WPARAM>(result), 0);
     }
     ::PostMessageW(window.Handle(), kDownloadDone, 0, 0);
@@ -261,7 +264,7 @@ TEST(DownloadProgress, TheCancelFlagStopsTheTransfer) {
   TwDowloadCallback callback(window.Handle(), kDownloadProgressMessage, &cancel);
   int error = 0;
   std::thread worker([&] {
-    const int result =
+    const DownloadFileResult result =
         DownloadFile(Url("/trickle/100000/20000/" + test::UniqueToken()), dir.Path() + L"p.exe", &error, &callback, 60);
     ::PostMessageW(window.Handle(), kDownloadDone, static_cast<WPARAM>(result), 0);
   });
@@ -275,7 +278,7 @@ TEST(DownloadProgress, TheCancelFlagStopsTheTransfer) {
     }
   }
   worker.join();
-  EXPECT_EQ(result, kDownloadFileFailed);
+  EXPECT_EQ(result, static_cast<int>(DownloadFileResult::kFailed));
   EXPECT_EQ(error, CURLE_ABORTED_BY_CALLBACK);
   EXPECT_FALSE(Exists(dir.Path() + L"p.exe"));
 }

@@ -35,7 +35,7 @@ class DownloaderTest : public testing::Test {
 TEST_F(DownloaderTest, DownloadsIntoNewDirectoriesAndLogs) {
   int error = -1;
   EXPECT_EQ(TwCurlDownloader().Download(Url("/file/300000/" + test::UniqueToken() + "/p"), Target(), &error, nullptr),
-            kDownloadComplete);
+            DownloaderResult::kComplete);
   EXPECT_EQ(error, 200);
   EXPECT_TRUE(VerifyFileMd5(Target(), test::Widen(test::PatternMd5(300000))));
   const std::string log = Log();
@@ -52,7 +52,7 @@ TEST_F(DownloaderTest, ResumesAfterEveryBrokenConnection) {
   TwCurlDownloader::Policy policy;
   policy.pauseMs = 10;
   EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/drop/250000/70000/" + token + "/p"), Target(), nullptr, nullptr),
-            kDownloadComplete);
+            DownloaderResult::kComplete);
   EXPECT_TRUE(VerifyFileMd5(Target(), test::Widen(test::PatternMd5(250000))));
   std::vector<std::string> ranges;
   for (const auto& seen : test::PeerRequests("/drop/250000/70000/" + token)) {
@@ -72,7 +72,8 @@ TEST_F(DownloaderTest, ResumesPastTwoGibibytes) {
   TwCurlDownloader::Policy policy;
   policy.maxAttempts = 20;
   policy.sliceSeconds = 120;
-  EXPECT_EQ(TwCurlDownloader(policy).Download(Url(path + "/p"), Target(), nullptr, nullptr), kDownloadComplete);
+  EXPECT_EQ(TwCurlDownloader(policy).Download(Url(path + "/p"), Target(), nullptr, nullptr),
+            DownloaderResult::kComplete);
 
   bool resumedPast2Gib = false;
   for (const auto& seen : test::PeerRequests(path)) {
@@ -107,7 +108,7 @@ TEST_F(DownloaderTest, SlowTransfersArriveInTimedSlices) {
   policy.sliceSeconds = 1;
   const std::string token = test::UniqueToken();
   EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/trickle/24000/10000/" + token + "/p"), Target(), nullptr, nullptr),
-            kDownloadComplete);
+            DownloaderResult::kComplete);
   EXPECT_TRUE(VerifyFileMd5(Target(), test::Widen(test::PatternMd5(24000))));
   const std::string log = Log();
   EXPECT_NE(log.find("CurlCode = 28, Count = 1"), std::string::npos) << log;
@@ -121,7 +122,7 @@ TEST_F(DownloaderTest, AServerIgnoringRangesMakesItStartOver) {
   const std::string token = test::UniqueToken();
   EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/cutfirst-norange/200000/50000/" + token + "/p"), Target(), nullptr,
                                               nullptr),
-            kDownloadComplete);
+            DownloaderResult::kComplete);
   EXPECT_TRUE(VerifyFileMd5(Target(), test::Widen(test::PatternMd5(200000))))
       << "the whole body must not be appended after the first 50000 bytes";
 }
@@ -132,7 +133,7 @@ TEST_F(DownloaderTest, GivesUpAfterTheLastAttempt) {
   policy.pauseMs = 0;
   int error = 0;
   EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/status/503/" + test::UniqueToken()), Target(), &error, nullptr),
-            kDownloadAttemptsExhausted);
+            DownloaderResult::kAttemptsExhausted);
   EXPECT_EQ(error, 503) << "the last response code when libcurl itself succeeded";
   const std::string log = Log();
   EXPECT_NE(log.find("Count = 3, CurrentSize = 0, ResCode = 503"), std::string::npos) << "error pages are not the file";
@@ -146,27 +147,28 @@ TEST_F(DownloaderTest, AnErrorPageBetweenSlicesIsNotWrittenIntoTheFile) {
   int error = 0;
   EXPECT_EQ(TwCurlDownloader(policy).Download(Url("/unavailable-first/50000/" + test::UniqueToken()), Target(), &error,
                                               nullptr),
-            kDownloadComplete);
+            DownloaderResult::kComplete);
   EXPECT_TRUE(VerifyFileMd5(Target(), test::Widen(test::PatternMd5(50000))));
   EXPECT_NE(Log().find("Count = 1, CurrentSize = 0, ResCode = 503"), std::string::npos);
 }
 
 TEST_F(DownloaderTest, RefusesWhatItCannotStart) {
   int error = 0;
-  EXPECT_EQ(TwCurlDownloader().Download(L"", Target(), &error, nullptr), kDownloadInvalid);
-  EXPECT_EQ(TwCurlDownloader().Download(Url("/file/10/x"), L"", &error, nullptr), kDownloadInvalid);
+  EXPECT_EQ(TwCurlDownloader().Download(L"", Target(), &error, nullptr), DownloaderResult::kInvalid);
+  EXPECT_EQ(TwCurlDownloader().Download(Url("/file/10/x"), L"", &error, nullptr), DownloaderResult::kInvalid);
 
   EXPECT_EQ(TwCurlDownloader().Download(test::Widen(test::kClosedPort) + L"/p", Target(), &error, nullptr),
-            kDownloadHeadFailed);
+            DownloaderResult::kHeadFailed);
   EXPECT_EQ(error, CURLE_COULDNT_CONNECT);
 
-  EXPECT_EQ(TwCurlDownloader().Download(Url("/nolength/100/x"), Target(), &error, nullptr), kDownloadNoContentLength);
+  EXPECT_EQ(TwCurlDownloader().Download(Url("/nolength/100/x"), Target(), &error, nullptr),
+            DownloaderResult::kNoContentLength);
   EXPECT_FALSE(Exists(Target())) << "no Content-Length: the file is never created";
 
   const std::wstring blocker = m_dir.Path() + L"file";
   ASSERT_TRUE(test::WriteWholeFile(blocker, "x"));
   EXPECT_EQ(TwCurlDownloader().Download(Url("/file/10/x"), blocker + L"\\under\\p.exe", &error, nullptr),
-            kDownloadCreateFailed);
+            DownloaderResult::kCreateFailed);
   const std::string log = Log();
   EXPECT_NE(log.find("DownloadControl curlExecuter Invalid\r\n"), std::string::npos);
   EXPECT_NE(log.find("DownloadControl GetDownloadFileLength Failure\r\n"), std::string::npos);

@@ -145,7 +145,7 @@ TEST_F(ProxyTest, EveryRecipeGoesThroughTheProxy) {
   // A package download: the HEAD for its length, then the GET.
   m_path = "/file/5000/" + test::UniqueToken() + "/p";
   const std::wstring url = test::Widen(std::string(test::kFilePeer) + m_path);
-  EXPECT_EQ(DownloadFile(url, dir.Path() + L"p.exe", nullptr, nullptr, 30), kDownloadFileOk);
+  EXPECT_EQ(DownloadFile(url, dir.Path() + L"p.exe", nullptr, nullptr, 30), DownloadFileResult::kOk);
   EXPECT_EQ(SeenBy("http").size(), 2u) << "HEAD and GET";
   // The recommendation file and a binary post.
   m_path = "/file/64/" + test::UniqueToken();
@@ -167,7 +167,7 @@ TEST_F(ProxyTest, EverySliceOfTheResumableDownloadGoesThroughTheProxy) {
   policy.pauseMs = 10;
   EXPECT_EQ(TwCurlDownloader(policy).Download(test::Widen(std::string(test::kFilePeer) + path), dir.Path() + L"p.exe",
                                               nullptr, nullptr),
-            kDownloadComplete);
+            DownloaderResult::kComplete);
   EXPECT_TRUE(VerifyFileMd5(dir.Path() + L"p.exe", test::Widen(test::PatternMd5(250000))));
   size_t gets = 0;
   for (const auto& seen : test::PeerRequests(path)) gets += seen.method == "GET" ? 1 : 0;

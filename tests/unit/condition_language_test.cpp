@@ -82,7 +82,7 @@ class ConditionTest : public testing::Test {
     for (const auto& [leafId, answer] : leaves) item->AddLeaf(std::make_unique<FixedLeaf>(leafId, answer, &m_checks));
     m_checks_parser.Add(std::move(item));
   }
-  int Condition(const char* text) { return EvaluateCondition(text, true, m_checks_parser); }
+  ConditionResult Condition(const char* text) { return EvaluateCondition(text, true, m_checks_parser); }
 
   TwCheckParser m_checks_parser;
   int m_checks = 0;
@@ -95,32 +95,32 @@ TEST_F(ConditionTest, CodesAndRules) {
   Item(4, L"1|2", {{1, true}, {1, false}});  // two leaves numbered 1
   struct Case {
     const char* condition;
-    int code;
+    ConditionResult code;
   } cases[] = {
-      {"", kConditionSatisfied},
-      {"1", kConditionSatisfied},
-      {"2", kConditionNotSatisfied},
-      {"1&9", kConditionSatisfied},  // item 9 does not exist: it counts as satisfied
-      {"~9", kConditionSatisfied},   // ... whatever the negation
-      {"~2", kConditionSatisfied},
-      {"~(2|1)", kConditionSatisfied},     // the "~" applies to item 2 only: (~2|1)
-      {"~(1|2)", kConditionNotSatisfied},  // (~1|2)
-      {"~~1", kConditionNotSatisfied},     // negated once
-      {"3", kConditionSatisfied},          // an item whose leaf numbers do not match its leaves
-      {"4", kConditionSatisfied},          // two leaves for one number: "11|..." fails, item satisfied
-      {"1|2&2", kConditionSatisfied},
-      {"1 & 2", kConditionBadCharacter},
-      {"1&x", kConditionBadCharacter},
-      {"(1&2", kConditionMalformed},
-      {"&1", kConditionMalformed},
-      {"123456789012345678901234567890123", kConditionBadCharacter},  // 33 digits
+      {"", ConditionResult::kSatisfied},
+      {"1", ConditionResult::kSatisfied},
+      {"2", ConditionResult::kNotSatisfied},
+      {"1&9", ConditionResult::kSatisfied},  // item 9 does not exist: it counts as satisfied
+      {"~9", ConditionResult::kSatisfied},   // ... whatever the negation
+      {"~2", ConditionResult::kSatisfied},
+      {"~(2|1)", ConditionResult::kSatisfied},     // the "~" applies to item 2 only: (~2|1)
+      {"~(1|2)", ConditionResult::kNotSatisfied},  // (~1|2)
+      {"~~1", ConditionResult::kNotSatisfied},     // negated once
+      {"3", ConditionResult::kSatisfied},          // an item whose leaf numbers do not match its leaves
+      {"4", ConditionResult::kSatisfied},          // two leaves for one number: "11|..." fails, item satisfied
+      {"1|2&2", ConditionResult::kSatisfied},
+      {"1 & 2", ConditionResult::kBadCharacter},
+      {"1&x", ConditionResult::kBadCharacter},
+      {"(1&2", ConditionResult::kMalformed},
+      {"&1", ConditionResult::kMalformed},
+      {"123456789012345678901234567890123", ConditionResult::kBadCharacter},  // 33 digits
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.condition);
     EXPECT_EQ(Condition(c.condition), c.code);
   }
-  EXPECT_EQ(EvaluateCondition(nullptr, true, m_checks_parser), kConditionMissing);
-  EXPECT_EQ(EvaluateCondition("1", false, m_checks_parser), kConditionMissing);
+  EXPECT_EQ(EvaluateCondition(nullptr, true, m_checks_parser), ConditionResult::kMissing);
+  EXPECT_EQ(EvaluateCondition("1", false, m_checks_parser), ConditionResult::kMissing);
 }
 
 TEST_F(ConditionTest, LeavesAreCheckedEveryTimeTheirNumberOccurs) {
@@ -129,7 +129,7 @@ TEST_F(ConditionTest, LeavesAreCheckedEveryTimeTheirNumberOccurs) {
   ASSERT_TRUE(m_checks_parser.CheckItemById(1, value));
   EXPECT_TRUE(value);
   EXPECT_EQ(m_checks, 3) << "no short-circuit: leaf 1 twice, leaf 2 once";
-  EXPECT_EQ(Condition(""), kConditionSatisfied);
+  EXPECT_EQ(Condition(""), ConditionResult::kSatisfied);
   EXPECT_EQ(m_checks, 3) << "an empty condition checks nothing";
 }
 
@@ -143,7 +143,7 @@ TEST_F(ConditionTest, ALeafExpressionNegatesItsFactor) {
 TEST_F(ConditionTest, TheFirstEvaluableItemWithAnIdAnswers) {
   Item(5, L"1&2", {{1, true}});  // does not evaluate: the next item with id 5 answers
   Item(5, L"1", {{1, false}});
-  EXPECT_EQ(Condition("5"), kConditionNotSatisfied);
+  EXPECT_EQ(Condition("5"), ConditionResult::kNotSatisfied);
 }
 
 TEST(ConditionSections, ParsingRules) {

@@ -39,7 +39,7 @@ TEST(InstallConfiguration, NodesEntriesAndDefaults) {
   EXPECT_EQ(node->packages[1].noshowinstalldlg, 0);
   EXPECT_EQ(node->packages[1].downloadtime, 60) << "TinyXML's integer query allows leading blanks";
   EXPECT_EQ(config.GetTrynoNode(8), nullptr);
-  EXPECT_EQ(config.CheckInstallCondition(""), kConditionSatisfied);
+  EXPECT_EQ(config.CheckInstallCondition(""), ConditionResult::kSatisfied);
 }
 
 TEST(InstallConfiguration, DocumentsThatFail) {
@@ -68,7 +68,7 @@ TEST(InstallConfiguration, DocumentsThatFail) {
   ASSERT_TRUE(config.Parse(cases[9].text));
   ASSERT_NE(config.GetConditionItem(2), nullptr);
   EXPECT_EQ(config.GetConditionItem(2)->Expression(), "1&2");
-  EXPECT_EQ(InstallConfiguration().CheckInstallCondition("1"), kConditionMissing) << "nothing loaded";
+  EXPECT_EQ(InstallConfiguration().CheckInstallCondition("1"), ConditionResult::kMissing) << "nothing loaded";
 }
 
 TEST(InstallConfiguration, ReportMap) {

@@ -9,7 +9,7 @@
 
 #include "windows/animator_rules.h"
 #include "windows/install_path.h"
-#include "platform/road_codes.h"
+#include "install/road_codes.h"
 #include "windows/main_window_rules.h"
 #include "windows/message_box_rules.h"
 

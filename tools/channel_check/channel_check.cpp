@@ -65,10 +65,10 @@ int main(int argc, char** argv) {
         ++index;
         ++packages;
         if (entry.condition.empty()) continue;
-        const int code = config.CheckInstallCondition(entry.condition.c_str());
-        if (code == tw::kConditionMalformed || code == tw::kConditionBadCharacter) {
+        const tw::ConditionResult code = config.CheckInstallCondition(entry.condition.c_str());
+        if (code == tw::ConditionResult::kMalformed || code == tw::ConditionResult::kBadCharacter) {
           refuse("trial node " + std::to_string(id) + ", usable package " + std::to_string(index) + ": condition \"" +
-                 entry.condition + "\" does not evaluate (" + std::to_string(code) + ")");
+                 entry.condition + "\" does not evaluate (" + std::to_string(static_cast<int>(code)) + ")");
         }
       }
     }

@@ -79,8 +79,7 @@ constexpr int kUpdateNotNewer = 357;
 constexpr int kDetailStepDownload = 40;
 constexpr int kDetailTimedOutTryingResumable = 1;
 constexpr int kDetailResumableFailed = 2;
-constexpr int kDetailContinued = 3;    // bytes continued from an earlier run, bytes fetched now
-constexpr int kDetailWebPage = 4;      // the type and length of a web page served for the package
-constexpr int kTransferTimedOut = 28;  // libcurl's CURLE_OPERATION_TIMEDOUT
+constexpr int kDetailContinued = 3;  // bytes continued from an earlier run, bytes fetched now
+constexpr int kDetailWebPage = 4;    // the type and length of a web page served for the package
 
 }  // namespace tw::road
