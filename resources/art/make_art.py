@@ -19,15 +19,15 @@ the UI framework renders all strings over the art.
 
 Only the standard library is used: a small anti-aliased rasteriser (exact
 area coverage of polygons, so large flat areas cost little more than a copy),
-a few shape builders and a PNG writer.
+a few shape builders; png_file.py writes the files.
 """
 
 import math
 import os
-import struct
 import sys
-import zlib
 from itertools import accumulate
+
+from png_file import rgba_png
 
 STATES = ("normal", "hover", "pushed", "disabled")
 
@@ -342,7 +342,7 @@ def fill(cv, paint, *shapes, opacity=1.0):
 def png_bytes(cv):
     R, G, B, A = cv.ch
     w = cv.w
-    raw = bytearray()
+    rows = []
     for y in range(cv.h):
         s, e = y * w, y * w + w
         alphas = A[s:e]
@@ -352,15 +352,8 @@ def png_bytes(cv):
             row[k::4] = bytes(0 if q == 0 else min(255, max(0, int(v / a * 255.0 + 0.5)))
                               for v, a, q in zip(ch[s:e], alphas, a8))
         row[3::4] = bytes(a8)
-        raw += b"\x00" + row
-
-    def chunk(tag, data):
-        return (struct.pack(">I", len(data)) + tag + data
-                + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF))
-    return (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", cv.w, cv.h, 8, 6, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
-            + chunk(b"IEND", b""))
+        rows.append(row)
+    return rgba_png(cv.w, cv.h, rows)
 
 
 # ---------------------------------------------------------------- motifs
