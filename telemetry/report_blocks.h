@@ -55,10 +55,13 @@ struct ProcessInfoValues {
 };
 void FillProcessInfoBlock(TwDirectMetra::TwInstallSerialize& block, const ProcessInfoValues& values);
 
+// The kind of the window's record: the window sends one kind of record.
+constexpr uint8_t kUiRecordKindWindowClosed = 3;
+
 struct UIInfoValues {
   bool restoredFromTray = false, confirmedLeaving = false, minimised = false, installStartedByUser = false;
   uint32_t stay = 0;
-  uint8_t recordKind = 3;
+  uint8_t recordKind = kUiRecordKindWindowClosed;
   uint32_t outcome = 0;
 };
 void FillUIInfoBlock(TwDirectMetra::TwInstallSerialize& block, const UIInfoValues& values);

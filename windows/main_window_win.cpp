@@ -101,7 +101,7 @@ void TwDetectorMainDlg::SendUiReport() {
   values.minimised = m_actions.minimised;
   values.installStartedByUser = m_actions.agreed;
   values.stay = m_actions.leaving_cancelled ? 1 : 0;
-  values.recordKind = 3;
+  values.recordKind = TwInstallTool::kUiRecordKindWindowClosed;
   values.outcome = static_cast<uint32_t>(m_actions.decision);
   (void)report.Send();
 }
