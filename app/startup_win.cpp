@@ -33,17 +33,20 @@ ChannelInfo ReadChannel(const std::wstring& commandLine, const std::wstring& mod
   return channel;
 }
 
-void RunInstaller(const std::wstring& commandLine, std::function<void()> onFirstPage) {
+bool RunInstaller(const std::wstring& commandLine, std::function<void()> onFirstPage, std::function<bool()> stays) {
   const ChannelInfo channel = ReadChannel(commandLine, win::GetModulePath());
   ux::win::LoadFrameworkResources();  // skins, styles, strings and the base font, before any window
 
   if (IsRebootPending()) {
+    if (stays && !stays()) return false;
     if (!IsSilent()) ShowRebootNotice(nullptr);
-    return;
+    return true;
   }
   TwDetectorMainDlg window(channel.cid, channel.tid);
   window.OnFirstPage(std::move(onFirstPage));
+  window.ShowOnlyIf(std::move(stays));
   window.DoModal(nullptr);
+  return !window.LeftUnseen();
 }
 
 namespace {
@@ -58,6 +61,34 @@ class TelemetryRun {
   ~TelemetryRun() { TwDirectMetra::TelemetryReporter::Instance().Stop(kTelemetryDrainMs); }
   TelemetryRun(const TelemetryRun&) = delete;
   TelemetryRun& operator=(const TelemetryRun&) = delete;
+};
+
+// The self-update decision, taken on a thread of its own while the window is
+// made (the window's making is most of what an empty window costs, the
+// decision a round trip to the service): the window shows only once it is
+// known that this copy stays.
+class UpdateDecision {
+ public:
+  UpdateDecision() = default;
+  ~UpdateDecision() {
+    if (m_deciding.joinable()) m_deciding.join();
+  }
+  UpdateDecision(const UpdateDecision&) = delete;
+  UpdateDecision& operator=(const UpdateDecision&) = delete;
+
+  void Start() {
+    m_deciding = std::thread([this] { m_switch = ShouldSwitchToUpdate(); });
+  }
+  // Whether a verified newer copy is ready; waits for the decision, which
+  // bounds itself.
+  bool SwitchToUpdate() {
+    if (m_deciding.joinable()) m_deciding.join();
+    return m_switch;
+  }
+
+ private:
+  std::thread m_deciding;
+  bool m_switch = false;
 };
 
 // The firewall entry is added once the first page shows, on a thread of its
@@ -95,7 +126,8 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
   if (!updatedCopy && guard.Acquire() == SingleInstanceGuard::Result::kAlreadyRunning) return 0;
   TelemetryRun telemetry;
   // A newer copy, when the service offers one, runs instead of this one.
-  if (!updatedCopy && ShouldSwitchToUpdate() && RunUpdatedCopy(commandLine)) return 0;
+  UpdateDecision update;
+  if (!updatedCopy) update.Start();
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -104,7 +136,12 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
 
   {
     FirewallRegistration firewall(win::GetModulePath());
-    RunInstaller(commandLine, [&firewall] { firewall.Start(); });
+    auto onFirstPage = [&firewall] { firewall.Start(); };
+    if (!RunInstaller(commandLine, onFirstPage, [&update] { return !update.SwitchToUpdate(); })) {
+      if (RunUpdatedCopy(commandLine)) return 0;
+      // The newer copy did not start: this one goes on as if none was offered.
+      (void)RunInstaller(commandLine, onFirstPage);
+    }
   }
   guard.Release();
   return 0;

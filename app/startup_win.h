@@ -17,7 +17,11 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine);
 
 // Reads the channel, then runs the main window unless a reboot is pending.
 // `onFirstPage` (may be empty) runs on this thread once the first page shows.
-void RunInstaller(const std::wstring& commandLine, std::function<void()> onFirstPage = {});
+// `stays` (may be empty) is asked before anything shows, while the window
+// is already made: when it answers false nothing shows, and the answer is
+// false (the caller hands over to a newer copy).
+[[nodiscard]] bool RunInstaller(const std::wstring& commandLine, std::function<void()> onFirstPage = {},
+                                std::function<bool()> stays = {});
 
 // The channel with every default applied, and the silent flag set when asked.
 ChannelInfo ReadChannel(const std::wstring& commandLine, const std::wstring& modulePath);

@@ -47,6 +47,10 @@ INT_PTR CUxDialogViewImplEx::DoModal(HWND owner, const RECT* rect) {
 }
 
 void CUxDialogViewImplEx::ShowModalWindow(HWND window) {
+  if (!BeforeShowing()) {
+    EndDialog(0);
+    return;
+  }
   if (!m_show_on_start) return;
   if (!m_bring_to_front) {
     ::ShowWindow(window, SW_SHOW);

@@ -33,6 +33,9 @@ class CUxDialogViewImplEx : public UxHostCore, private IModalWindow {
   CShadowWnd* Shadow() const noexcept { return m_shadow.get(); }
 
   // Overridable parts, in the order window classes know them.
+  // Asked once the window is made, before it first shows (run silently,
+  // before its loop runs): false ends it unseen, DoModal answering 0.
+  virtual bool BeforeShowing() { return true; }
   virtual DWORD GetLayerStyle() const { return Layer().style; }
   virtual DWORD GetLayerExStyle() const { return Layer().ex_style; }
   virtual void ApplyWindowRegion();

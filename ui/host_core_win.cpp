@@ -56,6 +56,10 @@ bool UxHostCore::LoadLayoutText(const std::string& xml) {
   return loaded;
 }
 
+void UxHostCore::AdoptRealWindow(int id) {
+  if (auto* placeholder = dynamic_cast<CUxRealWnd*>(FindControlById(id))) placeholder->SyncRealWindow();
+}
+
 bool UxHostCore::LoadLayout() {
   std::optional<std::string> xml = UxResource::Instance().Load(m_layout_id, L"xml");
   if (!xml) {

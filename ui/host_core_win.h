@@ -79,6 +79,9 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   bool SetControlIntAttribute(int id, std::string_view name, int number);
   bool SetControlPaintHook(int id, IUxWindowPaintHook* hook) { return m_layout.SetControlPaintHook(id, hook); }
   CUxWindow* FindControlById(int id) const { return m_layout.FindControlById(id); }
+  // A real child window made after the layout was placed (window code that
+  // waits for the first paint) takes its placeholder's place and visibility.
+  void AdoptRealWindow(int id);
 
   void RedrawItem(CUxWindow& control, bool only_if_visible);
   void AddLayoutListener(IUxLayoutListener* listener) { m_listeners.push_back(listener); }

@@ -35,9 +35,10 @@ constexpr UINT kTrayId = 2;
 constexpr int kPathPanelHeight = 60;
 // Worker → window: start the installation display on the window's thread.
 constexpr UINT kMsgStartInstallDisplay = WM_APP + 31;
-// Posted during the window's initialisation: it arrives once the first page was shown.
-constexpr UINT kMsgFirstPageShown = WM_APP + 32;
 constexpr UINT_PTR kTimerPercent = 1, kTimerBanner = 2, kTimerWatch = 3, kTimerStay = 4;
+// Set during the window's initialisation: a timer's message comes only once
+// the queue is quiet, after the first page was painted and shown.
+constexpr UINT_PTR kTimerFirstPageShown = 5;
 // How long the product installer's start waits for a recommendation still
 // being fetched; after it the switches say the file was not obtained.
 constexpr DWORD kRecommendationWaitMs = 5000;
@@ -88,7 +89,8 @@ TwDetectorMainDlg::~TwDetectorMainDlg() {
     (void)m_rcmd.release();  // a terminated fetch may still be inside it
   } else {
     m_rcmd.reset();  // only once no thread reads it
-    SendUiReport();
+    // A window nobody saw has no record: the copy it handed over to sends its own.
+    if (!m_left_unseen) SendUiReport();
   }
 }
 
@@ -106,13 +108,10 @@ void TwDetectorMainDlg::SendUiReport() {
   (void)report.Send();
 }
 
+// Only what the first page shows is made here; the rest waits for
+// OnFirstPageShown, so that a person sees the window as soon as an empty one
+// would show.
 void TwDetectorMainDlg::OnInitDialog() {
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  auto icon = [&](int size) {
-    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, size, size, 0));
-  };
-  ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(32)));
-  ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon(16)));
   ::SetWindowTextW(m_hwnd, kTitle);
 
   if (IsRebootValueInRunOnce()) {
@@ -123,20 +122,42 @@ void TwDetectorMainDlg::OnInitDialog() {
     m_reboot_at_start = true;
     ShowFailedPage(kFailedRebootPending);
   }
-  m_tray_icon.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_TWINSTALL), IMAGE_ICON, 16, 16, 0)));
-  (void)m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon.Get(), kTitle);  // the window works without it
+  ::SetTimer(m_hwnd, kTimerFirstPageShown, USER_TIMER_MINIMUM, nullptr);
+}
+
+bool TwDetectorMainDlg::BeforeShowing() {
+  m_left_unseen = m_stays && !m_stays();
+  return !m_left_unseen;
+}
+
+void TwDetectorMainDlg::OnFirstPageShown() {
+  if (m_left_unseen || m_first_page_done) return;
+  m_first_page_done = true;
+  ::KillTimer(m_hwnd, kTimerFirstPageShown);
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  auto icon = [&](int id, int size) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+  };
+  // The worker first: the configuration is what the next page needs.
   StartWorker();
-  ::PostMessageW(m_hwnd, kMsgFirstPageShown, 0, 0);
-  if (IsSilent()) {
-    ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
-  } else {
+  if (!IsSilent()) {
     m_rcmd = std::make_unique<TwInstallRcmdMgr>(win::TempDirectory().value_or(L".\\"));
     (void)m_rcmd_fetch.Start(this, &TwDetectorMainDlg::FetchRecommendation);  // without it, no recommendation
   }
   if (!m_reboot_at_start) {
     m_default_path = DefaultInstallPathHere();
     m_path_box = CreatePathBox(m_hwnd, m_default_path);
+    // Made after the layout placed its placeholder: it takes the place and
+    // the visibility the placeholder has now (the panel is folded at first).
+    if (m_path_box) AdoptRealWindow(id::kPathBox);
   }
+  ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(IDI_TRAY, 32)));
+  ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon(IDI_TRAY, 16)));
+  m_tray_icon.Reset(icon(IDI_TWINSTALL, 16));
+  (void)m_tray.Add(m_hwnd, kTrayId, kMsgTrayIcon, m_tray_icon.Get(), kTitle);  // the window works without it
+  if (m_on_first_page) std::exchange(m_on_first_page, nullptr)();
+  // Silently, the window agrees by itself, with the default path in its box.
+  if (IsSilent()) ::PostMessageW(m_hwnd, kMsgSilentAgree, 0, 0);
 }
 
 void TwDetectorMainDlg::StartWorker() {
@@ -195,6 +216,7 @@ void TwDetectorMainDlg::Work() {
 }
 
 void TwDetectorMainDlg::AgreeAndInstall() {
+  OnFirstPageShown();  // a person quicker than the first page's timer: what it makes comes first
   if (!IsSilent()) m_actions.agreed = true;
   if (m_path_box) m_install_path = PathBoxText(m_path_box);
   ::SetEvent(m_start_event.Get());
@@ -225,6 +247,7 @@ void TwDetectorMainDlg::Disagree() {
 }
 
 void TwDetectorMainDlg::TogglePanel(bool open) {
+  OnFirstPageShown();  // the panel holds the path box
   if (open == m_panel_open) return;
   m_panel_open = open;
   RECT window;
@@ -325,6 +348,7 @@ void TwDetectorMainDlg::ShowBanner(unsigned index) {
 
 void TwDetectorMainDlg::OnTimer(UINT_PTR id) {
   switch (id) {
+    case kTimerFirstPageShown: OnFirstPageShown(); break;
     case kTimerPercent: {
       bool finished = false;
       const int next = NextSimulatedPercent(m_percent, m_stages, static_cast<unsigned>(std::rand()), finished);
@@ -487,9 +511,6 @@ LRESULT TwDetectorMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam,
     case kMsgInstallerStage: OnStage(static_cast<int>(wparam)); return 0;
     case kMsgDownloadFinished: OnDownloadFinished(); return 0;
     case kMsgStartInstallDisplay: StartInstallDisplay(); return 0;
-    case kMsgFirstPageShown:
-      if (m_on_first_page) std::exchange(m_on_first_page, nullptr)();
-      return 0;
     case kMsgInstallSucceeded: OnInstallSucceeded(); return 0;
     case kMsgInstallFailed: OnInstallFailed(); return 0;
     case kMsgSilentAgree: AgreeAndInstall(); return 0;

@@ -34,6 +34,11 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   // Runs once on the window's thread after the first page was shown (also
   // in silent mode, where nothing shows): work the first page must not wait for.
   void OnFirstPage(std::function<void()> callback) { m_on_first_page = std::move(callback); }
+  // Asked once the window is made, before anything shows: false leaves the
+  // window unseen (the start-up hands over to a newer copy instead).
+  void ShowOnlyIf(std::function<bool()> stays) { m_stays = std::move(stays); }
+  // The window ended without showing, because `stays` said so.
+  bool LeftUnseen() const noexcept { return m_left_unseen; }
 
   const UserActionRecord& UserActions() const noexcept { return m_actions; }
   int SimulatedPercent() const noexcept { return m_percent; }
@@ -44,6 +49,7 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override;
+  bool BeforeShowing() override;
 
   // Seams for tests: what reaches outside the window.
   virtual bool OpenPage(const std::wstring& address);
@@ -57,6 +63,7 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
 
  private:
   void OnInitDialog();
+  void OnFirstPageShown();
   void Work();
   void FetchRecommendation();
   std::wstring RecommendationPrefix();
@@ -117,6 +124,9 @@ class TwDetectorMainDlg : public ux::win::CUxDialogViewImplEx {
   bool m_reboot_at_start = false;
   int m_pointer_over = 0;
   std::function<void()> m_on_first_page;
+  std::function<bool()> m_stays;
+  bool m_left_unseen = false;
+  bool m_first_page_done = false;
 };
 
 // The start event of another product installation: set while one runs.
