@@ -85,7 +85,7 @@ TEST(DownloadFile, APartialFileIsKeptAndContinuedWhileTheServersFileIsTheSame) {
   const std::wstring path = dir.Path() + L"0123456789abcdef0123456789abcdef.part";
   const std::string token = test::UniqueToken();
   const std::string url = "/drop/300000/120000/" + token;
-  std::vector<std::pair<int, DownloadOutcome>> calls;
+  std::vector<std::pair<DownloadFileResult, DownloadOutcome>> calls;
   for (int call = 0; call < 3; ++call) {
     int error = 0;
     DownloadOutcome outcome;

@@ -136,13 +136,13 @@ TEST(HttpsTransfer, OnlyATrustedCertificateForTheHostIsTaken) {
     EXPECT_EQ(untouched, "untouched");
     int transferError = 0;
     const std::wstring target = dir.Path() + L"package.exe";
-    EXPECT_NE(DownloadFile(test::Widen(refused), target, &transferError, nullptr, 20), 0);
+    EXPECT_NE(DownloadFile(test::Widen(refused), target, &transferError, nullptr, 20), DownloadFileResult::kOk);
     EXPECT_EQ(transferError, CURLE_ABORTED_BY_CALLBACK);
     EXPECT_FALSE(win::FileExists(target)) << "nothing kept";
   }
   int transferError = 0;
   EXPECT_EQ(DownloadFile(L"https://localhost:18094/hello.txt", dir.Path() + L"good.txt", &transferError, nullptr, 20),
-            0);
+            DownloadFileResult::kOk);
   EXPECT_EQ(test::ReadWholeFile(dir.Path() + L"good.txt"), "hello over https\n");
 }
 
