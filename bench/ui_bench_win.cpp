@@ -20,9 +20,9 @@
 #include "platform/win/gdi_handles_win.h"
 #include "platform/win/process_objects_win.h"
 #include "tools/ux_render/render_session_win.h"
-#include "ui/dialog_host_win.h"
-#include "ui/gdi_canvas_win.h"
-#include "ui/skin.h"
+#include "ui/hosts/dialog_host_win.h"
+#include "ui/drawing/gdi_canvas_win.h"
+#include "ui/drawing/skin.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "fuzz/ux_fuzz_support.h"
-#include "ui/control_factory.h"
-#include "ui/layout.h"
-#include "ui/pointer_router.h"
-#include "ui/skin.h"
+#include "ui/controls/control_factory.h"
+#include "ui/layout/layout.h"
+#include "ui/layout/pointer_router.h"
+#include "ui/drawing/skin.h"
 #include "tests/unit/quiet_pointer_host.h"
 
 namespace {}  // namespace

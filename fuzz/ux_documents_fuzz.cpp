@@ -5,9 +5,9 @@
 #include <string>
 
 #include "fuzz/ux_fuzz_support.h"
-#include "ui/skin.h"
-#include "ui/string_table.h"
-#include "ui/style.h"
+#include "ui/drawing/skin.h"
+#include "ui/base/string_table.h"
+#include "ui/drawing/style.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tw::ux;

@@ -3,8 +3,8 @@
 // a part outside its image.
 #pragma once
 
-#include "ui/canvas.h"
-#include "ui/style.h"
+#include "ui/drawing/canvas.h"
+#include "ui/drawing/style.h"
 
 namespace tw::ux::fuzz {
 

@@ -3,7 +3,7 @@
 // 102 agree and install, 103 give up.
 #pragma once
 
-#include "ui/dialog_host_win.h"
+#include "ui/hosts/dialog_host_win.h"
 
 namespace tw {
 

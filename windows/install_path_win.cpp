@@ -7,7 +7,7 @@
 
 #include "platform/win/com_win.h"
 
-#include "ui/font_pool_win.h"
+#include "ui/drawing/font_pool_win.h"
 
 namespace tw {
 

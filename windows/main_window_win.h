@@ -19,7 +19,7 @@
 #include "platform/win/gdi_handles_win.h"
 #include "platform/win/thread_holder_win.h"
 #include "platform/win/unique_handle_win.h"
-#include "ui/dialog_host_win.h"
+#include "ui/hosts/dialog_host_win.h"
 #include "windows/install_path_win.h"
 #include "windows/main_window_rules.h"
 #include "windows/tray_icon_win.h"

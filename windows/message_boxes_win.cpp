@@ -1,7 +1,7 @@
 #include "windows/message_boxes_win.h"
 
 #include "platform/utf8.h"
-#include "ui/style.h"
+#include "ui/drawing/style.h"
 
 namespace tw {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/framed_dialog_win.h"
+#include "ui/hosts/framed_dialog_win.h"
 #include "windows/message_box_rules.h"
 #include "windows/window_animator_win.h"
 

@@ -1,7 +1,7 @@
 #include "windows/window_animator_win.h"
 
 #include "platform/win/gdi_handles_win.h"
-#include "ui/gdiplus_win.h"
+#include "ui/drawing/gdiplus_win.h"
 
 namespace tw {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-#include "ui/image_pool_win.h"
+#include "ui/drawing/image_pool_win.h"
 #include "windows/animator_rules.h"
 
 namespace tw {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "tests/ui/ui_test_support_win.h"
-#include "ui/dialog_host_win.h"
+#include "ui/hosts/dialog_host_win.h"
 
 namespace tw::ux {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "platform/win/unique_handle_win.h"
 #include "tests/ui/ui_test_support_win.h"
-#include "ui/dialog_host_win.h"
-#include "ui/framed_dialog_win.h"
+#include "ui/hosts/dialog_host_win.h"
+#include "ui/hosts/framed_dialog_win.h"
 
 namespace tw::ux {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "platform/win/gdi_handles_win.h"
 #include "tests/ui/ui_test_support_win.h"
-#include "ui/ux_resource_win.h"
+#include "ui/drawing/ux_resource_win.h"
 
 namespace tw::ux {
 namespace {

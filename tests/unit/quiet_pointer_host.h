@@ -3,7 +3,7 @@
 // host of the layout fuzz target.
 #pragma once
 
-#include "ui/pointer_router.h"
+#include "ui/layout/pointer_router.h"
 
 namespace tw::ux::test {
 

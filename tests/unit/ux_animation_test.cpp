@@ -2,8 +2,8 @@
 // descriptions with their timing rules.
 #include <gtest/gtest.h>
 
-#include "ui/animation.h"
-#include "ui/easing.h"
+#include "ui/animation/animation.h"
+#include "ui/animation/easing.h"
 
 namespace tw::ux {
 namespace {

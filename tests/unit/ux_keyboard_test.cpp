@@ -9,10 +9,10 @@
 
 #include "tests/unit/quiet_pointer_host.h"
 #include "tests/unit/ux_test_world.h"
-#include "ui/accessible_tree.h"
-#include "ui/control_factory.h"
-#include "ui/focus_order.h"
-#include "ui/pointer_router.h"
+#include "ui/layout/accessible_tree.h"
+#include "ui/controls/control_factory.h"
+#include "ui/layout/focus_order.h"
+#include "ui/layout/pointer_router.h"
 
 namespace tw::ux {
 namespace {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/ux_test_world.h"
-#include "ui/control_factory.h"
-#include "ui/layout.h"
-#include "ui/position.h"
-#include "ui/string_table.h"
+#include "ui/controls/control_factory.h"
+#include "ui/layout/layout.h"
+#include "ui/base/position.h"
+#include "ui/base/string_table.h"
 
 namespace tw::ux {
 namespace {

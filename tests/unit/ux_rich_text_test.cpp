@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/ux_test_world.h"
-#include "ui/animate_node.h"
-#include "ui/control_factory.h"
-#include "ui/layout.h"
-#include "ui/rich_text.h"
+#include "ui/controls/animate_node.h"
+#include "ui/controls/control_factory.h"
+#include "ui/layout/layout.h"
+#include "ui/controls/rich_text.h"
 
 namespace tw::ux {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "tests/unit/quiet_pointer_host.h"
 #include "tests/unit/ux_test_world.h"
-#include "ui/control_factory.h"
-#include "ui/hit_code.h"
-#include "ui/pointer_router.h"
+#include "ui/controls/control_factory.h"
+#include "ui/hosts/hit_code.h"
+#include "ui/layout/pointer_router.h"
 
 namespace tw::ux {
 namespace {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/ux_test_world.h"
-#include "ui/progress_rules.h"
-#include "ui/dpi.h"
-#include "ui/skin.h"
-#include "ui/skin_geometry.h"
+#include "ui/controls/progress_rules.h"
+#include "ui/base/dpi.h"
+#include "ui/drawing/skin.h"
+#include "ui/drawing/skin_geometry.h"
 
 namespace tw::ux {
 namespace {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/ux_test_world.h"
-#include "ui/control_factory.h"
-#include "ui/layout.h"
-#include "ui/style.h"
-#include "ui/text_paint.h"
+#include "ui/controls/control_factory.h"
+#include "ui/layout/layout.h"
+#include "ui/drawing/style.h"
+#include "ui/controls/text_paint.h"
 
 namespace tw::ux {
 namespace {

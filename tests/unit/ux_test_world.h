@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/canvas.h"
-#include "ui/skin.h"
-#include "ui/string_table.h"
-#include "ui/style.h"
+#include "ui/drawing/canvas.h"
+#include "ui/drawing/skin.h"
+#include "ui/base/string_table.h"
+#include "ui/drawing/style.h"
 
 namespace tw::ux::test {
 

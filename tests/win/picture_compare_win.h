@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ui/image_pool_win.h"
+#include "ui/drawing/image_pool_win.h"
 
 namespace tw::test {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tests/win/picture_compare_win.h"
-#include "ui/host_core_win.h"
+#include "ui/hosts/host_core_win.h"
 #include "tools/ux_render/render_session_win.h"
 #include "windows/main_window_win.h"
 #include "windows/message_box_rules.h"

@@ -5,11 +5,11 @@
 
 #include "platform/utf8.h"
 #include "platform/win/gdi_handles_win.h"
-#include "ui/animate_node.h"
-#include "ui/dialog_host_win.h"
-#include "ui/framed_dialog_win.h"
-#include "ui/ux_resource_win.h"
-#include "ui/ux_startup_win.h"
+#include "ui/controls/animate_node.h"
+#include "ui/hosts/dialog_host_win.h"
+#include "ui/hosts/framed_dialog_win.h"
+#include "ui/drawing/ux_resource_win.h"
+#include "ui/hosts/ux_startup_win.h"
 
 namespace tw::ux::win {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/image_pool_win.h"
+#include "ui/drawing/image_pool_win.h"
 
 namespace tw::ux::win {
 

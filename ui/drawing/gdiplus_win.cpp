@@ -1,0 +1,19 @@
+#include "ui/drawing/gdiplus_win.h"
+
+#include <mutex>
+
+namespace tw::ux::win {
+
+bool EnsureGdiplus() noexcept {
+  static std::once_flag once;
+  static bool running = false;
+  std::call_once(once, [] {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    // Never shut down: images and fonts made with GDI+ are kept until exit.
+    running = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+  });
+  return running;
+}
+
+}  // namespace tw::ux::win
