@@ -9,17 +9,17 @@ namespace tw::test {
 
 namespace {
 
-std::wstring Windows(const std::string& unix_path) {
+int Channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
+
+}  // namespace
+
+std::wstring WindowsPath(const std::string& unix_path) {
   std::wstring path = L"Z:";
   for (char c : unix_path) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return path;
 }
 
-int Channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
-
-}  // namespace
-
-std::wstring FixturePath(const std::string& relative) { return Windows(TW_FIXTURE_DIR "/" + relative); }
+std::wstring FixturePath(const std::string& relative) { return WindowsPath(TW_FIXTURE_DIR "/" + relative); }
 
 uint32_t PixelAt(const ux::win::GdiImage& image, int x, int y) {
   const uint32_t p = image.Bits()[static_cast<size_t>(y) * image.Width() + x];

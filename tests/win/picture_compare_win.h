@@ -11,6 +11,9 @@
 
 namespace tw::test {
 
+// A path of the machine running Wine as a Windows path (on drive Z:).
+std::wstring WindowsPath(const std::string& unix_path);
+
 // A folder of the repository's tests/fixtures as a Windows path.
 std::wstring FixturePath(const std::string& relative);
 

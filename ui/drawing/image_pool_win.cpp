@@ -10,21 +10,12 @@
 #include "platform/win/com_win.h"
 #include "platform/win/unique_handle_win.h"
 #include "ui/drawing/gdiplus_win.h"
+#include "ui/drawing/png_decode.h"
 #include "ui/drawing/ux_resource_win.h"
 
 namespace tw::ux::win {
 
 namespace {
-
-uint32_t Premultiply(uint32_t argb) {
-  const uint32_t a = argb >> 24;
-  if (a == 255) return argb;
-  if (a == 0) return 0;
-  const uint32_t r = ((argb >> 16) & 0xFF) * a / 255;
-  const uint32_t g = ((argb >> 8) & 0xFF) * a / 255;
-  const uint32_t b = (argb & 0xFF) * a / 255;
-  return (a << 24) | (r << 16) | (g << 8) | b;
-}
 
 uint32_t Unpremultiply(uint32_t pargb) {
   const uint32_t a = pargb >> 24;
@@ -48,7 +39,7 @@ std::shared_ptr<GdiImage> FromGdiplus(Gdiplus::Bitmap& source) {
   for (int y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride);
     uint32_t* out = image->Bits() + static_cast<size_t>(y) * width;
-    for (int x = 0; x < width; ++x) out[x] = Premultiply(row[x]);
+    for (int x = 0; x < width; ++x) out[x] = PremultipliedArgb(row[x]);
   }
   source.UnlockBits(&data);
   return image;
@@ -123,13 +114,27 @@ std::shared_ptr<GdiImage> GdiImage::Create(int width, int height) {
   return std::make_shared<GdiImage>(bitmap, bits, width, height);
 }
 
-std::shared_ptr<GdiImage> DecodeImage(const std::string& bytes) {
+std::shared_ptr<GdiImage> DecodeWithGdiplus(const std::string& bytes) {
   if (bytes.empty() || !EnsureGdiplus()) return nullptr;
   const tw::win::ComPtr<IStream> stream(
       ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
   if (!stream) return nullptr;
   Gdiplus::Bitmap decoded(stream.Get());
   return decoded.GetLastStatus() == Gdiplus::Ok ? FromGdiplus(decoded) : nullptr;
+}
+
+std::shared_ptr<GdiImage> DecodeImage(const std::string& bytes) {
+  DecodedPixels decoded;
+  switch (DecodePng(bytes, decoded)) {
+    case PngDecodeResult::kOk: break;
+    case PngDecodeResult::kNotPng:
+    case PngDecodeResult::kUnsupported: return DecodeWithGdiplus(bytes);
+    case PngDecodeResult::kDamaged:
+    case PngDecodeResult::kTooLarge: return nullptr;
+  }
+  auto image = GdiImage::Create(decoded.width, decoded.height);
+  if (image) std::memcpy(image->Bits(), decoded.pixels.data(), decoded.pixels.size() * sizeof(uint32_t));
+  return image;
 }
 
 bool SavePng(const GdiImage& image, const std::wstring& path) {

@@ -1,4 +1,5 @@
-// The image caches: PNG and JPEG resources decoded by GDI+ from memory,
+// The image caches: PNG resources decoded by the framework's own reader (GDI+
+// takes the PNGs it does not read) and JPEG ones by GDI+, from memory,
 // bitmaps by LoadBitmap, each turned once into a premultiplied 32-bit DIB so
 // that every paint is a plain AlphaBlend. A failed decode is not kept.
 #pragma once
@@ -40,8 +41,11 @@ class GdiImage : public UxImage {
   int m_height;
 };
 
-// Decodes encoded image bytes (PNG, JPEG, BMP) with GDI+.
+// Decodes encoded image bytes (PNG, JPEG, BMP): PNGs the framework's reader
+// takes without GDI+, the rest with it. A damaged or oversized PNG gives null.
 std::shared_ptr<GdiImage> DecodeImage(const std::string& bytes);
+// The same with GDI+ alone.
+std::shared_ptr<GdiImage> DecodeWithGdiplus(const std::string& bytes);
 // Encodes premultiplied pixels as a PNG file (straight alpha) with GDI+.
 [[nodiscard]] bool SavePng(const GdiImage& image, const std::wstring& path);
 
