@@ -9,6 +9,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // the installer or the current directory. Without the system's
   // default-directory functions, our own loads still name full system paths.
   (void)tw::win::RestrictLibrarySearch();
-  tw::win::PreloadSystemLibraries();
   return tw::RunEntry(instance, ::GetCommandLineW());
 }

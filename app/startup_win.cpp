@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <functional>
 #include <thread>
 
@@ -129,8 +127,6 @@ int RunEntry(HINSTANCE instance, const std::wstring& commandLine) {
   UpdateDecision update;
   if (!updatedCopy) update.Start();
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-  ::InitCommonControlsEx(&controls);
   ux::win::SetLinkOpener(&OpenWebPage);   // a layout's links open as the user, like every page
   (void)TwDumpMgr::Instance().Install();  // crashes from here on send one record
 

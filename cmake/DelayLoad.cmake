@@ -30,8 +30,9 @@
 function(_tw_delay_names symbol out_public out_slot out_export)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # 32-bit C names carry a leading underscore and stdcall's @N; the
-    # library exports the plain name.
-    string(REGEX REPLACE "^_" "" export "${symbol}")
+    # library exports the plain name. One underscore only: a REGEX REPLACE
+    # of "^_" takes every leading one (ws2_32's __WSAFDIsSet).
+    string(SUBSTRING "${symbol}" 1 -1 export)
     string(REGEX REPLACE "@[0-9]+$" "" export "${export}")
   else()
     set(export "${symbol}")
@@ -124,6 +125,9 @@ function(tw_delay_load target)
   else()
     set(decoration "")
   endif()
+  # A name two of the libraries export (oleaut32 forwards the error-info
+  # functions to ole32) goes to the first one listed.
+  set(taken "")
   foreach(lib IN LISTS ARGN)
     execute_process(COMMAND "${CMAKE_C_COMPILER}" -print-file-name=lib${lib}.a
                     OUTPUT_VARIABLE import OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -131,21 +135,31 @@ function(tw_delay_load target)
       message(FATAL_ERROR "no import library for ${lib}")
     endif()
     set(delay "${dir}/lib${lib}.a")
-    if(NOT EXISTS "${delay}" OR "${import}" IS_NEWER_THAN "${delay}" OR "${CMAKE_CURRENT_FUNCTION_LIST_FILE}" IS_NEWER_THAN "${delay}")
-      execute_process(COMMAND "${CMAKE_NM}" "${import}" OUTPUT_VARIABLE listing COMMAND_ERROR_IS_FATAL ANY)
-      string(REGEX MATCHALL "[0-9a-f]+ T ${decoration}[A-Za-z_][A-Za-z0-9_@]*" lines "${listing}")
-      set(symbols "")
-      foreach(line IN LISTS lines)
-        string(REGEX REPLACE "^[0-9a-f]+ T " "" symbol "${line}")
-        # Interface ids some import libraries carry (oleacc's IID_IAccessible)
-        # are data that libuuid defines, not functions of the library.
-        if(NOT symbol MATCHES "^${decoration}(IID|LIBID|CLSID)_")
-          list(APPEND symbols "${symbol}")
-        endif()
-      endforeach()
-      list(REMOVE_DUPLICATES symbols)
-      list(SORT symbols)
-      _tw_delay_source("${lib}" "${symbols}" source)
+    execute_process(COMMAND "${CMAKE_NM}" "${import}" OUTPUT_VARIABLE listing COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX MATCHALL "[0-9a-f]+ T ${decoration}[A-Za-z_][A-Za-z0-9_@]*" lines "${listing}")
+    set(symbols "")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[0-9a-f]+ T " "" symbol "${line}")
+      # Interface ids some import libraries carry (oleacc's IID_IAccessible)
+      # are data that libuuid defines, not functions of the library; the
+      # entry points every COM library exports are the system's to call.
+      if(NOT symbol MATCHES "^${decoration}(IID|LIBID|CLSID)_" AND
+         NOT symbol MATCHES "^${decoration}Dll(Main|GetClassObject|CanUnloadNow|RegisterServer|UnregisterServer|Install)(@[0-9]+)?$")
+        list(APPEND symbols "${symbol}")
+      endif()
+    endforeach()
+    list(REMOVE_DUPLICATES symbols)
+    if(taken)
+      list(REMOVE_ITEM symbols ${taken})
+    endif()
+    list(APPEND taken ${symbols})
+    list(SORT symbols)
+    _tw_delay_source("${lib}" "${symbols}" source)
+    set(written "")
+    if(EXISTS "${dir}/${lib}.s")
+      file(READ "${dir}/${lib}.s" written)
+    endif()
+    if(NOT EXISTS "${delay}" OR NOT written STREQUAL source)
       file(WRITE "${dir}/${lib}.s" "${source}")
       file(REMOVE "${delay}")
       execute_process(COMMAND "${CMAKE_C_COMPILER}" -c -x assembler "${dir}/${lib}.s" -o "${dir}/${lib}.o"

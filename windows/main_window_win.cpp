@@ -7,6 +7,7 @@
 #include "install/silent_flag.h"
 #include "install/reboot_state.h"
 #include "config/recommendation.h"
+#include "platform/win/library_loading_win.h"
 #include "platform/win/module_path_win.h"
 #include "platform/win/registry_win.h"
 #include "platform/utf8.h"
@@ -134,6 +135,8 @@ void TwDetectorMainDlg::OnFirstPageShown() {
   if (m_left_unseen || m_first_page_done) return;
   m_first_page_done = true;
   ::KillTimer(m_hwnd, kTimerFirstPageShown);
+  // Before the shell and the road's checks, which may load them behind our back.
+  win::PreloadSystemLibraries();
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   auto icon = [&](int id, int size) {
     return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));

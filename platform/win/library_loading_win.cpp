@@ -20,9 +20,16 @@ std::wstring SystemPath(const std::wstring& fileName) {
   return path + fileName;
 }
 
+bool IsBareName(const wchar_t* fileName) {
+  return fileName != nullptr && *fileName != L'\0' && std::wcspbrk(fileName, L"\\/:") == nullptr;
+}
+
 // The delay-load helper would otherwise search with LoadLibraryA.
 FARPROC WINAPI DelayLoadNotify(unsigned reason, PDelayLoadInfo info) {
-  if (reason != dliNotePreLoadLibrary || info == nullptr) return nullptr;
+  if (reason != dliNotePreLoadLibrary || info == nullptr || info->szDll == nullptr) return nullptr;
+  if (::lstrcmpiA(info->szDll, "comctl32.dll") == 0) {
+    return reinterpret_cast<FARPROC>(LoadManifestBoundLibrary(L"comctl32.dll"));
+  }
   return reinterpret_cast<FARPROC>(LoadSystemLibrary(info->szDll));
 }
 
@@ -45,9 +52,7 @@ void PreloadSystemLibraries() noexcept {
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept {
-  if (fileName == nullptr || *fileName == L'\0' || std::wcspbrk(fileName, L"\\/:") != nullptr) {
-    return nullptr;  // a bare file name only: the directory is ours to choose
-  }
+  if (!IsBareName(fileName)) return nullptr;  // the directory is ours to choose
   try {
     const std::wstring path = SystemPath(fileName);
     if (path.empty()) return nullptr;
@@ -57,6 +62,13 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept {
   } catch (...) {
     return nullptr;
   }
+}
+
+HMODULE LoadManifestBoundLibrary(const wchar_t* fileName) noexcept {
+  if (!IsBareName(fileName)) return nullptr;
+  // A full path would name the system directory's copy, past the binding.
+  if (HMODULE bound = ::LoadLibraryExW(fileName, nullptr, kSearchSystem32)) return bound;
+  return LoadSystemLibrary(fileName);
 }
 
 HMODULE LoadSystemLibrary(const char* fileName) noexcept {

@@ -19,12 +19,20 @@ namespace tw::win {
 // libraries load later in ways the default directories do not govern, so
 // that those loads find them in the process already: Wine's GDI+ loads the
 // imaging codecs (and they the property system) through a search that
-// starts beside the program. Called right after RestrictLibrarySearch.
+// starts beside the program. Called before GDI+ starts and before the work
+// that follows the first frame; loading them again costs nothing.
 void PreloadSystemLibraries() noexcept;
 
 // Loads a library of Windows by its file name from the system directory
 // only; null when it is not there.
 HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept;
 HMODULE LoadSystemLibrary(const char* fileName) noexcept;
+
+// Loads a library the program's manifest binds to a version of its own
+// (comctl32 6.0, kept apart from the system directory's 5.8): by its bare
+// name with the search narrowed to the system directory, so that the
+// binding picks the copy and nothing beside the program can; where the
+// narrowed search does not exist, the system directory's own copy.
+HMODULE LoadManifestBoundLibrary(const wchar_t* fileName) noexcept;
 
 }  // namespace tw::win

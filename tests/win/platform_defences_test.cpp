@@ -116,6 +116,49 @@ TEST(LibrarySearch, NothingBesideTheProgramOrInTheCurrentDirectoryIsLoaded) {
 
 // What was verified stays what it was: while held, another handle (of any
 // process, this one included) can neither write, rename nor delete it.
+// The installer's manifest binds comctl32 6.0, which lies apart from the
+// system directory's 5.8; its delay-loaded calls must reach the bound copy,
+// which a full system path would pass by.
+TEST(LibrarySearch, AManifestBoundLibraryIsTheCopyTheManifestBinds) {
+  test::ScratchDir folder;
+  const std::wstring manifest = folder.Path() + L"bound.manifest";
+  const std::string architecture = sizeof(void*) == 4 ? "x86" : "amd64";
+  ASSERT_TRUE(test::WriteWholeFile(
+      manifest,
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+      "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"><dependency><dependentAssembly>"
+      "<assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
+      "processorArchitecture=\"" +
+          architecture +
+          "\" publicKeyToken=\"6595b64144ccf1df\" language=\"*\"/>"
+          "</dependentAssembly></dependency></assembly>"));
+  // The binding is active while this lives, as the manifest's is in the installer.
+  struct ActiveBinding {
+    explicit ActiveBinding(const std::wstring& path) {
+      ACTCTXW description{};
+      description.cbSize = sizeof description;
+      description.lpSource = path.c_str();
+      context = ::CreateActCtxW(&description);
+      active = context != INVALID_HANDLE_VALUE && ::ActivateActCtx(context, &cookie);
+    }
+    ~ActiveBinding() {
+      if (active) ::DeactivateActCtx(0, cookie);
+      if (context != INVALID_HANDLE_VALUE) ::ReleaseActCtx(context);
+    }
+    HANDLE context = INVALID_HANDLE_VALUE;
+    ULONG_PTR cookie = 0;
+    bool active = false;
+  } binding(manifest);
+  ASSERT_TRUE(binding.active);
+
+  // Wine hands out a loaded comctl32 for either name: the first load decides.
+  ASSERT_EQ(::GetModuleHandleW(L"comctl32.dll"), nullptr) << "already loaded: the test would prove nothing";
+  HMODULE bound = win::LoadManifestBoundLibrary(L"comctl32.dll");
+  ASSERT_NE(bound, nullptr);
+  EXPECT_FALSE(StartsWithNoCase(LoadedFrom(bound), SystemDirectory())) << Utf8(LoadedFrom(bound));
+  EXPECT_EQ(win::LoadManifestBoundLibrary(L"..\\comctl32.dll"), nullptr) << "a bare file name only";
+}
+
 TEST(HeldFile, RefusesWritersRenamersAndDeletersButNotReadersOrStarts) {
   test::ScratchDir dir;
   const std::wstring path = dir.Path() + L"package.exe";

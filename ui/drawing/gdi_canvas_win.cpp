@@ -87,8 +87,7 @@ void BuildStringFormat(Gdiplus::StringFormat& format, uint32_t dt_format, uint32
 using DrawShadowTextFn = int(WINAPI*)(HDC, LPCWSTR, UINT, RECT*, DWORD, COLORREF, COLORREF, int, int);
 DrawShadowTextFn ShadowTextFunction() {
   static DrawShadowTextFn function = [] {
-    HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
-    if (!comctl) comctl = tw::win::LoadSystemLibrary(L"comctl32.dll");
+    HMODULE comctl = tw::win::LoadManifestBoundLibrary(L"comctl32.dll");
     return comctl ? tw::win::GetProc<DrawShadowTextFn>(comctl, "DrawShadowText") : nullptr;
   }();
   return function;

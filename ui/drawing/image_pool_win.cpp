@@ -1,7 +1,5 @@
 #include "ui/drawing/image_pool_win.h"
 
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -116,9 +114,14 @@ std::shared_ptr<GdiImage> GdiImage::Create(int width, int height) {
 
 std::shared_ptr<GdiImage> DecodeWithGdiplus(const std::string& bytes) {
   if (bytes.empty() || !EnsureGdiplus()) return nullptr;
-  const tw::win::ComPtr<IStream> stream(
-      ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
-  if (!stream) return nullptr;
+  // A memory stream of COM's own (the shell's would add a library to the start).
+  tw::win::ComPtr<IStream> stream;
+  if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()))) return nullptr;
+  ULONG written = 0;
+  if (FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)) || written != bytes.size() ||
+      FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr))) {
+    return nullptr;
+  }
   Gdiplus::Bitmap decoded(stream.Get());
   return decoded.GetLastStatus() == Gdiplus::Ok ? FromGdiplus(decoded) : nullptr;
 }

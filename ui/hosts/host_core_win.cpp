@@ -103,21 +103,29 @@ void UxHostCore::AttachToWindow() {
   }
   if (m_form == HostForm::kTopLevel) m_layout.ForEachLoadedSection([](CUxDialog& s) { StartAnimatedNodes(s); });
   m_dirty_region.Reset();
+  m_tooltip = nullptr;  // made at the first pointer message (EnsureTooltip)
+}
+
+void UxHostCore::EnsureTooltip() {
+  if (m_tooltip || !m_hwnd) return;
+  // The common controls' classes cost a window its first frame under Wine,
+  // and nobody sees a tooltip before pointing at something.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
   m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);
-  if (m_tooltip) {
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V1_SIZE;
-    tool.hwnd = m_hwnd;
-    tool.uId = 1;
-    tool.lpszText = const_cast<wchar_t*>(L"");
-    ::GetClientRect(m_hwnd, &tool.rect);
-    tool.rect.right = tool.rect.bottom = 32767;  // the whole window, whatever its size later
-    ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 5000);
-    ::SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
-  }
+  if (!m_tooltip) return;
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = m_hwnd;
+  tool.uId = 1;
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  ::GetClientRect(m_hwnd, &tool.rect);
+  tool.rect.right = tool.rect.bottom = 32767;  // the whole window, whatever its size later
+  ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 5000);
+  ::SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
 }
 
 void UxHostCore::LayoutAll() {
@@ -380,6 +388,7 @@ bool UxHostCore::HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, L
   result = 0;
   if (HandleKeyboardAndAccessMessage(message, wparam, lparam, result)) return true;
   if ((message >= WM_MOUSEFIRST && message <= 0x20D) || message == WM_MOUSELEAVE) {
+    if (message != WM_MOUSELEAVE) EnsureTooltip();
     if (m_tooltip && message != WM_MOUSELEAVE) {
       MSG relayed{m_hwnd, message, wparam, lparam, static_cast<DWORD>(::GetMessageTime()), {}};
       ::SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));

@@ -151,6 +151,7 @@ class UxHostCore : public UxWindowBase, public IUxContainer, public IUxPointerHo
   bool HandleViewMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
   // Attaches the layout to the new window: host interface, tooltip, real windows.
   void AttachToWindow();
+  void EnsureTooltip();
   void OnSize();
   // WM_PRINT with PRF_CHILDREN: the real child windows (edit boxes) over the
   // framework's pixels, as on screen.
