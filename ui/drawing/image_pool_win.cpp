@@ -127,17 +127,19 @@ std::shared_ptr<GdiImage> DecodeWithGdiplus(const std::string& bytes) {
 }
 
 std::shared_ptr<GdiImage> DecodeImage(const std::string& bytes) {
-  DecodedPixels decoded;
-  switch (DecodePng(bytes, decoded)) {
-    case PngDecodeResult::kOk: break;
+  std::shared_ptr<GdiImage> image;
+  const PngDecodeResult result = DecodePng(bytes, [&image](int width, int height) -> uint32_t* {
+    image = GdiImage::Create(width, height);
+    return image ? image->Bits() : nullptr;
+  });
+  switch (result) {
+    case PngDecodeResult::kOk: return image;
     case PngDecodeResult::kNotPng:
     case PngDecodeResult::kUnsupported: return DecodeWithGdiplus(bytes);
     case PngDecodeResult::kDamaged:
     case PngDecodeResult::kTooLarge: return nullptr;
   }
-  auto image = GdiImage::Create(decoded.width, decoded.height);
-  if (image) std::memcpy(image->Bits(), decoded.pixels.data(), decoded.pixels.size() * sizeof(uint32_t));
-  return image;
+  return nullptr;
 }
 
 bool SavePng(const GdiImage& image, const std::wstring& path) {

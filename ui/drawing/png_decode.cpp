@@ -137,12 +137,12 @@ void UnfilterRow(uint8_t filter, unsigned char* line, const unsigned char* previ
 }
 
 // Undoes each row's filter in place; false on a filter type PNG does not have.
-bool Unfilter(std::vector<unsigned char>& rows, const Header& header) {
+bool Unfilter(unsigned char* rows, const Header& header) {
   const size_t stride = static_cast<size_t>(header.width) * header.channels;
   const std::vector<unsigned char> zeros(stride, 0);
   const unsigned char* previous = zeros.data();
   for (int y = 0; y < header.height; ++y) {
-    unsigned char* row = rows.data() + static_cast<size_t>(y) * (stride + 1);
+    unsigned char* row = rows + static_cast<size_t>(y) * (stride + 1);
     if (row[0] >= kFilterCount) return false;
     UnfilterRow(row[0], row + 1, previous, stride, static_cast<size_t>(header.channels));
     previous = row + 1;
@@ -216,15 +216,11 @@ bool RowToPixels(const unsigned char* s, int width, const Header& header, const 
   }
 }
 
-bool ToPixels(const std::vector<unsigned char>& rows, const Header& header, const Colours& colours,
-              DecodedPixels& out) {
+bool ToPixels(const unsigned char* rows, const Header& header, const Colours& colours, uint32_t* pixels) {
   const size_t stride = static_cast<size_t>(header.width) * header.channels;
-  out.width = header.width;
-  out.height = header.height;
-  out.pixels.resize(static_cast<size_t>(header.width) * header.height);
   for (int y = 0; y < header.height; ++y) {
-    const unsigned char* line = rows.data() + static_cast<size_t>(y) * (stride + 1) + 1;
-    if (!RowToPixels(line, header.width, header, colours, out.pixels.data() + static_cast<size_t>(y) * header.width)) {
+    const unsigned char* line = rows + static_cast<size_t>(y) * (stride + 1) + 1;
+    if (!RowToPixels(line, header.width, header, colours, pixels + static_cast<size_t>(y) * header.width)) {
       return false;
     }
   }
@@ -238,10 +234,12 @@ struct InflateCloser {
 
 class ImageData {
  public:
-  explicit ImageData(size_t size) : m_rows(size) {
+  // The rows are not cleared first: the image is used only once inflating
+  // has filled every byte.
+  explicit ImageData(size_t size) : m_rows(new unsigned char[size]) {
     if (inflateInit(&m_stream) == Z_OK) m_open.reset(&m_stream);
-    m_stream.next_out = m_rows.data();
-    m_stream.avail_out = static_cast<uInt>(m_rows.size());
+    m_stream.next_out = m_rows.get();
+    m_stream.avail_out = static_cast<uInt>(size);
   }
   ImageData(const ImageData&) = delete;
   ImageData& operator=(const ImageData&) = delete;
@@ -263,10 +261,10 @@ class ImageData {
     return true;
   }
   bool Complete() const { return m_stream.avail_out == 0; }
-  std::vector<unsigned char>& Rows() { return m_rows; }
+  unsigned char* Rows() { return m_rows.get(); }
 
  private:
-  std::vector<unsigned char> m_rows;
+  std::unique_ptr<unsigned char[]> m_rows;
   z_stream m_stream{};
   std::unique_ptr<z_stream, InflateCloser> m_open;  // after the stream: ends it before it goes
   bool m_ended = false;
@@ -276,7 +274,7 @@ bool IsCritical(std::string_view type) { return (type[0] & 0x20) == 0; }
 
 }  // namespace
 
-PngDecodeResult DecodePng(std::string_view bytes, DecodedPixels& out) {
+PngDecodeResult DecodePng(std::string_view bytes, const PixelTarget& target) {
   if (bytes.substr(0, kSignature.size()) != kSignature) return PngDecodeResult::kNotPng;
   // Every chunk is checked before anything is allocated for the image.
   std::vector<Chunk> chunks;
@@ -318,11 +316,21 @@ PngDecodeResult DecodePng(std::string_view bytes, DecodedPixels& out) {
   if (!data.Complete() || (header.colour_type == kPalette && colours.palette_size == 0)) {
     return PngDecodeResult::kDamaged;
   }
-  if (!Unfilter(data.Rows(), header) || !ToPixels(data.Rows(), header, colours, out)) {
-    out = {};
-    return PngDecodeResult::kDamaged;
-  }
-  return PngDecodeResult::kOk;
+  if (!Unfilter(data.Rows(), header)) return PngDecodeResult::kDamaged;
+  uint32_t* pixels = target(header.width, header.height);
+  if (!pixels) return PngDecodeResult::kTooLarge;
+  return ToPixels(data.Rows(), header, colours, pixels) ? PngDecodeResult::kOk : PngDecodeResult::kDamaged;
+}
+
+PngDecodeResult DecodePng(std::string_view bytes, DecodedPixels& out) {
+  const PngDecodeResult result = DecodePng(bytes, [&out](int width, int height) {
+    out.width = width;
+    out.height = height;
+    out.pixels.resize(static_cast<size_t>(width) * height);
+    return out.pixels.data();
+  });
+  if (result != PngDecodeResult::kOk) out = {};
+  return result;
 }
 
 }  // namespace tw::ux

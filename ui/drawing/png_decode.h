@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +31,13 @@ struct DecodedPixels {
 inline constexpr int kMaxPngSide = 16384;
 inline constexpr int64_t kMaxPngPixels = int64_t{16} * 1024 * 1024;
 
+// Decodes into the memory `target` gives for the image's size (width x
+// height pixels, rows top-down), called only once the image data is known
+// good; a null target means no memory for it (kTooLarge). On any result but
+// kOk what was written there is not an image.
+using PixelTarget = std::function<uint32_t*(int width, int height)>;
+[[nodiscard]] PngDecodeResult DecodePng(std::string_view bytes, const PixelTarget& target);
+// The same into pixels of its own; empty unless kOk.
 [[nodiscard]] PngDecodeResult DecodePng(std::string_view bytes, DecodedPixels& out);
 
 // Straight 8-bit channels to the premultiplied form every paint blends, with
