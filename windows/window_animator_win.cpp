@@ -121,7 +121,7 @@ void TwWindowAnimator::DrawFrame(int frame) {
     const int x = (area.Width() - size.width) / 2, y = (area.Height() - size.height) / 2;
     ::SetStretchBltMode(memory, HALFTONE);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::AlphaBlend(memory, x, y, size.width, size.height, source, 0, 0, snap_w, snap_h, blend);
+    ::GdiAlphaBlend(memory, x, y, size.width, size.height, source, 0, 0, snap_w, snap_h, blend);
   }
   POINT origin{area.left, area.top};
   SIZE extent{area.Width(), area.Height()};

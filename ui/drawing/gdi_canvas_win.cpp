@@ -214,8 +214,8 @@ void GdiCanvas::Blend(const UxImage& image, const UxRect& src, const UxRect& dst
     ::SelectObject(m_source_dc.Get(), gdi->Bitmap());
   }
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::min(alpha, 255)), AC_SRC_ALPHA};
-  ::AlphaBlend(m_dc, dst.left, dst.top, dst.Width(), dst.Height(), m_source_dc.Get(), src.left, src.top, src.Width(),
-               src.Height(), blend);
+  ::GdiAlphaBlend(m_dc, dst.left, dst.top, dst.Width(), dst.Height(), m_source_dc.Get(), src.left, src.top, src.Width(),
+                  src.Height(), blend);
 }
 
 void GdiCanvas::FillSolid(const UxRect& rect, UxColour colour) {
