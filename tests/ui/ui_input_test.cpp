@@ -3,6 +3,10 @@
 // it receives stands in for window code.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "tests/ui/ui_test_support_win.h"
@@ -46,6 +50,7 @@ class RecordingWindow : public win::CUxDialogViewImplEx {
     ::SendMessageW(m_hwnd, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
   }
   std::vector<std::string> Take() { return std::exchange(heard, {}); }
+  HWND Handle() const { return m_hwnd; }
 };
 
 class UiInputTest : public ::testing::Test {
@@ -66,6 +71,45 @@ TEST_F(UiInputTest, HeaderTextDragsAndButtonsClick) {
   window.Send(WM_LBUTTONDOWN, 150, 84);  // the dlgbtnEx2, on its inner text
   window.Send(WM_LBUTTONUP, 150, 84);
   EXPECT_EQ(window.Take(), (std::vector<std::string>{"press 26", "click 26"}));
+}
+
+// The tooltip window the host shows tips in, when it has one.
+HWND TooltipOf(HWND host) {
+  struct Search {
+    HWND owner;
+    HWND found = nullptr;
+  } search{host};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t name[64] = {};
+        ::GetClassNameW(window, name, 64);
+        if (::GetWindow(window, GW_OWNER) != s->owner || ::lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Nobody sees a tip before pointing at something: the tooltip and the
+// common controls' classes are not made with the window, and the first
+// pointer message makes them, with the hovered control's tip in them.
+TEST_F(UiInputTest, TheTooltipIsMadeAtTheFirstPointerMessage) {
+  EXPECT_EQ(TooltipOf(window.Handle()), nullptr);
+  (void)window.FindControlById(26)->ApplyAttribute("tip", "Install now", false);
+  window.Send(WM_MOUSEMOVE, 150, 84);  // over button 26
+  const HWND tooltip = TooltipOf(window.Handle());
+  ASSERT_NE(tooltip, nullptr);
+  wchar_t text[64] = {};
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
+  tool.hwnd = window.Handle();
+  tool.uId = 1;
+  tool.lpszText = text;
+  ::SendMessageW(tooltip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ(text, L"Install now");
 }
 
 TEST_F(UiInputTest, PressMoveOffAndReleaseDoesNotClick) {
