@@ -73,23 +73,25 @@ TEST_F(UiInputTest, HeaderTextDragsAndButtonsClick) {
   EXPECT_EQ(window.Take(), (std::vector<std::string>{"press 26", "click 26"}));
 }
 
+struct TooltipSearch {
+  HWND owner;
+  HWND found = nullptr;
+};
+
+// A callback of the system's own convention (stdcall in the 32-bit file).
+BOOL CALLBACK FindTooltip(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<TooltipSearch*>(data);
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  if (::GetWindow(window, GW_OWNER) != search->owner || ::lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // The tooltip window the host shows tips in, when it has one.
 HWND TooltipOf(HWND host) {
-  struct Search {
-    HWND owner;
-    HWND found = nullptr;
-  } search{host};
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t name[64] = {};
-        ::GetClassNameW(window, name, 64);
-        if (::GetWindow(window, GW_OWNER) != s->owner || ::lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TooltipSearch search{host};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindTooltip, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
