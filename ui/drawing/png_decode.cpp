@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <optional>
 
